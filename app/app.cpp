@@ -1,0 +1,91 @@
+#include "app/app.h"
+
+#include <commctrl.h>
+#include <cstring>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "app/window.h"
+#include "app/wndproc.h"
+#include "browse/navigate.h"
+#include "fileops/fileops.h"
+#include "res/resource.h"
+
+HACCEL accelerators = nullptr;
+
+void StartDirFromCommandLine(const char* tail, char* out) {
+    out[0] = '\0';
+    if (!tail) return;
+    size_t n = strlen(tail);
+    if (n == 0 || n >= MAX_PATH) return;
+    memcpy(out, tail, n + 1);
+}
+
+HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
+    DWORD version = GetVersion();
+    mcfg.win_major = (int)(version & 0xFF);
+    log_open(version);
+    log_line("%s\tWinMain () RUN ...\n", time_stamp());
+
+    mcfg.font = nullptr;
+    mcfg.drives_mode = 1;
+    mcfg.make_notepad_link = 1;
+    mcfg.sort_dir = 1;
+    mcfg.tree_width = 300;
+    mcfg.unit = 1;
+    StartDirFromCommandLine(command_line, mcfg.start_dir);
+
+    WindowGeometry g = DefaultWindowGeometry(GetSystemMetrics(SM_CXFULLSCREEN),
+                                             GetSystemMetrics(SM_CYFULLSCREEN));
+    mcfg.window = g;
+    mwin.x = g.x;
+    mwin.y = g.y;
+    mwin.width = g.width;
+    mwin.height = g.height;
+
+    mwin.instance = instance;
+    mwin.procedure = WndProc;
+    mwin.icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    mwin.menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MENU));
+    lstrcpynA(mwin.caption, "Trelvista", sizeof mwin.caption);
+
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES |
+                                                ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    mwin.create(show);
+    CreateControls();
+    accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
+    log_line("%s\tWinMain () MSG ...\n", time_stamp());
+    return mwin.hwnd;
+}
+
+void LoopStep(MSG& msg) {
+    if (mcbx.hwnd && GetFocus() == mcbx.hwnd)
+        EnableMenuItem(GetMenu(mwin.hwnd), CMD_PASTE, MF_BYCOMMAND | MF_ENABLED);
+
+    if (msg.hwnd && (msg.hwnd == mtvw.hwnd || msg.hwnd == mlvw.hwnd || msg.hwnd == mbtn.hwnd))
+        TranslateAcceleratorA(mwin.hwnd, accelerators, &msg);
+
+    // Enter and F5 are taken from the key messages only: a mouse message whose button
+    // flags happen to read 13 or 116 is no key press.
+    bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+    if (key && msg.wParam == VK_RETURN) {
+        if (msg.hwnd && mcbx.hwnd && GetParent(msg.hwnd) == mcbx.hwnd)
+            PathEntered();
+        else
+            RenameEnd();
+    }
+    if (key && msg.wParam == VK_F5 && msg.hwnd && msg.hwnd == mwin.hwnd) Read();
+
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+int AppLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) LoopStep(msg);
+    log_line("%s\tWinMain () END ...\n", time_stamp());
+    return 0;
+}

@@ -1,0 +1,80 @@
+// The one application state record and the control wrappers, the program's only globals.
+#pragma once
+
+#include <windows.h>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "browse/entries.h"
+#include "fileops/cshl.h"
+
+struct DriveInfo {
+    long long total;
+    long long free;
+    unsigned used;
+    char name[12];
+};
+
+struct WindowGeometry {
+    int x, y, width, height;
+};
+
+struct Mcfg {
+    FILE* log = nullptr;
+    int win_major = 0;
+    char start_dir[MAX_PATH] = {};
+    WindowGeometry window = {};
+    LOGFONTA logfont = {};
+    HFONT font = nullptr;
+    char sep = '.';
+    int unit = 1;
+    int tree_width = 300;
+    int list_width = 0;
+    int chart_top = 0;
+
+    int drives_mode = 1;
+    int find_mode = 0;
+    int preview = 0;
+    int size_mode = 0;
+    // Written by the size-scan thread and read by the UI thread.
+    std::atomic<int> scanning{0};
+    std::atomic<unsigned> ticks{0};
+    std::atomic<long long> size{0};
+
+    int sort_column = 0;
+    int sort_dir = 1;
+    int selected = 0;
+    int folders = 0;
+    int count = 0;
+
+    EntryList entries;
+    ViewSlot* view = nullptr;
+    std::vector<std::string> history;
+    DriveInfo drives[26] = {};
+
+    int image_w = -1;
+    int image_h = -1;
+    int chart_x = 0, chart_y = 0, chart_radius = 0;
+
+    int splitting = 0;
+    int dragging = 0;
+    HCURSOR size_cursor = nullptr;
+
+    CSHL paths;
+    HWND rename_edit = nullptr;
+    int make_notepad_link = 1;
+    std::vector<std::string> sendto_targets;
+
+    char product_line[MAX_PATH] = {};
+    char info_link[MAX_PATH] = {};
+    HCURSOR link_cursor = nullptr;
+};
+
+extern Mcfg mcfg;
+
+// The registry key of the stored settings under HKEY_CURRENT_USER. Tests point it at a
+// key of their own before the window is built; the program never changes it.
+extern const char* settings_key;
+extern const char* const kDefaultSettingsKey;

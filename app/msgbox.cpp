@@ -1,0 +1,5 @@
+#include "app/msgbox.h"
+
+#include <windows.h>
+
+void MsgBox(const char* text) { MessageBoxA(nullptr, text, "", MB_OK); }

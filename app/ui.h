@@ -1,0 +1,27 @@
+// The main window and its controls: global objects created once by CreateControls and
+// never destroyed before the process ends.
+#pragma once
+
+#include "controls/cbtn.h"
+#include "controls/ccbx.h"
+#include "controls/clvw.h"
+#include "controls/ctbr.h"
+#include "controls/ctip.h"
+#include "controls/ctvw.h"
+#include "controls/cwin.h"
+
+extern CWin mwin;
+extern CTbr mtbr;
+extern CCbx mcbx;
+extern CCbx mcby;
+extern CBtn mbtn;
+extern CTip mtip;
+extern CTvw mtvw;
+extern CLvw mlvw;
+extern CBtn mbta;
+extern CBtn mbth;
+extern CBtn mbtr;
+extern CBtn mbts;
+
+// Unchecks the four attribute buttons "A", "H", "R" and "S".
+void UncheckAttributeButtons();

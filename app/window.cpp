@@ -1,0 +1,170 @@
+#include "app/window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <cstdlib>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/settings.h"
+#include "app/ui.h"
+#include "browse/navigate.h"
+#include "fileops/fileops.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kFindTip[] = "Enter filename with optional {text} to find. Then press this button.";
+
+HIMAGELIST LoadStrip(int bitmap) {
+    return ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmap), 16, 0,
+                                CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+}
+
+void AddToolbarButtons() {
+    TBBUTTON buttons[5] = {};
+    const int images[5] = {0, 1, 0, 2, 0};
+    const int commands[5] = {CMD_BACK, CMD_READ, 0, CMD_READ_SIZE, 0};
+    for (int i = 0; i < 5; i++) {
+        buttons[i].iBitmap = images[i];
+        buttons[i].idCommand = commands[i];
+        bool separator = commands[i] == 0;
+        buttons[i].fsState = separator ? 0 : TBSTATE_ENABLED;
+        buttons[i].fsStyle = separator ? BTNS_SEP : BTNS_BUTTON;
+    }
+    SendMessageA(mtbr.hwnd, TB_ADDBUTTONSA, 5, (LPARAM)buttons);
+}
+
+void Place(HWND hwnd, const Placement& p) {
+    if (hwnd) MoveWindow(hwnd, p.x, p.y, p.width, p.height, TRUE);
+}
+
+}  // namespace
+
+int CreateControls() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+
+    CReg reg(2, 0);
+    StoredSettings settings = ReadSettings(reg, settings_key);
+    mcfg.sep = settings.sep;
+    if (settings.x >= 0) mcfg.window.x = settings.x;
+    if (settings.y >= 0) mcfg.window.y = settings.y;
+    if (settings.width >= 0) mcfg.window.width = settings.width;
+    if (settings.height >= 0) mcfg.window.height = settings.height;
+    MoveWindow(mwin.hwnd, mcfg.window.x, mcfg.window.y, mcfg.window.width, mcfg.window.height,
+               TRUE);
+
+    HIMAGELIST toolbar_images = LoadStrip(IDB_TOOLBAR);
+    if (!mtbr.Create(instance, mwin.hwnd, 0x50000910, ID_TOOLBAR)) return 1;
+    mtbr.SetImageList(toolbar_images);
+    AddToolbarButtons();
+
+    // The UI font starts as the toolbar's font; face and height come from the settings.
+    HFONT toolbar_font = (HFONT)SendMessageA(mtbr.hwnd, WM_GETFONT, 0, 0);
+    if (!toolbar_font) toolbar_font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    GetObjectA(toolbar_font, sizeof(LOGFONTA), &mcfg.logfont);
+    lstrcpynA(mcfg.logfont.lfFaceName, settings.face, LF_FACESIZE);
+    mcfg.logfont.lfHeight = settings.font_height;
+    mcfg.font = CreateFontIndirectA(&mcfg.logfont);
+    log_line("%s\tmtbr () OK ...\n", time_stamp());
+
+    CBtn* attribute_buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
+    const char* attribute_texts[4] = {"A", "H", "R", "S"};
+    for (int i = 0; i < 4; i++) {
+        if (!attribute_buttons[i]->Create(instance, mtbr.hwnd, 0x50000002, CMD_ATTR_A + i))
+            continue;
+        attribute_buttons[i]->SetFont("Tahoma", 13);
+        attribute_buttons[i]->SetText(attribute_texts[i]);
+    }
+
+    if (!mcbx.Create(instance, mtbr.hwnd, 0x50800002, ID_PATHBOX)) return 2;
+    mcbx.SetText("C:");
+    mcbx.SetFont("Tahoma", 13);
+    log_line("%s\tmcbx () OK ...\n", time_stamp());
+
+    if (!mcby.Create(instance, mwin.hwnd, 0x50800002, ID_SEARCHBOX)) return 3;
+    mcby.SetFont("Tahoma", 13);
+    log_line("%s\tmcby () OK ...\n", time_stamp());
+
+    if (!mbtn.Create(instance, mwin.hwnd, 0x5000C080, ID_FINDBUTTON)) return 4;
+    mbtn.SetBitmap(LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FIND)));
+    mtip.Create(instance, mbtn.hwnd, 0x80000043);
+    mtip.SetText(kFindTip);
+    mtip.AddTool(mbtn.hwnd);
+    log_line("%s\tmbtn () OK ...\n", time_stamp());
+
+    HIMAGELIST tree_images = LoadStrip(IDB_TREE);
+    if (!mtvw.Create(instance, mwin.hwnd, 0x50200027, WS_EX_CLIENTEDGE, ID_TREE)) return 5;
+    mtvw.SetImageList(tree_images);
+    if (mtvw.ItemHeight() < 18) mtvw.SetItemHeight(18);
+    if (mcfg.font) SendMessageA(mtvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
+    log_line("%s\tmtvw () OK ...\n", time_stamp());
+
+    if (!mlvw.Create(instance, mwin.hwnd, 0x50201241, WS_EX_CLIENTEDGE, ID_LIST)) return 6;
+    char windows_folder[MAX_PATH] = {};
+    const char* windir = getenv("WinDir");
+    if (windir && *windir)
+        lstrcpynA(windows_folder, windir, sizeof windows_folder);
+    else
+        GetWindowsDirectoryA(windows_folder, sizeof windows_folder);
+    SHFILEINFOA info = {};
+    HIMAGELIST system_images = (HIMAGELIST)SHGetFileInfoA(
+        windows_folder, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ICON);
+    // SHGFI_ICON hands out an icon of the folder that nothing shows; release it at once.
+    if (system_images && info.hIcon) DestroyIcon(info.hIcon);
+    mlvw.SetImageList(system_images);
+    if (mcfg.font) SendMessageA(mlvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
+    log_line("%s\tmlvw () OK ...\n", time_stamp());
+
+    // Files dropped on the list reach Drop, which wraps the list view's own procedure; the
+    // list view's procedure is kept in its user data for the wrapper to call.
+    DragAcceptFiles(mlvw.hwnd, TRUE);
+    LONG_PTR own = SetWindowLongPtrA(mlvw.hwnd, GWLP_WNDPROC, (LONG_PTR)Drop);
+    SetWindowLongPtrA(mlvw.hwnd, GWLP_USERDATA, own);
+
+    Init();
+    SetTimer(mwin.hwnd, ID_TIMER, 1000, nullptr);
+    return 0;
+}
+
+Layout ComputeLayout(int width, int height, int tree_width, bool drives_mode, bool half_list) {
+    Layout l = {};
+    int T = tree_width, W = width, B = height;
+    int H = B - 42;
+    int L = drives_mode ? 0 : half_list ? H / 2 : H;
+    l.list_width = W - T - 3;
+    l.chart_top = L + 28;
+    l.toolbar = {0, 0, W, 26};
+    l.pathbox = {T + 3, 2, l.list_width, H};
+    l.searchbox = {30, B - 24, T - 30, H};
+    l.findbutton = {5, B - 22, 20, 18};
+    l.list = {T + 3, 28, l.list_width, L};
+    l.tree = {0, 28, T, B - 56};
+    for (int i = 0; i < 4; i++) l.attr[i] = {90 + 30 * i, 8, 30, 10};
+    return l;
+}
+
+int Size(int width, int height) {
+    if (width == 0 || height == 0) {
+        RECT client = {};
+        GetClientRect(mwin.hwnd, &client);
+        width = client.right - client.left;
+        height = client.bottom - client.top;
+    }
+    Layout l = ComputeLayout(width, height, mcfg.tree_width, mcfg.drives_mode != 0,
+                             mcfg.preview || mcfg.size_mode);
+    mcfg.list_width = l.list_width;
+    mcfg.chart_top = l.chart_top;
+    Place(mtbr.hwnd, l.toolbar);
+    Place(mcbx.hwnd, l.pathbox);
+    Place(mcby.hwnd, l.searchbox);
+    Place(mbtn.hwnd, l.findbutton);
+    Place(mlvw.hwnd, l.list);
+    Place(mtvw.hwnd, l.tree);
+    Place(mbta.hwnd, l.attr[0]);
+    Place(mbth.hwnd, l.attr[1]);
+    Place(mbtr.hwnd, l.attr[2]);
+    Place(mbts.hwnd, l.attr[3]);
+    log_line("%s\tSize () OK ...\n", time_stamp());
+    return 0;
+}

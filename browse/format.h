@@ -1,0 +1,34 @@
+// The texts of the list's cells: the one size format and the one date format.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdint>
+
+#include "browse/entries.h"
+
+// The size text "%s %s": units of 1024 (unit -1 chooses one), digit groups with
+// mcfg.sep. `out` holds at least 32 bytes.
+int FormatSize(char* out, long long size, int unit);
+// The same with the separator given.
+int FormatSizeWith(char* out, long long size, int unit, char sep);
+
+struct DateText {
+    char text[MAX_PATH] = {};
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+// The date text "%4i.%02i.%02i %02i:%02i" of a file time, in UTC.
+void FormatDate(DateText& date, FILETIME time);
+
+// The Type cell: "." and the lower-cased text after the name's last dot; "" without a dot.
+void TypeText(const char* name, char* out, size_t size);
+// The Attribute cell: the letters A C H R P S of the set bits, in that order.
+void AttributeText(DWORD attributes, char* out, size_t size);
+// The text of one cell of an entry (column 0..4); false when the column supplies none.
+bool CellText(const FolderEntry& e, int column, char* out, size_t size);
+
+// Answers the list's request for a cell's text and icon.
+void ItemText(NMLVDISPINFOA* request);
+
+// The index of the path's icon in the system image list, -1 when it cannot be had.
+int get_iico(const char* path);

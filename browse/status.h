@@ -1,0 +1,24 @@
+// The status line along the bottom of the main window.
+#pragma once
+
+#include <string>
+
+// What the status line shows, from plain inputs.
+struct StatusInput {
+    bool scanning;
+    unsigned ticks;
+    const char* path;  // the path box text
+    bool preview;
+    bool drives_mode;
+    int image_w, image_h;
+    int folders, count, selected;
+    long long size;
+    char sep;
+};
+struct StatusTexts {
+    std::string left;
+    std::string right;
+};
+StatusTexts ComposeStatus(const StatusInput& in);
+
+void Paint();

@@ -1,0 +1,55 @@
+#include "controls/clvw.h"
+
+int CLvw::InsertColumn(const char* title, int index, int width, int alignment) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = alignment == 1 ? LVCFMT_CENTER : alignment == 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title);
+    column.cchTextMax = lstrlenA(title);
+    column.iSubItem = index;
+    SendMessageA(hwnd, LVM_INSERTCOLUMNA, index, (LPARAM)&column);
+    columns++;
+    return 0;
+}
+
+const char* CLvw::ColumnText(int index) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_SUBITEM;
+    column.pszText = text;
+    column.cchTextMax = sizeof text;
+    text[0] = '\0';
+    if (!SendMessageA(hwnd, LVM_GETCOLUMNA, index, (LPARAM)&column)) return nullptr;
+    return text;
+}
+
+int CLvw::BeginDrag() {
+    int row = NextSelected(-1);
+    if (row < 0) return 1;
+    POINT origin = {};
+    drag_list = (HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&origin);
+    while (drag_list && (row = NextSelected(row)) >= 0) {
+        POINT ignored;
+        HIMAGELIST next = (HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&ignored);
+        if (!next) continue;
+        IMAGEINFO info = {};
+        ImageList_GetImageInfo(drag_list, 0, &info);
+        HIMAGELIST merged = ImageList_Merge(drag_list, 0, next, 0, 0, info.rcImage.bottom);
+        ImageList_Destroy(next);
+        if (!merged) continue;  // keep the image built so far
+        ImageList_Destroy(drag_list);
+        drag_list = merged;
+    }
+    if (!drag_list) return 0;
+    ImageList_BeginDrag(drag_list, 0, 0, 0);
+    ImageList_DragEnter(GetDesktopWindow(), origin.x, origin.y);
+    return 0;
+}
+
+int CLvw::EndDrag() {
+    ImageList_DragLeave(hwnd);
+    ImageList_EndDrag();
+    if (drag_list) ImageList_Destroy(drag_list);
+    drag_list = nullptr;
+    return 0;
+}

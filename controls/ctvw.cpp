@@ -1,0 +1,141 @@
+#include "controls/ctvw.h"
+
+#include "controls/treepath.h"
+
+#include <cctype>
+#include <cstring>
+
+bool SplitTreePath(const char* path, std::vector<std::string>& parts) {
+    parts.clear();
+    if (!path || !isalpha((unsigned char)path[0]) || path[1] != ':') return false;
+    parts.emplace_back(path, 2);
+    size_t length = 2;
+    const char* p = path + 2;
+    while (*p) {
+        const char* end = strchr(p, '\\');
+        size_t n = end ? (size_t)(end - p) : strlen(p);
+        std::string part(p, n);
+        if (part == "..") {
+            if (parts.size() > 1) {
+                length -= parts.back().size() + 1;
+                parts.pop_back();
+            }
+        } else if (!part.empty() && part != ".") {
+            length += n + 1;
+            parts.push_back(part);
+        }
+        p += n;
+        if (*p == '\\') p++;
+    }
+    return length <= MAX_PATH - 1;
+}
+
+HTREEITEM CTvw::InsertItem(const char* text, int image, HTREEITEM parent, HTREEITEM after) {
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent ? parent : TVI_ROOT;
+    insert.hInsertAfter = after ? after : TVI_FIRST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(text);
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    return (HTREEITEM)SendMessageA(hwnd, TVM_INSERTITEMA, 0, (LPARAM)&insert);
+}
+
+int CTvw::DeleteItems(HTREEITEM item, int mode) {
+    if (mode == 0) {
+        SendMessageA(hwnd, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    } else if (mode == 1) {
+        SendMessageA(hwnd, TVM_DELETEITEM, 0, (LPARAM)item);
+    } else if (mode == 2) {
+        // Deleting the first child until there is none; the redraw is held back meanwhile so a
+        // folder with thousands of subfolders does not repaint the tree after each one.
+        SendMessageA(hwnd, WM_SETREDRAW, FALSE, 0);
+        while (HTREEITEM child = Next(item, TVGN_CHILD))
+            SendMessageA(hwnd, TVM_DELETEITEM, 0, (LPARAM)child);
+        SendMessageA(hwnd, WM_SETREDRAW, TRUE, 0);
+    }
+    return 0;
+}
+
+const char* CTvw::ItemText(HTREEITEM item) {
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = item_text;
+    tv.cchTextMax = sizeof item_text;
+    item_text[0] = '\0';
+    if (!item || !SendMessageA(hwnd, TVM_GETITEMA, 0, (LPARAM)&tv)) item_text[0] = '\0';
+    return item_text;
+}
+
+HTREEITEM CTvw::FindChild(HTREEITEM parent, const char* text) {
+    if (!text) return nullptr;
+    if (!parent) parent = Root();
+    for (HTREEITEM child = Next(parent, TVGN_CHILD); child; child = Next(child, TVGN_NEXT)) {
+        if (lstrcmpiA(ItemText(child), text) == 0) return child;
+    }
+    return nullptr;
+}
+
+int CTvw::SelectChild(const char* text) {
+    if (!text) return 1;
+    HTREEITEM selected = Caret();
+    if (!selected) return 2;
+    HTREEITEM child = FindChild(selected, text);
+    if (!child) return 2;
+    Select(child);
+    return 0;
+}
+
+HTREEITEM CTvw::SelectAt(int x, int y) {
+    for (HTREEITEM item = Root(); item; item = Next(item, TVGN_NEXTVISIBLE)) {
+        // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+        RECT rect = {};
+        memcpy(&rect, &item, sizeof item);
+        if (!SendMessageA(hwnd, TVM_GETITEMRECT, TRUE, (LPARAM)&rect)) continue;
+        if (rect.left <= x && x <= rect.right && rect.top <= y && y <= rect.bottom) {
+            Select(item);
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+const char* CTvw::ItemPath(HTREEITEM item) {
+    path[0] = '\0';
+    if (!item) item = Caret();
+    HTREEITEM root = Root();
+    // First measure the whole path from the item up to (not including) the root; one that
+    // would not fit the buffer is not returned at all. Then write the texts back to front.
+    size_t length = 0;
+    for (HTREEITEM it = item; it && it != root; it = Parent(it)) {
+        length += strlen(ItemText(it)) + 1;
+        if (length - 1 > MAX_PATH - 1) return path;
+    }
+    if (length == 0) return path;
+    length--;  // no separator after the last text
+    path[length] = '\0';
+    size_t end = length;
+    for (HTREEITEM it = item; it && it != root; it = Parent(it)) {
+        size_t n = strlen(ItemText(it));
+        memcpy(path + end - n, item_text, n);
+        end -= n;
+        if (end > 0) path[--end] = separator;
+    }
+    return path;
+}
+
+int CTvw::SelectPath(const char* p, int image) {
+    std::vector<std::string> parts;
+    if (!SplitTreePath(p, parts)) return 1;
+    HTREEITEM item = FindChild(nullptr, parts[0].c_str());
+    if (!item) return 1;
+    for (size_t i = 1; i < parts.size(); i++) {
+        HTREEITEM child = FindChild(item, parts[i].c_str());
+        if (!child) child = InsertItem(parts[i].c_str(), image, item, nullptr);
+        if (!child) return 1;
+        item = child;
+    }
+    Select(item);
+    return 0;
+}

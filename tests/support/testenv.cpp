@@ -1,0 +1,271 @@
+#include "tests/support/testenv.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app.h"
+
+namespace tv {
+
+namespace {
+
+std::string TempRoot() {
+    char buffer[MAX_PATH] = {};
+    const char* temp = getenv("TEMP");
+    if (temp && *temp)
+        lstrcpynA(buffer, temp, sizeof buffer);
+    else
+        GetTempPathA(sizeof buffer, buffer);
+    std::string root = buffer;
+    while (!root.empty() && root.back() == '\\') root.pop_back();
+    return root;
+}
+
+void MakeDirs(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); i++) {
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    }
+}
+
+}  // namespace
+
+TempTree::TempTree(const char* tag) {
+    static unsigned serial = 0;
+    char name[MAX_PATH];
+    snprintf(name, sizeof name, "%s\\tv-%s-%lu-%u-%lu", TempRoot().c_str(), tag,
+             GetCurrentProcessId(), ++serial, GetTickCount());
+    root_ = name;
+    RemoveTree(root_);
+    MakeDirs(root_);
+}
+
+TempTree::~TempTree() { RemoveTree(root_); }
+
+std::string TempTree::path(const std::string& relative) const {
+    return relative.empty() ? root_ : root_ + "\\" + relative;
+}
+
+std::string TempTree::dir(const std::string& relative) const {
+    std::string p = path(relative);
+    MakeDirs(p);
+    return p;
+}
+
+std::string TempTree::file(const std::string& relative, const std::string& content) const {
+    std::string p = path(relative);
+    size_t slash = p.rfind('\\');
+    if (slash != std::string::npos) MakeDirs(p.substr(0, slash));
+    HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        if (!content.empty()) WriteFile(h, content.data(), (DWORD)content.size(), &written, nullptr);
+        CloseHandle(h);
+    }
+    return p;
+}
+
+std::string TempTree::sized_file(const std::string& relative, long long size) const {
+    std::string p = file(relative);
+    HANDLE h = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER at;
+        at.QuadPart = size;
+        SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
+        SetEndOfFile(h);
+        CloseHandle(h);
+    }
+    return p;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
+            std::string child = path + "\\" + fd.cFileName;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            // A linked folder is removed as a link; what it points at stays.
+            if ((fd.dwFileAttributes & 0x410) == 0x10)
+                RemoveTree(child);
+            else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(child.c_str());
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string ReadFile(const std::string& path) {
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return "";
+    std::string data;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+    fclose(f);
+    return data;
+}
+
+void PumpMessages(bool program_loop) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (program_loop) {
+            LoopStep(msg);
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms, bool program_loop) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages(program_loop);
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeout_ms) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+HWND WaitForWindow(const char* window_class, const char* title, DWORD timeout_ms, DWORD pid) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND h = FindWindowExA(nullptr, nullptr, window_class, title); h;
+                 h = FindWindowExA(nullptr, h, window_class, title)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(h, &owner);
+                if (pid == 0 || owner == pid) {
+                    found = h;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout_ms);
+    return found;
+}
+
+DialogPresser::DialogPresser(const char* title, int button_id, DWORD timeout_ms)
+    : title_(title), button_(button_id), timeout_(timeout_ms) {
+    thread_ = std::thread([this] {
+        DWORD start = GetTickCount();
+        while (!stop_ && GetTickCount() - start < timeout_) {
+            HWND h = FindWindowA("#32770", title_.c_str());
+            HWND button = h ? GetDlgItem(h, button_) : nullptr;
+            if (button && IsWindowVisible(h)) {
+                dialog_ = h;
+                // BM_CLICK is sent to the dialog's thread, which is inside its modal loop.
+                PostMessageA(h, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), (LPARAM)button);
+                pressed_ = true;
+                return;
+            }
+            Sleep(10);
+        }
+    });
+}
+
+DialogPresser::~DialogPresser() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+PopupCloser::PopupCloser(DWORD timeout_ms) : timeout_(timeout_ms) {
+    thread_ = std::thread([this] {
+        DWORD start = GetTickCount();
+        while (!stop_ && GetTickCount() - start < timeout_) {
+            HWND menu = FindWindowA("#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) {
+                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                EndMenu();
+                closed_ = true;
+                return;
+            }
+            Sleep(10);
+        }
+    });
+}
+
+PopupCloser::~PopupCloser() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+std::string LogPath() { return TempRoot() + "\\trelvista.log"; }
+
+std::string ReadLog() {
+    // The log is a text file: its lines end in CR LF on the platform.
+    std::string log = ReadFile(LogPath()), text;
+    text.reserve(log.size());
+    for (char c : log)
+        if (c != '\r') text.push_back(c);
+    return text;
+}
+
+std::vector<std::string> LogEntries() {
+    std::vector<std::string> entries;
+    std::string log = ReadLog();
+    size_t pos = 0;
+    int line = 0;
+    while (pos < log.size()) {
+        size_t end = log.find('\n', pos);
+        if (end == std::string::npos) end = log.size();
+        std::string text = log.substr(pos, end - pos);
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        pos = end + 1;
+        if (line++ < 3) continue;  // the two-line header and its blank line
+        size_t tab = text.find('\t');
+        entries.push_back(tab == std::string::npos ? text : text.substr(tab + 1));
+    }
+    return entries;
+}
+
+int FindEntry(const std::vector<std::string>& entries, const std::string& prefix, int from) {
+    for (int i = from < 0 ? 0 : from; i < (int)entries.size(); i++)
+        if (entries[i].compare(0, prefix.size(), prefix) == 0) return i;
+    return -1;
+}
+
+TestRegKey::TestRegKey(const char* name) {
+    char key[MAX_PATH];
+    snprintf(key, sizeof key, "SOFTWARE\\TrelvistaTests\\%s-%lu", name, GetCurrentProcessId());
+    key_ = key;
+    RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+}
+
+TestRegKey::~TestRegKey() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
+
+void TestRegKey::set_raw(const char* name, DWORD type, const void* data, DWORD size) const {
+    HKEY h;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, key_.c_str(), &h) != ERROR_SUCCESS) return;
+    RegSetValueExA(h, name, 0, type, (const BYTE*)data, size);
+    RegCloseKey(h);
+}
+
+void TestRegKey::set_dword(const char* name, DWORD value) const {
+    set_raw(name, REG_DWORD, &value, sizeof value);
+}
+
+void TestRegKey::set_string(const char* name, const char* value, DWORD type) const {
+    set_raw(name, type, value, (DWORD)strlen(value) + 1);
+}
+
+std::string TestRegKey::get_string(const char* name) const {
+    char buffer[512] = {};
+    DWORD size = sizeof buffer - 1, type = 0;
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return "<missing>";
+    LONG status = RegQueryValueExA(h, name, nullptr, &type, (BYTE*)buffer, &size);
+    RegCloseKey(h);
+    return status == ERROR_SUCCESS ? std::string(buffer) : "<missing>";
+}
+
+}  // namespace tv

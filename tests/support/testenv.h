@@ -1,0 +1,114 @@
+// Shared helpers of the tests: file trees, bounded waits, dialogs and popup menus opened by
+// the code under test, the log file and a registry key of the test's own.
+#pragma once
+
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <thread>
+#include <atomic>
+#include <vector>
+
+namespace tv {
+
+// A folder of the test's own below %TEMP%, removed with everything in it at the end.
+class TempTree {
+  public:
+    explicit TempTree(const char* tag = "tree");
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    const std::string& root() const { return root_; }
+    // The Windows path of `relative` below the root ("" gives the root itself).
+    std::string path(const std::string& relative = "") const;
+    // Creates the folder and its missing parents.
+    std::string dir(const std::string& relative) const;
+    // Writes a file (parents created) with the given bytes.
+    std::string file(const std::string& relative, const std::string& content = "") const;
+    // Creates a file of `size` bytes without writing them (a sparse end-of-file).
+    std::string sized_file(const std::string& relative, long long size) const;
+
+  private:
+    std::string root_;
+};
+
+// Removes a folder and everything below it (best effort).
+void RemoveTree(const std::string& path);
+
+// Reads a whole file; "" when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+// Polls `condition` until it holds or `timeout_ms` runs out, dispatching the messages of
+// this thread meanwhile (through the program's own loop step when `program_loop` is set).
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms = 10000,
+               bool program_loop = false);
+
+// Dispatches every message waiting for this thread.
+void PumpMessages(bool program_loop = false);
+
+// Waits for a top-level window of the class (and title, when given) owned by `pid`
+// (0: any process); none when the time runs out.
+HWND WaitForWindow(const char* window_class, const char* title, DWORD timeout_ms,
+                   DWORD pid = 0);
+
+// A thread that waits for a dialog (class "#32770") with the title and presses a button.
+// Used around a call that opens a modal dialog on the test's own thread.
+class DialogPresser {
+  public:
+    DialogPresser(const char* title, int button_id, DWORD timeout_ms = 10000);
+    ~DialogPresser();
+    // True once the dialog was found and its button pressed.
+    bool pressed() const { return pressed_; }
+    HWND dialog() const { return dialog_; }
+
+  private:
+    std::string title_;
+    int button_;
+    DWORD timeout_;
+    std::atomic<bool> pressed_{false};
+    std::atomic<HWND> dialog_{nullptr};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// A thread that closes the first popup menu that opens within the time (Escape on the menu
+// window, then EndMenu), for calls that track a popup menu on the test's own thread.
+class PopupCloser {
+  public:
+    explicit PopupCloser(DWORD timeout_ms = 10000);
+    ~PopupCloser();
+    bool closed() const { return closed_; }
+
+  private:
+    DWORD timeout_;
+    std::atomic<bool> closed_{false};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// The program's log "%TEMP%\trelvista.log".
+std::string LogPath();
+std::string ReadLog();
+// The log's lines after the header, each without its time stamp and tab.
+std::vector<std::string> LogEntries();
+// Index of the first entry at or after `from` that starts with `prefix`, or -1.
+int FindEntry(const std::vector<std::string>& entries, const std::string& prefix, int from = 0);
+
+// A registry key below HKEY_CURRENT_USER that belongs to one test, deleted at the end.
+class TestRegKey {
+  public:
+    explicit TestRegKey(const char* name);
+    ~TestRegKey();
+    const char* key() const { return key_.c_str(); }
+    void set_dword(const char* name, DWORD value) const;
+    void set_string(const char* name, const char* value, DWORD type = REG_SZ) const;
+    void set_raw(const char* name, DWORD type, const void* data, DWORD size) const;
+    // The stored string, or "<missing>".
+    std::string get_string(const char* name) const;
+
+  private:
+    std::string key_;
+};
+
+}  // namespace tv

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "app/mcfg.h"
+#include "controls/cwin.h"
+
+TEST(StartDir, TakesTheTailAsItStands) {
+    char out[MAX_PATH];
+    StartDirFromCommandLine("", out);
+    EXPECT_STREQ(out, "");
+    StartDirFromCommandLine(nullptr, out);
+    EXPECT_STREQ(out, "");
+    StartDirFromCommandLine("C:\\Data", out);
+    EXPECT_STREQ(out, "C:\\Data");
+    StartDirFromCommandLine("\"C:\\My Data\"", out);
+    EXPECT_STREQ(out, "\"C:\\My Data\"");
+}
+
+TEST(StartDir, KeepsUpTo259CharactersAndIgnoresLongerTails) {
+    char out[MAX_PATH];
+    std::string t259(259, 'a'), t260(260, 'a'), t1000(1000, 'b');
+    StartDirFromCommandLine(t259.c_str(), out);
+    EXPECT_EQ(std::string(out), t259);
+    StartDirFromCommandLine(t260.c_str(), out);
+    EXPECT_STREQ(out, "");
+    StartDirFromCommandLine(t1000.c_str(), out);
+    EXPECT_STREQ(out, "");
+}
+
+TEST(WindowGeometry, TwoThirdsOfTheScreenCentred) {
+    WindowGeometry g = DefaultWindowGeometry(1280, 1000);
+    EXPECT_EQ(g.width, 853);
+    EXPECT_EQ(g.height, 666);
+    EXPECT_EQ(g.x, 213);
+    EXPECT_EQ(g.y, 167);
+    g = DefaultWindowGeometry(1, 2);
+    EXPECT_EQ(g.width, 0);
+    EXPECT_EQ(g.height, 1);
+    EXPECT_EQ(g.x, 0);
+    EXPECT_EQ(g.y, 0);
+}
+
+TEST(StartValues, AreThoseOfAFreshStart) {
+    Mcfg fresh;
+    EXPECT_EQ(fresh.drives_mode, 1);
+    EXPECT_EQ(fresh.make_notepad_link, 1);
+    EXPECT_EQ(fresh.sort_dir, 1);
+    EXPECT_EQ(fresh.tree_width, 300);
+    EXPECT_EQ(fresh.unit, 1);
+    EXPECT_EQ(fresh.image_w, -1);
+    EXPECT_EQ(fresh.image_h, -1);
+    EXPECT_EQ(fresh.entries.depth_limit, 100u);
+    EXPECT_EQ(fresh.view, nullptr);
+    EXPECT_STREQ(kDefaultSettingsKey, "SOFTWARE\\Halvorin\\Trelvista");
+}

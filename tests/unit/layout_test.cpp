@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "app/window.h"
+
+namespace {
+
+void ExpectPlace(const Placement& p, int x, int y, int w, int h, const char* what) {
+    EXPECT_EQ(p.x, x) << what;
+    EXPECT_EQ(p.y, y) << what;
+    EXPECT_EQ(p.width, w) << what;
+    EXPECT_EQ(p.height, h) << what;
+}
+
+}  // namespace
+
+TEST(Layout, FolderViewGivesTheListTheWholeRightColumn) {
+    Layout l = ComputeLayout(1000, 600, 300, false, false);
+    EXPECT_EQ(l.list_width, 697);
+    EXPECT_EQ(l.chart_top, 586);
+    ExpectPlace(l.toolbar, 0, 0, 1000, 26, "toolbar");
+    ExpectPlace(l.pathbox, 303, 2, 697, 558, "path box");
+    ExpectPlace(l.searchbox, 30, 576, 270, 558, "search box");
+    ExpectPlace(l.findbutton, 5, 578, 20, 18, "find button");
+    ExpectPlace(l.list, 303, 28, 697, 558, "list");
+    ExpectPlace(l.tree, 0, 28, 300, 544, "tree");
+    for (int i = 0; i < 4; i++) ExpectPlace(l.attr[i], 90 + 30 * i, 8, 30, 10, "attribute");
+}
+
+TEST(Layout, PreviewAndSizeModesHalveTheList) {
+    Layout l = ComputeLayout(400, 100, 300, false, true);
+    EXPECT_EQ(l.list.height, 29);  // H = 58
+    EXPECT_EQ(l.chart_top, 57);
+    l = ComputeLayout(400, 101, 300, false, true);
+    EXPECT_EQ(l.list.height, 29);  // H = 59, halved toward zero
+}
+
+TEST(Layout, DrivesModeCollapsesTheList) {
+    Layout l = ComputeLayout(1000, 600, 300, true, true);
+    EXPECT_EQ(l.list.height, 0);
+    EXPECT_EQ(l.chart_top, 28);
+}
+
+TEST(Layout, TinyWindowsGiveNegativeSizesWithoutFailing) {
+    // A window smaller than the fixed strips: the arithmetic goes below zero and the
+    // platform treats such sizes as empty.
+    Layout l = ComputeLayout(10, 20, 300, false, false);
+    EXPECT_EQ(l.list_width, -293);
+    EXPECT_EQ(l.list.height, -22);
+    EXPECT_EQ(l.tree.height, -36);
+    l = ComputeLayout(1000, 600, 0, false, false);
+    EXPECT_EQ(l.searchbox.width, -30);
+    EXPECT_EQ(l.list.x, 3);
+}
