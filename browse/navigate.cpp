@@ -1,15 +1,182 @@
-// Placeholder until navigation is built.
 #include "browse/navigate.h"
 
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <cstring>
+
 #include "app/log.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
 #include "app/window.h"
+#include "browse/entries.h"
+#include "scan/scan.h"
+
+namespace {
+
+// The tree's images, by drive type.
+int DriveImage(UINT type) {
+    switch (type) {
+    case DRIVE_REMOTE: return 4;
+    case DRIVE_REMOVABLE: return 3;
+    case DRIVE_CDROM: return 2;
+    default: return 1;
+    }
+}
+
+// The start folder is opened by the first Init only: a later Init (Read on "Drives")
+// rebuilds the drive list and stays in the drive view.
+bool start_dir_pending = true;
+
+// The start folder as a path: a command-line tail in double quotes names the folder
+// between them.
+void StartFolder(char* out, size_t size) {
+    const char* s = mcfg.start_dir;
+    size_t n = strlen(s);
+    if (n >= 2 && s[0] == '"' && s[n - 1] == '"') {
+        snprintf(out, size, "%.*s", (int)(n - 2), s + 1);
+    } else {
+        snprintf(out, size, "%s", s);
+    }
+}
+
+// Puts the tree's current path back into the path box after a path that the tree cannot
+// show, so that the two never disagree.
+void RestorePathBox() {
+    HTREEITEM caret = mtvw.Caret();
+    if (caret && caret != mtvw.Root()) mcbx.SetText(mtvw.ItemPath(caret));
+    MessageBeep(MB_ICONWARNING);
+}
+
+}  // namespace
+
+bool AddHistory(const char* text) {
+    for (const std::string& h : mcfg.history)
+        if (h == text) return false;
+    mcfg.history.emplace_back(text);
+    return true;
+}
+
+void FillDriveTable(DriveInfo* drives, std::vector<DriveItem>* items) {
+    int next = 0;
+    for (char letter = 'C'; letter <= 'Z'; letter++) {
+        char name[4] = {letter, ':', '\0', '\0'};
+        char root[4] = {letter, ':', '\\', '\0'};
+        UINT type = GetDriveTypeA(root);
+        ULARGE_INTEGER available, total, total_free;
+        bool ok = GetDiskFreeSpaceExA(root, &available, &total, &total_free) != 0;
+        DriveInfo& d = drives[next];
+        d = DriveInfo{};
+        if (ok) {
+            if (total.QuadPart > 0) {
+                d.total = (long long)total.QuadPart;
+                d.free = (long long)available.QuadPart;
+                d.used = (unsigned)(100 - (unsigned long long)d.free * 100 / total.QuadPart);
+            }
+            lstrcpynA(d.name, name, sizeof d.name);
+        } else if (type == DRIVE_CDROM) {
+            // A CD-ROM drive without a disc fails the query and is listed all the same.
+            lstrcpynA(d.name, name, sizeof d.name);
+        }
+        if (ok || type == DRIVE_CDROM) {
+            if (items) items->push_back({name, DriveImage(type)});
+            next++;
+        }
+    }
+    for (int i = next; i < 26; i++) drives[i] = DriveInfo{};
+}
 
 void Init() {
-    Size(0, 0);
+    mtvw.DeleteItems(nullptr, 0);
+    UncheckAttributeButtons();
+    HTREEITEM root = mtvw.InsertItem("Drives", 0, nullptr, nullptr);
+    std::vector<DriveItem> items;
+    FillDriveTable(mcfg.drives, &items);
+    HTREEITEM after = nullptr;
+    for (const DriveItem& item : items) after = mtvw.InsertItem(item.name.c_str(), item.image, root, after);
+    mtvw.Expand(root, TVE_EXPAND);
+
+    bool opened = false;
+    if (mcfg.start_dir[0] && start_dir_pending) {
+        start_dir_pending = false;
+        char folder[MAX_PATH];
+        StartFolder(folder, sizeof folder);
+        mcbx.SetText(folder);
+        // Selecting the folder's item reads it through the tree's selection change.
+        opened = mtvw.SelectPath(folder, 5) == 0;
+        if (!opened) mcbx.SetText("C:");
+    }
+    if (!opened) Size(0, 0);
     log_line("%s\tInit () OK ...\n", time_stamp());
 }
-void Read() { log_line("%s\tRead () OK ...\n", time_stamp()); }
-void Back() {}
-void SelectionChanged() {}
-void PathEntered() {}
-bool AddHistory(const char*) { return false; }
+
+void Read() {
+    mcfg.drives_mode = 0;
+    mcfg.find_mode = 0;
+    UncheckAttributeButtons();
+    char path[MAX_PATH];
+    lstrcpynA(path, mcbx.GetText(), sizeof path);
+    if (path[0]) {
+        if (AddHistory(path)) mcbx.AddString(path);
+        mlvw.DeleteAll();
+        // The old entries go first, after any scan that reads them has stopped.
+        ReleaseEntries();
+        ListFolder(mcfg.entries, path);
+        mcfg.sort_column = 0;
+        Sort();
+        if (mcfg.size_mode) {
+            Scan();
+            Sleep(100);
+        }
+    }
+    log_line("%s\tRead () OK ...\n", time_stamp());
+}
+
+void Back() {
+    char path[MAX_PATH];
+    lstrcpynA(path, mcbx.GetText(), sizeof path);
+    char* cut = strrchr(path, '\\');
+    // A path without a parent ("C:") leaves everything as it is, the view's modes too.
+    if (path[0] && cut) {
+        mcfg.drives_mode = 0;
+        mcfg.find_mode = 0;
+        *cut = '\0';
+        mcbx.SetText(path);
+        HTREEITEM caret = mtvw.Caret();
+        if (caret && caret != mtvw.Root()) {
+            // The parent's selection reads the parent folder, or shows the drive view.
+            mtvw.Select(mtvw.Parent(caret));
+            if (mtvw.Caret() == caret) Read();
+        } else {
+            // From the drive view the tree follows the cut path, and its selection reads
+            // it; a path the tree cannot show changes nothing more.
+            mtvw.SelectPath(path, 5);
+        }
+    }
+    log_line("%s\tBack () OK ...\n", time_stamp());
+}
+
+void SelectionChanged() {
+    HTREEITEM caret = mtvw.Caret();
+    if (!caret) return;
+    if (caret == mtvw.Root()) {
+        mlvw.DeleteAll();
+        mcfg.drives_mode = 1;
+        mcfg.preview = 0;
+        Size(0, 0);
+        InvalidateRect(mwin.hwnd, nullptr, TRUE);
+        return;
+    }
+    const char* path = mtvw.ItemPath(caret);
+    if (!path[0]) return;
+    mcbx.SetText(path);
+    Read();
+}
+
+void PathEntered() {
+    SetFocus(mtvw.hwnd);
+    char expanded[MAX_PATH];
+    DWORD n = ExpandEnvironmentStringsA(mcbx.GetText(), expanded, sizeof expanded);
+    if (n == 0 || n > sizeof expanded) return;
+    if (mtvw.SelectPath(expanded, 5) != 0) RestorePathBox();
+}
