@@ -106,7 +106,11 @@ void Init() {
         opened = mtvw.SelectPath(folder, 5) == 0;
         if (!opened) mcbx.SetText("C:");
     }
-    if (!opened) Size(0, 0);
+    if (!opened) {
+        // Without a start folder the root is the selected item: the drive view.
+        mtvw.Select(root);
+        Size(0, 0);
+    }
     log_line("%s\tInit () OK ...\n", time_stamp());
 }
 

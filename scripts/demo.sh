@@ -27,20 +27,21 @@ if [ -n "$had_display" ]; then
     exit 0
 fi
 
-wine "$build/bin/trelvista.exe" "$folder" 2>/dev/null &
+wine "$build/bin/trelvista.exe" "$folder" >/dev/null 2>&1 &
 app=$!
-# Wait, with a bound, until the window shows the demo folder's rows.
 shot="$build/trelvista-demo.png"
+# Wait, with a bound, until the program has read the demo folder and painted.
+log_done() {
+    grep -qs -e "WinMain () MSG" "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp/trelvista.log \
+        "$WINEPREFIX"/drive_c/users/*/Temp/trelvista.log
+}
 for _ in $(seq 1 300); do
-    if xwininfo -root -tree 2>/dev/null | grep -q '"Trelvista"'; then break; fi
+    log_done && break
     sleep 0.1
 done
-for _ in $(seq 1 100); do
-    [ -f "$WINEPREFIX/drive_c/users/$USER/AppData/Local/Temp/trelvista.log" ] || true
-    if grep -qs "Show () OK" "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp/trelvista.log \
-        "$WINEPREFIX"/drive_c/users/*/Temp/trelvista.log 2>/dev/null; then break; fi
-    sleep 0.1
-done
+# The list fills in on the next paint after the log line.
+for _ in $(seq 1 10); do xwininfo -root -tree 2>/dev/null | grep -q '"Trelvista"' && break; sleep 0.1; done
+sleep 1
 import -display "$DISPLAY" -window root "$shot"
 echo "Trelvista ran on $folder under a virtual display; screenshot: $shot"
 kill "$app" 2>/dev/null || true
