@@ -263,6 +263,8 @@ int Command(WPARAM wparam) {
 }
 
 int Notify(NMHDR* header) {
+    // WM_NOTIFY can be sent by anyone; one without its record is ignored.
+    if (!header) return 0;
     switch (header->code) {
     case TTN_GETDISPINFOA: {
         const char* tip = ToolbarTip(header->idFrom);

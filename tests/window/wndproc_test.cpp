@@ -429,6 +429,11 @@ TEST_F(WindowProcedure, WithoutAMenuNoStateChangesAndNoMenuOpens) {
     mcfg.unit = 1;
 }
 
+TEST_F(WindowProcedure, NotificationWithoutItsRecordIsIgnored) {
+    StartApp();
+    EXPECT_EQ(SendMessageA(mwin.hwnd, WM_NOTIFY, 0, 0), 0);
+}
+
 TEST_F(WindowProcedure, ToolbarTooltipsGetTheirTexts) {
     StartApp();
     struct {
