@@ -1,6 +1,103 @@
-// Placeholder until the Info dialog is built.
 #include "app/info.h"
 
-void ShowInfo() {}
-INT_PTR CALLBACK InfoProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
-void InfoPaint(HWND) {}
+#include <shellapi.h>
+#include <cstring>
+
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kMakerAddress[] = "http://www.example.org/trelvista";
+const char kOrganisationAddress[] = "http://www.example.org/qrvl";
+const char kOrganisationShortName[] = "QRVL";
+
+HFONT MakeInfoFont(int height) {
+    LOGFONTA lf = {};
+    lf.lfHeight = height;
+    lf.lfWeight = FW_NORMAL;
+    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+    return CreateFontIndirectA(&lf);
+}
+
+}  // namespace
+
+const char* InfoAddress(const char* user_domain) {
+    if (user_domain && strcmp(user_domain, kOrganisationShortName) == 0)
+        return kOrganisationAddress;
+    return kMakerAddress;
+}
+
+bool InLinkBand(LPARAM lparam) {
+    unsigned y = HIWORD(lparam);
+    return y >= 61 && y <= 79;
+}
+
+void ShowInfo() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    mcfg.product_line[0] = '\0';
+    LoadStringA(instance, IDS_PRODUCT, mcfg.product_line, sizeof mcfg.product_line);
+    mcfg.link_cursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_LINKHAND));
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INFO), mwin.hwnd, InfoProc, 0);
+}
+
+void InfoPaint(HWND dialog) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(dialog, &ps);
+    const UINT flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+
+    RECT r = {};
+    GetClientRect(dialog, &r);
+    r.left += 10;
+    r.top += 10;
+    r.right -= 10;
+    r.bottom -= 30;
+    FillRect(dc, &r, (HBRUSH)(COLOR_WINDOW + 1));
+    // The texts stand on the filled rectangle, whatever the system's window colour is.
+    SetBkMode(dc, TRANSPARENT);
+
+    HFONT product_font = MakeInfoFont(14);
+    r.top += 10;
+    SelectObject(dc, product_font);
+    DrawTextA(dc, mcfg.product_line, -1, &r, flags);
+
+    HFONT credit_font = MakeInfoFont(13);
+    SelectObject(dc, credit_font);
+    r.top += 20;
+    DrawTextA(dc, "Development & Design", -1, &r, flags);
+
+    SetTextColor(dc, RGB(0, 0, 255));
+    r.top += 20;
+    // A domain that does not fit the buffer is longer than the short name, so it
+    // cannot equal it.
+    char domain[32] = {};
+    DWORD length = GetEnvironmentVariableA("USERDOMAIN", domain, sizeof domain);
+    const char* address = InfoAddress(length > 0 && length < sizeof domain ? domain : nullptr);
+    DrawTextA(dc, address, -1, &r, flags);
+    lstrcpynA(mcfg.info_link, address, sizeof mcfg.info_link);
+
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    if (product_font) DeleteObject(product_font);
+    if (credit_font) DeleteObject(credit_font);
+    EndPaint(dialog, &ps);
+}
+
+INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_PAINT: InfoPaint(dialog); break;
+    case WM_COMMAND:
+        if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) EndDialog(dialog, LOWORD(wparam));
+        break;
+    case WM_MOUSEMOVE:
+        SetCursor(InLinkBand(lparam) ? mcfg.link_cursor : LoadCursorA(nullptr, IDC_ARROW));
+        break;
+    case WM_LBUTTONDOWN:
+        // The address is set by the first paint; before it there is nothing to open.
+        if (InLinkBand(lparam) && mcfg.info_link[0])
+            ShellExecuteA(nullptr, nullptr, mcfg.info_link, nullptr, nullptr, SW_SHOW);
+        break;
+    }
+    // FALSE for every message: the dialog manager's own handling runs as well.
+    return FALSE;
+}

@@ -1,25 +1,309 @@
-// Placeholder until the full window procedure is built: it serves Exit, the layout and
-// the window's destruction.
 #include "app/wndproc.h"
 
+#include <shellapi.h>
+#include <cstdlib>
+
+#include "app/info.h"
 #include "app/mcfg.h"
+#include "app/ui.h"
 #include "app/window.h"
+#include "browse/entries.h"
+#include "browse/format.h"
+#include "browse/navigate.h"
 #include "browse/status.h"
+#include "fileops/fileops.h"
+#include "pages/pages.h"
 #include "res/resource.h"
+#include "scan/find.h"
+#include "scan/scan.h"
+#include "scan/view.h"
+
+SplitterMove MoveSplitter(int x, int y, WPARAM keys, bool splitting, int tree_width,
+                          int client_right, int client_bottom) {
+    SplitterMove move = {false, false, tree_width};
+    if (abs(x - tree_width) >= 20 || y >= client_bottom - 16) return move;
+    move.size_cursor = true;
+    // Only the left button alone drags; a movement of 20 pixels or more in one step
+    // leaves the splitter behind until the pointer comes back near it.
+    if (keys == MK_LBUTTON && splitting) {
+        if (x < client_right - 200) move.tree_width = x;
+        move.resize = true;
+    }
+    return move;
+}
+
+bool GrabsSplitter(int x, int tree_width) { return abs(x - tree_width) < 10; }
+
+const char* ToolbarTip(UINT_PTR id) {
+    switch (id) {
+    case CMD_BACK: return "Back to parent drive/folder";
+    case CMD_READ: return "Read current drive/folder";
+    case CMD_READ_SIZE: return "Read size for current drive/folder";
+    }
+    return nullptr;
+}
+
+bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
+
+namespace {
+
+RECT ClientRect() {
+    RECT client = {};
+    GetClientRect(mwin.hwnd, &client);
+    return client;
+}
+
+// The View menu mirrors the size unit and the preview mode after every message.
+void UpdateCheckMarks(HWND hwnd) {
+    HMENU menu = GetMenu(hwnd);
+    if (!menu) return;
+    for (int unit = 0; unit < 4; unit++)
+        CheckMenuItem(menu, CMD_UNIT_B + unit,
+                      MF_BYCOMMAND | (mcfg.unit == unit ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, CMD_PREVIEW, MF_BYCOMMAND | (mcfg.preview ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The "Send to" submenu goes into the File menu at its first opening. The File menu
+// holds 20 items as loaded and 22 afterwards, so this runs once per run.
+void InsertSendTo(HWND hwnd, HMENU opening) {
+    HMENU menu = GetMenu(hwnd);
+    if (!menu || opening != GetSubMenu(menu, 0) || GetMenuItemCount(opening) > 20) return;
+    HMENU send_to = CreatePopupMenu();
+    if (!send_to) return;
+    InsertMenuA(opening, CMD_WALLPAPER, MF_BYCOMMAND | MF_POPUP | MF_STRING, (UINT_PTR)send_to,
+                "Send to");
+    InsertMenuA(opening, CMD_WALLPAPER, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+    SendTo(send_to, 0);
+}
+
+void PressReadSizeButton(bool pressed) {
+    SendMessageA(mtbr.hwnd, TB_PRESSBUTTON, CMD_READ_SIZE, MAKELONG(pressed ? TRUE : FALSE, 0));
+}
+
+void OnTimer() {
+    mcfg.ticks++;
+    if (mcfg.scanning) Paint();
+    ContextMenu(0, 0);
+}
+
+void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y) {
+    if (mcfg.dragging) {
+        mtvw.SelectAt(x, y - 26);
+        POINT at = {x, y};
+        ClientToScreen(hwnd, &at);
+        ImageList_DragMove(at.x, at.y);
+        return;
+    }
+    RECT client = ClientRect();
+    SplitterMove move =
+        MoveSplitter(x, y, keys, mcfg.splitting != 0, mcfg.tree_width, client.right, client.bottom);
+    if (move.size_cursor) SetCursor(mcfg.size_cursor);
+    if (move.resize) {
+        mcfg.tree_width = move.tree_width;
+        Size(0, 0);
+    }
+}
+
+void OnLeftButtonDown(HWND hwnd, int x) {
+    if (mcfg.dragging || !GrabsSplitter(x, mcfg.tree_width)) return;
+    SetCursor(mcfg.size_cursor);
+    mcfg.splitting = 1;
+    SetCapture(hwnd);
+}
+
+void OnLeftButtonUp(int x, int y) {
+    if (mcfg.size_mode) ChartHit(x, y);
+    if (mcfg.dragging) {
+        // Releasing over no tree item moves nothing.
+        if (mtvw.SelectAt(x, y - 26)) MoveDragged();
+        mcfg.dragging = 0;
+        mlvw.EndDrag();
+    }
+    mcfg.splitting = 0;
+    ReleaseCapture();
+}
+
+void OnBeginDrag() {
+    if (mlvw.BeginDrag() != 0) return;  // no row selected
+    mcfg.dragging = 1;
+    SetCapture(mwin.hwnd);
+    Copy(false);
+}
+
+void OnItemChanged(const NMLISTVIEW* change) {
+    if (mcfg.preview) SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
+    // A row that keeps its selection while the focus moves on to another row reports the
+    // selected state alone; the report of the row that takes the focus updates the count.
+    if (change->uNewState == LVIS_SELECTED) return;
+    mcfg.selected = mlvw.SelectedCount();
+    RECT strip = ClientRect();
+    strip.top = strip.bottom - 10;
+    InvalidateRect(mwin.hwnd, &strip, FALSE);
+    SetAttr(0);
+}
+
+void OnRightClick() {
+    POINT at = {};
+    GetCursorPos(&at);
+    if (GetFocus() == mtvw.hwnd) {
+        POINT in_tree = at;
+        ScreenToClient(mtvw.hwnd, &in_tree);
+        if (HTREEITEM item = mtvw.HitTest(in_tree.x, in_tree.y)) mtvw.Select(item);
+    }
+    ContextMenu(at.x, at.y);
+}
+
+void OnAttributeButton(int id) {
+    CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
+    int index = id - CMD_ATTR_A;
+    CBtn& button = *buttons[index];
+    if (button.GetCheck() == BST_CHECKED) {
+        button.SetCheck(0);
+        SetAttr(-(index + 1));
+    } else {
+        button.SetCheck(1);
+        SetAttr(index + 1);
+    }
+}
+
+}  // namespace
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    // Positions are read as unsigned: a captured pointer left of or above the client
+    // area reads as a number near 65535, far from the splitter.
+    int x = LOWORD(lparam), y = HIWORD(lparam);
     switch (message) {
     case WM_CREATE: mcfg.size_cursor = LoadCursorA(nullptr, IDC_SIZEWE); break;
     case WM_DESTROY: PostQuitMessage(0); break;
-    case WM_SIZE: Size(LOWORD(lparam), HIWORD(lparam)); break;
-    case WM_COMMAND: Command(wparam); break;
+    case WM_SIZE: Size(x, y); break;
+    case WM_PAINT: Paint(); break;
     case WM_NOTIFY: Notify((NMHDR*)lparam); break;
+    case WM_COMMAND: Command(wparam); break;
+    case WM_TIMER: OnTimer(); break;
+    case WM_INITMENUPOPUP: InsertSendTo(hwnd, (HMENU)wparam); break;
+    case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y); break;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
+    case WM_LBUTTONUP: OnLeftButtonUp(x, y); break;
+    case WM_APP_SCAN_DONE:
+        Sort();
+        Paint();
+        break;
     }
+    UpdateCheckMarks(hwnd);
     return DefWindowProcA(hwnd, message, wparam, lparam);
 }
+
 int Command(WPARAM wparam) {
-    if (LOWORD(wparam) == CMD_EXIT) PostQuitMessage(0);
+    int id = LOWORD(wparam);
+    int code = HIWORD(wparam);
+    switch (id) {
+    case CMD_HELP: break;
+    case CMD_INFO: ShowInfo(); break;
+    case CMD_SETTINGS: Settings(); break;
+    case CMD_BACK: Back(); break;
+    case CMD_READ:
+        if (TreeRootSelected())
+            Init();
+        else
+            Read();
+        break;
+    case CMD_FIND:
+        // 0 is a click or a menu choice, 1 an accelerator; the find button's focus
+        // notifications arrive under the same id and start nothing.
+        if (code != 0 && code != 1) break;
+        if (TreeRootSelected())
+            Init();
+        else
+            Find();
+        break;
+    case CMD_COPY: Copy(true); break;
+    case CMD_PASTE: Paste(clipboard_files()); break;
+    case CMD_DELETE: Delete(true); break;
+    case CMD_DELETE_FOREVER: Delete(false); break;
+    case CMD_RENAME: Rename(); break;
+    case CMD_PROPERTIES: {
+        int row = mlvw.NextSelected(-1);
+        if (row >= 0) Open((unsigned)row, 1);
+        break;
+    }
+    case CMD_READ_SIZE:
+        mcfg.preview = 0;
+        mcfg.size_mode = !mcfg.size_mode;
+        PressReadSizeButton(mcfg.size_mode != 0);
+        Size(0, 0);
+        Scan();
+        break;
+    case CMD_WALLPAPER: Wallpaper(); break;
+    case CMD_NEW_CMD: NewCmd(); break;
+    case CMD_NEW_FOLDER: NewFolder(); break;
+    case CMD_NEW_FILE: NewFile(); break;
+    case CMD_PREVIEW:
+        mcfg.size_mode = 0;
+        PressReadSizeButton(false);
+        if (!mcfg.drives_mode) mcfg.preview = !mcfg.preview;
+        SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
+        break;
+    case CMD_ATTR_A:
+    case CMD_ATTR_H:
+    case CMD_ATTR_R:
+    case CMD_ATTR_S: OnAttributeButton(id); break;
+    case CMD_EXIT: PostQuitMessage(0); break;
+    case CMD_UNIT_B:
+    case CMD_UNIT_KB:
+    case CMD_UNIT_MB:
+    case CMD_UNIT_GB:
+        mcfg.unit = id - CMD_UNIT_B;
+        Paint();
+        break;
+    default:
+        if (id >= CMD_SENDTO_FIRST && id <= CMD_SENDTO_LAST) SendTo(nullptr, id - CMD_SENDTO_FIRST);
+        break;
+    }
     return 0;
 }
-int Notify(NMHDR*) { return 0; }
-int ContextMenu(int, int) { return 0; }
+
+int Notify(NMHDR* header) {
+    // WM_NOTIFY can be sent by anyone; one without its record is ignored.
+    if (!header) return 0;
+    switch (header->code) {
+    case TTN_GETDISPINFOA: {
+        const char* tip = ToolbarTip(header->idFrom);
+        // The toolbar only reads the text it is pointed at.
+        if (tip) ((NMTTDISPINFOA*)header)->lpszText = const_cast<char*>(tip);
+        break;
+    }
+    case TVN_SELCHANGEDA: SelectionChanged(); break;
+    case LVN_GETDISPINFOA: ItemText((NMLVDISPINFOA*)header); break;
+    case LVN_BEGINDRAG: OnBeginDrag(); break;
+    case LVN_COLUMNCLICK:
+        // The direction flips on every click, also when the column changes.
+        mcfg.sort_dir = !mcfg.sort_dir;
+        mcfg.sort_column = ((NMLISTVIEW*)header)->iSubItem;
+        Sort();
+        break;
+    case LVN_ITEMCHANGED: OnItemChanged((NMLISTVIEW*)header); break;
+    case NM_RCLICK: OnRightClick(); break;
+    case NM_DBLCLK:
+        if (header->idFrom == ID_LIST) {
+            int row = mlvw.NextSelected(-1);
+            if (row >= 0) Open((unsigned)row, 0);
+        }
+        break;
+    }
+    return 0;
+}
+
+int ContextMenu(int x, int y) {
+    HANDLE files = clipboard_files();
+    UINT count = files ? DragQueryFileA((HDROP)files, 0xFFFFFFFF, nullptr, 0) : 0;
+    int row = mlvw.NextSelected(-1);
+    HMENU menu = GetMenu(mwin.hwnd);
+    if (!menu) return 0;
+    EnableMenuItem(menu, CMD_PASTE, MF_BYCOMMAND | (count ? MF_ENABLED : MF_GRAYED));
+    UINT rows = MF_BYCOMMAND | (row < 0 ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(menu, CMD_RENAME, rows);
+    EnableMenuItem(menu, CMD_PROPERTIES, rows);
+    if (x != 0 && y != 0)
+        TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, x, y, 0, mwin.hwnd, nullptr);
+    return 0;
+}

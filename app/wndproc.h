@@ -4,7 +4,31 @@
 #include <windows.h>
 #include <commctrl.h>
 
+// Posted by the folder-size thread when its scan has ended: the UI thread then re-sorts
+// the view and repaints, so that neither runs on the scan's own thread.
+constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
+
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 int Command(WPARAM wparam);
 int Notify(NMHDR* header);
 int ContextMenu(int x, int y);
+
+// What a mouse move at (x, y) of the main window's client area does to the splitter.
+// x and y are the unsigned 16-bit halves of the message's lParam, keys its wParam.
+struct SplitterMove {
+    bool size_cursor;  // the pointer is near the splitter: show the sizing cursor
+    bool resize;       // the splitter follows the pointer: lay the window out again
+    int tree_width;    // the tree width after the move
+};
+SplitterMove MoveSplitter(int x, int y, WPARAM keys, bool splitting, int tree_width,
+                          int client_right, int client_bottom);
+
+// A left press at x grabs the splitter when it is within 9 pixels of it, at any height.
+bool GrabsSplitter(int x, int tree_width);
+
+// The tooltip text of a toolbar button, by its command id; none for other ids.
+const char* ToolbarTip(UINT_PTR id);
+
+// True when the tree's selected item is its root "Drives". A tree without a selection
+// shows the drive view as well and counts as the root being selected.
+bool TreeRootSelected();

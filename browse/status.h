@@ -1,6 +1,7 @@
 // The status line along the bottom of the main window.
 #pragma once
 
+#include <windows.h>
 #include <string>
 
 // What the status line shows, from plain inputs.
@@ -20,5 +21,14 @@ struct StatusTexts {
     std::string right;
 };
 StatusTexts ComposeStatus(const StatusInput& in);
+
+// The two areas that one paint clears: the bottom strip and the right pane, for a client
+// area of width x height.
+struct StatusAreas {
+    RECT strip;
+    RECT pane;
+};
+StatusAreas ComputeStatusAreas(int width, int height, int tree_width, int chart_top, bool preview,
+                               bool scanning, unsigned ticks);
 
 void Paint();

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "browse/status.h"
+
+namespace {
+
+// A folder view with nothing special: no scan, no preview, not the drive view.
+StatusInput FolderView() {
+    StatusInput in = {};
+    in.path = "C:\\Data";
+    in.image_w = in.image_h = -1;
+    in.sep = '.';
+    return in;
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+bool EndsWith(const std::string& s, const std::string& suffix) {
+    return s.size() >= suffix.size() &&
+           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+TEST(StatusLine, ScanShowsThePathWithOneMoreDotEachTickAndWrapsAfterThree) {
+    StatusInput in = FolderView();
+    in.scanning = true;
+    const char* expected[4] = {"Reading size: C:\\Data", "Reading size: C:\\Data .",
+                               "Reading size: C:\\Data ..", "Reading size: C:\\Data ..."};
+    for (unsigned tick = 0; tick < 9; tick++) {
+        in.ticks = tick;
+        EXPECT_EQ(ComposeStatus(in).left, expected[tick & 3]) << tick;
+    }
+    in.ticks = 0xFFFFFFFFu;  // the tick counter wraps without a wrong text
+    EXPECT_EQ(ComposeStatus(in).left, expected[3]);
+
+    in.scanning = false;
+    in.ticks = 3;
+    EXPECT_EQ(ComposeStatus(in).left, "");
+}
+
+TEST(StatusLine, ScanTextKeepsALongPathWholeAndCopesWithNone) {
+    StatusInput in = FolderView();
+    in.scanning = true;
+    std::string path = "C:";
+    while (path.size() < 259) path += "\\d";
+    path.resize(259);
+    in.path = path.c_str();
+    in.ticks = 2;
+    EXPECT_EQ(ComposeStatus(in).left, "Reading size: " + path + " ..");
+    in.path = nullptr;
+    EXPECT_EQ(ComposeStatus(in).left, "Reading size:  ..");
+}
+
+TEST(StatusLine, CountsLineCountsLinkedFoldersAsFilesAndShowsTheSelection) {
+    StatusInput in = FolderView();
+    // 3 folders, 1 linked folder and 10 files: 14 entries of which 3 are folders.
+    in.folders = 3;
+    in.count = 14;
+    in.selected = 2;
+    std::string right = ComposeStatus(in).right;
+    EXPECT_TRUE(StartsWith(right, "Folders: 3  Files: 11  Size: ")) << right;
+    EXPECT_TRUE(EndsWith(right, "  Selected: 2")) << right;
+
+    in = FolderView();
+    right = ComposeStatus(in).right;
+    EXPECT_TRUE(StartsWith(right, "Folders: 0  Files: 0  Size: ")) << right;
+    EXPECT_TRUE(EndsWith(right, "  Selected: 0")) << right;
+
+    // The counts stay on show while a scan runs.
+    in.scanning = true;
+    EXPECT_TRUE(StartsWith(ComposeStatus(in).right, "Folders: 0"));
+}
+
+// Needs FormatSize: the status line shows the total in the automatic unit.
+TEST(StatusLine, CountsLineShowsTheScannedTotalInTheAutomaticUnit) {
+    StatusInput in = FolderView();
+    EXPECT_EQ(ComposeStatus(in).right, "Folders: 0  Files: 0  Size: 0 B  Selected: 0");
+    in.folders = 3;
+    in.count = 14;
+    in.selected = 2;
+    in.size = 1048575;
+    EXPECT_EQ(ComposeStatus(in).right, "Folders: 3  Files: 11  Size: 1.024 KB  Selected: 2");
+    in.sep = ',';
+    EXPECT_EQ(ComposeStatus(in).right, "Folders: 3  Files: 11  Size: 1,024 KB  Selected: 2");
+}
+
+TEST(StatusLine, DriveViewLeavesTheRightEndEmpty) {
+    StatusInput in = FolderView();
+    in.drives_mode = true;
+    in.folders = 4;
+    in.count = 9;
+    EXPECT_EQ(ComposeStatus(in).right, "");
+    EXPECT_EQ(ComposeStatus(in).left, "");
+}
+
+TEST(StatusLine, PreviewShowsTheImageSizeOnlyWhenBothAreKnown) {
+    StatusInput in = FolderView();
+    in.preview = true;
+    in.folders = 1;
+    in.count = 5;
+    in.image_w = 640;
+    in.image_h = 480;
+    EXPECT_EQ(ComposeStatus(in).right, "640 x 480");
+    in.image_w = in.image_h = 0;
+    EXPECT_EQ(ComposeStatus(in).right, "0 x 0");
+    in.image_w = 640;
+    in.image_h = -1;
+    EXPECT_EQ(ComposeStatus(in).right, "");
+    in.image_w = in.image_h = -1;
+    EXPECT_EQ(ComposeStatus(in).right, "");
+}
+
+TEST(StatusLine, PaintClearsTheBottomStripAndTheRightPane) {
+    StatusAreas a = ComputeStatusAreas(1000, 600, 300, 307, false, false, 0);
+    EXPECT_EQ(a.strip.left, 0);
+    EXPECT_EQ(a.strip.top, 568);
+    EXPECT_EQ(a.strip.right, 1000);
+    EXPECT_EQ(a.strip.bottom, 600);
+    EXPECT_EQ(a.pane.left, 300);
+    EXPECT_EQ(a.pane.top, 0);
+    EXPECT_EQ(a.pane.right, 1000);
+    EXPECT_EQ(a.pane.bottom, 600);
+
+    // In preview mode the pane begins under the list.
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, true, false, 7).pane.top, 307);
+
+    // While a scan runs the pane shrinks to its bottom 16 pixels except on every tenth tick.
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, false, true, 0).pane.top, 0);
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, false, true, 3).pane.top, 584);
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, false, true, 20).pane.top, 0);
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, true, true, 11).pane.top, 584);
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, true, true, 10).pane.top, 307);
+}

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "browse/status.h"
+#include "tests/support/app_fixture.h"
+
+namespace {
+
+// The main window's client area as it stands on screen, one 0x00RRGGBB value per pixel.
+struct Capture {
+    int width = 0, height = 0;
+    std::vector<unsigned> pixels;
+
+    Capture() {
+        RECT client;
+        GetClientRect(mwin.hwnd, &client);
+        width = client.right;
+        height = client.bottom;
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC screen = GetDC(mwin.hwnd);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        GdiFlush();
+        pixels.assign((unsigned*)bits, (unsigned*)bits + (size_t)width * height);
+        SelectObject(memory, old);
+        DeleteObject(dib);
+        DeleteDC(memory);
+        ReleaseDC(mwin.hwnd, screen);
+    }
+    // Pixels in the rectangle that are nearly black: the status text.
+    int dark(int left, int top, int right, int bottom) const {
+        int n = 0;
+        for (int y = top; y < bottom; y++)
+            for (int x = left; x < right; x++) {
+                unsigned p = pixels[(size_t)y * width + x];
+                if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 200) n++;
+            }
+        return n;
+    }
+};
+
+int CountEntries(const std::string& prefix) {
+    int n = 0;
+    for (const std::string& e : tv::LogEntries())
+        if (e.compare(0, prefix.size(), prefix) == 0) n++;
+    return n;
+}
+
+// Paints and lets every window that the paint invalidated draw itself.
+void PaintNow() {
+    Paint();
+    tv::PumpMessages(true);
+}
+
+class StatusPaint : public tv::AppTest {};
+
+}  // namespace
+
+TEST_F(StatusPaint, CountsAtTheRightEndAndDuringAScanItsTextAtTheLeftWithoutFindControls) {
+    StartApp();
+    mcbx.SetText("C:\\Data");
+    mcfg.drives_mode = 0;
+    mcfg.folders = 3;
+    mcfg.count = 14;
+    mcfg.selected = 2;
+    SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
+    PaintNow();
+    Capture shot;
+    int W = shot.width, H = shot.height;
+    EXPECT_GT(shot.dark(W - 200, H - 12, W - 5, H), 20) << "no counts at the right";
+    EXPECT_EQ(shot.dark(W - 4, H - 12, W, H), 0) << "the text ends at x W - 5";
+    ASSERT_TRUE(IsWindowVisible(mcby.hwnd));
+    ASSERT_TRUE(IsWindowVisible(mbtn.hwnd));
+
+    int paints = CountEntries("Paint ()");
+    mcfg.scanning = 1;
+    mcfg.ticks = 3;
+    PaintNow();
+    EXPECT_FALSE(IsWindowVisible(mcby.hwnd));
+    EXPECT_FALSE(IsWindowVisible(mbtn.hwnd));
+    EXPECT_GT(CountEntries("Paint ()"), paints);
+    Capture during;
+    EXPECT_GT(during.dark(5, H - 12, mcfg.tree_width, H), 20) << "no scan text at the left";
+    EXPECT_EQ(during.dark(0, H - 12, 5, H), 0) << "the text begins at x 5";
+
+    mcfg.scanning = 0;
+    PaintNow();
+    EXPECT_TRUE(IsWindowVisible(mcby.hwnd));
+    EXPECT_TRUE(IsWindowVisible(mbtn.hwnd));
+}
