@@ -227,6 +227,7 @@ void Show() {
         folders++;
     }
     SendMessageA(mtvw.hwnd, WM_SETREDRAW, TRUE, 0);
+    if (mtvw.hwnd) InvalidateRect(mtvw.hwnd, nullptr, TRUE);
     mcfg.folders = folders;
     mcfg.count = (int)rows;
     mtvw.Expand(selected, TVE_EXPAND);
@@ -263,7 +264,7 @@ void ReleaseView() {
 }
 
 void ReleaseEntries() {
-    StopScan();
+    // The view goes first, and with it any scan that still reads the entries.
     ReleaseView();
     mcfg.entries.clear();
 }

@@ -142,7 +142,7 @@ void ItemText(NMLVDISPINFOA* request) {
 
     if (item.mask & LVIF_IMAGE) {
         char path[MAX_PATH];
-        item.iImage = EntryPath(*e, path, sizeof path) ? get_iico(path) : -1;
+        item.iImage = EntryPath(*e, path, sizeof path) ? get_iico(path, e->attributes) : -1;
     }
     if (!(item.mask & LVIF_TEXT)) return;
     // The list copies the text after the handler has returned, so it goes into the list's
@@ -156,7 +156,9 @@ void ItemText(NMLVDISPINFOA* request) {
     if (!CellText(*e, item.iSubItem, item.pszText, size)) item.pszText[0] = '\0';
 }
 
-int get_iico(const char* path) {
+namespace {
+
+int SystemIconIndex(const char* path, DWORD attributes, UINT flags) {
     typedef DWORD_PTR(WINAPI * GetFileInfo)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT);
     HMODULE shell = LoadLibraryA("shell32.dll");
     if (!shell) return -1;
@@ -168,8 +170,31 @@ int get_iico(const char* path) {
         info.iIcon = -1;
         // A failed call may leave the record's fields as garbage, so only a successful one
         // gives an index.
-        if (get(path, 0, &info, sizeof info, SHGFI_SYSICONINDEX)) index = info.iIcon;
+        if (get(path, attributes, &info, sizeof info, flags)) index = info.iIcon;
     }
     FreeLibrary(shell);
     return index;
+}
+
+} // namespace
+
+int get_iico(const char* path) { return SystemIconIndex(path, 0, SHGFI_SYSICONINDEX); }
+
+bool HasOwnIcon(const char* name) {
+    static const char* const kOwnIcon[] = {".exe", ".ico", ".cur", ".ani", ".lnk",
+                                           ".url", ".pif", ".scr", ".cpl"};
+    const char* dot = name ? strrchr(name, '.') : nullptr;
+    if (!dot || strchr(dot, '\\')) return false;
+    for (const char* type : kOwnIcon)
+        if (lstrcmpiA(dot, type) == 0) return true;
+    return false;
+}
+
+int get_iico(const char* path, DWORD attributes) {
+    // Under Wine a lookup on the disk reads through the whole folder: 0.3 ms in a small
+    // folder, over 80 ms in one of 100,000 entries, for every visible row.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && HasOwnIcon(path)) return get_iico(path);
+    DWORD kind =
+        attributes & FILE_ATTRIBUTE_DIRECTORY ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    return SystemIconIndex(path, kind, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
 }

@@ -6,6 +6,7 @@
 
 #include "app/mcfg.h"
 #include "browse/format.h"
+#include "tests/support/testenv.h"
 
 namespace {
 
@@ -292,4 +293,25 @@ TEST(GetIico, GivesAnIndexForAFileAndMinusOneWithoutOne) {
     GetWindowsDirectoryA(windows, sizeof windows);
     EXPECT_GE(get_iico(windows), 0);
     EXPECT_EQ(get_iico(nullptr), -1);
+    EXPECT_EQ(get_iico(nullptr, 0x20), -1);
+}
+
+TEST(GetIico, ByTypeAndKindAgreesWithTheLookupOnTheDisk) {
+    tv::TempTree tree("icons");
+    std::string folder = tree.dir("Folder");
+    std::string text = tree.file("notes.txt", "x");
+    EXPECT_EQ(get_iico(folder.c_str(), 0x10), get_iico(folder.c_str()));
+    EXPECT_EQ(get_iico(text.c_str(), 0x20), get_iico(text.c_str()));
+    EXPECT_NE(get_iico(folder.c_str(), 0x10), get_iico(text.c_str(), 0x20));
+    // The type alone serves, so a file of the type need not exist.
+    EXPECT_EQ(get_iico(tree.path("missing.txt").c_str(), 0x20), get_iico(text.c_str(), 0x20));
+
+    EXPECT_TRUE(HasOwnIcon("C:\\Tools\\Setup.EXE"));
+    EXPECT_TRUE(HasOwnIcon("Notepad.lnk"));
+    EXPECT_TRUE(HasOwnIcon("app.ico"));
+    EXPECT_FALSE(HasOwnIcon("notes.txt"));
+    EXPECT_FALSE(HasOwnIcon("exe"));
+    EXPECT_FALSE(HasOwnIcon("C:\\v.exe\\README"));
+    EXPECT_FALSE(HasOwnIcon("setup.exe.txt"));
+    EXPECT_FALSE(HasOwnIcon(nullptr));
 }

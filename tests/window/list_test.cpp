@@ -45,11 +45,16 @@ bool MakeFolderLink(const std::string& target, const std::string& link) {
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return false;
-    WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    DWORD attributes = GetFileAttributesA(link.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & 0x410) == 0x410;
+    // The handle of a Linux process may signal before the process has done its work, so
+    // the link itself is waited for.
+    return tv::WaitUntil(
+        [&] {
+            DWORD attributes = GetFileAttributesA(link.c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & 0x410) == 0x410;
+        },
+        10000);
 }
 
 struct Cell {
