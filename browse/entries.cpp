@@ -234,6 +234,12 @@ void Show() {
 }
 
 void Sort() {
+    // Off the UI thread, Sort would wait for the scan that called it and race the list for
+    // the view; it refuses instead (see the contract in entries.h).
+    if (mwin.hwnd && GetWindowThreadProcessId(mwin.hwnd, nullptr) != GetCurrentThreadId()) {
+        log_line("%s\tSort () failed: not on the UI thread ...\n", time_stamp());
+        return;
+    }
     ReleaseView();
     size_t n = mcfg.entries.size();
     if (n == 0) {

@@ -94,6 +94,8 @@ void OrderView(ViewSlot* view, size_t n, int column, int dir);
 // itself: at its end it leaves its loop, posts a WM_APP message to the main window and ends;
 // that message's handler runs Sort and Paint on the UI thread. A scan thread that sent the
 // message with SendMessage instead would wait for the very handler that waits for it.
+// Called on another thread while the main window exists, Sort logs a failure and changes
+// nothing.
 void Sort();
 
 // Hands the view to the list and the selected tree item's subfolders to the tree.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/mcfg.h"
@@ -272,6 +273,19 @@ TEST_F(ListView, NameOrderRebuildsTheTreeAndOtherColumnsLeaveIt) {
     Show(tree.root(), 0, 1);
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
     EXPECT_EQ(mcfg.folders, 3);
+}
+
+TEST_F(ListView, SortRefusesToRunOffTheUiThread) {
+    StartApp();
+    tv::TempTree tree("thread");
+    tree.file("one.txt");
+    Show(tree.root());
+    ViewSlot* view = mcfg.view;
+    ASSERT_NE(view, nullptr);
+    std::thread other([] { Sort(); });
+    other.join();
+    EXPECT_EQ(mcfg.view, view) << "the view the list reads stays in place";
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Sort () failed: not on the UI thread"), 0);
 }
 
 TEST_F(ListView, AnEmptyOrMissingFolderShowsNoRowsAndZeroCounts) {
