@@ -1,33 +1,295 @@
-// Placeholder until the folder entries are built.
 #include "browse/entries.h"
 
+#include "app/log.h"
 #include "app/mcfg.h"
+#include "app/ui.h"
+#include "app/window.h"
+#include "scan/scan.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
+
+// Every record of the platform is copied whole into a FolderEntry, so the two must agree
+// in size and in the place of every field.
+static_assert(sizeof(FolderEntry) == sizeof(WIN32_FIND_DATAA), "FolderEntry size");
+static_assert(offsetof(FolderEntry, attributes) == offsetof(WIN32_FIND_DATAA, dwFileAttributes),
+              "attributes");
+static_assert(offsetof(FolderEntry, creation_time) == offsetof(WIN32_FIND_DATAA, ftCreationTime),
+              "creation_time");
+static_assert(offsetof(FolderEntry, last_access_time) ==
+                  offsetof(WIN32_FIND_DATAA, ftLastAccessTime),
+              "last_access_time");
+static_assert(offsetof(FolderEntry, last_write_time) == offsetof(WIN32_FIND_DATAA, ftLastWriteTime),
+              "last_write_time");
+static_assert(offsetof(FolderEntry, size_high) == offsetof(WIN32_FIND_DATAA, nFileSizeHigh),
+              "size_high");
+static_assert(offsetof(FolderEntry, size_low) == offsetof(WIN32_FIND_DATAA, nFileSizeLow),
+              "size_low");
+static_assert(offsetof(FolderEntry, reserved0) == offsetof(WIN32_FIND_DATAA, dwReserved0),
+              "reserved0");
+static_assert(offsetof(FolderEntry, reserved1) == offsetof(WIN32_FIND_DATAA, dwReserved1),
+              "reserved1");
+static_assert(offsetof(FolderEntry, name) == offsetof(WIN32_FIND_DATAA, cFileName), "name");
+static_assert(sizeof(FolderEntry::name) == sizeof(WIN32_FIND_DATAA::cFileName), "name size");
+static_assert(offsetof(FolderEntry, short_name) == offsetof(WIN32_FIND_DATAA, cAlternateFileName),
+              "short_name");
+static_assert(sizeof(FolderEntry::short_name) == sizeof(WIN32_FIND_DATAA::cAlternateFileName),
+              "short_name size");
+
+namespace {
+
+// Owns one enumeration handle of FindFirstFileA.
+class FindHandle {
+  public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() {
+        if (valid()) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+struct Column {
+    const char* title;
+    int width;
+    int alignment; // 0 left, 1 centred, 2 right
+};
+const Column kColumns[5] = {
+    {"Name", 200, 0}, {"Size", 100, 2},      {"Modified", 120, 1},
+    {"Type", 100, 0}, {"Attribute", 100, 0},
+};
+
+const int kFolderImage = 5;
+
+template <typename T> int Order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+inline unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+
+// Byte-by-byte comparison with the ASCII capitals folded to lower case. Names are bounded by
+// their record, so the walk stops at the record's end even without a terminating zero.
+int CompareFolded(const char* a, const char* b, size_t limit) {
+    for (size_t i = 0; i < limit; i++) {
+        unsigned char x = Fold((unsigned char)a[i]), y = Fold((unsigned char)b[i]);
+        if (x != y) return x < y ? -1 : 1;
+        if (!x) return 0;
+    }
+    return 0;
+}
+
+// The same over two texts of known lengths; the shorter one first when one is the start of
+// the other.
+int CompareFoldedN(const char* a, size_t la, const char* b, size_t lb) {
+    size_t n = std::min(la, lb);
+    for (size_t i = 0; i < n; i++) {
+        unsigned char x = Fold((unsigned char)a[i]), y = Fold((unsigned char)b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return Order(la, lb);
+}
+
+// The type key of a name: from its last dot on, or "" when it has none. A name without a dot
+// thus has the empty type, which orders before every other type.
+const char* TypeKey(const FolderEntry& e, size_t* limit) {
+    size_t n = strnlen(e.name, sizeof e.name);
+    for (size_t i = n; i-- > 0;) {
+        if (e.name[i] == '.') {
+            *limit = n - i;
+            return e.name + i;
+        }
+    }
+    *limit = 0;
+    return "";
+}
+
+uint64_t FileTimeValue(const FILETIME& t) {
+    return ((uint64_t)t.dwHighDateTime << 32) | t.dwLowDateTime;
+}
+
+} // namespace
 
 bool EntryList::append(const WIN32_FIND_DATAA& record) {
     FolderEntry* e = new (std::nothrow) FolderEntry;
     if (!e) return false;
     memcpy(e, &record, sizeof *e);
-    items_.push_back(e);
+    try {
+        items_.push_back(e);
+    } catch (const std::bad_alloc&) {
+        delete e;
+        return false;
+    }
     return true;
 }
+
 void EntryList::release() {
-    for (FolderEntry* e : items_) delete e;
+    for (FolderEntry* e : items_)
+        delete e;
     items_.clear();
 }
-int ListFolder(EntryList& list, const char*) {
-    list.clear();
+
+int ListFolder(EntryList& list, const char* path) {
+    if (&list == &mcfg.entries)
+        ReleaseEntries();
+    else
+        list.clear();
+    if (!path || strlen(path) > 254) return 1;
+
+    char pattern[MAX_PATH];
+    snprintf(pattern, sizeof pattern, "%s\\*.*", path);
+    WIN32_FIND_DATAA record;
+    memset(&record, 0, sizeof record);
+    FindHandle find(FindFirstFileA(pattern, &record));
+    if (!find.valid()) return 0;
+    do {
+        const char* name = record.cFileName;
+        bool skip = !name[0] || strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+        // A record that cannot be stored is left out; the others still are.
+        if (!skip) list.append(record);
+        memset(&record, 0, sizeof record);
+    } while (FindNextFileA(find.get(), &record));
     return 0;
 }
-int CompareEntries(const ViewSlot*, const ViewSlot*) { return 0; }
-int CompareEntriesBy(const FolderEntry*, const FolderEntry*, int, int) { return 0; }
-void Sort() {}
-void Show() {}
-void ReleaseView() {}
-void ReleaseEntries() { mcfg.entries.clear(); }
-bool EntryPath(const FolderEntry&, char* out, size_t) {
+
+int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir) {
+    if (!a || !b) return 0;
+    // Folders first in both directions; the reparse-point bit plays no part.
+    bool folder_a = (a->attributes & 0x10) != 0, folder_b = (b->attributes & 0x10) != 0;
+    if (folder_a != folder_b) return folder_a ? -1 : 1;
+
+    int r = 0;
+    switch (column) {
+    case 0:
+        r = CompareFolded(a->name, b->name, sizeof a->name);
+        return dir ? r : -r;
+    case 1:
+        r = Order(EntrySize(*a), EntrySize(*b));
+        return dir ? -r : r;
+    case 2:
+        r = Order(FileTimeValue(a->last_write_time), FileTimeValue(b->last_write_time));
+        return dir ? -r : r;
+    case 3: {
+        size_t la, lb;
+        const char* ta = TypeKey(*a, &la);
+        const char* tb = TypeKey(*b, &lb);
+        r = CompareFoldedN(ta, la, tb, lb);
+        return dir ? r : -r;
+    }
+    case 4:
+        r = Order(a->attributes, b->attributes);
+        return dir ? -r : r;
+    default:
+        return 0;
+    }
+}
+
+int CompareEntries(const ViewSlot* a, const ViewSlot* b) {
+    if (!a || !b) return 0;
+    return CompareEntriesBy(a->entry, b->entry, mcfg.sort_column, mcfg.sort_dir);
+}
+
+void OrderView(ViewSlot* view, size_t n, int column, int dir) {
+    if (!view || n == 0) return;
+    std::sort(view, view + n, [column, dir](const ViewSlot& x, const ViewSlot& y) {
+        return CompareEntriesBy(x.entry, y.entry, column, dir) < 0;
+    });
+    for (size_t i = 0; i < n; i++)
+        view[i].count = 0;
+    view[0].count = (unsigned)n;
+}
+
+void Show() {
+    if (!mlvw.ColumnText(0)) {
+        for (int i = 0; i < 5; i++)
+            mlvw.InsertColumn(kColumns[i].title, i, kColumns[i].width, kColumns[i].alignment);
+    }
+    unsigned rows = ViewCount(mcfg.view);
+    mlvw.SetItemCount((int)rows);
+
+    if (mcfg.sort_column != 0) return;
+    HTREEITEM selected = mtvw.Caret();
+    if (!selected) return;
+    mtvw.DeleteItems(selected, 2);
+    int folders = 0;
+    HTREEITEM after = nullptr;
+    // The tree repaints once after all children are in, not after each of them.
+    SendMessageA(mtvw.hwnd, WM_SETREDRAW, FALSE, 0);
+    for (unsigned i = 0; i < rows; i++) {
+        const FolderEntry* e = mcfg.view[i].entry;
+        if (!e || !IsFolder(*e)) continue;
+        HTREEITEM child = mtvw.InsertItem(e->name, kFolderImage, selected, after);
+        if (child) after = child;
+        folders++;
+    }
+    SendMessageA(mtvw.hwnd, WM_SETREDRAW, TRUE, 0);
+    if (mtvw.hwnd) InvalidateRect(mtvw.hwnd, nullptr, TRUE);
+    mcfg.folders = folders;
+    mcfg.count = (int)rows;
+    mtvw.Expand(selected, TVE_EXPAND);
+}
+
+void Sort() {
+    // Off the UI thread, Sort would wait for the scan that called it and race the list for
+    // the view; it refuses instead (see the contract in entries.h).
+    if (mwin.hwnd && GetWindowThreadProcessId(mwin.hwnd, nullptr) != GetCurrentThreadId()) {
+        log_line("%s\tSort () failed: not on the UI thread ...\n", time_stamp());
+        return;
+    }
+    ReleaseView();
+    size_t n = mcfg.entries.size();
+    if (n == 0) {
+        mcfg.selected = 0;
+        mcfg.folders = 0;
+        mcfg.count = 0;
+    } else {
+        ViewSlot* view = new (std::nothrow) ViewSlot[n];
+        if (view) {
+            for (size_t i = 0; i < n; i++)
+                view[i] = {mcfg.entries[i], 0, 0.0, 0.0};
+            OrderView(view, n, mcfg.sort_column, mcfg.sort_dir);
+            mcfg.view = view;
+            Show();
+        }
+    }
+    // Without a view the list must not keep rows it can no longer answer for.
+    if (!mcfg.view) mlvw.SetItemCount(0);
+    Size(0, 0);
+    log_line("%s\tShow () OK ...\n", time_stamp());
+    log_line("%s\tSort () OK ...\n", time_stamp());
+}
+
+void ReleaseView() {
+    StopScan();
+    delete[] mcfg.view;
+    mcfg.view = nullptr;
+}
+
+void ReleaseEntries() {
+    // The view goes first, and with it any scan that still reads the entries.
+    ReleaseView();
+    mcfg.entries.clear();
+}
+
+bool EntryPath(const FolderEntry& e, char* out, size_t size) {
+    if (!out || size == 0) return false;
     out[0] = '\0';
-    return false;
+    size_t name_length = strnlen(e.name, sizeof e.name);
+    if (name_length == sizeof e.name) return false;
+    size_t length;
+    if (mcfg.find_mode) {
+        length = name_length;
+        if (length > MAX_PATH - 1 || length >= size) return false;
+        memcpy(out, e.name, length + 1);
+        return true;
+    }
+    const char* folder = mcbx.GetText();
+    int n = snprintf(nullptr, 0, "%s\\%s", folder, e.name);
+    if (n < 0 || n > MAX_PATH - 1 || (size_t)n >= size) return false;
+    snprintf(out, size, "%s\\%s", folder, e.name);
+    return true;
 }

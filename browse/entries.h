@@ -82,7 +82,20 @@ int CompareEntries(const ViewSlot* a, const ViewSlot* b);
 // The same ordering with the column and direction given, for the sort itself.
 int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir);
 
+// Orders the n slots of `view` by CompareEntriesBy with the column and direction given;
+// the first slot's count is n afterwards. The part of Sort that tests and benchmarks time.
+void OrderView(ViewSlot* view, size_t n, int column, int dir);
+
 // Builds mcfg.view from mcfg.entries, orders it, runs Show when there are rows, then Size.
+//
+// Sort runs on the UI thread only. It releases the old view through ReleaseView, which first
+// stops a running size scan and waits for its thread, so no scan ever reads a released view
+// and no view is replaced while the list reads it. The size scan therefore must not call Sort
+// itself: at its end it leaves its loop, posts a WM_APP message to the main window and ends;
+// that message's handler runs Sort and Paint on the UI thread. A scan thread that sent the
+// message with SendMessage instead would wait for the very handler that waits for it.
+// Called on another thread while the main window exists, Sort logs a failure and changes
+// nothing.
 void Sort();
 
 // Hands the view to the list and the selected tree item's subfolders to the tree.

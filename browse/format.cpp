@@ -1,17 +1,200 @@
-// Placeholder until the list's cell texts are built.
 #include "browse/format.h"
 
-int FormatSize(char* out, long long, int) {
-    out[0] = '\0';
+#include "app/mcfg.h"
+
+#include <shellapi.h>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kUnitNames[5] = {"B", "KB", "MB", "GB", "TB"};
+
+// Copies at most size - 1 bytes of `text` and terminates the copy.
+void CopyText(char* out, size_t size, const char* text) {
+    if (!out || size == 0) return;
+    size_t n = strnlen(text, size - 1);
+    memcpy(out, text, n);
+    out[n] = '\0';
+}
+
+} // namespace
+
+int FormatSizeWith(char* out, long long size, int unit, char sep) {
+    // Any unit outside 0..4 other than the automatic -1 is taken as the nearest valid one, so
+    // the unit name is always one of the table.
+    if (unit < -1) unit = 0;
+    if (unit > 4) unit = 4;
+    if (unit == -1) {
+        unit = 0;
+        for (int u = 1; u <= 4; u++)
+            if ((size >> (10 * u)) != 0) unit = u;
+    }
+    long long value = unit == 0 ? size : ((size >> (10 * (unit - 1))) + 512) >> 10;
+
+    char digits[24];
+    snprintf(digits, sizeof digits, "%lld", value);
+    const char* d = digits;
+    char grouped[40];
+    size_t at = 0;
+    if (*d == '-') grouped[at++] = *d++;
+    size_t length = strlen(d);
+    for (size_t i = 0; i < length; i++) {
+        if (sep && i > 0 && (length - i) % 3 == 0) grouped[at++] = sep;
+        grouped[at++] = d[i];
+    }
+    grouped[at] = '\0';
+    snprintf(out, 32, "%s %s", grouped, kUnitNames[unit]);
     return 0;
 }
-int FormatSizeWith(char* out, long long, int, char) {
-    out[0] = '\0';
-    return 0;
+
+int FormatSize(char* out, long long size, int unit) {
+    return FormatSizeWith(out, size, unit, mcfg.sep);
 }
-void FormatDate(DateText& date, FILETIME) { date.text[0] = '\0'; }
-void TypeText(const char*, char* out, size_t) { out[0] = '\0'; }
-void AttributeText(DWORD, char* out, size_t) { out[0] = '\0'; }
-bool CellText(const FolderEntry&, int, char*, size_t) { return false; }
-void ItemText(NMLVDISPINFOA*) {}
-int get_iico(const char*) { return -1; }
+
+void FormatDate(DateText& date, FILETIME time) {
+    SYSTEMTIME st;
+    if (!FileTimeToSystemTime(&time, &st)) {
+        CopyText(date.text, sizeof date.text, "YYYY.MM.DD hh:mm");
+        return;
+    }
+    date.year = st.wYear;
+    date.month = st.wMonth;
+    date.day = st.wDay;
+    date.hour = st.wHour;
+    date.minute = st.wMinute;
+    date.second = st.wSecond;
+    snprintf(date.text, sizeof date.text, "%4i.%02i.%02i %02i:%02i", date.year, date.month,
+             date.day, date.hour, date.minute);
+}
+
+void TypeText(const char* name, char* out, size_t size) {
+    if (!out || size == 0) return;
+    out[0] = '\0';
+    const char* dot = name ? strrchr(name, '.') : nullptr;
+    if (!dot) return;
+    size_t limit = size < MAX_PATH ? size : MAX_PATH;
+    size_t n = 0;
+    for (const char* p = dot; *p && n + 1 < limit; p++) {
+        char c = *p;
+        out[n++] = c >= 'A' && c <= 'Z' ? (char)(c + ('a' - 'A')) : c;
+    }
+    out[n] = '\0';
+}
+
+void AttributeText(DWORD attributes, char* out, size_t size) {
+    static const struct {
+        DWORD bit;
+        char letter;
+    } kLetters[6] = {{0x20, 'A'}, {0x800, 'C'}, {0x2, 'H'}, {0x1, 'R'}, {0x200, 'P'}, {0x4, 'S'}};
+    if (!out || size == 0) return;
+    size_t n = 0;
+    for (const auto& l : kLetters)
+        if ((attributes & l.bit) && n + 1 < size) out[n++] = l.letter;
+    out[n] = '\0';
+}
+
+bool CellText(const FolderEntry& e, int column, char* out, size_t size) {
+    if (!out || size == 0) return false;
+    out[0] = '\0';
+    // A record always ends its name within the field; copy it bounded all the same.
+    char name[MAX_PATH];
+    memcpy(name, e.name, sizeof name - 1);
+    name[sizeof name - 1] = '\0';
+    switch (column) {
+    case 0:
+        if (IsLinkedFolder(e))
+            snprintf(out, size, "%s->", name);
+        else
+            CopyText(out, size, name);
+        return true;
+    case 1: {
+        char text[32];
+        FormatSize(text, (long long)EntrySize(e), mcfg.unit);
+        CopyText(out, size, text);
+        return true;
+    }
+    case 2: {
+        DateText date;
+        FormatDate(date, e.last_write_time);
+        CopyText(out, size, date.text);
+        return true;
+    }
+    case 3:
+        if (!strchr(name, '.')) return false;
+        TypeText(name, out, size);
+        return true;
+    case 4:
+        AttributeText(e.attributes, out, size);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ItemText(NMLVDISPINFOA* request) {
+    if (!request) return;
+    LVITEMA& item = request->item;
+    unsigned rows = ViewCount(mcfg.view);
+    if (item.iItem < 0 || (unsigned)item.iItem >= rows) return;
+    const FolderEntry* e = mcfg.view[item.iItem].entry;
+    if (!e) return;
+
+    if (item.mask & LVIF_IMAGE) {
+        char path[MAX_PATH];
+        item.iImage = EntryPath(*e, path, sizeof path) ? get_iico(path, e->attributes) : -1;
+    }
+    if (!(item.mask & LVIF_TEXT)) return;
+    // The list copies the text after the handler has returned, so it goes into the list's
+    // own buffer; a request without one is pointed at a buffer that outlives the call.
+    static char fallback[MAX_PATH];
+    if (!item.pszText || item.cchTextMax <= 0) {
+        item.pszText = fallback;
+        item.cchTextMax = sizeof fallback;
+    }
+    size_t size = (size_t)item.cchTextMax < MAX_PATH ? (size_t)item.cchTextMax : MAX_PATH;
+    if (!CellText(*e, item.iSubItem, item.pszText, size)) item.pszText[0] = '\0';
+}
+
+namespace {
+
+int SystemIconIndex(const char* path, DWORD attributes, UINT flags) {
+    typedef DWORD_PTR(WINAPI * GetFileInfo)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT);
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    if (!shell) return -1;
+    int index = -1;
+    GetFileInfo get = (GetFileInfo)(void*)GetProcAddress(shell, "SHGetFileInfoA");
+    if (get && path) {
+        SHFILEINFOA info;
+        memset(&info, 0, sizeof info);
+        info.iIcon = -1;
+        // A failed call may leave the record's fields as garbage, so only a successful one
+        // gives an index.
+        if (get(path, attributes, &info, sizeof info, flags)) index = info.iIcon;
+    }
+    FreeLibrary(shell);
+    return index;
+}
+
+} // namespace
+
+int get_iico(const char* path) { return SystemIconIndex(path, 0, SHGFI_SYSICONINDEX); }
+
+bool HasOwnIcon(const char* name) {
+    static const char* const kOwnIcon[] = {".exe", ".ico", ".cur", ".ani", ".lnk",
+                                           ".url", ".pif", ".scr", ".cpl"};
+    const char* dot = name ? strrchr(name, '.') : nullptr;
+    if (!dot || strchr(dot, '\\')) return false;
+    for (const char* type : kOwnIcon)
+        if (lstrcmpiA(dot, type) == 0) return true;
+    return false;
+}
+
+int get_iico(const char* path, DWORD attributes) {
+    // Under Wine a lookup on the disk reads through the whole folder: 0.3 ms in a small
+    // folder, over 80 ms in one of 100,000 entries, for every visible row.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && HasOwnIcon(path)) return get_iico(path);
+    DWORD kind =
+        attributes & FILE_ATTRIBUTE_DIRECTORY ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    return SystemIconIndex(path, kind, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+}

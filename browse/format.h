@@ -32,3 +32,10 @@ void ItemText(NMLVDISPINFOA* request);
 
 // The index of the path's icon in the system image list, -1 when it cannot be had.
 int get_iico(const char* path);
+// The same for an entry of the list, whose attributes are known. Only files whose icon is
+// their own (programs, icons, cursors, shortcuts) are looked up on the disk; every other
+// entry gets the icon of its type and kind from the name and attributes alone, which costs
+// the same in a folder of any size.
+int get_iico(const char* path, DWORD attributes);
+// True when a file of this name carries an icon of its own rather than one of its type.
+bool HasOwnIcon(const char* name);
