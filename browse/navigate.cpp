@@ -48,6 +48,15 @@ void RestorePathBox() {
     MessageBeep(MB_ICONWARNING);
 }
 
+// The path box's text, when it fits 259 characters; a longer typed text is no path of
+// the tree's and is never cut down to one.
+bool PathBoxText(char* out, size_t size) {
+    out[0] = '\0';
+    if (GetWindowTextLengthA(mcbx.hwnd) > MAX_PATH - 1) return false;
+    lstrcpynA(out, mcbx.GetText(), (int)size);
+    return true;
+}
+
 }  // namespace
 
 bool AddHistory(const char* text) {
@@ -119,7 +128,7 @@ void Read() {
     mcfg.find_mode = 0;
     UncheckAttributeButtons();
     char path[MAX_PATH];
-    lstrcpynA(path, mcbx.GetText(), sizeof path);
+    PathBoxText(path, sizeof path);
     if (path[0]) {
         if (AddHistory(path)) mcbx.AddString(path);
         mlvw.DeleteAll();
@@ -138,7 +147,7 @@ void Read() {
 
 void Back() {
     char path[MAX_PATH];
-    lstrcpynA(path, mcbx.GetText(), sizeof path);
+    PathBoxText(path, sizeof path);
     char* cut = strrchr(path, '\\');
     // A path without a parent ("C:") leaves everything as it is, the view's modes too.
     if (path[0] && cut) {
@@ -179,8 +188,15 @@ void SelectionChanged() {
 
 void PathEntered() {
     SetFocus(mtvw.hwnd);
-    char expanded[MAX_PATH];
-    DWORD n = ExpandEnvironmentStringsA(mcbx.GetText(), expanded, sizeof expanded);
-    if (n == 0 || n > sizeof expanded) return;
+    char typed[MAX_PATH], expanded[MAX_PATH];
+    if (!PathBoxText(typed, sizeof typed)) {
+        RestorePathBox();
+        return;
+    }
+    DWORD n = ExpandEnvironmentStringsA(typed, expanded, sizeof expanded);
+    if (n == 0 || n > sizeof expanded) {
+        RestorePathBox();
+        return;
+    }
     if (mtvw.SelectPath(expanded, 5) != 0) RestorePathBox();
 }

@@ -5,7 +5,8 @@
 # is a folder of the run), the virtual display's state. The user's ~/.wine is never used.
 
 tv_env_init() {
-    TV_ROOT="$1"
+    mkdir -p "$1"
+    TV_ROOT="$(cd "$1" && pwd)"
     mkdir -p "$TV_ROOT/home" "$TV_ROOT/xdg/Trash" "$TV_ROOT/state"
     export TV_ROOT
     export WINEPREFIX="$TV_ROOT/prefix"
@@ -31,7 +32,8 @@ tv_display_ensure() {
         fi
         num=99
         while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
-        Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        # The server must not inherit the lock, or it would hold it for as long as it runs.
+        Xvfb ":$num" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
         pid=$!
         for _ in $(seq 1 200); do
             [ -S "/tmp/.X11-unix/X$num" ] && break
@@ -51,7 +53,7 @@ tv_prefix_ensure() {
     (
         flock 9
         if [ -f "$WINEPREFIX/.trelvista-ready" ]; then exit 0; fi
-        wineboot -i >/dev/null 2>&1
+        wineboot -i >/dev/null 2>&1 9>&-
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.trelvista-ready"
