@@ -2,7 +2,9 @@
 
 #include <windows.h>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -20,64 +22,9 @@ namespace {
 const size_t kPiece = MAX_PATH - 1;
 const size_t kBlock = 64 * 1024;
 
-// Splits the text-mode stream of a file into the pieces that fgets with a 260-byte buffer
-// would return, and tests each for the text. Data comes in blocks of any size; a piece that
-// straddles two blocks is gathered in `carry_`, every other piece is tested in place.
-class PieceScanner {
-  public:
-    explicit PieceScanner(std::string_view text) : text_(text) {}
-
-    // Feeds translated bytes; true once the text was found in a finished piece.
-    bool Feed(const char* data, size_t n) {
-        size_t pos = 0;
-        while (pos < n) {
-            size_t room = kPiece - carry_len_;
-            size_t span = n - pos < room ? n - pos : room;
-            const char* start = data + pos;
-            const char* nl = (const char*)memchr(start, '\n', span);
-            size_t take = nl ? (size_t)(nl - start) + 1 : span;
-            bool ends = nl || span == room;
-            pos += take;
-            if (!ends) {
-                memcpy(carry_ + carry_len_, start, take);
-                carry_len_ += take;
-                break;
-            }
-            if (carry_len_ == 0) {
-                if (Test(start, take)) return true;
-            } else {
-                memcpy(carry_ + carry_len_, start, take);
-                size_t len = carry_len_ + take;
-                carry_len_ = 0;
-                if (Test(carry_, len)) return true;
-            }
-        }
-        return false;
-    }
-
-    // At the end of the file the last line may lack its newline: fgets returns it as well.
-    bool Finish() {
-        size_t len = carry_len_;
-        carry_len_ = 0;
-        return len > 0 && Test(carry_, len);
-    }
-
-  private:
-    // A piece ends, for the search, at its first zero byte.
-    bool Test(const char* piece, size_t n) const {
-        if (const char* zero = (const char*)memchr(piece, '\0', n)) n = (size_t)(zero - piece);
-        if (n < text_.size()) return false;
-        return std::string_view(piece, n).find(text_) != std::string_view::npos;
-    }
-
-    std::string_view text_;
-    char carry_[MAX_PATH];
-    size_t carry_len_ = 0;
-};
-
-// The platform's text mode, applied to one raw block in place: CR LF becomes LF, a lone CR
-// stays, and a Ctrl+Z byte ends the file (`end` set). A CR that is the block's last byte
-// waits for the next block (`pending_cr`). Returns the translated length.
+// The platform's text mode, applied to raw bytes in place: CR LF becomes LF, a lone CR
+// stays, and a Ctrl+Z byte ends the file (`end` set). A CR that is the last byte waits for
+// the next block (`pending_cr`). Returns the translated length.
 size_t TextMode(char* buf, size_t n, bool& pending_cr, bool& end) {
     size_t limit = n;
     if (const char* z = (const char*)memchr(buf, 0x1A, n)) {
@@ -116,6 +63,138 @@ size_t TextMode(char* buf, size_t n, bool& pending_cr, bool& end) {
     return (size_t)(w + tail - buf);
 }
 
+// Splits the text-mode stream of a file into the pieces that fgets with a 260-byte buffer
+// would return, and tests each for the text. A piece that straddles two blocks is gathered
+// in `carry_`; every other piece is tested where it lies. Where the text does not occur in
+// the rest of a block at all, no piece there can hold it: only the block's unfinished last
+// piece is kept, and the pieces before it are never cut.
+class PieceScanner {
+  public:
+    explicit PieceScanner(std::string_view text)
+        : text_(text), searcher_(text.begin(), text.end()),
+          plain_(text.find_first_of("\r\n") == std::string_view::npos) {}
+
+    // Feeds one raw block of the file; true once the text was found in a finished piece.
+    // `pending_cr` carries a CR at a block's end to the next block; `end` is set at a
+    // Ctrl+Z, which ends the file.
+    bool FeedRaw(char* raw, size_t n, bool& pending_cr, bool& end) {
+        size_t pos = 0;
+        if (pending_cr) {
+            pending_cr = false;
+            bool pair = n > 0 && raw[0] == '\n';
+            if (Feed(pair ? "\n" : "\r", 1)) return true;
+            if (pair) pos = 1;
+        }
+        // Text mode drops only CRs in front of an LF, so a text without CR and LF occurs in
+        // the translated block exactly when it occurs in the raw one: the translation can
+        // then wait until there is a candidate.
+        if (!plain_ || memchr(raw + pos, 0x1A, n - pos)) {
+            size_t len = TextMode(raw + pos, n - pos, pending_cr, end);
+            return Feed(raw + pos, len);
+        }
+        if (carry_len_ > 0) {
+            // The piece begun before ends in the block's first line.
+            const char* nl = (const char*)memchr(raw + pos, '\n', n - pos);
+            size_t head = nl ? (size_t)(nl - raw) + 1 : n;
+            size_t len = TextMode(raw + pos, head - pos, pending_cr, end);
+            if (Feed(raw + pos, len)) return true;
+            pos = head;
+        }
+        if (pos == n) return false;
+        if (Occurs(raw + pos, n - pos)) {
+            size_t len = TextMode(raw + pos, n - pos, pending_cr, end);
+            return Feed(raw + pos, len);
+        }
+        size_t line = LastLine(raw, pos, n);
+        size_t len = TextMode(raw + line, n - line, pending_cr, end);
+        Keep(raw + line, len);
+        return false;
+    }
+
+    // At the end of the file the last line may lack its newline: fgets returns it as well.
+    bool Finish(bool pending_cr) {
+        if (pending_cr && Feed("\r", 1)) return true;
+        size_t len = carry_len_;
+        carry_len_ = 0;
+        return len > 0 && Test(carry_, len);
+    }
+
+  private:
+    // Feeds translated bytes.
+    bool Feed(const char* data, size_t n) {
+        size_t pos = 0;
+        if (carry_len_ > 0 && Pieces(data, n, pos, true)) return true;
+        if (pos == n) return false;
+        if (Occurs(data + pos, n - pos)) return Pieces(data, n, pos, false);
+        size_t line = LastLine(data, pos, n);
+        Keep(data + line, n - line);
+        return false;
+    }
+
+    // Cuts and tests pieces from `pos` on, the first of them continuing `carry_`; stops after
+    // one piece when `one` is set.
+    bool Pieces(const char* data, size_t n, size_t& pos, bool one) {
+        while (pos < n) {
+            size_t room = kPiece - carry_len_;
+            size_t span = n - pos < room ? n - pos : room;
+            const char* start = data + pos;
+            const char* nl = (const char*)memchr(start, '\n', span);
+            size_t take = nl ? (size_t)(nl - start) + 1 : span;
+            bool ends = nl || span == room;
+            pos += take;
+            if (!ends) {
+                memcpy(carry_ + carry_len_, start, take);
+                carry_len_ += take;
+                return false;
+            }
+            if (carry_len_ == 0) {
+                if (Test(start, take)) return true;
+            } else {
+                memcpy(carry_ + carry_len_, start, take);
+                size_t len = carry_len_ + take;
+                carry_len_ = 0;
+                if (Test(carry_, len)) return true;
+            }
+            if (one) return false;
+        }
+        return false;
+    }
+
+    // The start of the last line in [pos, n), or pos, which is a piece end, when the range
+    // holds no LF.
+    static size_t LastLine(const char* data, size_t pos, size_t n) {
+        size_t line = n;
+        while (line > pos && data[line - 1] != '\n')
+            line--;
+        return line;
+    }
+
+    // Keeps the unfinished last piece of a line start: the line's pieces are 259-character
+    // parts, and all but the remainder are finished.
+    void Keep(const char* line, size_t n) {
+        size_t keep = n % kPiece;
+        memcpy(carry_, line + n - keep, keep);
+        carry_len_ = keep;
+    }
+
+    bool Occurs(const char* data, size_t n) const {
+        return std::search(data, data + n, searcher_) != data + n;
+    }
+
+    // A piece ends, for the search, at its first zero byte.
+    bool Test(const char* piece, size_t n) const {
+        if (const char* zero = (const char*)memchr(piece, '\0', n)) n = (size_t)(zero - piece);
+        if (n < text_.size()) return false;
+        return std::string_view(piece, n).find(text_) != std::string_view::npos;
+    }
+
+    std::string_view text_;
+    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> searcher_;
+    bool plain_;
+    char carry_[MAX_PATH];
+    size_t carry_len_ = 0;
+};
+
 // Reads the file in large blocks and scans its text-mode pieces. A file that cannot be
 // opened (a folder among them) has no content match.
 bool ContentMatch(const char* path, std::string_view text, char* block) {
@@ -126,19 +205,11 @@ bool ContentMatch(const char* path, std::string_view text, char* block) {
     bool found = false, pending_cr = false, end = false;
     DWORD got = 0;
     while (!found && !end && ReadFile(file, block, (DWORD)kBlock, &got, nullptr) && got > 0) {
-        size_t start = 0;
-        if (pending_cr) {
-            pending_cr = false;
-            bool pair = block[0] == '\n';
-            if (scanner.Feed(pair ? "\n" : "\r", 1)) found = true;
-            if (pair) start = 1;
-        }
-        if (found) break;
-        size_t n = TextMode(block + start, got - start, pending_cr, end);
-        found = scanner.Feed(block + start, n);
+        found = scanner.FeedRaw(block, got, pending_cr, end);
+        // A short read of a disk file is its end; asking again would only confirm it.
+        if (got < kBlock) break;
     }
-    if (!found && pending_cr) found = scanner.Feed("\r", 1);
-    if (!found) found = scanner.Finish();
+    if (!found) found = scanner.Finish(pending_cr);
     CloseHandle(file);
     return found;
 }
