@@ -93,6 +93,7 @@ class OpenTest : public ::testing::Test {
         top_ = mtvw.InsertItem("Top", 0, nullptr, nullptr);
         sub_ = mtvw.InsertItem("Sub", 0, top_, nullptr);
         mtvw.Select(top_);
+        GetCurrentDirectoryA(sizeof cwd_, cwd_);
         log_path_ = tree_.path("log.txt");
         mcfg.log = fopen(log_path_.c_str(), "wt");
     }
@@ -104,6 +105,8 @@ class OpenTest : public ::testing::Test {
         DestroyWindow(owner_);
         mtvw.hwnd = nullptr;
         mcbx.hwnd = nullptr;
+        // ShellOpen enters the file's folder, which could then not be removed.
+        SetCurrentDirectoryA(cwd_);
     }
     void SetView(FolderEntry* entries, unsigned n) {
         for (unsigned i = 0; i < n; i++)
@@ -133,6 +136,7 @@ class OpenTest : public ::testing::Test {
     HTREEITEM top_ = nullptr, sub_ = nullptr;
     ViewSlot view_[4] = {};
     std::string log_path_;
+    char cwd_[MAX_PATH] = {};
 };
 
 } // namespace
@@ -241,8 +245,9 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
 }
 
 TEST(ShellOpen, ReportsFailuresAndEntersTheFileFolder) {
+    char before[MAX_PATH], cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
     tv::TempTree tree("shellopen");
-    char cwd[MAX_PATH];
     {
         MessageBoxAnswer answer;
         EXPECT_EQ(ShellOpen(tree.path("gone.txt").c_str()), 1);
@@ -267,4 +272,5 @@ TEST(ShellOpen, ReportsFailuresAndEntersTheFileFolder) {
         none.Stop();
         EXPECT_FALSE(none.shown());
     }
+    SetCurrentDirectoryA(before);
 }
