@@ -1,11 +1,86 @@
-// Placeholder until the page writer is built.
 #include "pages/pagewriter.h"
 
-int PageWriter::WritePageHead(FILE* out, const char*) {
+#include <windows.h>
+#include <cstdlib>
+#include <cstring>
+
+int PageWriter::WritePageHead(FILE* out, const char* title) {
     stream = out;
-    return 0;
+    if (!stream) return 0;
+    fprintf(stream, "<html>\n");
+    fprintf(stream, "<head>\n");
+    fprintf(stream, "<title>%s</title>\n", title);
+    fprintf(stream, "<style>\n");
+    fprintf(stream, "<!--\n");
+    fprintf(stream, "body {background-color:#%08x;}\n", background);
+    fprintf(stream, "body {color:#%06x; font-family:Verdana, Arial, Helvetica; font-size: 60%%;}\n",
+            0);
+    fprintf(stream, "input{color:#%06x; font-family:Verdana, Arial, Helvetica; font-size: 90%%;}\n",
+            0);
+    fprintf(stream, "  th {color:#%06x; font-family:Verdana, Arial, Helvetica; font-size: 60%%;}\n",
+            0);
+    fprintf(stream, "  td {color:#%06x; font-family:Verdana, Arial, Helvetica; font-size: 60%%;}\n",
+            0);
+    fprintf(stream, "-->\n");
+    fprintf(stream, "</style>\n\n");
+    fprintf(stream, "<HTA:APPLICATION ID='1'\n");
+    fprintf(stream, "     APPLICATIONNAME='%s'\n", title);
+    fprintf(stream, "     BORDER='thin'\n");
+    fprintf(stream, "     SCROLL='no'\n");
+    fprintf(stream, "     SINGLEINSTANCE='yes'\n");
+    fprintf(stream, "     SYSMENU = 'yes'\n");
+    fprintf(stream, ">\n");
+    fprintf(stream, "</head>\n");
+    return fflush(stream);
 }
-void PageWriter::WriteScriptBegin() {}
-void PageWriter::WriteShellObject() {}
-void PageWriter::WriteScriptEnd() {}
-void PageWriter::WritePageEnd() {}
+
+void PageWriter::WriteScriptBegin() {
+    if (!stream) return;
+    fprintf(stream, "<SCRIPT Language='VBScript'>\n");
+    fflush(stream);
+}
+
+void PageWriter::WriteShellObject() {
+    if (!stream) return;
+    fprintf(stream, "    set WS = CreateObject (\"WScript.Shell\")\n");
+    fflush(stream);
+}
+
+void PageWriter::WriteScriptEnd() {
+    if (!stream) return;
+    fprintf(stream, "</SCRIPT>\n\n");
+    fflush(stream);
+}
+
+void PageWriter::WritePageEnd() {
+    if (!stream) return;
+    fprintf(stream, "</body>\n");
+    fprintf(stream, "</html>\n");
+    fclose(stream);
+    // The stream is gone: a later call must find no stream rather than a closed one.
+    stream = nullptr;
+}
+
+bool TempFilePath(const char* name, char* out, size_t size) {
+    if (!out || size == 0) return false;
+    out[0] = '\0';
+    char folder[MAX_PATH];
+    const char* temp = getenv("TEMP");
+    if (temp && *temp) {
+        lstrcpynA(folder, temp, sizeof folder);
+        if (strlen(temp) >= sizeof folder) return false;
+    } else {
+        DWORD n = GetTempPathA(sizeof folder, folder);
+        if (n == 0 || n >= sizeof folder) return false;
+        // The platform's folder ends in a backslash; the name is joined with one of its own.
+        while (n > 0 && folder[n - 1] == '\\')
+            folder[--n] = '\0';
+        if (n == 0) return false;
+    }
+    int n = snprintf(out, size, "%s\\%s", folder, name);
+    if (n < 0 || (size_t)n >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}

@@ -1,6 +1,7 @@
 // Writer of the fixed pieces of generated HTML Application pages.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 class PageWriter {
@@ -14,3 +15,8 @@ class PageWriter {
     void WriteScriptEnd();
     void WritePageEnd();
 };
+
+// The path "%s\<name>" of a generated file in the temporary folder: the folder named by
+// TEMP, or the platform's temporary folder when TEMP is unset or empty. False (out empty)
+// when the path would not fit `size` bytes or no folder is known.
+bool TempFilePath(const char* name, char* out, size_t size);

@@ -1,6 +1,384 @@
-// Placeholder until find is built.
 #include "scan/find.h"
 
-FindQuery SplitQuery(const char*) { return {}; }
-void SearchFolder(EntryList&, const char*, const char*, const char*, int) {}
-void Find() {}
+#include <windows.h>
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "app/window.h"
+#include "browse/navigate.h"
+#include "browse/status.h"
+#include "pages/pagewriter.h"
+
+namespace {
+
+// The longest piece: what fgets reads into a 260-byte buffer.
+const size_t kPiece = MAX_PATH - 1;
+const size_t kBlock = 64 * 1024;
+
+// The platform's text mode, applied to raw bytes in place: CR LF becomes LF, a lone CR
+// stays, and a Ctrl+Z byte ends the file (`end` set). A CR that is the last byte waits for
+// the next block (`pending_cr`). Returns the translated length.
+size_t TextMode(char* buf, size_t n, bool& pending_cr, bool& end) {
+    size_t limit = n;
+    if (const char* z = (const char*)memchr(buf, 0x1A, n)) {
+        limit = (size_t)(z - buf);
+        end = true;
+    }
+    const char* cr = (const char*)memchr(buf, '\r', limit);
+    if (!cr) return limit;
+    char* w = buf + (cr - buf);
+    const char* r = cr;
+    const char* stop = buf + limit;
+    while (cr) {
+        size_t len = (size_t)(cr - r);
+        if (w != r) memmove(w, r, len);
+        w += len;
+        if (cr + 1 < stop) {
+            if (cr[1] == '\n') {
+                *w++ = '\n';
+                r = cr + 2;
+            } else {
+                *w++ = '\r';
+                r = cr + 1;
+            }
+        } else if (end) {
+            // Followed by the Ctrl+Z: a lone CR.
+            *w++ = '\r';
+            r = cr + 1;
+        } else {
+            pending_cr = true;
+            r = cr + 1;
+        }
+        cr = r < stop ? (const char*)memchr(r, '\r', (size_t)(stop - r)) : nullptr;
+    }
+    size_t tail = (size_t)(stop - r);
+    if (w != r) memmove(w, r, tail);
+    return (size_t)(w + tail - buf);
+}
+
+// Splits the text-mode stream of a file into the pieces that fgets with a 260-byte buffer
+// would return, and tests each for the text. A piece that straddles two blocks is gathered
+// in `carry_`; every other piece is tested where it lies. Where the text does not occur in
+// the rest of a block at all, no piece there can hold it: only the block's unfinished last
+// piece is kept, and the pieces before it are never cut.
+class PieceScanner {
+  public:
+    explicit PieceScanner(std::string_view text)
+        : text_(text), searcher_(text.begin(), text.end()),
+          plain_(text.find_first_of("\r\n") == std::string_view::npos) {}
+
+    // Feeds one raw block of the file; true once the text was found in a finished piece.
+    // `pending_cr` carries a CR at a block's end to the next block; `end` is set at a
+    // Ctrl+Z, which ends the file.
+    bool FeedRaw(char* raw, size_t n, bool& pending_cr, bool& end) {
+        size_t pos = 0;
+        if (pending_cr) {
+            pending_cr = false;
+            bool pair = n > 0 && raw[0] == '\n';
+            if (Feed(pair ? "\n" : "\r", 1)) return true;
+            if (pair) pos = 1;
+        }
+        // Text mode drops only CRs in front of an LF, so a text without CR and LF occurs in
+        // the translated block exactly when it occurs in the raw one: the translation can
+        // then wait until there is a candidate.
+        if (!plain_ || memchr(raw + pos, 0x1A, n - pos)) {
+            size_t len = TextMode(raw + pos, n - pos, pending_cr, end);
+            return Feed(raw + pos, len);
+        }
+        if (carry_len_ > 0) {
+            // The piece begun before ends in the block's first line.
+            const char* nl = (const char*)memchr(raw + pos, '\n', n - pos);
+            size_t head = nl ? (size_t)(nl - raw) + 1 : n;
+            size_t len = TextMode(raw + pos, head - pos, pending_cr, end);
+            if (Feed(raw + pos, len)) return true;
+            pos = head;
+        }
+        if (pos == n) return false;
+        if (Occurs(raw + pos, n - pos)) {
+            size_t len = TextMode(raw + pos, n - pos, pending_cr, end);
+            return Feed(raw + pos, len);
+        }
+        size_t line = LastLine(raw, pos, n);
+        size_t len = TextMode(raw + line, n - line, pending_cr, end);
+        Keep(raw + line, len);
+        return false;
+    }
+
+    // At the end of the file the last line may lack its newline: fgets returns it as well.
+    bool Finish(bool pending_cr) {
+        if (pending_cr && Feed("\r", 1)) return true;
+        size_t len = carry_len_;
+        carry_len_ = 0;
+        return len > 0 && Test(carry_, len);
+    }
+
+  private:
+    // Feeds translated bytes.
+    bool Feed(const char* data, size_t n) {
+        size_t pos = 0;
+        if (carry_len_ > 0 && Pieces(data, n, pos, true)) return true;
+        if (pos == n) return false;
+        if (Occurs(data + pos, n - pos)) return Pieces(data, n, pos, false);
+        size_t line = LastLine(data, pos, n);
+        Keep(data + line, n - line);
+        return false;
+    }
+
+    // Cuts and tests pieces from `pos` on, the first of them continuing `carry_`; stops after
+    // one piece when `one` is set.
+    bool Pieces(const char* data, size_t n, size_t& pos, bool one) {
+        while (pos < n) {
+            size_t room = kPiece - carry_len_;
+            size_t span = n - pos < room ? n - pos : room;
+            const char* start = data + pos;
+            const char* nl = (const char*)memchr(start, '\n', span);
+            size_t take = nl ? (size_t)(nl - start) + 1 : span;
+            bool ends = nl || span == room;
+            pos += take;
+            if (!ends) {
+                memcpy(carry_ + carry_len_, start, take);
+                carry_len_ += take;
+                return false;
+            }
+            if (carry_len_ == 0) {
+                if (Test(start, take)) return true;
+            } else {
+                memcpy(carry_ + carry_len_, start, take);
+                size_t len = carry_len_ + take;
+                carry_len_ = 0;
+                if (Test(carry_, len)) return true;
+            }
+            if (one) return false;
+        }
+        return false;
+    }
+
+    // The start of the last line in [pos, n), or pos, which is a piece end, when the range
+    // holds no LF.
+    static size_t LastLine(const char* data, size_t pos, size_t n) {
+        size_t line = n;
+        while (line > pos && data[line - 1] != '\n')
+            line--;
+        return line;
+    }
+
+    // Keeps the unfinished last piece of a line start: the line's pieces are 259-character
+    // parts, and all but the remainder are finished.
+    void Keep(const char* line, size_t n) {
+        size_t keep = n % kPiece;
+        memcpy(carry_, line + n - keep, keep);
+        carry_len_ = keep;
+    }
+
+    bool Occurs(const char* data, size_t n) const {
+        return std::search(data, data + n, searcher_) != data + n;
+    }
+
+    // A piece ends, for the search, at its first zero byte.
+    bool Test(const char* piece, size_t n) const {
+        if (const char* zero = (const char*)memchr(piece, '\0', n)) n = (size_t)(zero - piece);
+        if (n < text_.size()) return false;
+        return std::string_view(piece, n).find(text_) != std::string_view::npos;
+    }
+
+    std::string_view text_;
+    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> searcher_;
+    bool plain_;
+    char carry_[MAX_PATH];
+    size_t carry_len_ = 0;
+};
+
+// Reads the file in large blocks and scans its text-mode pieces. A file that cannot be
+// opened (a folder among them) has no content match.
+bool ContentMatch(const char* path, std::string_view text, char* block) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    PieceScanner scanner(text);
+    bool found = false, pending_cr = false, end = false;
+    DWORD got = 0;
+    while (!found && !end && ReadFile(file, block, (DWORD)kBlock, &got, nullptr) && got > 0) {
+        found = scanner.FeedRaw(block, got, pending_cr, end);
+        // A short read of a disk file is its end; asking again would only confirm it.
+        if (got < kBlock) break;
+    }
+    if (!found) found = scanner.Finish(pending_cr);
+    CloseHandle(file);
+    return found;
+}
+
+// One search: the query, the result list and one path buffer that every level shares. Each
+// level appends "\name" to the buffer and cuts it again, so no level copies its folder.
+struct Search {
+    EntryList& list;
+    const char* pattern;
+    const char* text;
+    int both;
+    char path[MAX_PATH];
+    std::vector<char> block;
+};
+
+bool Matches(Search& s, const char* name) {
+    bool name_match =
+        s.pattern && (strstr(name, s.pattern) != nullptr || _stricmp(name, s.pattern) == 0);
+    bool test_content = s.text && (s.both ? name_match : s.pattern == nullptr);
+    bool content_match = test_content && ContentMatch(s.path, s.text, s.block.data());
+    return s.both ? name_match && content_match : name_match || content_match;
+}
+
+// Searches the folder held in s.path[0, len). A folder whose listing pattern or a record
+// whose path would not fit 259 characters cannot be reached through the platform's
+// 260-byte paths: it is passed over.
+void Walk(Search& s, size_t len) {
+    if (len + 4 > kPiece) return;
+    memcpy(s.path + len, "\\*.*", 5);
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileExA(s.path, FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    s.path[len] = '\0';
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const char* name = fd.cFileName;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        size_t name_len = strlen(name);
+        size_t full = len + 1 + name_len;
+        bool fits = full <= kPiece;
+        if ((fd.dwFileAttributes & 0x410) == 0x10) {
+            s.list.depth++;
+            if (s.list.depth < s.list.depth_limit && fits) {
+                s.path[len] = '\\';
+                memcpy(s.path + len + 1, name, name_len + 1);
+                Walk(s, full);
+                s.path[len] = '\0';
+            }
+            s.list.depth--;
+            continue;
+        }
+        if (!fits) continue;
+        s.path[len] = '\\';
+        memcpy(s.path + len + 1, name, name_len + 1);
+        if (Matches(s, name)) {
+            // The record becomes the entry as it stands, with the full path for its name.
+            memcpy(fd.cFileName, s.path, full + 1);
+            s.list.append(fd);
+        }
+        s.path[len] = '\0';
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+}
+
+} // namespace
+
+FindQuery SplitQuery(const char* input) {
+    FindQuery q;
+    if (!input) return q;
+    std::string_view s(input);
+    size_t open = s.find('{'), close = s.find('}');
+    if (open != s.npos && close != s.npos) {
+        // Both braces become string ends: the text runs from behind the "{" to the next end,
+        // which is the "}" when it follows the "{", else the input's end.
+        size_t text_end = close > open ? close : s.size();
+        q.text = s.substr(open + 1, text_end - open - 1);
+        q.pattern = s.substr(0, open < close ? open : close);
+    } else {
+        q.pattern = s;
+    }
+    while (!q.pattern.empty() && q.pattern.back() == ' ')
+        q.pattern.pop_back();
+    if (!q.pattern.empty() && q.pattern[0] == '{') q.pattern.clear();
+    return q;
+}
+
+void SearchFolder(EntryList& list, const char* folder, const char* pattern, const char* text,
+                  int both) {
+    if (!folder) return;
+    size_t len = strlen(folder);
+    if (len > kPiece) return;
+    Search s{list, pattern, text, both, {}, {}};
+    memcpy(s.path, folder, len + 1);
+    // The folder is joined to names with a backslash of its own.
+    while (len > 0 && s.path[len - 1] == '\\')
+        s.path[--len] = '\0';
+    if (text) s.block.resize(kBlock);
+    Walk(s, len);
+}
+
+bool FileContains(const char* path, const char* text) {
+    if (!path || !text) return false;
+    std::vector<char> block(kBlock);
+    return ContentMatch(path, text, block.data());
+}
+
+int WriteFindFile(const char* path, const ViewSlot* view) {
+    FILE* out = fopen(path, "wt");
+    if (!out) return 1;
+    setvbuf(out, nullptr, _IOFBF, kBlock);
+    unsigned n = ViewCount(view);
+    for (unsigned i = 0; i < n; i++) {
+        if (!view[i].entry) continue;
+        fputs(view[i].entry->name, out);
+        fputc('\n', out);
+    }
+    fclose(out);
+    return 0;
+}
+
+void Find() {
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    mcfg.drives_mode = 0;
+    mcfg.size_mode = 0;
+
+    char folder[MAX_PATH], input[MAX_PATH];
+    mcbx.GetTextInto(folder, sizeof folder);
+    mcby.GetTextInto(input, sizeof input);
+    if (input[0] && AddHistory(input)) mcby.AddString(input);
+
+    FindQuery q = SplitQuery(input);
+    if (folder[0]) {
+        // Stopping the scan first: its last step may still hand rows to the list.
+        ReleaseEntries();
+        mlvw.DeleteAll();
+        const char* pattern = q.pattern.c_str();
+        const char* text = q.text.c_str();
+        if (!q.pattern.empty() && !q.text.empty())
+            SearchFolder(mcfg.entries, folder, pattern, text, 1);
+        else if (!q.text.empty())
+            SearchFolder(mcfg.entries, folder, nullptr, text, 0);
+        else
+            SearchFolder(mcfg.entries, folder, pattern, nullptr, 0);
+
+        if (!mcfg.entries.empty()) {
+            mcfg.find_mode = 1;
+            mcfg.sort_column = 0;
+            mcfg.selected = 0;
+            mcfg.folders = 0;
+            mcfg.count = (int)mcfg.entries.size();
+            Sort();
+        } else {
+            // The list is empty now: so are the view and the counts that the status line
+            // shows, and the layout follows the modes switched off above.
+            ReleaseView();
+            mcfg.selected = 0;
+            mcfg.folders = 0;
+            mcfg.count = 0;
+            Size(0, 0);
+            Paint();
+        }
+    }
+
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    log_line("%s\tFind (%s,%s,%s) OK ...\n", time_stamp(), folder, q.pattern.c_str(),
+             q.text.c_str());
+
+    if (!mcfg.entries.empty() && ViewCount(mcfg.view) > 0) {
+        char path[MAX_PATH];
+        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, mcfg.view);
+    }
+}

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "pages/pages.h"
+#include "tests/support/testenv.h"
+
+namespace {
+
+FILETIME Utc(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME st = {};
+    st.wYear = (WORD)year;
+    st.wMonth = (WORD)month;
+    st.wDay = (WORD)day;
+    st.wHour = (WORD)hour;
+    st.wMinute = (WORD)minute;
+    st.wSecond = (WORD)second;
+    FILETIME ft = {};
+    SystemTimeToFileTime(&st, &ft);
+    return ft;
+}
+
+FolderEntry Entry(const char* name, DWORD attributes) {
+    FolderEntry e = {};
+    lstrcpynA(e.name, name, sizeof e.name);
+    e.attributes = attributes;
+    return e;
+}
+
+std::string Page(const FolderEntry& e, const char* path) {
+    tv::TempTree tree("page");
+    std::string file = tree.path("page.htm");
+    FILE* out = fopen(file.c_str(), "wt");
+    WritePropertiesPage(out, e, path);
+    fclose(out);
+    return tv::ReadFile(file);
+}
+
+// Presses OK on the first message box (class "#32770", empty caption) and keeps its text.
+class MessageBoxAnswer {
+  public:
+    explicit MessageBoxAnswer(DWORD timeout_ms = 10000) {
+        thread_ = std::thread([this, timeout_ms] {
+            DWORD start = GetTickCount();
+            while (!stop_ && GetTickCount() - start < timeout_ms) {
+                HWND h = FindWindowA("#32770", "");
+                if (h && IsWindowVisible(h) && GetDlgItem(h, IDOK)) {
+                    GetDlgItemTextA(h, 0xFFFF, text_, sizeof text_);
+                    PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                                 (LPARAM)GetDlgItem(h, IDOK));
+                    shown_ = true;
+                    return;
+                }
+                Sleep(10);
+            }
+        });
+    }
+    ~MessageBoxAnswer() { Stop(); }
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    bool shown() const { return shown_; }
+    std::string text() const { return text_; }
+
+  private:
+    std::atomic<bool> stop_{false}, shown_{false};
+    char text_[256] = {};
+    std::thread thread_;
+};
+
+// A tree and a path box of the test's own, in a hidden window, standing in for the main
+// window's controls; a view over the given entries; and a log file to count lines in.
+class OpenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TREEVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
+        owner_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 300, nullptr, nullptr,
+                                 nullptr, nullptr);
+        mtvw.hwnd = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD, 0, 0, 200, 200, owner_, nullptr,
+                                    nullptr, nullptr);
+        mcbx.hwnd = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 200, 100,
+                                    owner_, nullptr, nullptr, nullptr);
+        top_ = mtvw.InsertItem("Top", 0, nullptr, nullptr);
+        sub_ = mtvw.InsertItem("Sub", 0, top_, nullptr);
+        mtvw.Select(top_);
+        GetCurrentDirectoryA(sizeof cwd_, cwd_);
+        log_path_ = tree_.path("log.txt");
+        mcfg.log = fopen(log_path_.c_str(), "wt");
+    }
+    void TearDown() override {
+        mcfg.view = nullptr;
+        mcfg.find_mode = 0;
+        if (mcfg.log) fclose(mcfg.log);
+        mcfg.log = nullptr;
+        DestroyWindow(owner_);
+        mtvw.hwnd = nullptr;
+        mcbx.hwnd = nullptr;
+        // ShellOpen enters the file's folder, which could then not be removed.
+        SetCurrentDirectoryA(cwd_);
+    }
+    void SetView(FolderEntry* entries, unsigned n) {
+        for (unsigned i = 0; i < n; i++)
+            view_[i] = {&entries[i], i == 0 ? n : 0, 0, 0};
+        mcfg.view = view_;
+    }
+    int OpenLines() {
+        fflush(mcfg.log);
+        std::string log = tv::ReadFile(log_path_);
+        int n = 0;
+        for (size_t at = log.find("\tOpen () OK ...\r\n"); at != std::string::npos;
+             at = log.find("\tOpen () OK ...\r\n", at + 1))
+            n++;
+        return n;
+    }
+    bool EntryPathBuilt() {
+        FolderEntry probe = Entry("C:\\x\\probe.txt", 0);
+        char out[MAX_PATH];
+        mcfg.find_mode = 1;
+        bool built = EntryPath(probe, out, sizeof out);
+        mcfg.find_mode = 0;
+        return built;
+    }
+
+    tv::TempTree tree_{"open"};
+    HWND owner_ = nullptr;
+    HTREEITEM top_ = nullptr, sub_ = nullptr;
+    ViewSlot view_[4] = {};
+    std::string log_path_;
+    char cwd_[MAX_PATH] = {};
+};
+
+} // namespace
+
+TEST(PropertiesPage, ListsTheEntryLineByLine) {
+    FolderEntry e = Entry("report.txt",
+                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    strcpy(e.short_name, "REPORT.TXT");
+    e.creation_time = Utc(2024, 3, 5, 7, 8, 9);
+    e.last_write_time = Utc(2023, 12, 31, 23, 59, 58);
+    e.size_high = 1;
+    e.size_low = 1073741824;
+    mcfg.unit = 0;
+    EXPECT_EQ(Page(e, "C:\\data\\report.txt"),
+              "<html>\r\n<body>\r\n"
+              "<b><code>Properties: C:\\data\\report.txt</code></b><br>\r\n<p>\r\n"
+              "<table>\r\n"
+              "<tr><td><code>Name:</code></td><td><code>report.txt</code></td></tr>\r\n"
+              "<tr><td><code>Name (short):</code></td><td><code>REPORT.TXT</code></td></tr>\r\n"
+              "<tr><td><code>Attributes:</code></td><td><code>AHR</code></td></tr>\r\n"
+              "<tr><td><code>CreationTime:</code></td><td><code>2024.03.05 07:08:09</code></td>"
+              "</tr>\r\n"
+              "<tr><td><code>LastAccessTime:</code></td><td><code>1601.01.01 00:00:00</code>"
+              "</td></tr>\r\n"
+              "<tr><td><code>LastWriteTime:</code></td><td><code>2023.12.31 23:59:58</code>"
+              "</td></tr>\r\n"
+              "<tr><td><code>File size:</code></td><td><code>5.368.709.120 B</code></td></tr>\r\n"
+              "</table>\r\n</body>\r\n</html>\r\n");
+}
+
+TEST(PropertiesPage, EmptyCellsAndUnconvertibleTimes) {
+    // No attribute of the five kinds, no short name; a time beyond the platform's range
+    // shows placeholders instead of the fields of another row.
+    FolderEntry e = Entry("C:\\found\\a.txt", FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_SPARSE_FILE);
+    e.creation_time = Utc(2020, 1, 2, 3, 4, 5);
+    e.last_access_time = {0xFFFFFFFF, 0xFFFFFFFF};
+    e.size_low = 1536;
+    mcfg.unit = 1;
+    std::string page = Page(e, e.name);
+    EXPECT_NE(page.find("<b><code>Properties: C:\\found\\a.txt</code></b><br>\r\n"),
+              std::string::npos);
+    EXPECT_NE(page.find("<td><code>Attributes:</code></td><td><code></code></td></tr>\r\n"),
+              std::string::npos);
+    EXPECT_NE(page.find("<td><code>Name (short):</code></td><td><code></code></td></tr>\r\n"),
+              std::string::npos);
+    EXPECT_NE(page.find("LastAccessTime:</code></td><td><code>YYYY.MM.DD hh:mm:ss</code>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<td><code>2 KB</code>"), std::string::npos);
+}
+
+TEST_F(OpenTest, AFolderIsSelectedInTheTreeByNameIgnoringCase) {
+    FolderEntry entries[2] = {Entry("nomatch", FILE_ATTRIBUTE_DIRECTORY),
+                              Entry("sub", FILE_ATTRIBUTE_DIRECTORY)};
+    Open(0, 0);
+    EXPECT_EQ(OpenLines(), 1) << "an empty view gives only the log line";
+    SetView(entries, 2);
+    Open(0, 0);
+    EXPECT_EQ(mtvw.Caret(), top_);
+    Open(2, 0);
+    Open(0xFFFFFFFFu, 0);
+    EXPECT_EQ(mtvw.Caret(), top_);
+    Open(1, 0);
+    EXPECT_EQ(mtvw.Caret(), sub_);
+    EXPECT_EQ(OpenLines(), 5);
+}
+
+TEST_F(OpenTest, LinkedFoldersAndFilesGoToTheShell) {
+    if (!EntryPathBuilt()) GTEST_SKIP() << "waits for EntryPath of browse/entries.cpp";
+    // Neither exists, so the shell's failure shows that ShellOpen had them.
+    FolderEntry entries[2] = {Entry("Sub", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+                              Entry("missing.txt", FILE_ATTRIBUTE_ARCHIVE)};
+    mcbx.SetText(tree_.root().c_str());
+    SetView(entries, 2);
+    for (unsigned i = 0; i < 2; i++) {
+        MessageBoxAnswer answer;
+        Open(i, 0);
+        answer.Stop();
+        EXPECT_EQ(answer.text().rfind("ShellExecute () error: ", 0), 0u) << i << answer.text();
+    }
+    EXPECT_EQ(mtvw.Caret(), top_);
+}
+
+TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
+    if (!EntryPathBuilt()) GTEST_SKIP() << "waits for EntryPath of browse/entries.cpp";
+    char page[MAX_PATH];
+    snprintf(page, sizeof page, "%s\\file-properties.htm", getenv("TEMP"));
+    DeleteFileA(page);
+    FolderEntry entries[2] = {Entry("report.txt", 0), Entry("C:\\found\\a.txt", 0)};
+    mcbx.SetText("C:\\data");
+    SetView(entries, 2);
+    MessageBoxAnswer none(2000);
+    Open(0, 1);
+    EXPECT_NE(tv::ReadFile(page).find("Properties: C:\\data\\report.txt</code>"),
+              std::string::npos);
+    mcfg.find_mode = 1;
+    Open(1, 1);
+    EXPECT_NE(tv::ReadFile(page).find("Properties: C:\\found\\a.txt</code>"), std::string::npos);
+    // A page that cannot be created: nothing but the log line.
+    std::string temp = getenv("TEMP");
+    _putenv_s("TEMP", tree_.path("missing").c_str());
+    Open(0, 1);
+    _putenv_s("TEMP", temp.c_str());
+    none.Stop();
+    EXPECT_FALSE(none.shown());
+    EXPECT_EQ(OpenLines(), 3);
+}
+
+TEST(ShellOpen, ReportsFailuresAndEntersTheFileFolder) {
+    char before[MAX_PATH], cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof before, before);
+    tv::TempTree tree("shellopen");
+    {
+        MessageBoxAnswer answer;
+        EXPECT_EQ(ShellOpen(tree.path("gone.txt").c_str()), 1);
+        answer.Stop();
+        EXPECT_EQ(answer.text(), "ShellExecute () error: 2");
+        GetCurrentDirectoryA(sizeof cwd, cwd);
+        EXPECT_EQ(std::string(cwd), tree.root());
+    }
+    {
+        MessageBoxAnswer answer;
+        char root_file[MAX_PATH];
+        snprintf(root_file, sizeof root_file, "C:\\tv-gone-%lu.txt", GetCurrentProcessId());
+        EXPECT_EQ(ShellOpen(root_file), 1);
+        answer.Stop();
+        GetCurrentDirectoryA(sizeof cwd, cwd);
+        EXPECT_STREQ(cwd, "C:\\");
+    }
+    {
+        // Results above 30 count as success, 31 ("no association") among them.
+        MessageBoxAnswer none(2000);
+        EXPECT_EQ(ShellOpen(tree.file("page.hta", "x").c_str()), 0);
+        none.Stop();
+        EXPECT_FALSE(none.shown());
+    }
+    SetCurrentDirectoryA(before);
+}

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "scan/find.h"
+#include "tests/support/app_fixture.h"
+
+namespace {
+
+class FindTest : public tv::AppTest {
+  protected:
+    void SetUp() override {
+        StartApp();
+        tree_.file("readme.txt", "no totals here");
+        tree_.file("report_a.txt", "grand total 5\n");
+        tree_.file("sub\\report_b.txt", "nothing\n");
+        tree_.file("sub\\README", "total\n");
+        tree_.file("sub\\deeper\\other.txt", "total\n");
+    }
+    // Runs Find with the path box and search box texts; returns the found names below the
+    // tree, sorted.
+    std::vector<std::string> Run(const std::string& folder, const char* input) {
+        mcbx.SetText(folder.c_str());
+        mcby.SetText(input);
+        Find();
+        std::vector<std::string> names;
+        for (size_t i = 0; i < mcfg.entries.size(); i++) {
+            std::string name = mcfg.entries[i]->name;
+            names.push_back(name.rfind(tree_.root() + "\\", 0) == 0
+                                ? name.substr(tree_.root().size() + 1)
+                                : name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string LastFindLine() {
+        std::vector<std::string> entries = tv::LogEntries();
+        for (size_t i = entries.size(); i-- > 0;)
+            if (entries[i].rfind("Find (", 0) == 0) return entries[i];
+        return "";
+    }
+    std::string FindTxt() { return std::string(getenv("TEMP")) + "\\find.txt"; }
+
+    tv::TempTree tree_{"find-window"};
+};
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(FindTest, TheSearchBoxChoosesNameTextOrBoth) {
+    mcfg.size_mode = 1;
+    mcfg.find_mode = 0;
+    mcfg.sort_column = 3;
+    mcfg.sort_dir = 0;
+    EXPECT_EQ(Run(tree_.root(), "readme  "), (Names{"readme.txt", "sub\\README"}));
+    EXPECT_EQ(LastFindLine(), "Find (" + tree_.root() + ",readme,) OK ...");
+    EXPECT_EQ(mcfg.find_mode, 1);
+    EXPECT_EQ(mcfg.count, 2);
+    EXPECT_EQ(mcfg.folders, 0);
+    EXPECT_EQ(mcfg.selected, 0);
+    EXPECT_EQ(mcfg.sort_column, 0);
+    EXPECT_EQ(mcfg.sort_dir, 0);
+    EXPECT_EQ(mcfg.size_mode, 0);
+    EXPECT_EQ(mcfg.drives_mode, 0);
+
+    EXPECT_EQ(Run(tree_.root(), "report {total}"), Names{"report_a.txt"});
+    EXPECT_EQ(LastFindLine(), "Find (" + tree_.root() + ",report,total) OK ...");
+    EXPECT_EQ(Run(tree_.root(), "{total}"),
+              (Names{"readme.txt", "report_a.txt", "sub\\README", "sub\\deeper\\other.txt"}));
+    EXPECT_EQ(Run(tree_.root(), "{total").size(), 5u);
+    EXPECT_EQ(LastFindLine(), "Find (" + tree_.root() + ",,) OK ...");
+    EXPECT_EQ(Run(tree_.root() + "\\sub", "").size(), 3u);
+}
+
+TEST_F(FindTest, NoResultOrNoFolder) {
+    ASSERT_EQ(Run(tree_.root(), "report").size(), 2u);
+    // No folder: nothing is searched and the list stays.
+    EXPECT_EQ(Run("", "README").size(), 2u);
+    EXPECT_EQ(LastFindLine(), "Find (,README,) OK ...");
+    // No result: the list, the view and the counts are emptied, and no find.txt is written.
+    DeleteFileA(FindTxt().c_str());
+    EXPECT_EQ(Run(tree_.root(), "*.txt"), Names{});
+    EXPECT_EQ(mcfg.view, nullptr);
+    EXPECT_EQ(mcfg.count, 0);
+    EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(GetFileAttributesA(FindTxt().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(FindTest, FindTxtListsTheResultsInViewOrder) {
+    Run(tree_.root(), "");
+    if (!mcfg.view) GTEST_SKIP() << "waits for Sort of browse/entries.cpp";
+    std::string expected;
+    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
+        expected += std::string(mcfg.view[i].entry->name) + "\r\n";
+    EXPECT_EQ(ViewCount(mcfg.view), 5u);
+    EXPECT_EQ(tv::ReadFile(FindTxt()), expected);
+    EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), 5);
+    // With no folder the list shown before is written again.
+    DeleteFileA(FindTxt().c_str());
+    Run("", "x");
+    EXPECT_EQ(tv::ReadFile(FindTxt()), expected);
+}
+
+TEST_F(FindTest, EachInputJoinsTheDropDownOnce) {
+    LRESULT before = SendMessageA(mcby.hwnd, CB_GETCOUNT, 0, 0);
+    size_t history = mcfg.history.size();
+    Run(tree_.root(), "report");
+    if (mcfg.history.size() == history) GTEST_SKIP() << "waits for AddHistory of navigation";
+    Run(tree_.root(), "report");
+    Run(tree_.root(), "");
+    Run(tree_.root(), "Report");
+    EXPECT_EQ(SendMessageA(mcby.hwnd, CB_GETCOUNT, 0, 0), before + 2);
+}
