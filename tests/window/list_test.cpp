@@ -350,3 +350,34 @@ TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
     lstrcpynA(eight.name, "123456789", sizeof eight.name);
     EXPECT_FALSE(EntryPath(eight, path, sizeof path));
 }
+
+TEST_F(ListView, TheListItselfAsksTheWindowForItsCells) {
+    StartApp();
+    tv::TempTree tree("listcells");
+    tree.dir("Sub");
+    tree.sized_file("big.Data", 1536);
+    SelectOwnItem();
+    mcfg.unit = 1;
+    Show(tree.root());
+    ASSERT_EQ(ListRows(), 2);
+
+    // The virtual list holds no texts: each one it reports comes from the window's answer
+    // to its display-information request.
+    auto cell = [](int row, int column) {
+        char text[MAX_PATH] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(mlvw.hwnd, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+        return std::string(text);
+    };
+    EXPECT_EQ(cell(0, 0), "Sub");
+    EXPECT_EQ(cell(1, 0), "big.Data");
+    EXPECT_EQ(cell(1, 1), "2 KB");
+    EXPECT_EQ(cell(1, 3), ".data");
+    EXPECT_EQ(cell(1, 4), "A");
+    // A change of unit shows at the next request.
+    mcfg.unit = 0;
+    EXPECT_EQ(cell(1, 1), "1.536 B");
+}
