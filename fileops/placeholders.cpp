@@ -7,7 +7,6 @@
 
 void Copy(bool) {}
 void Paste(HANDLE) {}
-HANDLE clipboard_files() { return nullptr; }
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     WNDPROC own = (WNDPROC)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
     return own ? CallWindowProcA(own, hwnd, message, wparam, lparam) : 0;
