@@ -198,6 +198,35 @@ PopupCloser::~PopupCloser() {
     if (thread_.joinable()) thread_.join();
 }
 
+std::vector<unsigned> CaptureClient(HWND hwnd, int& width, int& height) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    width = client.right;
+    height = client.bottom;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(hwnd);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<unsigned> pixels;
+    if (dib) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        GdiFlush();
+        pixels.assign((unsigned*)bits, (unsigned*)bits + (size_t)width * height);
+        SelectObject(memory, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(memory);
+    ReleaseDC(hwnd, screen);
+    return pixels;
+}
+
 std::string LogPath() { return TempRoot() + "\\trelvista.log"; }
 
 std::string ReadLog() {

@@ -87,6 +87,10 @@ class PopupCloser {
     std::thread thread_;
 };
 
+// The client area of a window as it stands on the screen, one 0x00RRGGBB value per
+// pixel, rows from the top; its width and height go to the two outputs.
+std::vector<unsigned> CaptureClient(HWND hwnd, int& width, int& height);
+
 // The program's log "%TEMP%\trelvista.log".
 std::string LogPath();
 std::string ReadLog();

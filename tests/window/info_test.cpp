@@ -47,29 +47,7 @@ class InfoCloser {
 
 // The dialog's client area, one 0x00RRGGBB value per pixel.
 std::vector<unsigned> Snapshot(HWND dialog, int& width, int& height) {
-    RECT client;
-    GetClientRect(dialog, &client);
-    width = client.right;
-    height = client.bottom;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = GetDC(dialog);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<unsigned> pixels((unsigned*)bits, (unsigned*)bits + (size_t)width * height);
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(dialog, dc);
-    return pixels;
+    return tv::CaptureClient(dialog, width, height);
 }
 
 int BlueRows(const std::vector<unsigned>& pixels, int width, int top, int bottom) {

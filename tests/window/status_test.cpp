@@ -16,30 +16,7 @@ struct Capture {
     int width = 0, height = 0;
     std::vector<unsigned> pixels;
 
-    Capture() {
-        RECT client;
-        GetClientRect(mwin.hwnd, &client);
-        width = client.right;
-        height = client.bottom;
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC screen = GetDC(mwin.hwnd);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-        GdiFlush();
-        pixels.assign((unsigned*)bits, (unsigned*)bits + (size_t)width * height);
-        SelectObject(memory, old);
-        DeleteObject(dib);
-        DeleteDC(memory);
-        ReleaseDC(mwin.hwnd, screen);
-    }
+    Capture() { pixels = tv::CaptureClient(mwin.hwnd, width, height); }
     // Pixels in the rectangle that are nearly black: the status text.
     int dark(int left, int top, int right, int bottom) const {
         int n = 0;
