@@ -526,3 +526,35 @@ TEST_F(WindowProcedure, ScanDoneMessageSortsAndRepaintsOnTheWindowsThread) {
     SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, 0, 0);
     EXPECT_EQ(CountEntries("Paint ()"), paints + 1);
 }
+
+TEST_F(WindowProcedure, DoubleClickPropertiesAndSettingsReachTheirPages) {
+    tv::TempTree tree("open");
+    tree.dir("Sub");
+    tree.file("a.txt", "a");
+    StartApp(tree.root().c_str());
+    ASSERT_EQ(ListView_GetItemCount(mlvw.hwnd), 2);  // Sub, then a.txt
+    std::string temp = tv::LogPath().substr(0, tv::LogPath().rfind('\\'));
+    std::string page = temp + "\\file-properties.htm";
+    DeleteFileA(page.c_str());
+
+    // Properties of the selected file: the page names its full path.
+    SelectRow(1, true);
+    SendCommand(CMD_PROPERTIES);
+    EXPECT_NE(tv::ReadFile(page).find("Properties: " + tree.path("a.txt")), std::string::npos);
+    SelectRow(1, false);
+
+    // A double click anywhere but in the list opens nothing; in the list it steps into the
+    // selected folder.
+    SelectRow(0, true);
+    NMHDR click = {mtvw.hwnd, ID_TREE, (UINT)NM_DBLCLK};
+    SendNotify(click);
+    EXPECT_EQ(std::string(mcbx.GetText()), tree.root());
+    click = {mlvw.hwnd, ID_LIST, (UINT)NM_DBLCLK};
+    SendNotify(click);
+    EXPECT_EQ(std::string(mcbx.GetText()), tree.path("Sub"));
+
+    std::string settings = temp + "\\Trelvista.hta";
+    DeleteFileA(settings.c_str());
+    SendCommand(CMD_SETTINGS);
+    EXPECT_NE(tv::ReadFile(settings).find("<title>Trelvista Settings</title>"), std::string::npos);
+}
