@@ -36,8 +36,8 @@ HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
     mcfg.unit = 1;
     StartDirFromCommandLine(command_line, mcfg.start_dir);
 
-    WindowGeometry g = DefaultWindowGeometry(GetSystemMetrics(SM_CXFULLSCREEN),
-                                             GetSystemMetrics(SM_CYFULLSCREEN));
+    WindowGeometry g =
+        DefaultWindowGeometry(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
     mcfg.window = g;
     mwin.x = g.x;
     mwin.y = g.y;
@@ -85,7 +85,8 @@ void LoopStep(MSG& msg) {
 
 int AppLoop() {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) LoopStep(msg);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        LoopStep(msg);
     log_line("%s\tWinMain () END ...\n", time_stamp());
     return 0;
 }

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 void format_stamp(char* out, size_t size, const SYSTEMTIME& st) {
-    snprintf(out, size, "%i-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", st.wYear, st.wMonth, st.wDay,
-             st.wHour, st.wMinute, st.wSecond);
+    snprintf(out, size, "%i-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", st.wYear, st.wMonth, st.wDay, st.wHour,
+             st.wMinute, st.wSecond);
 }
 
 const char* time_stamp() {

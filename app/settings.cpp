@@ -38,7 +38,8 @@ const char* CReg::get_string(const char* key, const char* name) {
         // ends inside the buffer; the text is taken up to its first zero byte.
         std::string data(size + 1, '\0');
         DWORD got = size;
-        if (RegQueryValueExA(handle, name, nullptr, &type, (BYTE*)&data[0], &got) == ERROR_SUCCESS &&
+        if (RegQueryValueExA(handle, name, nullptr, &type, (BYTE*)&data[0], &got) ==
+                ERROR_SUCCESS &&
             (type == REG_SZ || type == REG_EXPAND_SZ) && got <= size) {
             data.resize(strnlen(data.data(), got));
             buffer_ = data;
@@ -52,8 +53,8 @@ const char* CReg::get_string(const char* key, const char* name) {
 int CReg::set_string(const char* key, const char* name, const char* text) {
     HKEY handle;
     if (RegCreateKeyA(hive(), key, &handle) != ERROR_SUCCESS) return 1;
-    LONG status = RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)text,
-                                 (DWORD)strlen(text) + 1);
+    LONG status =
+        RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
     RegCloseKey(handle);
     return status == ERROR_SUCCESS ? 0 : 1;
 }

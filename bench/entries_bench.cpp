@@ -161,7 +161,7 @@ void ScrollTheList(const char* folder) {
 
 double Best(const std::vector<double>& t) { return *std::min_element(t.begin(), t.end()); }
 
-} // namespace
+}  // namespace
 
 int main() {
     char temp[MAX_PATH] = {};
@@ -177,7 +177,7 @@ int main() {
     if (!EnsureFolder(folder)) return 1;
     printf("folder %s: %d entries\n", folder, kEntries);
 
-    BareWalk(folder); // warm the caches of the file system and of the platform
+    BareWalk(folder);  // warm the caches of the file system and of the platform
 
     const int kRounds = 5;
     std::vector<double> walk, list, sort, both;

@@ -36,7 +36,7 @@ void Remove(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-} // namespace
+}  // namespace
 
 int main() {
     const char* temp = getenv("TEMP");

@@ -59,7 +59,7 @@ class FindHandle {
 struct Column {
     const char* title;
     int width;
-    int alignment; // 0 left, 1 centred, 2 right
+    int alignment;  // 0 left, 1 centred, 2 right
 };
 const Column kColumns[5] = {
     {"Name", 200, 0}, {"Size", 100, 2},      {"Modified", 120, 1},
@@ -112,7 +112,7 @@ uint64_t FileTimeValue(const FILETIME& t) {
     return ((uint64_t)t.dwHighDateTime << 32) | t.dwLowDateTime;
 }
 
-} // namespace
+}  // namespace
 
 bool EntryList::append(const WIN32_FIND_DATAA& record) {
     FolderEntry* e = new (std::nothrow) FolderEntry;
@@ -164,12 +164,8 @@ int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int
 
     int r = 0;
     switch (column) {
-    case 0:
-        r = CompareFolded(a->name, b->name, sizeof a->name);
-        return dir ? r : -r;
-    case 1:
-        r = Order(EntrySize(*a), EntrySize(*b));
-        return dir ? -r : r;
+    case 0: r = CompareFolded(a->name, b->name, sizeof a->name); return dir ? r : -r;
+    case 1: r = Order(EntrySize(*a), EntrySize(*b)); return dir ? -r : r;
     case 2:
         r = Order(FileTimeValue(a->last_write_time), FileTimeValue(b->last_write_time));
         return dir ? -r : r;
@@ -180,11 +176,8 @@ int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int
         r = CompareFoldedN(ta, la, tb, lb);
         return dir ? r : -r;
     }
-    case 4:
-        r = Order(a->attributes, b->attributes);
-        return dir ? -r : r;
-    default:
-        return 0;
+    case 4: r = Order(a->attributes, b->attributes); return dir ? -r : r;
+    default: return 0;
     }
 }
 

@@ -18,7 +18,7 @@ void CopyText(char* out, size_t size, const char* text) {
     out[n] = '\0';
 }
 
-} // namespace
+}  // namespace
 
 int FormatSizeWith(char* out, long long size, int unit, char sep) {
     // Any unit outside 0..4 other than the automatic -1 is taken as the nearest valid one, so
@@ -124,11 +124,8 @@ bool CellText(const FolderEntry& e, int column, char* out, size_t size) {
         if (!strchr(name, '.')) return false;
         TypeText(name, out, size);
         return true;
-    case 4:
-        AttributeText(e.attributes, out, size);
-        return true;
-    default:
-        return false;
+    case 4: AttributeText(e.attributes, out, size); return true;
+    default: return false;
     }
 }
 
@@ -176,7 +173,7 @@ int SystemIconIndex(const char* path, DWORD attributes, UINT flags) {
     return index;
 }
 
-} // namespace
+}  // namespace
 
 int get_iico(const char* path) { return SystemIconIndex(path, 0, SHGFI_SYSICONINDEX); }
 

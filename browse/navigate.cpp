@@ -92,7 +92,8 @@ void FillDriveTable(DriveInfo* drives, std::vector<DriveItem>* items) {
             next++;
         }
     }
-    for (int i = next; i < 26; i++) drives[i] = DriveInfo{};
+    for (int i = next; i < 26; i++)
+        drives[i] = DriveInfo{};
 }
 
 void Init() {
@@ -102,7 +103,8 @@ void Init() {
     std::vector<DriveItem> items;
     FillDriveTable(mcfg.drives, &items);
     HTREEITEM after = nullptr;
-    for (const DriveItem& item : items) after = mtvw.InsertItem(item.name.c_str(), item.image, root, after);
+    for (const DriveItem& item : items)
+        after = mtvw.InsertItem(item.name.c_str(), item.image, root, after);
     mtvw.Expand(root, TVE_EXPAND);
 
     bool opened = false;

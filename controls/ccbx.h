@@ -15,7 +15,9 @@ class CCbx {
                                parent, (HMENU)(INT_PTR)id, instance, nullptr);
         return hwnd;
     }
-    LRESULT AddString(const char* s) const { return SendMessageA(hwnd, CB_ADDSTRING, 0, (LPARAM)s); }
+    LRESULT AddString(const char* s) const {
+        return SendMessageA(hwnd, CB_ADDSTRING, 0, (LPARAM)s);
+    }
     // Reads the text into the object's buffer (UI thread only).
     const char* GetText() {
         text[0] = '\0';

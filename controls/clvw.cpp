@@ -30,7 +30,8 @@ int CLvw::BeginDrag() {
     drag_list = (HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&origin);
     while (drag_list && (row = NextSelected(row)) >= 0) {
         POINT ignored;
-        HIMAGELIST next = (HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&ignored);
+        HIMAGELIST next =
+            (HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&ignored);
         if (!next) continue;
         IMAGEINFO info = {};
         ImageList_GetImageInfo(drag_list, 0, &info);

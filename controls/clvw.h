@@ -12,8 +12,8 @@ class CLvw {
     int columns = 0;
 
     HWND Create(HINSTANCE instance, HWND parent, DWORD style, DWORD ex_style, int id) {
-        hwnd = CreateWindowExA(ex_style, WC_LISTVIEWA, nullptr, style | WS_CHILD | WS_VISIBLE, 0,
-                               0, 0, 0, parent, (HMENU)(INT_PTR)id, instance, nullptr);
+        hwnd = CreateWindowExA(ex_style, WC_LISTVIEWA, nullptr, style | WS_CHILD | WS_VISIBLE, 0, 0,
+                               0, 0, parent, (HMENU)(INT_PTR)id, instance, nullptr);
         return hwnd;
     }
     // Alignment 0 left, 1 centred, 2 right (anything else: left).

@@ -12,8 +12,8 @@ class CTvw {
     char separator = '\\';
 
     HWND Create(HINSTANCE instance, HWND parent, DWORD style, DWORD ex_style, int id) {
-        hwnd = CreateWindowExA(ex_style, WC_TREEVIEWA, nullptr, style | WS_CHILD | WS_VISIBLE, 0,
-                               0, 0, 0, parent, (HMENU)(INT_PTR)id, instance, nullptr);
+        hwnd = CreateWindowExA(ex_style, WC_TREEVIEWA, nullptr, style | WS_CHILD | WS_VISIBLE, 0, 0,
+                               0, 0, parent, (HMENU)(INT_PTR)id, instance, nullptr);
         return hwnd;
     }
     // Inserts a child of `parent` (none: top level) after `after` (none: as the first child).

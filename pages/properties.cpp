@@ -49,7 +49,7 @@ void Row(FILE* out, const char* label, const char* value) {
     fprintf(out, "<td><code>%s</code></td></tr>\n", value);
 }
 
-} // namespace
+}  // namespace
 
 void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path) {
     if (!out) return;

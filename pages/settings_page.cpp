@@ -27,7 +27,7 @@ void FieldRow(FILE* out, int i) {
             kFields[i].value, i, kFields[i].label);
 }
 
-} // namespace
+}  // namespace
 
 void WriteSettingsPage(FILE* out) {
     if (!out) return;

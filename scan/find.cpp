@@ -274,7 +274,7 @@ void Walk(Search& s, size_t len) {
     FindClose(find);
 }
 
-} // namespace
+}  // namespace
 
 FindQuery SplitQuery(const char* input) {
     FindQuery q;

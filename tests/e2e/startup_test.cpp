@@ -24,8 +24,8 @@ struct Program {
         if (!tail.empty()) command += " " + tail;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
-        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &si, &pi) != 0;
+        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &si, &pi) != 0;
     }
     ~Program() {
         if (!started) return;
@@ -53,8 +53,8 @@ TEST(EndToEnd, StartsWithAFolderLogsItsStartAndEndsOnExit) {
     ASSERT_NE(main, nullptr);
 
     // The log is complete up to the message loop once the window answers messages.
-    ASSERT_TRUE(tv::WaitUntil(
-        [] { return tv::FindEntry(tv::LogEntries(), "WinMain () MSG") >= 0; }, 20000));
+    ASSERT_TRUE(tv::WaitUntil([] { return tv::FindEntry(tv::LogEntries(), "WinMain () MSG") >= 0; },
+                              20000));
     std::string log = tv::ReadLog();
     EXPECT_EQ(log.rfind("Logfile created by trelvista.exe:\nWindows Version: ", 0), 0u);
     auto entries = tv::LogEntries();
@@ -62,9 +62,8 @@ TEST(EndToEnd, StartsWithAFolderLogsItsStartAndEndsOnExit) {
     // The start folder is read while the tree is built: the sort's layout, Show and Sort
     // lines, then Read's, then Init's own.
     for (const char* line : {"WinMain () RUN", "mtbr () OK", "mcbx () OK", "mcby () OK",
-                             "mbtn () OK", "mtvw () OK", "mlvw () OK", "Size () OK",
-                             "Show () OK", "Sort () OK", "Read () OK", "Init () OK",
-                             "WinMain () MSG"}) {
+                             "mbtn () OK", "mtvw () OK", "mlvw () OK", "Size () OK", "Show () OK",
+                             "Sort () OK", "Read () OK", "Init () OK", "WinMain () MSG"}) {
         int found = tv::FindEntry(entries, line, at);
         EXPECT_GE(found, at) << line;
         if (found >= 0) at = found + 1;
@@ -91,11 +90,12 @@ TEST(EndToEnd, ASecondStartReplacesTheLog) {
     ASSERT_TRUE(second.started);
     HWND main = second.window();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(tv::WaitUntil(
-        [] { return tv::FindEntry(tv::LogEntries(), "WinMain () MSG") >= 0; }, 20000));
+    ASSERT_TRUE(tv::WaitUntil([] { return tv::FindEntry(tv::LogEntries(), "WinMain () MSG") >= 0; },
+                              20000));
     auto entries = tv::LogEntries();
     int runs = 0;
-    for (const std::string& e : entries) runs += e.rfind("WinMain () RUN", 0) == 0;
+    for (const std::string& e : entries)
+        runs += e.rfind("WinMain () RUN", 0) == 0;
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(tv::FindEntry(entries, "WinMain () END"), -1);
     PostMessageA(main, WM_CLOSE, 0, 0);

@@ -18,13 +18,15 @@ std::string TempRoot() {
     else
         GetTempPathA(sizeof buffer, buffer);
     std::string root = buffer;
-    while (!root.empty() && root.back() == '\\') root.pop_back();
+    while (!root.empty() && root.back() == '\\')
+        root.pop_back();
     return root;
 }
 
 void MakeDirs(const std::string& path) {
     for (size_t i = 3; i <= path.size(); i++) {
-        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+        if (i == path.size() || path[i] == '\\')
+            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
     }
 }
 
@@ -60,7 +62,8 @@ std::string TempTree::file(const std::string& relative, const std::string& conte
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
-        if (!content.empty()) WriteFile(h, content.data(), (DWORD)content.size(), &written, nullptr);
+        if (!content.empty())
+            WriteFile(h, content.data(), (DWORD)content.size(), &written, nullptr);
         CloseHandle(h);
     }
     return p;
@@ -107,7 +110,8 @@ std::string ReadFile(const std::string& path) {
     std::string data;
     char buffer[65536];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        data.append(buffer, n);
     fclose(f);
     return data;
 }

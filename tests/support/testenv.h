@@ -49,8 +49,7 @@ void PumpMessages(bool program_loop = false);
 
 // Waits for a top-level window of the class (and title, when given) owned by `pid`
 // (0: any process); none when the time runs out.
-HWND WaitForWindow(const char* window_class, const char* title, DWORD timeout_ms,
-                   DWORD pid = 0);
+HWND WaitForWindow(const char* window_class, const char* title, DWORD timeout_ms, DWORD pid = 0);
 
 // A thread that waits for a dialog (class "#32770") with the title and presses a button.
 // Used around a call that opens a modal dialog on the test's own thread.

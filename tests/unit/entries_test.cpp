@@ -68,7 +68,7 @@ class SortTest : public ::testing::Test {
     int saved_column_ = 0, saved_dir_ = 1;
 };
 
-} // namespace
+}  // namespace
 
 TEST(FolderEntry, CopiesTheWholeFindRecord) {
     WIN32_FIND_DATAA r = Record("name.txt", 0x21, 0x100000002ULL, 0x0123456789ABCDEFULL);

@@ -76,7 +76,7 @@ bool RunUnix(const char* program, const std::string& arguments) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SplitQuery, BracesAndBlanksGivePatternAndText) {
     struct Case {
@@ -88,11 +88,11 @@ TEST(SplitQuery, BracesAndBlanksGivePatternAndText) {
         {"report {total}", "report", "total"},
         {"{total}", "", "total"},
         {"abc  ", "abc", ""},
-        {"{total", "", ""}, // no closing brace: the whole input, which starts with "{"
-        {"a{b", "a{b", ""}, // the same, not starting with "{"
+        {"{total", "", ""},  // no closing brace: the whole input, which starts with "{"
+        {"a{b", "a{b", ""},  // the same, not starting with "{"
         {"", "", ""},
-        {"  lead {a b } ", "  lead", "a b "}, // leading blanks and the text's blanks stay
-        {"x}y{z}w", "x", "z}w"},              // "}" before "{": the text runs to the input's end
+        {"  lead {a b } ", "  lead", "a b "},  // leading blanks and the text's blanks stay
+        {"x}y{z}w", "x", "z}w"},               // "}" before "{": the text runs to the input's end
         {"name}", "name}", ""},
         {"*.txt", "*.txt", ""},
     };

@@ -51,7 +51,7 @@ std::string Attributes(DWORD attributes) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FormatSize, EveryWorkedExampleHolds) {
     struct {

@@ -23,7 +23,8 @@ TEST(Layout, FolderViewGivesTheListTheWholeRightColumn) {
     ExpectPlace(l.findbutton, 5, 578, 20, 18, "find button");
     ExpectPlace(l.list, 303, 28, 697, 558, "list");
     ExpectPlace(l.tree, 0, 28, 300, 544, "tree");
-    for (int i = 0; i < 4; i++) ExpectPlace(l.attr[i], 90 + 30 * i, 8, 30, 10, "attribute");
+    for (int i = 0; i < 4; i++)
+        ExpectPlace(l.attr[i], 90 + 30 * i, 8, 30, 10, "attribute");
 }
 
 TEST(Layout, PreviewAndSizeModesHalveTheList) {

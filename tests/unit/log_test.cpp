@@ -88,7 +88,8 @@ TEST(LogFile, HeaderThenOneStampedLinePerCall) {
     for (char c : text)
         if (c != '\r') flat.push_back(c);
     ASSERT_EQ(flat.rfind("Logfile created by trelvista.exe:\nWindows Version: 6.1\n\n", 0), 0u);
-    std::string rest = flat.substr(strlen("Logfile created by trelvista.exe:\nWindows Version: 6.1\n\n"));
+    std::string rest =
+        flat.substr(strlen("Logfile created by trelvista.exe:\nWindows Version: 6.1\n\n"));
     size_t first = rest.find('\n');
     ASSERT_NE(first, std::string::npos);
     std::string line1 = rest.substr(0, first), line2 = rest.substr(first + 1);

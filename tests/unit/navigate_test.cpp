@@ -27,7 +27,10 @@ TEST(DriveTable, FollowsTheDrivesThePlatformReports) {
         EXPECT_STREQ(drives[i].name, expected[i].c_str());
         char root[4] = {expected[i][0], ':', '\\', 0};
         UINT type = GetDriveTypeA(root);
-        int image = type == DRIVE_REMOTE ? 4 : type == DRIVE_REMOVABLE ? 3 : type == DRIVE_CDROM ? 2 : 1;
+        int image = type == DRIVE_REMOTE      ? 4
+                    : type == DRIVE_REMOVABLE ? 3
+                    : type == DRIVE_CDROM     ? 2
+                                              : 1;
         EXPECT_EQ(items[i].image, image) << root;
         if (drives[i].total > 0) {
             EXPECT_LE(drives[i].free, drives[i].total);
@@ -48,7 +51,8 @@ TEST(DriveTable, ALostDriveLeavesNoEntry) {
     }
     FillDriveTable(drives, nullptr);
     int n = 0;
-    while (n < 26 && drives[n].name[0]) n++;
+    while (n < 26 && drives[n].name[0])
+        n++;
     for (int i = n; i < 26; i++) {
         EXPECT_STREQ(drives[i].name, "") << i;
         EXPECT_EQ(drives[i].total, 0) << i;

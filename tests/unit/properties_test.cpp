@@ -139,7 +139,7 @@ class OpenTest : public ::testing::Test {
     char cwd_[MAX_PATH] = {};
 };
 
-} // namespace
+}  // namespace
 
 TEST(PropertiesPage, ListsTheEntryLineByLine) {
     FolderEntry e = Entry("report.txt",

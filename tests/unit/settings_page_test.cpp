@@ -66,7 +66,7 @@ std::string ExpectedPage() {
     return crlf;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SettingsPage, IsWrittenExactlyAsTheHostRunsIt) {
     tv::TempTree tree("settings-page");

@@ -34,7 +34,7 @@ TEST(Settings, FontHeightIsClampedAndTheLimitWrittenBack) {
         const char* stored;
         int used;
         const char* written;
-    } cases[] = {{"8", 12, "12"}, {"40", 30, "30"}, {"abc", 12, "12"}, {"12", 12, "12"},
+    } cases[] = {{"8", 12, "12"},  {"40", 30, "30"}, {"abc", 12, "12"}, {"12", 12, "12"},
                  {"30", 30, "30"}, {"20", 20, "20"}, {"-5", 12, "12"}};
     for (const Case& c : cases) {
         tv::TestRegKey key("fs");

@@ -46,7 +46,8 @@ TEST(StatusLine, ScanTextKeepsALongPathWholeAndCopesWithNone) {
     StatusInput in = FolderView();
     in.scanning = true;
     std::string path = "C:";
-    while (path.size() < 259) path += "\\d";
+    while (path.size() < 259)
+        path += "\\d";
     path.resize(259);
     in.path = path.c_str();
     in.ticks = 2;

@@ -53,7 +53,7 @@ class FindTest : public tv::AppTest {
 
 using Names = std::vector<std::string>;
 
-} // namespace
+}  // namespace
 
 TEST_F(FindTest, TheSearchBoxChoosesNameTextOrBoth) {
     mcfg.size_mode = 1;

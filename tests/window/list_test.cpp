@@ -130,7 +130,7 @@ class ListView : public tv::AppTest {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ListView, ShowsARealFolderWithItsColumnsTreeChildrenAndCellTexts) {
     StartApp();

@@ -186,16 +186,26 @@ TEST_F(MainWindow, MenuHoldsEveryItemWithItsInitialState) {
         int id;  // 0: separator
         const char* text;
         UINT state;
-    } items[] = {{CMD_FIND, "Find\tStrg+F", 0},        {0, "", 0},
-                 {CMD_COPY, "Copy\tStrg+C", 0},        {CMD_PASTE, "Paste\tStrg+V", MF_GRAYED},
-                 {CMD_DELETE, "Delete\tDel", 0},       {0, "", 0},
-                 {CMD_RENAME, "Rename", MF_GRAYED},    {0, "", 0},
-                 {CMD_PROPERTIES, "Properties\tStrg+P", MF_GRAYED}, {0, "", 0},
-                 {CMD_WALLPAPER, "Set as Wallpaper", 0}, {0, "", 0},
-                 {CMD_READ_SIZE, "Read Folder Size", 0}, {0, "", 0},
-                 {CMD_NEW_CMD, "New Cmd Window here", 0}, {0, "", 0},
-                 {CMD_NEW_FILE, "New File", 0},        {CMD_NEW_FOLDER, "New Folder", 0},
-                 {0, "", 0},                           {CMD_EXIT, "Exit", 0}};
+    } items[] = {{CMD_FIND, "Find\tStrg+F", 0},
+                 {0, "", 0},
+                 {CMD_COPY, "Copy\tStrg+C", 0},
+                 {CMD_PASTE, "Paste\tStrg+V", MF_GRAYED},
+                 {CMD_DELETE, "Delete\tDel", 0},
+                 {0, "", 0},
+                 {CMD_RENAME, "Rename", MF_GRAYED},
+                 {0, "", 0},
+                 {CMD_PROPERTIES, "Properties\tStrg+P", MF_GRAYED},
+                 {0, "", 0},
+                 {CMD_WALLPAPER, "Set as Wallpaper", 0},
+                 {0, "", 0},
+                 {CMD_READ_SIZE, "Read Folder Size", 0},
+                 {0, "", 0},
+                 {CMD_NEW_CMD, "New Cmd Window here", 0},
+                 {0, "", 0},
+                 {CMD_NEW_FILE, "New File", 0},
+                 {CMD_NEW_FOLDER, "New Folder", 0},
+                 {0, "", 0},
+                 {CMD_EXIT, "Exit", 0}};
     for (int i = 0; i < 20; i++) {
         UINT state = GetMenuState(file, i, MF_BYPOSITION);
         if (items[i].id == 0) {
@@ -209,10 +219,11 @@ TEST_F(MainWindow, MenuHoldsEveryItemWithItsInitialState) {
 
     HMENU view = GetSubMenu(bar, 1);
     ASSERT_EQ(GetMenuItemCount(view), 8);
-    const int view_ids[8] = {CMD_UNIT_B, CMD_UNIT_KB, CMD_UNIT_MB, CMD_UNIT_GB, 0, CMD_PREVIEW, 0,
-                             CMD_SETTINGS};
-    const char* view_texts[8] = {"Size in B", "Size in KB", "Size in MB", "Size in GB", "",
-                                 "Image Preview\tStrg+I", "", "Settings"};
+    const int view_ids[8] = {CMD_UNIT_B, CMD_UNIT_KB, CMD_UNIT_MB, CMD_UNIT_GB,
+                             0,          CMD_PREVIEW, 0,           CMD_SETTINGS};
+    const char* view_texts[8] = {"Size in B",  "Size in KB", "Size in MB",
+                                 "Size in GB", "",           "Image Preview\tStrg+I",
+                                 "",           "Settings"};
     for (int i = 0; i < 8; i++) {
         if (!view_ids[i]) continue;
         EXPECT_EQ((int)GetMenuItemID(view, i), view_ids[i]) << i;
@@ -272,8 +283,8 @@ TEST_F(MainWindow, WritesTheFontBackAndLogsStartUpInOrder) {
     auto entries = tv::LogEntries();
     int at = 0;
     for (const char* line : {"WinMain () RUN ...", "mtbr () OK ...", "mcbx () OK ...",
-                             "mcby () OK ...", "mbtn () OK ...", "mtvw () OK ...",
-                             "mlvw () OK ...", "Init () OK ...", "WinMain () MSG ..."}) {
+                             "mcby () OK ...", "mbtn () OK ...", "mtvw () OK ...", "mlvw () OK ...",
+                             "Init () OK ...", "WinMain () MSG ..."}) {
         int found = tv::FindEntry(entries, line, at);
         EXPECT_GE(found, at) << line;
         if (found >= 0) at = found + 1;

@@ -54,7 +54,8 @@ TEST_F(Navigation, InitListsTheDrivesUnderTheRoot) {
     std::vector<DriveItem> items;
     FillDriveTable(expected, &items);
     std::vector<std::string> names;
-    for (const DriveItem& d : items) names.push_back(d.name);
+    for (const DriveItem& d : items)
+        names.push_back(d.name);
     EXPECT_EQ(Children(root), names);
     for (size_t i = 0; i < items.size(); i++) {
         EXPECT_STREQ(mcfg.drives[i].name, items[i].name.c_str());
@@ -87,8 +88,8 @@ TEST_F(Navigation, StartFolderOnTheCommandLineIsOpened) {
     // Read's lines follow those of the sort it runs, and Init's line ends the start.
     auto entries = tv::LogEntries();
     int at = 0;
-    for (const char* line : {"Size () OK", "Show () OK", "Sort () OK", "Read () OK", "Init () OK",
-                             "WinMain () MSG"}) {
+    for (const char* line :
+         {"Size () OK", "Show () OK", "Sort () OK", "Read () OK", "Init () OK", "WinMain () MSG"}) {
         int found = tv::FindEntry(entries, line, at);
         EXPECT_GE(found, at) << line;
         if (found >= 0) at = found + 1;
@@ -110,8 +111,9 @@ TEST_F(Navigation, StartFolderOnAnUnknownDriveStaysInTheDriveView) {
     EXPECT_EQ(mcfg.drives_mode, 1);
     EXPECT_EQ(mtvw.Caret(), mtvw.Root());
     EXPECT_EQ(PathBox(), "C:");
-    EXPECT_EQ(Children(mtvw.Root()).size(), (size_t)std::count_if(
-        std::begin(mcfg.drives), std::end(mcfg.drives), [](const DriveInfo& d) { return d.name[0]; }));
+    EXPECT_EQ(Children(mtvw.Root()).size(),
+              (size_t)std::count_if(std::begin(mcfg.drives), std::end(mcfg.drives),
+                                    [](const DriveInfo& d) { return d.name[0]; }));
 }
 
 TEST_F(Navigation, BackGoesToTheParentAndStopsAtTheDrive) {
@@ -173,7 +175,8 @@ TEST_F(Navigation, HistoryKeepsEachFolderOnceCaseCounting) {
     EXPECT_EQ(mcfg.history.size(), history);
 
     std::string lower = data;
-    for (char& c : lower) c = (char)tolower((unsigned char)c);
+    for (char& c : lower)
+        c = (char)tolower((unsigned char)c);
     mcbx.SetText(lower.c_str());
     Read();
     EXPECT_EQ(ComboCount(mcbx), items + 1);
