@@ -3,51 +3,14 @@
 #include <string>
 
 #include "res/resource.h"
+#include "tests/e2e/program.h"
 #include "tests/support/testenv.h"
-
-namespace {
-
-std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string p = path;
-    return p.substr(0, p.rfind('\\'));
-}
-
-// trelvista.exe, started as a user starts it, with a tail on its command line.
-struct Program {
-    PROCESS_INFORMATION pi = {};
-    bool started = false;
-
-    explicit Program(const std::string& tail) {
-        std::string command = "\"" + ExeFolder() + "\\trelvista.exe\"";
-        if (!tail.empty()) command += " " + tail;
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &si, &pi) != 0;
-    }
-    ~Program() {
-        if (!started) return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 1);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    HWND window(DWORD timeout_ms = 20000) const {
-        return tv::WaitForWindow("CWin", "Trelvista", timeout_ms, pi.dwProcessId);
-    }
-    bool ended(DWORD timeout_ms) const {
-        return WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0;
-    }
-};
-
-}  // namespace
 
 TEST(EndToEnd, StartsWithAFolderLogsItsStartAndEndsOnExit) {
     tv::TempTree tree("e2e");
     tree.file("a.txt", "alpha");
     tree.dir("sub");
-    Program program(tree.root());
+    tv::Program program(tree.root());
     ASSERT_TRUE(program.started);
     HWND main = program.window();
     ASSERT_NE(main, nullptr);
@@ -79,14 +42,14 @@ TEST(EndToEnd, StartsWithAFolderLogsItsStartAndEndsOnExit) {
 
 TEST(EndToEnd, ASecondStartReplacesTheLog) {
     {
-        Program first("");
+        tv::Program first("");
         ASSERT_TRUE(first.started);
         HWND main = first.window();
         ASSERT_NE(main, nullptr);
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_EXIT, 0), 0);
         ASSERT_TRUE(first.ended(20000));
     }
-    Program second("");
+    tv::Program second("");
     ASSERT_TRUE(second.started);
     HWND main = second.window();
     ASSERT_NE(main, nullptr);
