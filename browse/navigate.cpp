@@ -52,7 +52,7 @@ void RestorePathBox() {
 // the tree's and is never cut down to one.
 bool PathBoxText(char* out, size_t size) {
     out[0] = '\0';
-    if (GetWindowTextLengthA(mcbx.hwnd) > MAX_PATH - 1) return false;
+    if (!mcbx.TextFits()) return false;
     lstrcpynA(out, mcbx.GetText(), (int)size);
     return true;
 }

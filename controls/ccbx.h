@@ -31,6 +31,8 @@ class CCbx {
         SendMessageA(hwnd, WM_GETTEXT, size, (LPARAM)out);
         return out;
     }
+    // Whether the whole text fits a 260-byte buffer: a longer one would be read cut short.
+    bool TextFits() const { return GetWindowTextLengthA(hwnd) <= MAX_PATH - 1; }
     LRESULT SetText(const char* s) const { return SendMessageA(hwnd, WM_SETTEXT, 0, (LPARAM)s); }
     void SetFont(const char* face, int height) const {
         SendMessageA(hwnd, WM_SETFONT, (WPARAM)MakeSmallFont(face, height), TRUE);

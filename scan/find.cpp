@@ -337,6 +337,8 @@ void Find() {
 
     char folder[MAX_PATH], input[MAX_PATH];
     mcbx.GetTextInto(folder, sizeof folder);
+    // A typed folder longer than 259 characters is searched nowhere rather than cut short.
+    if (!mcbx.TextFits()) folder[0] = '\0';
     mcby.GetTextInto(input, sizeof input);
     if (input[0] && AddHistory(input)) mcby.AddString(input);
 

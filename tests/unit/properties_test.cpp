@@ -122,14 +122,6 @@ class OpenTest : public ::testing::Test {
             n++;
         return n;
     }
-    bool EntryPathBuilt() {
-        FolderEntry probe = Entry("C:\\x\\probe.txt", 0);
-        char out[MAX_PATH];
-        mcfg.find_mode = 1;
-        bool built = EntryPath(probe, out, sizeof out);
-        mcfg.find_mode = 0;
-        return built;
-    }
 
     tv::TempTree tree_{"open"};
     HWND owner_ = nullptr;
@@ -204,7 +196,6 @@ TEST_F(OpenTest, AFolderIsSelectedInTheTreeByNameIgnoringCase) {
 }
 
 TEST_F(OpenTest, LinkedFoldersAndFilesGoToTheShell) {
-    if (!EntryPathBuilt()) GTEST_SKIP() << "waits for EntryPath of browse/entries.cpp";
     // Neither exists, so the shell's failure shows that ShellOpen had them.
     FolderEntry entries[2] = {Entry("Sub", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
                               Entry("missing.txt", FILE_ATTRIBUTE_ARCHIVE)};
@@ -220,7 +211,6 @@ TEST_F(OpenTest, LinkedFoldersAndFilesGoToTheShell) {
 }
 
 TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
-    if (!EntryPathBuilt()) GTEST_SKIP() << "waits for EntryPath of browse/entries.cpp";
     char page[MAX_PATH];
     snprintf(page, sizeof page, "%s\\file-properties.htm", getenv("TEMP"));
     DeleteFileA(page);

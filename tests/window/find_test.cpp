@@ -85,6 +85,10 @@ TEST_F(FindTest, NoResultOrNoFolder) {
     // No folder: nothing is searched and the list stays.
     EXPECT_EQ(Run("", "README").size(), 2u);
     EXPECT_EQ(LastFindLine(), "Find (,README,) OK ...");
+    // A typed folder too long for a path is no folder either, not a shorter one.
+    std::string too_long = tree_.root() + "\\" + std::string(300 - tree_.root().size(), 'x');
+    EXPECT_EQ(Run(too_long, "README").size(), 2u);
+    EXPECT_EQ(LastFindLine(), "Find (,README,) OK ...");
     // No result: the list, the view and the counts are emptied, and no find.txt is written.
     DeleteFileA(FindTxt().c_str());
     EXPECT_EQ(Run(tree_.root(), "*.txt"), Names{});
@@ -96,7 +100,7 @@ TEST_F(FindTest, NoResultOrNoFolder) {
 
 TEST_F(FindTest, FindTxtListsTheResultsInViewOrder) {
     Run(tree_.root(), "");
-    if (!mcfg.view) GTEST_SKIP() << "waits for Sort of browse/entries.cpp";
+    ASSERT_NE(mcfg.view, nullptr);
     std::string expected;
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
         expected += std::string(mcfg.view[i].entry->name) + "\r\n";
@@ -113,7 +117,7 @@ TEST_F(FindTest, EachInputJoinsTheDropDownOnce) {
     LRESULT before = SendMessageA(mcby.hwnd, CB_GETCOUNT, 0, 0);
     size_t history = mcfg.history.size();
     Run(tree_.root(), "report");
-    if (mcfg.history.size() == history) GTEST_SKIP() << "waits for AddHistory of navigation";
+    EXPECT_EQ(mcfg.history.size(), history + 1);
     Run(tree_.root(), "report");
     Run(tree_.root(), "");
     Run(tree_.root(), "Report");
