@@ -1,7 +1,311 @@
 #include "scan/view.h"
 
-// Placeholder until the chart painter is built: draws nothing.
-void View(HDC) {}
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
-// Placeholder until the chart painter is built.
-void ChartHit(int, int) {}
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "browse/format.h"
+#include "pages/pages.h"
+#include "scan/scan.h"
+
+const COLORREF SliceColors[12] = {RGB(255, 0, 0),   RGB(255, 0, 128), RGB(255, 0, 255),
+                                  RGB(128, 0, 255), RGB(0, 0, 255),   RGB(0, 128, 255),
+                                  RGB(0, 255, 255), RGB(0, 255, 128), RGB(0, 255, 0),
+                                  RGB(128, 255, 0), RGB(255, 255, 0), RGB(255, 128, 0)};
+
+namespace {
+
+constexpr int kMargin = 5;
+constexpr int kSmallestRadius = 2 * kMargin;
+constexpr int kCentreOffset = 10;
+constexpr double kSmallestSlice = 0.02;
+constexpr double kLastStart = 6.28;
+constexpr int kFirstBarY = 40;
+constexpr int kBarGap = 10;
+const COLORREF kBarFill = RGB(0, 0, 153);
+const COLORREF kGrey = RGB(153, 153, 153);
+
+// A GDI object created for one paint, deleted when the holder goes. Holders of objects
+// selected into the device context must be declared before the Selection that selects
+// them, so that the old object is back in the context before the object is deleted.
+class GdiObject {
+  public:
+    explicit GdiObject(HGDIOBJ object) : object_(object) {}
+    ~GdiObject() {
+        if (object_) DeleteObject(object_);
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    HGDIOBJ get() const { return object_; }
+
+  private:
+    HGDIOBJ object_;
+};
+
+// Selects an object into the device context and selects the previous one back at the end.
+class Selection {
+  public:
+    Selection(HDC dc, HGDIOBJ object)
+        : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+    ~Selection() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+HBRUSH SolidBrush(COLORREF colour) {
+    LOGBRUSH lb = {BS_SOLID, colour, 0};
+    return CreateBrushIndirect(&lb);
+}
+
+void DrawText(HDC dc, int x, int y, const char* text, size_t limit) {
+    TextOutA(dc, x, y, text, (int)strnlen(text, limit));
+}
+
+void DrawDriveBars(HDC dc, int lv_w, int cw, int ch) {
+    GdiObject fill(SolidBrush(kBarFill));
+    GdiObject grey(SolidBrush(kGrey));
+    int x0 = mcfg.tree_width + kMargin;
+    int barmax = lv_w - 3 * cw;
+    int y = kFirstBarY;
+    for (const DriveInfo& drive : mcfg.drives) {
+        if (drive.name[0] == '\0') break;
+        SetTextAlign(dc, TA_LEFT | TA_TOP);
+        DrawText(dc, x0, y, drive.name, sizeof drive.name);
+        SetTextAlign(dc, TA_RIGHT | TA_TOP);
+        char size[64] = {};
+        FormatSize(size, drive.total, -1);
+        DriveBar bar = PlaceDriveBar(mcfg.tree_width, barmax, cw, ch, y, drive.used);
+        if (bar.drawn) {
+            if (fill.get()) FillRect(dc, &bar.fill, (HBRUSH)fill.get());
+            if (grey.get()) FrameRect(dc, &bar.frame, (HBRUSH)grey.get());
+            DrawText(dc, bar.text_x, y, size, sizeof size);
+        }
+        y += ch + kBarGap;
+    }
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+}
+
+// Draws the chart; false when the area is too small for one, which ends the paint.
+bool DrawChart(HDC dc, const RECT& client, int lv_w, int lv_h) {
+    ChartPlace place = PlaceChart(client, lv_w, lv_h);
+    mcfg.chart_x = place.cx;
+    mcfg.chart_y = place.cy;
+    ViewSlot* view = mcfg.view;
+    unsigned count = ViewCount(view);
+    // Slots keep no range from an earlier paint: only the slices of this one can be hit.
+    for (unsigned i = 0; i < count; i++)
+        view[i].start = view[i].sweep = 0;
+    if (!place.drawn) {
+        // No chart is on screen, so no click may hit one an earlier paint left behind.
+        mcfg.chart_radius = 0;
+        return false;
+    }
+    int cx = place.cx, cy = place.cy, r = place.r;
+    mcfg.chart_radius = r;
+
+    GdiObject grey_brush(SolidBrush(kGrey));
+    GdiObject grey_pen(CreatePen(PS_SOLID, 1, kGrey));
+    Selection brush_back(dc, GetStockObject(NULL_BRUSH));
+    Selection pen_back(dc, GetCurrentObject(dc, OBJ_PEN));
+    if (grey_brush.get()) SelectObject(dc, grey_brush.get());
+    Ellipse(dc, cx - r, cy - r, cx + r, cy + r);
+
+    long long total = mcfg.size;
+    std::vector<long long> sizes(count, 0);
+    for (unsigned i = 0; i < count; i++)
+        if (view[i].entry) sizes[i] = (long long)EntrySize(*view[i].entry);
+    std::vector<SlicePlan> plan = PlanSlices(sizes.data(), count, total);
+
+    POINT S = {cx + r, cy};
+    RECT B = {0, 0, 0, 0};
+    for (unsigned i = 0; i < count; i++) {
+        const SlicePlan& slice = plan[i];
+        if (!slice.logged) continue;
+        log_line("    mcfg.size: %I64i, size: %I64i, th: %0.2f, ph: %0.2f\n", total, sizes[i],
+                 slice.th, slice.start);
+        if (!slice.drawn) continue;
+        const FolderEntry& e = *view[i].entry;
+        double a1 = slice.th + slice.start;
+        POINT E = CirclePoint(cx, cy, r, a1, -1);
+
+        int name_length = (int)strnlen(e.name, sizeof e.name);
+        SIZE text = {};
+        GetTextExtentPointA(dc, e.name, name_length, &text);
+        LabelPlace label =
+            PlaceLabel(cx, cy, r, slice.th * 0.5 + slice.start, (int)text.cx, (int)text.cy);
+        HGDIOBJ pen = grey_pen.get() ? SelectObject(dc, grey_pen.get()) : nullptr;
+        if (!BoxesOverlap(label.box, B)) {
+            MoveToEx(dc, label.leader.x, label.leader.y, nullptr);
+            LineTo(dc, label.rim.x, label.rim.y);
+            TextOutA(dc, label.text_x, label.top, e.name, name_length);
+            if (grey_brush.get()) FrameRect(dc, &label.box, (HBRUSH)grey_brush.get());
+            B = label.box;
+        }
+        if (pen) SelectObject(dc, pen);
+
+        {
+            GdiObject slice_brush(SolidBrush(SliceColors[i % 12]));
+            if (slice_brush.get()) SelectObject(dc, slice_brush.get());
+            if (count == 1)
+                Ellipse(dc, cx - r, cy - r, cx + r, cy + r);
+            else
+                Pie(dc, cx - r, cy - r, cx + r, cy + r, S.x, S.y, E.x, E.y);
+            SelectObject(dc, GetStockObject(NULL_BRUSH));
+        }
+
+        view[i].start = slice.start;
+        view[i].sweep = slice.th;
+        S = E;
+    }
+    return true;
+}
+
+}  // namespace
+
+DriveBar PlaceDriveBar(int tree_width, int barmax, int cw, int ch, int y, unsigned used) {
+    DriveBar bar = {};
+    if (barmax <= 0) return bar;
+    int x0 = tree_width + kMargin;
+    bar.drawn = true;
+    // The fill is scaled to barmax from the frame's left edge, so a full drive runs cw
+    // pixels past the frame's right edge, which stands at x0 + barmax.
+    bar.fill = {x0 + cw, y, x0 + cw + (int)((long long)used * barmax / 100), y + ch};
+    bar.frame = {x0 + cw, y, x0 + barmax, y + ch};
+    bar.text_x = tree_width + barmax + 3 * cw;
+    return bar;
+}
+
+ChartPlace PlaceChart(const RECT& client, int lv_w, int lv_h) {
+    ChartPlace place = {};
+    place.cx = client.right - lv_w / 2;
+    place.cy = client.bottom - lv_h / 2 - kCentreOffset;
+    int rx = lv_w / 3 - kMargin, ry = lv_h / 3 - kMargin;
+    if (rx < kSmallestRadius || ry < kSmallestRadius) return place;
+    place.r = rx < ry ? rx : ry;
+    place.drawn = true;
+    return place;
+}
+
+std::vector<SlicePlan> PlanSlices(const long long* sizes, size_t count, long long total) {
+    std::vector<SlicePlan> plan(count, SlicePlan{false, false, 0, 0});
+    if (total <= 0 || !sizes) return plan;
+    double ph = 0;
+    for (size_t i = 0; i < count; i++) {
+        if (sizes[i] == 0) continue;
+        SlicePlan& slice = plan[i];
+        slice.logged = true;
+        slice.th = (double)sizes[i] / (double)total * kFullTurn;
+        slice.start = ph;
+        slice.drawn = slice.th > kSmallestSlice && ph < kLastStart;
+        if (slice.drawn) ph += slice.th;
+    }
+    return plan;
+}
+
+POINT CirclePoint(int cx, int cy, int r, double angle, int dy) {
+    POINT p;
+    p.x = cx + (int)(std::cos(angle) * r);
+    p.y = cy - (int)(std::sin(angle) * r) + dy;
+    return p;
+}
+
+LabelPlace PlaceLabel(int cx, int cy, int r, double mid, int tw, int tht) {
+    LabelPlace label = {};
+    POINT L = CirclePoint(cx, cy, r + r / 4, mid);
+    label.rim = CirclePoint(cx, cy, r, mid);
+    label.top = L.y - tht / 3;
+    int bottom = label.top + tht;
+    if (kQuarterTurn < mid && mid < kThreeQuarterTurn) {
+        label.box = {L.x - tw - 1, label.top, L.x + 2, bottom};
+        label.text_x = L.x - tw;
+        label.leader = {L.x + 2, label.top + tht / 2};
+    } else {
+        label.box = {L.x - 2, label.top, L.x + tw + 2, bottom};
+        label.text_x = L.x;
+        label.leader = {L.x - 2, label.top + tht / 2};
+    }
+    return label;
+}
+
+bool BoxesOverlap(const RECT& a, const RECT& b) {
+    return a.left <= b.right && a.right >= b.left && a.top <= b.bottom && a.bottom >= b.top;
+}
+
+bool InChartSquare(int cx, int cy, int r, int x, int y) {
+    return std::abs(cx - x) <= r && std::abs(cy - y) <= r;
+}
+
+double ClickAngle(int cx, int cy, int x, int y) {
+    if (x == cx) {
+        if (y < cy) return kQuarterTurn;
+        if (y > cy) return kThreeQuarterTurn;
+        return 0;
+    }
+    double angle = std::atan2((double)(cy - y), (double)(x - cx));
+    if (angle < 0) angle += kFullTurn;
+    return angle;
+}
+
+int HitSlot(const ViewSlot* view, double angle) {
+    unsigned count = ViewCount(view);
+    for (unsigned i = 0; i < count; i++) {
+        const ViewSlot& slot = view[i];
+        if (!slot.entry || !IsFolder(*slot.entry)) continue;
+        if (slot.start < angle && angle < slot.start + slot.sweep) return (int)i;
+    }
+    return -1;
+}
+
+void Preview(HDC) {}
+
+void View(HDC dc) {
+    RECT client = {};
+    GetClientRect(mwin.hwnd, &client);
+    RECT list = {};
+    if (mlvw.hwnd) GetWindowRect(mlvw.hwnd, &list);
+    int lv_w = list.right - list.left, lv_h = list.bottom - list.top;
+
+    Selection font_back(dc, mcfg.font);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    SIZE unit = {};
+    GetTextExtentPointA(dc, "C: ", 3, &unit);
+
+    if (mcfg.drives_mode) DrawDriveBars(dc, lv_w, (int)unit.cx, (int)unit.cy);
+    bool has_rows = ViewCount(mcfg.view) > 0;
+    if (mcfg.size_mode && has_rows && !DrawChart(dc, client, lv_w, lv_h)) return;
+    if (mcfg.preview && has_rows) Preview(dc);
+    log_line("%s\tView () OK ...\n", time_stamp());
+}
+
+void ChartHit(int x, int y) {
+    int cx = mcfg.chart_x, cy = mcfg.chart_y;
+    if (!InChartSquare(cx, cy, mcfg.chart_radius, x, y)) return;
+    int slot = HitSlot(mcfg.view, ClickAngle(cx, cy, x, y));
+    if (slot < 0) return;
+    const FolderEntry& e = *mcfg.view[slot].entry;
+    if (!mcbx.TextFits()) return;
+    char folder[MAX_PATH];
+    mcbx.GetTextInto(folder, sizeof folder);
+    char path[MAX_PATH];
+    // A path that would not fit 259 characters could not be read: nothing is opened.
+    int n = snprintf(path, sizeof path, "%s\\%.*s", folder, (int)strnlen(e.name, sizeof e.name),
+                     e.name);
+    if (n < 0 || n > MAX_PATH - 1) return;
+    // Open steps into the folder through the tree item of its name; without one the path
+    // box would name a folder that the list does not show, and the scan would measure it.
+    HTREEITEM current = mtvw.Caret();
+    if (!current || !mtvw.FindChild(current, e.name)) return;
+    mcbx.SetText(path);
+    Open((unsigned)slot, 0);
+    Scan();
+}
