@@ -21,6 +21,8 @@ class AppTest : public ::testing::Test {
         settings_key = reg_.key();
         AppStart(GetModuleHandleA(nullptr), command_line, SW_SHOW);
         ASSERT_NE(mwin.hwnd, nullptr);
+        // A popup menu stays open only while its owner is the foreground window.
+        SetForegroundWindow(mwin.hwnd);
         PumpMessages(true);
     }
     // Runs the program's loop step over this thread's messages until `condition` holds.

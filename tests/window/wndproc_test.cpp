@@ -350,6 +350,7 @@ TEST_F(WindowProcedure, SendToIsInsertedAboveTheWallpaperItemAtTheFirstOpeningOn
     EXPECT_EQ(GetMenuItemCount(file), 20);
     {
         tv::PopupCloser closer(5000);
+        SetForegroundWindow(mwin.hwnd);
         ContextMenu(200, 200);
         EXPECT_TRUE(closer.closed());
     }
@@ -415,6 +416,7 @@ TEST_F(WindowProcedure, WithoutAMenuNoStateChangesAndNoMenuOpens) {
     EnableMenuItem(menu, CMD_PASTE, MF_BYCOMMAND | MF_ENABLED);
     {
         tv::PopupCloser closer(5000);
+        SetForegroundWindow(mwin.hwnd);
         ContextMenu(200, 200);
         EXPECT_FALSE(closer.closed());
     }
