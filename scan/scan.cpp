@@ -131,6 +131,9 @@ void DispatchWaiting() {
             return;
         }
         LoopStep(msg);
+        // A scan that the message started is stopped as well before it measures: the caller
+        // waits for every scan to end before it goes on.
+        mcfg.scanning = 0;
     }
 }
 
@@ -150,6 +153,7 @@ void StopScan() {
     while (scan_thread) {
         HANDLE thread = scan_thread;
         mcfg.scanning = 0;
+        generation++;
         DWORD mask = quit_seen ? QS_SENDMESSAGE : QS_ALLINPUT;
         // Input that arrived before this call counts as well, so a message the scan thread
         // sent earlier still wakes the wait.
