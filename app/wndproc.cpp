@@ -189,7 +189,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
         // or another scan) must not re-order what is shown now. lParam says whether the scan
         // measured a view, which is then ordered by size, largest first.
         if ((unsigned)wparam != ScanGeneration()) break;
-        if (lparam) {
+        // With the tree's root selected the list shows no rows, and the order must not
+        // bring them back.
+        if (lparam && !mcfg.drives_mode) {
             mcfg.sort_dir = 1;
             mcfg.sort_column = 1;
             Sort();

@@ -3,6 +3,7 @@
 #include <process.h>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/app.h"
@@ -137,6 +138,10 @@ void DispatchWaiting() {
     }
 }
 
+// The process's end releases mcfg.entries in its static destructors; a scan still running
+// then would read and write freed records. Registered after mcfg was built, this runs first.
+void StopAtExit() { StopScan(); }
+
 }  // namespace
 
 unsigned ScanGeneration() { return generation; }
@@ -176,6 +181,8 @@ void StopScan() {
 }
 
 void Scan() {
+    static bool stop_at_exit = atexit(StopAtExit) == 0;
+    (void)stop_at_exit;
     StopScan();
     unsigned own_generation = ++generation;
     mcfg.scanning = 1;

@@ -299,10 +299,15 @@ TEST_F(SizeScan, TurningTheModeOffStopsTheScanBetweenFoldersAndKeepsWhatItMeasur
     EXPECT_FALSE(IsWindowVisible(mbtn.hwnd));
     EXPECT_FALSE(IsWindowVisible(mcby.hwnd));
 
+    // A quit message that arrives while the stop waits is handed back to the loop.
+    PostQuitMessage(7);
     {
         Watchdog watchdog("turning size mode off", 60);
         SendCommand(CMD_READ_SIZE);
     }
+    MSG quit = {};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
     ASSERT_TRUE(Until([&] { return ScanFinished(1); }));
     // The folder being measured when the stop came is finished; the next one is not begun.
     EXPECT_EQ(SizeOf("A"), 11);

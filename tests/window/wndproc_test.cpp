@@ -523,6 +523,7 @@ TEST_F(WindowProcedure, SplitterFollowsTheLeftButtonWhileThePointerStaysNear) {
 
 TEST_F(WindowProcedure, ScanDoneMessageSortsAndRepaintsOnTheWindowsThread) {
     StartApp();
+    mcfg.drives_mode = 0;
     mcfg.sort_column = 0;
     mcfg.sort_dir = 0;
     int paints = CountEntries("Paint ()"), sorts = CountEntries("Sort ()");
@@ -542,10 +543,18 @@ TEST_F(WindowProcedure, ScanDoneMessageSortsAndRepaintsOnTheWindowsThread) {
     EXPECT_EQ(CountEntries("Paint ()"), paints + 2);
     EXPECT_EQ(mcfg.sort_column, 0);
 
+    // In the drive view the list keeps no rows, so there is nothing to order.
+    mcfg.drives_mode = 1;
+    SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration(), 1);
+    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(CountEntries("Paint ()"), paints + 3);
+    EXPECT_EQ(mcfg.sort_column, 0);
+    mcfg.drives_mode = 0;
+
     // One from a scan replaced since does nothing at all.
     SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration() - 1, 1);
     EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
-    EXPECT_EQ(CountEntries("Paint ()"), paints + 2);
+    EXPECT_EQ(CountEntries("Paint ()"), paints + 3);
     EXPECT_EQ(mcfg.sort_column, 0);
 }
 
