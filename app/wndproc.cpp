@@ -185,7 +185,17 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
     case WM_LBUTTONUP: OnLeftButtonUp(x, y); break;
     case WM_APP_SCAN_DONE:
-        Sort();
+        // wParam is the scan's generation: a scan replaced since (by a Read, a Find, a sort
+        // or another scan) must not re-order what is shown now. lParam says whether the scan
+        // measured a view, which is then ordered by size, largest first.
+        if ((unsigned)wparam != ScanGeneration()) break;
+        // With the tree's root selected the list shows no rows, and the order must not
+        // bring them back.
+        if (lparam && !mcfg.drives_mode) {
+            mcfg.sort_dir = 1;
+            mcfg.sort_column = 1;
+            Sort();
+        }
         Paint();
         break;
     }

@@ -11,6 +11,7 @@
 #include "app/wndproc.h"
 #include "fileops/fileops.h"
 #include "res/resource.h"
+#include "scan/scan.h"
 #include "tests/support/app_fixture.h"
 
 namespace {
@@ -524,9 +525,39 @@ TEST_F(WindowProcedure, SplitterFollowsTheLeftButtonWhileThePointerStaysNear) {
 
 TEST_F(WindowProcedure, ScanDoneMessageSortsAndRepaintsOnTheWindowsThread) {
     StartApp();
-    int paints = CountEntries("Paint ()");
-    SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, 0, 0);
+    mcfg.drives_mode = 0;
+    mcfg.sort_column = 0;
+    mcfg.sort_dir = 0;
+    int paints = CountEntries("Paint ()"), sorts = CountEntries("Sort ()");
+
+    // A scan of the current generation that measured a view: ordered by size, largest
+    // first, then repainted.
+    SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration(), 1);
+    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
     EXPECT_EQ(CountEntries("Paint ()"), paints + 1);
+    EXPECT_EQ(mcfg.sort_column, 1);
+    EXPECT_EQ(mcfg.sort_dir, 1);
+
+    // One that measured nothing only repaints and keeps the order.
+    mcfg.sort_column = 0;
+    SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration(), 0);
+    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(CountEntries("Paint ()"), paints + 2);
+    EXPECT_EQ(mcfg.sort_column, 0);
+
+    // In the drive view the list keeps no rows, so there is nothing to order.
+    mcfg.drives_mode = 1;
+    SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration(), 1);
+    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(CountEntries("Paint ()"), paints + 3);
+    EXPECT_EQ(mcfg.sort_column, 0);
+    mcfg.drives_mode = 0;
+
+    // One from a scan replaced since does nothing at all.
+    SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration() - 1, 1);
+    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(CountEntries("Paint ()"), paints + 3);
+    EXPECT_EQ(mcfg.sort_column, 0);
 }
 
 TEST_F(WindowProcedure, DoubleClickPropertiesAndSettingsReachTheirPages) {

@@ -1,0 +1,90 @@
+// Times FolderSize over a generated tree of 1,000 folders with 50 files each, beside the
+// plain walk it replaces (FindFirstFileA and a std::string path per level).
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "scan/scan.h"
+
+namespace {
+
+double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+}
+
+long long PlainWalk(const std::string& path) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*.*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    long long total = 0;
+    do {
+        if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
+        if ((fd.dwFileAttributes & 0x410) == 0x10)
+            total += PlainWalk(path + "\\" + fd.cFileName);
+        else
+            total += ((long long)fd.nFileSizeHigh << 32) | fd.nFileSizeLow;
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return total;
+}
+
+void Remove(const std::string& path) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
+            std::string child = path + "\\" + fd.cFileName;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                Remove(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+int main() {
+    const char* temp = getenv("TEMP");
+    std::string root = std::string(temp ? temp : "C:\\") + "\\scan-bench";
+    Remove(root);
+    CreateDirectoryA(root.c_str(), nullptr);
+    long long expected = 0;
+    for (int d = 0; d < 1000; d++) {
+        // Ten top folders of a hundred subfolders each.
+        std::string top = root + "\\t" + std::to_string(d / 100);
+        CreateDirectoryA(top.c_str(), nullptr);
+        std::string folder = top + "\\f" + std::to_string(d);
+        CreateDirectoryA(folder.c_str(), nullptr);
+        for (int f = 0; f < 50; f++) {
+            std::string file = folder + "\\file" + std::to_string(f) + ".dat";
+            HANDLE h =
+                CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            if (h == INVALID_HANDLE_VALUE) continue;
+            DWORD written = 0;
+            WriteFile(h, "0123456789", (DWORD)(f % 10 + 1), &written, nullptr);
+            expected += written;
+            CloseHandle(h);
+        }
+    }
+
+    for (int round = 0; round < 3; round++) {
+        LARGE_INTEGER a, b, c;
+        QueryPerformanceCounter(&a);
+        long long fast = FolderSize(root.c_str());
+        QueryPerformanceCounter(&b);
+        long long plain = PlainWalk(root);
+        QueryPerformanceCounter(&c);
+        printf("FolderSize %.3f s (%lld bytes), plain walk %.3f s (%lld bytes), expected %lld\n",
+               Seconds(a, b), fast, Seconds(b, c), plain, expected);
+    }
+    Remove(root);
+    return 0;
+}

@@ -1,0 +1,391 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "app/wndproc.h"
+#include "browse/entries.h"
+#include "browse/navigate.h"
+#include "res/resource.h"
+#include "scan/scan.h"
+#include "tests/support/app_fixture.h"
+
+namespace {
+
+// The Linux path of a Windows path when running under Wine, "" elsewhere.
+std::string UnixPath(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(const WCHAR*);
+    ToUnix to_unix =
+        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (!to_unix) return "";
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+    char* unix_path = to_unix(wide);
+    if (!unix_path) return "";
+    std::string result = unix_path;
+    HeapFree(GetProcessHeap(), 0, unix_path);
+    return result;
+}
+
+// Runs a Linux command line through /bin/sh (Wine starts Linux programs through
+// CreateProcess) and waits, with a bound, until `done` holds: the handle of a Linux process
+// may signal before the process has done its work.
+bool RunShell(const std::string& script, const std::function<bool()>& done) {
+    std::string command = "/bin/sh -c \"" + script + "\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return tv::WaitUntil(done, 20000);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Makes `link` a Linux symbolic link to the folder `target` (a linked folder, 0x410).
+bool MakeFolderLink(const std::string& target, const std::string& link) {
+    std::string from = UnixPath(target), to = UnixPath(link);
+    if (from.empty() || to.empty()) return false;
+    return RunShell("ln -s '" + from + "' '" + to + "'", [&] {
+        DWORD attributes = GetFileAttributesA(link.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & 0x410) == 0x410;
+    });
+}
+
+// The scan's own log lines, "TOP: size:0" and so on, in order.
+std::vector<std::string> ThreadLines() {
+    std::vector<std::string> lines;
+    const std::string prefix = "Thread () ";
+    for (const std::string& e : tv::LogEntries())
+        if (e.compare(0, prefix.size(), prefix) == 0) lines.push_back(e.substr(prefix.size()));
+    return lines;
+}
+
+int CountEntries(const std::string& prefix) {
+    int n = 0;
+    for (const std::string& e : tv::LogEntries())
+        if (e.compare(0, prefix.size(), prefix) == 0) n++;
+    return n;
+}
+
+FolderEntry* Entry(const char* name) {
+    for (size_t i = 0; i < mcfg.entries.size(); i++)
+        if (!strcmp(mcfg.entries[i]->name, name)) return mcfg.entries[i];
+    return nullptr;
+}
+
+long long SizeOf(const char* name) {
+    FolderEntry* e = Entry(name);
+    return e ? (long long)EntrySize(*e) : -1;
+}
+
+std::vector<std::string> ViewNames() {
+    std::vector<std::string> names;
+    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
+        names.push_back(mcfg.view[i].entry->name);
+    return names;
+}
+
+// Ends the test program with a message when a call that must return has not returned in
+// time: a deadlock becomes a failure instead of a hang.
+class Watchdog {
+  public:
+    Watchdog(const char* what, int seconds) {
+        std::string text = what;
+        thread_ = std::thread([this, text, seconds] {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (!done_cv_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
+                fprintf(stderr, "%s did not return within %d s\n", text.c_str(), seconds);
+                fflush(stderr);
+                ExitProcess(3);
+            }
+        });
+    }
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        done_cv_.notify_all();
+        thread_.join();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable done_cv_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// True once a message sent by another thread waits for this one, without serving it.
+bool SentMessageWaits(DWORD timeout_ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) return true;
+        DWORD spent = GetTickCount() - start;
+        if (spent >= timeout_ms) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout_ms - spent, QS_SENDMESSAGE);
+    }
+}
+
+class SizeScan : public tv::AppTest {
+  protected:
+    void TearDown() override {
+        // No scan may outlive the test's folders.
+        StopScan();
+        // Linux removes the many folders far faster than the tree's own removal would.
+        if (!slow_unix_.empty())
+            RunShell("rm -rf '" + slow_unix_ + "'", [&] { return !Exists(slow_path_); });
+        slow_tree_.reset();
+    }
+
+    // A tree with a folder "A" of 11 bytes, a folder "B" of many empty subfolders and 13
+    // bytes, which takes the scan a while, and a folder "C" of 17 bytes; none when the
+    // Linux side cannot make it.
+    const tv::TempTree* MakeSlowTree() {
+        slow_tree_.reset(new tv::TempTree("scan"));
+        const tv::TempTree& tree = *slow_tree_;
+        tree.file("A\\a.dat", std::string(11, 'a'));
+        tree.file("B\\b.dat", std::string(13, 'b'));
+        tree.file("C\\c.dat", std::string(17, 'c'));
+        std::string b = UnixPath(tree.path("B"));
+        if (b.empty()) return nullptr;
+        slow_path_ = tree.path("B\\many");
+        slow_unix_ = b + "/many";
+        std::string marker = tree.path("B\\many\\made");
+        if (!RunShell("mkdir '" + slow_unix_ + "' && cd '" + slow_unix_ +
+                          "' && seq 1 4000 | xargs mkdir && : > made",
+                      [&] { return Exists(marker); }))
+            return nullptr;
+        return &tree;
+    }
+
+    bool ScanFinished(int oks) { return mcfg.scanning == 0 && CountEntries("Thread () OK") >= oks; }
+
+    std::unique_ptr<tv::TempTree> slow_tree_;
+    std::string slow_unix_, slow_path_;
+};
+
+}  // namespace
+
+TEST_F(SizeScan, MeasuresEveryFolderSumsTheViewAndOrdersBySizeLargestFirst) {
+    tv::TempTree tree("scan");
+    tree.file("small.txt", std::string(10, 's'));
+    tree.file("large.bin", std::string(3000, 'l'));
+    tree.sized_file("Big\\four.dat", 4294967296LL);
+    tree.file("Mid\\m.txt", std::string(7, 'm'));
+    tree.file("Mid\\x\\y\\z.dat", std::string(5000, 'z'));
+    tree.dir("Empty");
+    bool linked = MakeFolderLink(tree.path("Big"), tree.path("Link"));
+    if (!linked) printf("no linked folder can be made here; that case is left out\n");
+    StartApp(tree.root().c_str());
+    ASSERT_EQ(ViewCount(mcfg.view), linked ? 6u : 5u);
+    long long link_own = linked ? SizeOf("Link") : 0;
+    mcfg.size = 99;
+
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([&] { return ScanFinished(1) && mcfg.sort_column == 1; }));
+
+    // A total of 4 GiB is high 1, low 0; the linked folder keeps its own record.
+    ASSERT_NE(Entry("Big"), nullptr);
+    EXPECT_EQ(Entry("Big")->size_high, 1u);
+    EXPECT_EQ(Entry("Big")->size_low, 0u);
+    EXPECT_EQ(SizeOf("Mid"), 5007);
+    EXPECT_EQ(SizeOf("Empty"), 0);
+    if (linked) {
+        EXPECT_EQ(SizeOf("Link"), link_own) << "the linked folder was followed";
+    }
+    long long total = 4294967296LL + 5007 + 10 + 3000 + link_own;
+    EXPECT_EQ(mcfg.size, total);
+
+    // Folders (linked ones among them) first, then files, each by size, largest first.
+    std::vector<std::string> names = ViewNames();
+    ASSERT_EQ(names.size(), linked ? 6u : 5u);
+    EXPECT_EQ(names[0], "Big");
+    EXPECT_EQ(names[1], "Mid");
+    size_t folders = linked ? 4 : 3;
+    EXPECT_EQ(names[folders], "large.bin");
+    EXPECT_EQ(names[folders + 1], "small.txt");
+    for (size_t i = 2; i < folders; i++) {
+        EXPECT_NE(Entry(names[i].c_str())->attributes & 0x10, 0u) << names[i];
+        EXPECT_GE(SizeOf(names[i - 1].c_str()), SizeOf(names[i].c_str())) << names[i];
+    }
+    EXPECT_EQ(mcfg.sort_dir, 1);
+    EXPECT_EQ(ListView_GetItemCount(mlvw.hwnd), (int)names.size());
+
+    std::vector<std::string> lines = ThreadLines();
+    std::vector<std::string> expected = {"TOP: size:0", "END: size:" + std::to_string(total),
+                                         "OK ..."};
+    EXPECT_EQ(lines, expected);
+    std::vector<std::string> entries = tv::LogEntries();
+    int scan = tv::FindEntry(entries, "Scan () OK");
+    EXPECT_GE(scan, 0);
+    EXPECT_GT(tv::FindEntry(entries, "Thread () TOP", scan), scan);
+
+    // The scan is over: the status line shows the find controls again.
+    Until([] { return IsWindowVisible(mbtn.hwnd) != 0; }, 2000);
+    EXPECT_TRUE(IsWindowVisible(mbtn.hwnd));
+    EXPECT_TRUE(IsWindowVisible(mcby.hwnd));
+
+    // The tree's own removal cannot take a Linux link away; Linux removes the link alone.
+    if (linked) {
+        std::string link = UnixPath(tree.path("Link"));
+        RunShell("rm -f '" + link + "'", [&] { return !Exists(tree.path("Link")); });
+    }
+}
+
+TEST_F(SizeScan, AnEmptyViewOrTheModeTurnedOffMeasuresNothingAndKeepsTheOrder) {
+    tv::TempTree tree("scan");
+    StartApp(tree.root().c_str());
+    ASSERT_EQ(ViewCount(mcfg.view), 0u);
+    mcfg.size = 99;
+
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_EQ(mcfg.size_mode, 1);
+    ASSERT_TRUE(Until([&] { return ScanFinished(1); }));
+    std::vector<std::string> expected = {"TOP: size:0", "OK ..."};
+    EXPECT_EQ(ThreadLines(), expected);
+    EXPECT_EQ(mcfg.size, 0);
+
+    // With rows but the mode turned off, the new scan ends at once as well.
+    tree.file("f.txt", "12345");
+    Read();
+    ASSERT_EQ(ViewCount(mcfg.view), 1u);
+    ASSERT_TRUE(Until([&] { return ScanFinished(2) && mcfg.sort_column == 1; }));
+    int sorts = CountEntries("Sort ()");
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_EQ(mcfg.size_mode, 0);
+    ASSERT_TRUE(Until([&] { return ScanFinished(3); }));
+    tv::PumpMessages(true);
+    expected.insert(expected.end(),
+                    {"TOP: size:0", "END: size:5", "OK ...", "TOP: size:0", "OK ..."});
+    EXPECT_EQ(ThreadLines(), expected);
+    EXPECT_EQ(CountEntries("Sort ()"), sorts) << "a scan that measured nothing re-sorted";
+}
+
+TEST_F(SizeScan, TurningTheModeOffStopsTheScanBetweenFoldersAndKeepsWhatItMeasured) {
+    const tv::TempTree* slow = MakeSlowTree();
+    ASSERT_NE(slow, nullptr);
+    const tv::TempTree& tree = *slow;
+    StartApp(tree.root().c_str());
+    ASSERT_EQ(ViewNames(), (std::vector<std::string>{"A", "B", "C"}));
+
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([] { return SizeOf("A") == 11; }));
+    ASSERT_EQ(mcfg.scanning, 1) << "the scan ended before the test could stop it";
+
+    // While it runs, the timer's repaint hides the find controls for the progress text.
+    int paints = CountEntries("Paint ()");
+    SendMessageA(mwin.hwnd, WM_TIMER, ID_TIMER, 0);
+    EXPECT_GT(CountEntries("Paint ()"), paints);
+    EXPECT_FALSE(IsWindowVisible(mbtn.hwnd));
+    EXPECT_FALSE(IsWindowVisible(mcby.hwnd));
+
+    // A quit message that arrives while the stop waits is handed back to the loop.
+    PostQuitMessage(7);
+    {
+        Watchdog watchdog("turning size mode off", 60);
+        SendCommand(CMD_READ_SIZE);
+    }
+    MSG quit = {};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
+    ASSERT_TRUE(Until([&] { return ScanFinished(1); }));
+    // The folder being measured when the stop came is finished; the next one is not begun.
+    EXPECT_EQ(SizeOf("A"), 11);
+    EXPECT_EQ(SizeOf("B"), 13);
+    EXPECT_EQ(SizeOf("C"), 0);
+    EXPECT_EQ(mcfg.size, 0) << "the new scan starts from 0";
+    std::vector<std::string> expected = {"TOP: size:0", "TOP: size:0", "OK ..."};
+    EXPECT_EQ(ThreadLines(), expected);
+    EXPECT_EQ(mcfg.sort_column, 0) << "a stopped scan re-sorted";
+    EXPECT_EQ(ViewNames(), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+TEST_F(SizeScan, ReadingAnotherFolderDuringALongScanStopsItAndScansTheNewOne) {
+    const tv::TempTree* slow = MakeSlowTree();
+    ASSERT_NE(slow, nullptr);
+    const tv::TempTree& tree = *slow;
+    tree.file("C\\more.dat", std::string(1000, 'm'));
+    tree.file("C\\Sub\\s.dat", std::string(20000, 's'));
+    StartApp(tree.root().c_str());
+
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([] { return SizeOf("A") == 11; }));
+    ASSERT_EQ(mcfg.scanning, 1) << "the scan ended before the test could read elsewhere";
+
+    mcbx.SetText(tree.path("C").c_str());
+    {
+        Watchdog watchdog("Read during a scan", 60);
+        Read();
+    }
+    EXPECT_EQ(mcfg.entries.size(), 3u);
+    ASSERT_TRUE(Until([&] { return ScanFinished(1) && mcfg.sort_column == 1; }));
+    EXPECT_EQ(ViewNames(), (std::vector<std::string>{"Sub", "more.dat", "c.dat"}));
+    EXPECT_EQ(SizeOf("Sub"), 20000);
+    EXPECT_EQ(mcfg.size, 21017);
+    std::vector<std::string> expected = {"TOP: size:0", "TOP: size:0", "END: size:21017", "OK ..."};
+    EXPECT_EQ(ThreadLines(), expected);
+}
+
+TEST_F(SizeScan, StoppingWhileTheScanWaitsForTheWindowReturns) {
+    tv::TempTree tree("scan");
+    tree.file("F\\f.dat", "12345");
+    StartApp(tree.root().c_str());
+
+    // The new scan asks the path box for its text, which only this thread can answer; it
+    // is left waiting until StopScan serves it.
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(SentMessageWaits(10000)) << "the scan never asked for the path";
+    {
+        Watchdog watchdog("StopScan", 30);
+        StopScan();
+    }
+    EXPECT_EQ(mcfg.scanning, 0);
+    EXPECT_EQ(SizeOf("F"), 0) << "the stopped scan measured a folder";
+    std::vector<std::string> expected = {"TOP: size:0"};
+    EXPECT_EQ(ThreadLines(), expected);
+}
+
+TEST_F(SizeScan, StopServesMessagesThatStopAndStartScansThemselves) {
+    tv::TempTree tree("scan");
+    tree.file("F\\f.dat", "12345");
+    StartApp(tree.root().c_str());
+
+    // While the first scan waits for the window, a Read is queued: StopScan dispatches it,
+    // the Read stops the scan itself and starts another, which the outer StopScan stops too.
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(SentMessageWaits(10000));
+    int reads = CountEntries("Read () OK");
+    PostMessageA(mwin.hwnd, WM_COMMAND, MAKEWPARAM(CMD_READ, 0), 0);
+    {
+        Watchdog watchdog("StopScan around a Read", 30);
+        StopScan();
+    }
+    EXPECT_EQ(CountEntries("Read () OK"), reads + 1);
+    EXPECT_EQ(CountEntries("Scan () OK"), 2);
+    EXPECT_EQ(mcfg.scanning, 0);
+    tv::PumpMessages(true);
+    EXPECT_NE(mcfg.sort_column, 1) << "a stopped scan re-sorted";
+    EXPECT_EQ(ThreadLines().size(), 2u) << "both scans stopped before measuring";
+    ASSERT_EQ(ViewCount(mcfg.view), 1u);
+    EXPECT_EQ(SizeOf("F"), 0);
+}
