@@ -186,6 +186,8 @@ void Scan() {
     StopScan();
     unsigned own_generation = ++generation;
     mcfg.scanning = 1;
+    // Written before the thread starts, so that the thread's own lines always follow it.
+    log_line("%s\tScan () OK ...\n", time_stamp());
     unsigned id = 0;
     uintptr_t thread = _beginthreadex(nullptr, 0, Thread, (void*)(uintptr_t)own_generation, 0, &id);
     if (thread) {
@@ -194,7 +196,6 @@ void Scan() {
     } else {
         mcfg.scanning = 0;
     }
-    log_line("%s\tScan () OK ...\n", time_stamp());
 }
 
 long long FolderSize(const char* path) {

@@ -231,6 +231,43 @@ std::vector<unsigned> CaptureClient(HWND hwnd, int& width, int& height) {
     return pixels;
 }
 
+std::string UnixPath(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(const WCHAR*);
+    ToUnix to_unix =
+        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (!to_unix) return "";
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+    char* unix_path = to_unix(wide);
+    if (!unix_path) return "";
+    std::string result = unix_path;
+    HeapFree(GetProcessHeap(), 0, unix_path);
+    return result;
+}
+
+bool RunLinux(const std::string& command, const std::function<bool()>& done, DWORD timeout_ms) {
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return WaitUntil(done, timeout_ms);
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link) {
+    std::string from = UnixPath(target), to = UnixPath(link);
+    if (from.empty() || to.empty()) return false;
+    return RunLinux("/bin/ln -s \"" + from + "\" \"" + to + "\"", [&] {
+        DWORD attributes = GetFileAttributesA(link.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & 0x410) == 0x410;
+    });
+}
+
 std::string LogPath() { return TempRoot() + "\\trelvista.log"; }
 
 std::string ReadLog() {

@@ -90,6 +90,19 @@ class PopupCloser {
 // pixel, rows from the top; its width and height go to the two outputs.
 std::vector<unsigned> CaptureClient(HWND hwnd, int& width, int& height);
 
+// The Linux path of a Windows path when running under Wine, "" elsewhere.
+std::string UnixPath(const std::string& path);
+
+// Runs a Linux command line (Wine starts Linux programs through CreateProcess) and waits,
+// with a bound, until `done` holds: the handle of a Linux process may signal before the
+// process has done its work. False when it cannot be started or `done` never holds.
+bool RunLinux(const std::string& command, const std::function<bool()>& done,
+              DWORD timeout_ms = 20000);
+
+// Makes `link` a Linux symbolic link to the folder `target`, which Wine lists as a linked
+// folder (attributes 0x410). False when that cannot be done here.
+bool MakeFolderLink(const std::string& target, const std::string& link);
+
 // The program's log "%TEMP%\trelvista.log".
 std::string LogPath();
 std::string ReadLog();

@@ -45,18 +45,7 @@ std::wstring LongPath(const std::string& path) {
     return L"\\\\?\\" + std::wstring(path.begin(), path.end());
 }
 
-// The Linux path of a Windows path, through Wine's own conversion.
-std::string UnixPath(const std::string& path) {
-    typedef char*(CDECL * UnixName)(const WCHAR*);
-    auto unix_name = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                     "wine_get_unix_file_name");
-    if (!unix_name) return "";
-    std::wstring wide(path.begin(), path.end());
-    char* name = unix_name(wide.c_str());
-    std::string result = name ? name : "";
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
+using tv::UnixPath;
 
 // Starts a Linux program with the arguments; Wine runs it outside the Windows process
 // tree, so callers wait for its effect.

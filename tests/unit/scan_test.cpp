@@ -10,48 +10,9 @@
 
 namespace {
 
-// The Linux path of a Windows path when running under Wine, "" elsewhere.
-std::string UnixPath(const std::string& path) {
-    typedef char*(CDECL * ToUnix)(const WCHAR*);
-    ToUnix to_unix =
-        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    if (!to_unix) return "";
-    WCHAR wide[MAX_PATH];
-    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
-    char* unix_path = to_unix(wide);
-    if (!unix_path) return "";
-    std::string result = unix_path;
-    HeapFree(GetProcessHeap(), 0, unix_path);
-    return result;
-}
-
-// Runs a Linux command line (Wine starts Linux programs through CreateProcess) and waits,
-// with a bound, until `done` holds: the handle of a Linux process may signal before the
-// process has done its work.
-bool RunLinux(const std::string& command, const std::function<bool()>& done) {
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return tv::WaitUntil(done, 10000);
-}
-
-// Makes `link` a Linux symbolic link to the folder `target`, which Wine lists as a linked
-// folder (attributes 0x410). False when that cannot be done here.
-bool MakeFolderLink(const std::string& target, const std::string& link) {
-    std::string from = UnixPath(target), to = UnixPath(link);
-    if (from.empty() || to.empty()) return false;
-    return RunLinux("/bin/ln -s \"" + from + "\" \"" + to + "\"", [&] {
-        DWORD attributes = GetFileAttributesA(link.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & 0x410) == 0x410;
-    });
-}
+using tv::MakeFolderLink;
+using tv::RunLinux;
+using tv::UnixPath;
 
 TEST(FolderSize, CountsEveryFileBelowTheFolder) {
     tv::TempTree tree("fsize");

@@ -17,46 +17,7 @@
 
 namespace {
 
-// The Linux path of a Windows path when running under Wine, "" elsewhere.
-std::string UnixPath(const std::string& path) {
-    typedef char*(CDECL * ToUnix)(const WCHAR*);
-    ToUnix to_unix =
-        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    if (!to_unix) return "";
-    WCHAR wide[MAX_PATH];
-    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
-    char* unix_path = to_unix(wide);
-    if (!unix_path) return "";
-    std::string result = unix_path;
-    HeapFree(GetProcessHeap(), 0, unix_path);
-    return result;
-}
-
-// Makes `link` a Linux symbolic link to the folder `target`, which Wine lists as a linked
-// folder (attributes 0x410). False when that cannot be done here.
-bool MakeFolderLink(const std::string& target, const std::string& link) {
-    std::string from = UnixPath(target), to = UnixPath(link);
-    if (from.empty() || to.empty()) return false;
-    std::string command = "/bin/ln -s \"" + from + "\" \"" + to + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    // The handle of a Linux process may signal before the process has done its work, so
-    // the link itself is waited for.
-    return tv::WaitUntil(
-        [&] {
-            DWORD attributes = GetFileAttributesA(link.c_str());
-            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & 0x410) == 0x410;
-        },
-        10000);
-}
+using tv::MakeFolderLink;
 
 struct Cell {
     std::string text;

@@ -23,51 +23,16 @@
 
 namespace {
 
-// The Linux path of a Windows path when running under Wine, "" elsewhere.
-std::string UnixPath(const std::string& path) {
-    typedef char*(CDECL * ToUnix)(const WCHAR*);
-    ToUnix to_unix =
-        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    if (!to_unix) return "";
-    WCHAR wide[MAX_PATH];
-    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
-    char* unix_path = to_unix(wide);
-    if (!unix_path) return "";
-    std::string result = unix_path;
-    HeapFree(GetProcessHeap(), 0, unix_path);
-    return result;
-}
+using tv::MakeFolderLink;
+using tv::UnixPath;
 
-// Runs a Linux command line through /bin/sh (Wine starts Linux programs through
-// CreateProcess) and waits, with a bound, until `done` holds: the handle of a Linux process
-// may signal before the process has done its work.
+// Runs a Linux shell script and waits, with a bound, until `done` holds.
 bool RunShell(const std::string& script, const std::function<bool()>& done) {
-    std::string command = "/bin/sh -c \"" + script + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return tv::WaitUntil(done, 20000);
+    return tv::RunLinux("/bin/sh -c \"" + script + "\"", done);
 }
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Makes `link` a Linux symbolic link to the folder `target` (a linked folder, 0x410).
-bool MakeFolderLink(const std::string& target, const std::string& link) {
-    std::string from = UnixPath(target), to = UnixPath(link);
-    if (from.empty() || to.empty()) return false;
-    return RunShell("ln -s '" + from + "' '" + to + "'", [&] {
-        DWORD attributes = GetFileAttributesA(link.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & 0x410) == 0x410;
-    });
 }
 
 // The scan's own log lines, "TOP: size:0" and so on, in order.
