@@ -10,33 +10,10 @@
 #include <vector>
 
 #include "scan/find.h"
+#include "bench/bench_util.h"
 
-namespace {
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
-void Remove(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
-            std::string child = path + "\\" + fd.cFileName;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                Remove(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-}  // namespace
+using bench::Remove;
+using bench::Seconds;
 
 int main() {
     const char* temp = getenv("TEMP");

@@ -7,14 +7,12 @@
 #include <string>
 
 #include "scan/scan.h"
+#include "bench/bench_util.h"
 
 namespace {
 
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
+using bench::Remove;
+using bench::Seconds;
 
 long long PlainWalk(const std::string& path) {
     WIN32_FIND_DATAA fd;
@@ -30,23 +28,6 @@ long long PlainWalk(const std::string& path) {
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     return total;
-}
-
-void Remove(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
-            std::string child = path + "\\" + fd.cFileName;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                Remove(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 }  // namespace
