@@ -23,6 +23,9 @@ void StartDirFromCommandLine(const char* tail, char* out) {
 }
 
 HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
+    // A drive without a medium (an empty card reader) answers a listing with an error, not
+    // with the system's critical-error box.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
     DWORD version = GetVersion();
     mcfg.win_major = (int)(version & 0xFF);
     log_open(version);
@@ -68,9 +71,11 @@ void LoopStep(MSG& msg) {
     if (msg.hwnd && (msg.hwnd == mtvw.hwnd || msg.hwnd == mlvw.hwnd || msg.hwnd == mbtn.hwnd))
         TranslateAcceleratorA(mwin.hwnd, accelerators, &msg);
 
-    // Enter and F5 are taken from the key messages only: a mouse message whose button
-    // flags happen to read 13 or 116 is no key press.
-    bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+    // Enter and F5 act on the key-down message only: one press also sends a character and
+    // a key-up message (and a mouse message's button flags may read 13 or 116), and each
+    // of those would run the action again.
+    bool key = msg.message == WM_KEYDOWN;
+    if (key && msg.wParam == VK_ESCAPE && mcfg.dragging) CancelDrag();
     if (key && msg.wParam == VK_RETURN) {
         if (msg.hwnd && mcbx.hwnd && GetParent(msg.hwnd) == mcbx.hwnd)
             PathEntered();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "browse/entries.h"
+#include "controls/cwin.h"
 #include "fileops/cshl.h"
 
 struct DriveInfo {
@@ -15,10 +16,6 @@ struct DriveInfo {
     long long free;
     unsigned used;
     char name[12];
-};
-
-struct WindowGeometry {
-    int x, y, width, height;
 };
 
 struct Mcfg {
@@ -33,6 +30,11 @@ struct Mcfg {
     int tree_width = 300;
     int list_width = 0;
     int chart_top = 0;
+
+    // The folder that was read (or searched): every entry path, the scan, Open and the tree
+    // update take it from here. The path box shows it and takes what the user types, which
+    // redirects nothing until it is entered.
+    char folder[MAX_PATH] = {};
 
     int drives_mode = 1;
     int find_mode = 0;

@@ -45,6 +45,14 @@ const char* ToolbarTip(UINT_PTR id) {
 
 bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
 
+void CancelDrag() {
+    if (!mcfg.dragging) return;
+    mcfg.dragging = 0;
+    mlvw.EndDrag();
+    // Releasing the capture sends WM_CAPTURECHANGED, which finds the drag over already.
+    ReleaseCapture();
+}
+
 namespace {
 
 RECT ClientRect() {
@@ -86,6 +94,12 @@ void OnTimer() {
     ContextMenu(0, 0);
 }
 
+// Ends a drag of rows: the flag goes and the drag image is removed.
+void EndRowDrag() {
+    mcfg.dragging = 0;
+    mlvw.EndDrag();
+}
+
 void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y) {
     if (mcfg.dragging) {
         mtvw.SelectAt(x, y - 26);
@@ -113,14 +127,14 @@ void OnLeftButtonDown(HWND hwnd, int x) {
 
 void OnLeftButtonUp(int x, int y) {
     if (mcfg.size_mode) ChartHit(x, y);
-    if (mcfg.dragging) {
-        // Releasing over no tree item moves nothing.
-        if (mtvw.SelectAt(x, y - 26)) MoveDragged();
-        mcfg.dragging = 0;
-        mlvw.EndDrag();
-    }
+    bool dragging = mcfg.dragging != 0;
+    // The drag is over before the capture goes, so its release does not read as a lost
+    // drag, and before the move, whose dialogs take the mouse.
+    if (dragging) EndRowDrag();
     mcfg.splitting = 0;
     ReleaseCapture();
+    // Releasing over no tree item moves nothing.
+    if (dragging && mtvw.SelectAt(x, y - 26)) MoveDragged();
 }
 
 void OnBeginDrag() {
@@ -184,20 +198,14 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
     case WM_LBUTTONUP: OnLeftButtonUp(x, y); break;
-    case WM_APP_SCAN_DONE:
-        // wParam is the scan's generation: a scan replaced since (by a Read, a Find, a sort
-        // or another scan) must not re-order what is shown now. lParam says whether the scan
-        // measured a view, which is then ordered by size, largest first.
-        if ((unsigned)wparam != ScanGeneration()) break;
-        // With the tree's root selected the list shows no rows, and the order must not
-        // bring them back.
-        if (lparam && !mcfg.drives_mode) {
-            mcfg.sort_dir = 1;
-            mcfg.sort_column = 1;
-            Sort();
-        }
-        Paint();
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a dialog, a task switch): the drag ends with
+        // nothing moved.
+        if (mcfg.dragging) EndRowDrag();
+        mcfg.splitting = 0;
         break;
+    case WM_APP_SCAN_SIZE: ScanFolderMeasured((unsigned)wparam, (size_t)lparam); break;
+    case WM_APP_SCAN_DONE: ScanFinished((unsigned)wparam, lparam != 0); break;
     }
     UpdateCheckMarks(hwnd);
     return DefWindowProcA(hwnd, message, wparam, lparam);
@@ -212,8 +220,12 @@ int Command(WPARAM wparam) {
     case CMD_SETTINGS: Settings(); break;
     case CMD_BACK: Back(); break;
     case CMD_READ:
+        // A path typed into the path box and not entered yet is opened as Enter opens it;
+        // otherwise the folder that was read is read again.
         if (TreeRootSelected())
             Init();
+        else if (PathBoxEdited())
+            PathEntered();
         else
             Read();
         break;
@@ -227,7 +239,7 @@ int Command(WPARAM wparam) {
             Find();
         break;
     case CMD_COPY: Copy(true); break;
-    case CMD_PASTE: Paste(clipboard_files()); break;
+    case CMD_PASTE: PasteClipboard(); break;
     case CMD_DELETE: Delete(true); break;
     case CMD_DELETE_FOREVER: Delete(false); break;
     case CMD_RENAME: Rename(); break;
@@ -292,6 +304,11 @@ int Notify(NMHDR* header) {
         Sort();
         break;
     case LVN_ITEMCHANGED: OnItemChanged((NMLISTVIEW*)header); break;
+    case LVN_ENDLABELEDITA:
+        // The edit control is gone once its editing ends, whichever way: a later Enter must
+        // not read it. The list keeps its old label; the rename re-reads the folder.
+        mcfg.rename_edit = nullptr;
+        break;
     case NM_RCLICK: OnRightClick(); break;
     case NM_DBLCLK:
         if (header->idFrom == ID_LIST) {
@@ -304,8 +321,7 @@ int Notify(NMHDR* header) {
 }
 
 int ContextMenu(int x, int y) {
-    HANDLE files = clipboard_files();
-    UINT count = files ? DragQueryFileA((HDROP)files, 0xFFFFFFFF, nullptr, 0) : 0;
+    UINT count = clipboard_file_count();
     int row = mlvw.NextSelected(-1);
     HMENU menu = GetMenu(mwin.hwnd);
     if (!menu) return 0;

@@ -4,9 +4,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-// Posted by the folder-size thread when its scan has ended: the UI thread then re-sorts
-// the view and repaints, so that neither runs on the scan's own thread.
+// Posted by the folder-size thread when its scan has ended (wParam its generation, lParam
+// 1 when it measured a view): the UI thread then takes the total, re-sorts the view and
+// repaints, so that neither runs on the scan's own thread.
 constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
+// Posted by the folder-size thread for each folder it has measured (wParam its generation,
+// lParam the folder's place in the scan's job): the UI thread writes the total into the
+// folder's entry.
+constexpr UINT WM_APP_SCAN_SIZE = WM_APP + 2;
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 int Command(WPARAM wparam);
@@ -32,3 +37,6 @@ const char* ToolbarTip(UINT_PTR id);
 // True when the tree's selected item is its root "Drives". A tree without a selection
 // shows the drive view as well and counts as the root being selected.
 bool TreeRootSelected();
+
+// Ends a drag of rows without moving anything (Esc, or the mouse taken by another window).
+void CancelDrag();

@@ -4,6 +4,7 @@
 #include "app/mcfg.h"
 #include "app/ui.h"
 #include "app/window.h"
+#include "browse/paths.h"
 #include "scan/scan.h"
 
 #include <algorithm>
@@ -40,22 +41,6 @@ static_assert(sizeof(FolderEntry::short_name) == sizeof(WIN32_FIND_DATAA::cAlter
 
 namespace {
 
-// Owns one enumeration handle of FindFirstFileA.
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle() {
-        if (valid()) FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
 struct Column {
     const char* title;
     int width;
@@ -67,6 +52,7 @@ const Column kColumns[5] = {
 };
 
 const int kFolderImage = 5;
+const size_t kLongestListedFolder = MAX_PATH - 5;
 
 template <typename T> int Order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
 
@@ -138,21 +124,18 @@ int ListFolder(EntryList& list, const char* path) {
         ReleaseEntries();
     else
         list.clear();
-    if (!path || strlen(path) > 254) return 1;
+    // The pattern "\*.*" of a 255-character folder still fits 259 characters.
+    if (!path || strlen(path) > kLongestListedFolder) return 1;
 
-    char pattern[MAX_PATH];
-    snprintf(pattern, sizeof pattern, "%s\\*.*", path);
+    char buffer[MAX_PATH];
+    size_t length = strlen(path);
+    memcpy(buffer, path, length + 1);
     WIN32_FIND_DATAA record;
-    memset(&record, 0, sizeof record);
-    FindHandle find(FindFirstFileA(pattern, &record));
-    if (!find.valid()) return 0;
-    do {
-        const char* name = record.cFileName;
-        bool skip = !name[0] || strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
-        // A record that cannot be stored is left out; the others still are.
-        if (!skip) list.append(record);
-        memset(&record, 0, sizeof record);
-    } while (FindNextFileA(find.get(), &record));
+    // A record that cannot be stored is left out; the others still are.
+    WalkFolder(buffer, length, record, [&list](const WIN32_FIND_DATAA& r) {
+        list.append(r);
+        return true;
+    });
     return 0;
 }
 
@@ -204,25 +187,33 @@ void Show() {
     unsigned rows = ViewCount(mcfg.view);
     mlvw.SetItemCount((int)rows);
 
-    if (mcfg.sort_column != 0) return;
-    HTREEITEM selected = mtvw.Caret();
-    if (!selected) return;
-    mtvw.DeleteItems(selected, 2);
+    // The tree learns the subfolders of a folder that was read, never find results, and
+    // only under the item that shows that very folder.
+    if (mcfg.sort_column != 0 || mcfg.find_mode) return;
     int folders = 0;
+    for (unsigned i = 0; i < rows; i++)
+        if (mcfg.view[i].entry && IsFolder(*mcfg.view[i].entry)) folders++;
+    mcfg.folders = folders;
+    mcfg.count = (int)rows;
+    HTREEITEM selected = mtvw.Caret();
+    if (!selected || selected == mtvw.Root()) return;
+    if (_stricmp(mtvw.ItemPath(selected), mcfg.folder) != 0) return;
+    mtvw.DeleteItems(selected, 2);
     HTREEITEM after = nullptr;
     // The tree repaints once after all children are in, not after each of them.
     SendMessageA(mtvw.hwnd, WM_SETREDRAW, FALSE, 0);
     for (unsigned i = 0; i < rows; i++) {
         const FolderEntry* e = mcfg.view[i].entry;
         if (!e || !IsFolder(*e)) continue;
-        HTREEITEM child = mtvw.InsertItem(e->name, kFolderImage, selected, after);
+        // An item's text is a step of the paths built from the tree, so a folder whose name
+        // lost characters goes in under its short name, and without one not at all.
+        const char* name = PathName(e->name, e->short_name);
+        if (!name) continue;
+        HTREEITEM child = mtvw.InsertItem(name, kFolderImage, selected, after);
         if (child) after = child;
-        folders++;
     }
     SendMessageA(mtvw.hwnd, WM_SETREDRAW, TRUE, 0);
     if (mtvw.hwnd) InvalidateRect(mtvw.hwnd, nullptr, TRUE);
-    mcfg.folders = folders;
-    mcfg.count = (int)rows;
     mtvw.Expand(selected, TVE_EXPAND);
 }
 
@@ -272,17 +263,26 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
     size_t name_length = strnlen(e.name, sizeof e.name);
-    if (name_length == sizeof e.name) return false;
-    size_t length;
+    if (name_length == sizeof e.name || name_length == 0) return false;
+    char folder[MAX_PATH];
+    const char* name = e.name;
     if (mcfg.find_mode) {
-        length = name_length;
-        if (length > MAX_PATH - 1 || length >= size) return false;
-        memcpy(out, e.name, length + 1);
-        return true;
+        // A find result holds its folder (made of usable names by the search) and the
+        // file's own name, which may have lost characters.
+        const char* cut = strrchr(e.name, '\\');
+        if (!cut) return false;
+        snprintf(folder, sizeof folder, "%.*s", (int)(cut - e.name), e.name);
+        name = cut + 1;
+    } else {
+        lstrcpynA(folder, mcfg.folder, sizeof folder);
+        if (!folder[0]) return false;
     }
-    const char* folder = mcbx.GetText();
-    int n = snprintf(nullptr, 0, "%s\\%s", folder, e.name);
-    if (n < 0 || n > MAX_PATH - 1 || (size_t)n >= size) return false;
-    snprintf(out, size, "%s\\%s", folder, e.name);
-    return true;
+    const char* usable = PathName(name, e.short_name);
+    if (!usable) {
+        log_line("%s\tEntryPath () %s skipped: the name lost characters and has no short name "
+                 "...\n",
+                 time_stamp(), e.name);
+        return false;
+    }
+    return JoinPath(folder, usable, out, size);
 }

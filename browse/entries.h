@@ -73,7 +73,7 @@ struct ViewSlot {
 inline unsigned ViewCount(const ViewSlot* view) { return view ? view[0].count : 0; }
 
 // Fills `list` with the entries of `path`. Returns 1 (list empty) when the path is longer
-// than 254 characters, else 0; a folder that cannot be opened gives an empty list.
+// than 255 characters, else 0; a folder that cannot be opened gives an empty list.
 int ListFolder(EntryList& list, const char* path);
 
 // Orders two slots by mcfg.sort_column and mcfg.sort_dir; negative puts a first.
@@ -107,6 +107,8 @@ void ReleaseView();
 // Clears mcfg.entries (and the view that refers to them), after stopping a size scan.
 void ReleaseEntries();
 
-// The full path of an entry: in find mode its name, else the path box text, a backslash
-// and the name. Returns false (out empty) when the result would not fit `size` bytes.
+// The full path of an entry: in find mode its name, else the folder that was read
+// (mcfg.folder), a backslash and the name. A name that lost characters in the code page is
+// replaced by its short name. Returns false (out empty) when the result would not fit
+// `size` bytes or 259 characters, or when the name is lossy and has no short name.
 bool EntryPath(const FolderEntry& e, char* out, size_t size);

@@ -9,7 +9,9 @@
 #include "app/mcfg.h"
 #include "app/ui.h"
 #include "app/window.h"
+#include "app/wndproc.h"
 #include "browse/entries.h"
+#include "browse/paths.h"
 #include "scan/scan.h"
 
 namespace {
@@ -40,11 +42,10 @@ void StartFolder(char* out, size_t size) {
     }
 }
 
-// Puts the tree's current path back into the path box after a path that the tree cannot
-// show, so that the two never disagree.
+// Puts the folder that was read back into the path box after a text that cannot be read,
+// so that the box, the tree and the list never disagree.
 void RestorePathBox() {
-    HTREEITEM caret = mtvw.Caret();
-    if (caret && caret != mtvw.Root()) mcbx.SetText(mtvw.ItemPath(caret));
+    mcbx.SetText(mcfg.folder);
     MessageBeep(MB_ICONWARNING);
 }
 
@@ -114,7 +115,7 @@ void Init() {
         StartFolder(folder, sizeof folder);
         mcbx.SetText(folder);
         // Selecting the folder's item reads it through the tree's selection change.
-        opened = mtvw.SelectPath(folder, 5) == 0;
+        opened = IsFullFolderPath(folder) && mtvw.SelectPath(folder, 5) == 0;
         if (!opened) mcbx.SetText("C:");
     }
     if (!opened) {
@@ -125,31 +126,62 @@ void Init() {
     log_line("%s\tInit () OK ...\n", time_stamp());
 }
 
-void Read() {
+void ReadPath(const char* path) {
+    char folder[MAX_PATH];
+    // The text may live in a buffer that the steps below fill again (the tree's path).
+    lstrcpynA(folder, path ? path : "", sizeof folder);
+    if (folder[0] && !IsFullFolderPath(folder)) {
+        // "docs" or "C:docs" would be read relative to a current folder, and every path
+        // composed from it would name files the user never saw.
+        log_line("%s\tRead () %s refused: no full folder path ...\n", time_stamp(), folder);
+        RestorePathBox();
+        return;
+    }
     mcfg.drives_mode = 0;
     mcfg.find_mode = 0;
     UncheckAttributeButtons();
-    char path[MAX_PATH];
-    PathBoxText(path, sizeof path);
-    if (path[0]) {
-        if (AddHistory(path)) mcbx.AddString(path);
+    if (folder[0]) {
+        lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
+        mcbx.SetText(folder);
+        if (AddHistory(folder)) mcbx.AddString(folder);
         mlvw.DeleteAll();
         // The old entries go first, after any scan that reads them has stopped.
         ReleaseEntries();
-        ListFolder(mcfg.entries, path);
+        ListFolder(mcfg.entries, folder);
         mcfg.sort_column = 0;
         Sort();
-        if (mcfg.size_mode) {
-            Scan();
-            Sleep(100);
-        }
+        // The scan takes its own copy of the folder and the names, so nothing here has to
+        // wait for it to start.
+        if (mcfg.size_mode) Scan();
     }
     log_line("%s\tRead () OK ...\n", time_stamp());
 }
 
+void Read() {
+    // With the root "Drives" selected there is no folder on show: the drive list is built
+    // again instead, and the tree keeps its drives.
+    if (TreeRootSelected()) {
+        Init();
+        return;
+    }
+    char folder[MAX_PATH];
+    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    if (!folder[0]) {
+        HTREEITEM caret = mtvw.Caret();
+        if (caret) lstrcpynA(folder, mtvw.ItemPath(caret), sizeof folder);
+    }
+    ReadPath(folder);
+}
+
+bool PathBoxEdited() {
+    char typed[MAX_PATH];
+    if (!PathBoxText(typed, sizeof typed)) return true;
+    return typed[0] && strcmp(typed, mcfg.folder) != 0;
+}
+
 void Back() {
     char path[MAX_PATH];
-    PathBoxText(path, sizeof path);
+    lstrcpynA(path, mcfg.folder, sizeof path);
     char* cut = strrchr(path, '\\');
     // A path without a parent ("C:") leaves everything as it is, the view's modes too.
     if (path[0] && cut) {
@@ -161,11 +193,11 @@ void Back() {
         if (caret && caret != mtvw.Root()) {
             // The parent's selection reads the parent folder, or shows the drive view.
             mtvw.Select(mtvw.Parent(caret));
-            if (mtvw.Caret() == caret) Read();
-        } else {
+            if (mtvw.Caret() == caret) ReadPath(path);
+        } else if (mtvw.SelectPath(path, 5) != 0) {
             // From the drive view the tree follows the cut path, and its selection reads
             // it; a path the tree cannot show changes nothing more.
-            mtvw.SelectPath(path, 5);
+            mcbx.SetText(mcfg.folder);
         }
     }
     log_line("%s\tBack () OK ...\n", time_stamp());
@@ -184,8 +216,7 @@ void SelectionChanged() {
     }
     const char* path = mtvw.ItemPath(caret);
     if (!path[0]) return;
-    mcbx.SetText(path);
-    Read();
+    ReadPath(path);
 }
 
 void PathEntered() {
@@ -196,9 +227,16 @@ void PathEntered() {
         return;
     }
     DWORD n = ExpandEnvironmentStringsA(typed, expanded, sizeof expanded);
-    if (n == 0 || n > sizeof expanded) {
+    if (n == 0 || n > sizeof expanded || !IsFullFolderPath(expanded)) {
         RestorePathBox();
         return;
     }
-    if (mtvw.SelectPath(expanded, 5) != 0) RestorePathBox();
+    HTREEITEM before = mtvw.Caret();
+    if (mtvw.SelectPath(expanded, 5) != 0) {
+        RestorePathBox();
+        return;
+    }
+    // The item was selected already, so no selection change reads it: Enter re-reads it.
+    HTREEITEM after = mtvw.Caret();
+    if (after && after == before) ReadPath(mtvw.ItemPath(after));
 }

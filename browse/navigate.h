@@ -7,10 +7,24 @@
 struct DriveInfo;
 
 void Init();
+// Re-reads the folder that was read (mcfg.folder); with the root "Drives" selected it
+// rebuilds the drive list instead.
 void Read();
+// Reads `path` as the folder on show and makes it the folder that was read. A text that
+// names no folder by a full path reads nothing and puts the folder that was read back into
+// the path box.
+void ReadPath(const char* path);
+// Whether the path box holds text the user typed and has not entered.
+bool PathBoxEdited();
 void Back();
 void SelectionChanged();
 void PathEntered();
+
+// Opens the row `index` of the view: a folder through its tree item, a file through the
+// shell; with `properties` set, the entry's properties page instead.
+void Open(unsigned index, int properties);
+// Hands a file to the shell, with its own folder as the working folder.
+int ShellOpen(const char* path);
 
 // Appends `text` to mcfg.history unless an equal text (case counts) is there; returns
 // true when it was added.

@@ -83,10 +83,9 @@ void Paint() {
     lf.lfHeight = 16;
     HFONT font = CreateFontIndirectA(&lf);
     if (font) {
-        // The path box is read into a buffer of this call's own, so that the path box's
-        // buffer stays untouched whatever thread paints.
+        // The progress names the folder being measured: the folder that was read.
         char path[MAX_PATH] = {};
-        if (scanning && mcbx.hwnd) mcbx.GetTextInto(path, sizeof path);
+        if (scanning) lstrcpynA(path, mcfg.folder, sizeof path);
         StatusInput in = {
             scanning,     ticks,        path,         mcfg.preview != 0, mcfg.drives_mode != 0,
             mcfg.image_w, mcfg.image_h, mcfg.folders, mcfg.count,        mcfg.selected,

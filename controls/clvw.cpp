@@ -48,7 +48,8 @@ int CLvw::BeginDrag() {
 }
 
 int CLvw::EndDrag() {
-    ImageList_DragLeave(hwnd);
+    // The image was shown over the desktop, and leaves from the same window.
+    ImageList_DragLeave(GetDesktopWindow());
     ImageList_EndDrag();
     if (drag_list) ImageList_Destroy(drag_list);
     drag_list = nullptr;

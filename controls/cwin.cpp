@@ -1,7 +1,5 @@
 #include "controls/cwin.h"
 
-#include "app/mcfg.h"
-
 WindowGeometry DefaultWindowGeometry(int full_width, int full_height) {
     WindowGeometry g;
     g.width = 2 * full_width / 3;

@@ -20,6 +20,9 @@ class CWin {
     HWND create(int show);
 };
 
+struct WindowGeometry {
+    int x, y, width, height;
+};
+
 // Two thirds of the usable screen, centred: the window's place before any setting.
-struct WindowGeometry;
 WindowGeometry DefaultWindowGeometry(int full_width, int full_height);

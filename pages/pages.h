@@ -1,12 +1,13 @@
-// The properties page, opening entries, and the settings page.
+// The properties page and the settings page.
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "browse/entries.h"
 
-void Open(unsigned index, int properties);
-int ShellOpen(const char* path);
+// The text with & < > and " written as HTML character references.
+std::string EscapeHtml(const char* text);
 // Writes the properties page of `e`, whose full path is `path`, to `out`.
 void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path);
 

@@ -1,7 +1,6 @@
 #include "pages/pages.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <cstring>
 
 #include "app/log.h"
@@ -46,17 +45,33 @@ void PageTime(FILETIME time, char* out, size_t size) {
 
 void Row(FILE* out, const char* label, const char* value) {
     fprintf(out, "<tr><td><code>%s</code></td>", label);
-    fprintf(out, "<td><code>%s</code></td></tr>\n", value);
+    fprintf(out, "<td><code>%s</code></td></tr>\n", EscapeHtml(value).c_str());
 }
 
 }  // namespace
+
+std::string EscapeHtml(const char* text) {
+    std::string out;
+    for (const char* p = text ? text : ""; *p; p++) {
+        switch (*p) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += *p; break;
+        }
+    }
+    return out;
+}
 
 void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path) {
     if (!out) return;
     char text[MAX_PATH];
     fprintf(out, "<html>\n");
     fprintf(out, "<body>\n");
-    fprintf(out, "<b><code>Properties: %s</code></b><br>\n<p>\n", path);
+    // A file's name may hold & and < (not " on this platform, but a path from elsewhere
+    // might): each is written as text, never as markup.
+    fprintf(out, "<b><code>Properties: %s</code></b><br>\n<p>\n", EscapeHtml(path).c_str());
     fprintf(out, "<table>\n");
     Row(out, "Name:", e.name);
     Row(out, "Name (short):", e.short_name);
@@ -73,54 +88,4 @@ void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path) {
     fprintf(out, "</table>\n");
     fprintf(out, "</body>\n");
     fprintf(out, "</html>\n");
-}
-
-void Open(unsigned index, int properties) {
-    const ViewSlot* view = mcfg.view;
-    const FolderEntry* e = index < ViewCount(view) ? view[index].entry : nullptr;
-    if (e) {
-        char path[MAX_PATH];
-        // A path that does not fit 259 characters names no file that can be opened here:
-        // neither page nor shell call then, only the log line.
-        bool have_path = EntryPath(*e, path, sizeof path);
-        if (properties) {
-            char page[MAX_PATH];
-            FILE* out = nullptr;
-            if (have_path && TempFilePath("file-properties.htm", page, sizeof page))
-                out = fopen(page, "wt");
-            if (out) {
-                WritePropertiesPage(out, *e, path);
-                fclose(out);
-                ShellExecuteA(nullptr, nullptr, page, nullptr, nullptr, SW_SHOW);
-            }
-        } else if (IsFolder(*e)) {
-            mtvw.SelectChild(e->name);
-        } else if (have_path) {
-            ShellOpen(path);
-        }
-    }
-    log_line("%s\tOpen () OK ...\n", time_stamp());
-}
-
-int ShellOpen(const char* path) {
-    if (!path) return 1;
-    char folder[MAX_PATH];
-    // A path that does not fit is handed to the shell as it stands, without the folder step.
-    if (strlen(path) < sizeof folder) {
-        lstrcpynA(folder, path, sizeof folder);
-        if (char* last = strrchr(folder, '\\')) {
-            // "C:\file": the folder is the drive's root "C:\"; "C:" alone would name the
-            // drive's current folder instead.
-            size_t cut = (size_t)(last - folder);
-            if (cut == 2 && folder[1] == ':') cut = 3;
-            folder[cut] = '\0';
-            SetCurrentDirectoryA(folder);
-        }
-    }
-    INT_PTR result = (INT_PTR)ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOW);
-    if (result > 30) return 0;
-    char text[64];
-    snprintf(text, sizeof text, "ShellExecute () error: %d", (int)result);
-    MsgBox(text);
-    return 1;
 }

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/mcfg.h"
+#include "app/tempfile.h"
 #include "pages/pagewriter.h"
 
 namespace {

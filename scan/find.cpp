@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,8 +14,9 @@
 #include "app/ui.h"
 #include "app/window.h"
 #include "browse/navigate.h"
+#include "browse/paths.h"
 #include "browse/status.h"
-#include "pages/pagewriter.h"
+#include "app/tempfile.h"
 
 namespace {
 
@@ -225,53 +227,66 @@ struct Search {
     std::vector<char> block;
 };
 
-bool Matches(Search& s, const char* name) {
+// Files whose contents live elsewhere (offline, or fetched when opened) are never opened
+// for the content test: reading them would bring every one of them back over the network.
+const DWORD kRemoteContent =
+    FILE_ATTRIBUTE_OFFLINE | 0x40000 /* RECALL_ON_OPEN */ | 0x400000 /* RECALL_ON_DATA_ACCESS */;
+
+bool Matches(Search& s, const char* name, DWORD attributes) {
     bool name_match =
         s.pattern && (strstr(name, s.pattern) != nullptr || _stricmp(name, s.pattern) == 0);
-    bool test_content = s.text && (s.both ? name_match : s.pattern == nullptr);
+    bool test_content =
+        s.text && (s.both ? name_match : s.pattern == nullptr) && !(attributes & kRemoteContent);
     bool content_match = test_content && ContentMatch(s.path, s.text, s.block.data());
     return s.both ? name_match && content_match : name_match || content_match;
 }
 
 // Searches the folder held in s.path[0, len). A folder whose listing pattern or a record
 // whose path would not fit 259 characters cannot be reached through the platform's
-// 260-byte paths: it is passed over.
+// 260-byte paths: it is passed over. Paths are built from usable names: a name that lost
+// characters in the code page goes in by its short name, and without one it is passed
+// over with a log line.
 void Walk(Search& s, size_t len) {
-    if (len + 4 > kPiece) return;
-    memcpy(s.path + len, "\\*.*", 5);
     WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileExA(s.path, FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    s.path[len] = '\0';
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const char* name = fd.cFileName;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    WalkFolder(s.path, len, fd, [&s, len](WIN32_FIND_DATAA& r) {
+        const char* name = PathName(r.cFileName, r.cAlternateFileName);
+        if (!name) {
+            log_line("%s\tFind () %s\\%s skipped: the name lost characters and has no short "
+                     "name ...\n",
+                     time_stamp(), s.path, r.cFileName);
+            return true;
+        }
         size_t name_len = strlen(name);
         size_t full = len + 1 + name_len;
         bool fits = full <= kPiece;
-        if ((fd.dwFileAttributes & 0x410) == 0x10) {
+        if (IsRealFolder(r.dwFileAttributes)) {
             s.list.depth++;
             if (s.list.depth < s.list.depth_limit && fits) {
                 s.path[len] = '\\';
                 memcpy(s.path + len + 1, name, name_len + 1);
+                // The walk below has its own record: this one is still being read here.
                 Walk(s, full);
                 s.path[len] = '\0';
             }
             s.list.depth--;
-            continue;
+            return true;
         }
-        if (!fits) continue;
+        if (!fits) return true;
         s.path[len] = '\\';
         memcpy(s.path + len + 1, name, name_len + 1);
-        if (Matches(s, name)) {
-            // The record becomes the entry as it stands, with the full path for its name.
-            memcpy(fd.cFileName, s.path, full + 1);
-            s.list.append(fd);
+        // The name test sees the name as listed; the list shows it as listed too, while
+        // every path is made from the usable name (the short name keeps its own field).
+        if (Matches(s, r.cFileName, r.dwFileAttributes)) {
+            size_t shown = len + 1 + strlen(r.cFileName);
+            if (shown <= kPiece) {
+                snprintf(r.cFileName, sizeof r.cFileName, "%.*s\\%s", (int)len, s.path,
+                         std::string(r.cFileName).c_str());
+                s.list.append(r);
+            }
         }
         s.path[len] = '\0';
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
+        return true;
+    });
 }
 
 }  // namespace
@@ -335,10 +350,11 @@ void Find() {
     mcfg.drives_mode = 0;
     mcfg.size_mode = 0;
 
+    // The search runs below the folder that was read; text typed into the path box and
+    // not entered is no folder of the program's, and the box shows the folder again.
     char folder[MAX_PATH], input[MAX_PATH];
-    mcbx.GetTextInto(folder, sizeof folder);
-    // A typed folder longer than 259 characters is searched nowhere rather than cut short.
-    if (!mcbx.TextFits()) folder[0] = '\0';
+    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    mcbx.SetText(folder);
     mcby.GetTextInto(input, sizeof input);
     if (input[0] && AddHistory(input)) mcby.AddString(input);
 

@@ -1,183 +1,149 @@
 #include "scan/scan.h"
 
 #include <process.h>
-#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
-#include "app/app.h"
 #include "app/log.h"
 #include "app/mcfg.h"
 #include "app/ui.h"
 #include "app/wndproc.h"
+#include "browse/paths.h"
+#include "browse/status.h"
 
 namespace {
 
-// The handle of the one scan thread, from its start until a StopScan has joined it. Only
-// the thread that runs Scan and StopScan (the UI thread) touches these two.
+// What one scan measures, made on the UI thread before the thread starts. The thread reads
+// the folder and the names and writes only the totals; the entries are for the UI thread,
+// which writes a total into its entry when the generation says the entries are still the
+// ones measured. The job lives until StopScan has joined its thread.
+struct ScanJob {
+    unsigned generation = 0;
+    HWND window = nullptr;
+    bool measure = false;
+    char folder[MAX_PATH] = {};
+    long long unmeasured = 0;  // the sizes of every entry that is not measured
+    std::vector<FolderEntry*> entries;
+    std::vector<std::string> names;
+    std::unique_ptr<std::atomic<long long>[]> totals;
+    std::atomic<long long> sum{0};
+};
+
+// The one scan thread and its job, from Scan until StopScan has joined it. Only the UI
+// thread touches these.
 HANDLE scan_thread = nullptr;
-DWORD scan_thread_id = 0;
+std::unique_ptr<ScanJob> job;
 
 std::atomic<unsigned> generation{0};
 
-// Nesting of StopScan through the messages it dispatches, and a quit message taken from
-// the queue meanwhile, which the outermost StopScan puts back when it is done.
-int stop_depth = 0;
-bool quit_seen = false;
-int quit_code = 0;
-
-// Adds up the sizes below the folder in path[0..length). `path` is one buffer of MAX_PATH
-// bytes shared by the whole recursion, and `record` one find record: neither is needed again
-// after a subfolder has been counted, so the recursion costs a handle and a few words per
-// level.
-long long SizeBelow(char* path, size_t length, WIN32_FIND_DATAA& record) {
-    if (length + 4 > MAX_PATH - 1) return 0;
-    memcpy(path + length, "\\*.*", 5);
-    HANDLE find = FindFirstFileExA(path, FindExInfoBasic, &record, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find = FindFirstFileA(path, &record);
-    path[length] = '\0';
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    long long total = 0;
-    do {
-        const char* name = record.cFileName;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-        if ((record.dwFileAttributes & 0x410) == 0x10) {
-            size_t name_length = strnlen(name, sizeof record.cFileName);
-            if (length + 1 + name_length > MAX_PATH - 1) continue;
-            path[length] = '\\';
-            memcpy(path + length + 1, name, name_length + 1);
-            total += SizeBelow(path, length + 1 + name_length, record);
-            path[length] = '\0';
-        } else {
-            total += (long long)(((uint64_t)record.nFileSizeHigh << 32) | record.nFileSizeLow);
+// Adds the sizes below the folder in path[0..length) to *total. `path` is one buffer of
+// MAX_PATH bytes shared by the whole recursion, and `record` one find record. The request
+// to stop is read before every record, so a stop takes effect within one record whatever
+// the size of the folder; false then.
+bool SizeBelow(char* path, size_t length, WIN32_FIND_DATAA& record, const std::atomic<int>& go,
+               long long* total) {
+    bool stopped = false;
+    WalkFolder(path, length, record, [&](const WIN32_FIND_DATAA& r) {
+        if (go.load(std::memory_order_relaxed) == 0) {
+            stopped = true;
+            return false;
         }
-    } while (FindNextFileA(find, &record));
-    FindClose(find);
-    return total;
+        if (!IsRealFolder(r.dwFileAttributes)) {
+            *total += (long long)(((uint64_t)r.nFileSizeHigh << 32) | r.nFileSizeLow);
+            return true;
+        }
+        const char* name = PathName(r.cFileName, r.cAlternateFileName);
+        size_t name_length = name ? strlen(name) : 0;
+        if (!name || length + 1 + name_length > MAX_PATH - 1) return true;
+        path[length] = '\\';
+        memcpy(path + length + 1, name, name_length + 1);
+        // The record is shared down the recursion: nothing of it is needed after this.
+        if (!SizeBelow(path, length + 1 + name_length, record, go, total)) stopped = true;
+        path[length] = '\0';
+        return !stopped;
+    });
+    return !stopped;
 }
 
-// The scan's stop check: a StopScan clears mcfg.scanning.
-bool StopRequested() { return mcfg.scanning == 0; }
-
 unsigned __stdcall Thread(void* argument) {
-    unsigned own_generation = (unsigned)(uintptr_t)argument;
-    // mcfg.scanning was set by Scan before the thread started, so that a stop request made
-    // before this line is not overwritten.
-    mcfg.size = 0;
-    mcfg.ticks = 0;
+    ScanJob& j = *(ScanJob*)argument;
     log_line("%s\tThread () TOP: size:%I64i\n", time_stamp(), (long long)0);
-    bool sort = false;
-    if (ViewCount(mcfg.view) >= 1 && mcfg.size_mode) {
-        // The path box answers through the UI thread; a text that does not fit the buffer
-        // would name another folder, so it is taken as no path.
-        char folder[MAX_PATH];
-        mcbx.GetTextInto(folder, sizeof folder);
-        if (!mcbx.TextFits()) folder[0] = '\0';
-        if (folder[0]) {
-            size_t folder_length = strnlen(folder, sizeof folder);
-            for (unsigned i = 0;; i++) {
-                // The view is taken afresh for each slot; the UI thread releases it only
-                // after StopScan has joined this thread.
-                ViewSlot* view = mcfg.view;
-                if (!view || i >= view[0].count) break;
-                if (StopRequested()) return 0;
-                FolderEntry* entry = view[i].entry;
-                if (!entry) continue;
-                if ((entry->attributes & 0x410) == 0x10) {
-                    size_t name_length = strnlen(entry->name, sizeof entry->name);
-                    // A folder whose path does not fit keeps the size the listing gave it.
-                    if (folder_length + 1 + name_length <= MAX_PATH - 1) {
-                        char path[MAX_PATH];
-                        memcpy(path, folder, folder_length);
-                        path[folder_length] = '\\';
-                        memcpy(path + folder_length + 1, entry->name, name_length + 1);
-                        // The UI thread may read these halves for a cell text meanwhile.
-                        // Each is one aligned 32-bit store, which is never torn, and no
-                        // pointer is written: at worst a cell shows the new high half with
-                        // the old low half until the repaint that follows the scan.
-                        SetEntrySize(*entry, (uint64_t)FolderSize(path));
-                    }
-                }
-                mcfg.size += (long long)EntrySize(*entry);
+    if (j.measure) {
+        long long sum = j.unmeasured;
+        if (j.folder[0]) {
+            for (size_t i = 0; i < j.names.size(); i++) {
+                if (mcfg.scanning == 0) return 0;
+                char path[MAX_PATH];
+                // A folder whose path does not fit keeps the size the listing gave it (0).
+                if (!JoinPath(j.folder, j.names[i].c_str(), path, sizeof path)) continue;
+                long long total = 0;
+                // A folder cut short by a stop writes no total: the thread just ends.
+                if (!FolderSizeWhile(path, mcfg.scanning, &total)) return 0;
+                j.totals[i] = total;
+                sum += total;
+                PostMessageA(j.window, WM_APP_SCAN_SIZE, j.generation, (LPARAM)i);
             }
         }
-        log_line("%s\tThread () END: size:%I64i\n", time_stamp(), (long long)mcfg.size);
-        sort = true;
+        j.sum = sum;
+        log_line("%s\tThread () END: size:%I64i\n", time_stamp(), sum);
     }
     log_line("%s\tThread () OK ...\n", time_stamp());
     // The flag is cleared before the post, so the handler's Paint sees the scan over and
-    // draws the chart. StopScan waits for the thread's handle, not for the flag, so it
-    // still waits out the rest of this function.
+    // draws the chart.
     mcfg.scanning = 0;
     mcfg.ticks = 0;
-    if (mwin.hwnd) PostMessageA(mwin.hwnd, WM_APP_SCAN_DONE, own_generation, sort ? 1 : 0);
+    PostMessageA(j.window, WM_APP_SCAN_DONE, j.generation, j.measure ? 1 : 0);
     return 0;
 }
 
-// Serves this thread's messages while StopScan waits. After a quit message only sent
-// messages are served: the quit is put back later, and taking it again would spin.
-void DispatchWaiting() {
-    MSG msg;
-    if (quit_seen) {
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        return;
-    }
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            quit_seen = true;
-            quit_code = (int)msg.wParam;
-            return;
-        }
-        LoopStep(msg);
-        // A scan that the message started is stopped as well before it measures: the caller
-        // waits for every scan to end before it goes on.
-        mcfg.scanning = 0;
-    }
-}
-
 // The process's end releases mcfg.entries in its static destructors; a scan still running
-// then would read and write freed records. Registered after mcfg was built, this runs first.
+// then would go on writing into a job that is gone. Registered after mcfg was built, this
+// runs first.
 void StopAtExit() { StopScan(); }
+
+// Copies what the thread needs: the folder, and every folder entry of the view in view
+// order, by the name its path is built from.
+std::unique_ptr<ScanJob> MakeJob(unsigned own_generation) {
+    auto j = std::make_unique<ScanJob>();
+    j->generation = own_generation;
+    j->window = mwin.hwnd;
+    unsigned rows = ViewCount(mcfg.view);
+    j->measure = rows >= 1 && mcfg.size_mode;
+    if (!j->measure) return j;
+    lstrcpynA(j->folder, mcfg.find_mode ? "" : mcfg.folder, sizeof j->folder);
+    for (unsigned i = 0; i < rows; i++) {
+        FolderEntry* e = mcfg.view[i].entry;
+        if (!e) continue;
+        const char* name = IsFolder(*e) ? PathName(e->name, e->short_name) : nullptr;
+        if (name && j->folder[0]) {
+            j->entries.push_back(e);
+            j->names.emplace_back(name);
+        } else {
+            j->unmeasured += (long long)EntrySize(*e);
+        }
+    }
+    j->totals = std::make_unique<std::atomic<long long>[]>(j->names.size());
+    return j;
+}
 
 }  // namespace
 
 unsigned ScanGeneration() { return generation; }
 
 void StopScan() {
-    // A WM_APP_SCAN_DONE already posted by the scan being stopped now reads as stale.
+    // A message already posted by the scan being stopped now reads as stale.
     generation++;
     mcfg.scanning = 0;
-    if (!scan_thread || GetCurrentThreadId() == scan_thread_id) return;
-    stop_depth++;
-    // The handle is read afresh on every round: a nested StopScan may have joined it, and a
-    // nested Scan may have started another thread, which must end too before the caller
-    // goes on to release what it reads.
-    while (scan_thread) {
-        HANDLE thread = scan_thread;
-        mcfg.scanning = 0;
-        generation++;
-        DWORD mask = quit_seen ? QS_SENDMESSAGE : QS_ALLINPUT;
-        // Input that arrived before this call counts as well, so a message the scan thread
-        // sent earlier still wakes the wait.
-        DWORD woken = MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, mask, MWMO_INPUTAVAILABLE);
-        if (woken == WAIT_OBJECT_0 + 1) {
-            DispatchWaiting();
-            continue;
-        }
-        // Ended, or the handle cannot be waited on (which no retry would mend).
-        CloseHandle(thread);
-        scan_thread = nullptr;
-        scan_thread_id = 0;
-    }
+    if (!scan_thread) return;
+    WaitForSingleObject(scan_thread, INFINITE);
+    CloseHandle(scan_thread);
+    scan_thread = nullptr;
+    job.reset();
     generation++;
-    stop_depth--;
-    if (stop_depth == 0 && quit_seen) {
-        quit_seen = false;
-        PostQuitMessage(quit_code);
-    }
 }
 
 void Scan() {
@@ -185,26 +151,55 @@ void Scan() {
     (void)stop_at_exit;
     StopScan();
     unsigned own_generation = ++generation;
+    job = MakeJob(own_generation);
+    mcfg.size = 0;
+    mcfg.ticks = 0;
     mcfg.scanning = 1;
     // Written before the thread starts, so that the thread's own lines always follow it.
     log_line("%s\tScan () OK ...\n", time_stamp());
-    unsigned id = 0;
-    uintptr_t thread = _beginthreadex(nullptr, 0, Thread, (void*)(uintptr_t)own_generation, 0, &id);
+    uintptr_t thread = _beginthreadex(nullptr, 0, Thread, job.get(), 0, nullptr);
     if (thread) {
         scan_thread = (HANDLE)thread;
-        scan_thread_id = id;
     } else {
         mcfg.scanning = 0;
+        job.reset();
     }
 }
 
-long long FolderSize(const char* path) {
+void ScanFolderMeasured(unsigned own_generation, size_t index) {
+    if (own_generation != generation || !job || index >= job->entries.size()) return;
+    SetEntrySize(*job->entries[index], (uint64_t)job->totals[index].load());
+    if (mlvw.hwnd) InvalidateRect(mlvw.hwnd, nullptr, FALSE);
+}
+
+void ScanFinished(unsigned own_generation, bool measured) {
+    if (own_generation != generation) return;
+    if (job) mcfg.size = job->sum.load();
+    // With the tree's root selected the list shows no rows, and the order must not bring
+    // them back. The sort stops (joins) the finished thread and lets the job go.
+    if (measured && !mcfg.drives_mode) {
+        mcfg.sort_dir = 1;
+        mcfg.sort_column = 1;
+        Sort();
+    }
+    Paint();
+}
+
+bool FolderSizeWhile(const char* path, const std::atomic<int>& go, long long* total) {
+    *total = 0;
     // An empty path would list the root of the current drive.
-    if (!path || !path[0]) return 0;
+    if (!path || !path[0]) return true;
     size_t length = strnlen(path, MAX_PATH);
-    if (length > MAX_PATH - 1) return 0;
+    if (length > MAX_PATH - 1) return true;
     char buffer[MAX_PATH];
     memcpy(buffer, path, length + 1);
     WIN32_FIND_DATAA record;
-    return SizeBelow(buffer, length, record);
+    return SizeBelow(buffer, length, record, go, total);
+}
+
+long long FolderSize(const char* path) {
+    static const std::atomic<int> always{1};
+    long long total = 0;
+    FolderSizeWhile(path, always, &total);
+    return total;
 }

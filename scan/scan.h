@@ -2,20 +2,29 @@
 #pragma once
 
 #include <windows.h>
+#include <atomic>
 
-// Stops any running scan, then starts a new scan thread that measures the folders of the
-// view and posts WM_APP_SCAN_DONE to the main window at its end.
+// Stops any running scan, then hands a new scan thread its own copy of what it measures
+// (the folder that was read, the names of its folders, the generation) and starts it. The
+// thread posts WM_APP_SCAN_SIZE for every folder it has measured and WM_APP_SCAN_DONE at
+// its end; it never reads a control and never sends to a window.
 void Scan();
-// Asks a running scan to stop and waits until its thread has ended, dispatching messages
-// meanwhile so that the scan's own calls into the window never wait on the caller. Safe to
-// call again from a message dispatched during the wait; on the scan thread itself it only
-// asks for the stop.
+// Asks a running scan to stop and waits until its thread has ended. It dispatches nothing:
+// the thread never waits on this one, so the join is short (the walk checks the request
+// between any two records) and no message is served inside the caller.
 void StopScan();
 // The total size in bytes of all files below `path`, recursively; linked folders count by
 // their own record and are not followed. Folders whose path would not fit 259 characters
 // are not listed and count 0.
 long long FolderSize(const char* path);
+// The same, given up as soon as `go` reads 0: then false, and *total holds nothing of use.
+bool FolderSizeWhile(const char* path, const std::atomic<int>& go, long long* total);
 
 // The generation of the latest scan. Every Scan and every StopScan moves it on, so a
-// WM_APP_SCAN_DONE whose wParam differs comes from a scan that has been replaced since.
+// message whose wParam differs comes from a scan that has been replaced since.
 unsigned ScanGeneration();
+
+// The handlers of the scan thread's two messages, run on the UI thread. Each acts only when
+// `generation` is current: the entries it writes into are then still those it measured.
+void ScanFolderMeasured(unsigned generation, size_t index);
+void ScanFinished(unsigned generation, bool measured);

@@ -9,7 +9,8 @@
 #include "app/mcfg.h"
 #include "app/ui.h"
 #include "browse/format.h"
-#include "pages/pages.h"
+#include "browse/navigate.h"
+#include "browse/paths.h"
 #include "scan/scan.h"
 
 const COLORREF SliceColors[12] = {RGB(255, 0, 0),   RGB(255, 0, 128), RGB(255, 0, 255),
@@ -156,7 +157,7 @@ bool DrawChart(HDC dc, const RECT& client, int lv_w, int lv_h) {
         {
             GdiObject slice_brush(SolidBrush(SliceColors[i % 12]));
             if (slice_brush.get()) SelectObject(dc, slice_brush.get());
-            if (count == 1)
+            if (count == 1 || SliceWraps(cx, cy, S, E, slice.th))
                 Ellipse(dc, cx - r, cy - r, cx + r, cy + r);
             else
                 Pie(dc, cx - r, cy - r, cx + r, cy + r, S.x, S.y, E.x, E.y);
@@ -237,6 +238,19 @@ LabelPlace PlaceLabel(int cx, int cy, int r, double mid, int tw, int tht) {
     return label;
 }
 
+bool SliceWraps(int cx, int cy, POINT start, POINT end, double th) {
+    if (start.x == end.x && start.y == end.y) return th > kQuarterTurn;
+    if (th <= kFullTurn / 2) return false;
+    // The arc that Pie draws runs counter-clockwise from the start point to the end point;
+    // when the end landed on or past the start, that arc is short while the slice is not.
+    double a0 = std::atan2((double)(cy - start.y), (double)(start.x - cx));
+    double a1 = std::atan2((double)(cy - end.y), (double)(end.x - cx));
+    double drawn = a1 - a0;
+    while (drawn < 0)
+        drawn += kFullTurn;
+    return drawn < kFullTurn / 2;
+}
+
 bool BoxesOverlap(const RECT& a, const RECT& b) {
     return a.left <= b.right && a.right >= b.left && a.top <= b.bottom && a.bottom >= b.top;
 }
@@ -291,21 +305,16 @@ void ChartHit(int x, int y) {
     int cx = mcfg.chart_x, cy = mcfg.chart_y;
     if (!InChartSquare(cx, cy, mcfg.chart_radius, x, y)) return;
     int slot = HitSlot(mcfg.view, ClickAngle(cx, cy, x, y));
-    if (slot < 0) return;
+    if (slot < 0 || mcfg.find_mode) return;
     const FolderEntry& e = *mcfg.view[slot].entry;
-    if (!mcbx.TextFits()) return;
-    char folder[MAX_PATH];
-    mcbx.GetTextInto(folder, sizeof folder);
+    const char* name = PathName(e.name, e.short_name);
     char path[MAX_PATH];
     // A path that would not fit 259 characters could not be read: nothing is opened.
-    int n = snprintf(path, sizeof path, "%s\\%.*s", folder, (int)strnlen(e.name, sizeof e.name),
-                     e.name);
-    if (n < 0 || n > MAX_PATH - 1) return;
-    // Open steps into the folder through the tree item of its name; without one the path
-    // box would name a folder that the list does not show, and the scan would measure it.
+    if (!name || !JoinPath(mcfg.folder, name, path, sizeof path)) return;
+    // Open steps into the folder through the tree item of its name; without one the folder
+    // that was read would stay, and the scan would measure it again.
     HTREEITEM current = mtvw.Caret();
-    if (!current || !mtvw.FindChild(current, e.name)) return;
-    mcbx.SetText(path);
+    if (!current || !mtvw.FindChild(current, name)) return;
     Open((unsigned)slot, 0);
     Scan();
 }

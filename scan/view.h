@@ -68,6 +68,11 @@ struct LabelPlace {
 };
 LabelPlace PlaceLabel(int cx, int cy, int r, double mid, int tw, int tht);
 
+// Whether the Pie of a slice of angle th from `start` to `end` would be drawn as a sliver
+// because rounding put its end point on or past its start point: such a slice (one that
+// covers nearly the whole turn) is painted as the full disc instead.
+bool SliceWraps(int cx, int cy, POINT start, POINT end, double th);
+
 // Two label boxes overlap when they share any point; boxes that only touch overlap too.
 bool BoxesOverlap(const RECT& a, const RECT& b);
 

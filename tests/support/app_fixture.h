@@ -3,12 +3,73 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
 #include "app/app.h"
 #include "app/mcfg.h"
 #include "app/ui.h"
+#include "browse/entries.h"
 #include "tests/support/testenv.h"
 
 namespace tv {
+
+// The number of log entries that start with `prefix`.
+inline int CountEntries(const std::string& prefix) {
+    int n = 0;
+    for (const std::string& e : LogEntries())
+        if (e.compare(0, prefix.size(), prefix) == 0) n++;
+    return n;
+}
+
+// The texts of a tree item's children, top to bottom.
+inline std::vector<std::string> Children(HTREEITEM parent) {
+    std::vector<std::string> names;
+    for (HTREEITEM c = TreeView_GetChild(mtvw.hwnd, parent); c;
+         c = TreeView_GetNextSibling(mtvw.hwnd, c))
+        names.push_back(mtvw.ItemText(c));
+    return names;
+}
+
+// The view row of the entry named `name`, or -1.
+inline int RowOf(const char* name) {
+    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
+        if (!strcmp(mcfg.view[i].entry->name, name)) return (int)i;
+    return -1;
+}
+
+// Selects exactly the given rows of the list (the first one also takes the focus).
+inline void SelectRows(std::initializer_list<int> rows) {
+    ListView_SetItemState(mlvw.hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    bool first = true;
+    for (int row : rows) {
+        UINT state = LVIS_SELECTED | (first ? LVIS_FOCUSED : 0);
+        ListView_SetItemState(mlvw.hwnd, row, state, state);
+        first = false;
+    }
+}
+
+// The list's notification that the user began to drag the selected rows.
+inline void BeginRowDrag() {
+    NMLISTVIEW begin = {};
+    begin.hdr.hwndFrom = mlvw.hwnd;
+    begin.hdr.idFrom = GetDlgCtrlID(mlvw.hwnd);
+    begin.hdr.code = LVN_BEGINDRAG;
+    SendMessageA(mwin.hwnd, WM_NOTIFY, begin.hdr.idFrom, (LPARAM)&begin);
+}
+
+// One key press as the program's message loop sees it: key down, character, key up.
+inline void PressThroughLoop(HWND target, WPARAM key) {
+    MSG msgs[3] = {{target, WM_KEYDOWN, key, 1, 0, {}},
+                   {target, WM_CHAR, key, 1, 0, {}},
+                   {target, WM_KEYUP, key, (LPARAM)0xC0000001, 0, {}}};
+    for (MSG& m : msgs)
+        LoopStep(m);
+}
 
 // Each test builds the window once per process (CTest runs every test in a process of its
 // own); the settings come from a registry key of the test's own.

@@ -245,6 +245,42 @@ std::string UnixPath(const std::string& path) {
     return result;
 }
 
+namespace {
+
+int ListedCount(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    int n = 0;
+    do {
+        if (strcmp(fd.cFileName, ".") && strcmp(fd.cFileName, "..")) n++;
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return n;
+}
+
+}  // namespace
+
+bool MakeLossyNames(const std::string& folder, const std::string& file_bytes,
+                    const std::string& inner_bytes) {
+    // The script is plain ASCII: the names' UTF-8 bytes come from printf's octal escapes, so
+    // no code page stands between the test and the Linux file names.
+    TempTree scripts("script");
+    std::string file =
+        scripts.file("run.sh", "cd '" + UnixPath(folder) +
+                                   "' || exit 1\n"
+                                   "n=$(printf '\\346\\227\\245\\346\\234\\254\\350\\252\\236')\n"
+                                   "d=$(printf '\\346\\227\\245\\346\\234\\254')\n"
+                                   "printf '" +
+                                   file_bytes +
+                                   "' > \"$n.txt\"\n"
+                                   "mkdir \"$d\"\n"
+                                   "printf '" +
+                                   inner_bytes + "' > \"$d/in.dat\"\n");
+    int before = ListedCount(folder);
+    return RunLinux("/bin/sh " + UnixPath(file), [&] { return ListedCount(folder) == before + 2; });
+}
+
 bool RunLinux(const std::string& command, const std::function<bool()>& done, DWORD timeout_ms) {
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');

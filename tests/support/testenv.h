@@ -99,6 +99,13 @@ std::string UnixPath(const std::string& path);
 bool RunLinux(const std::string& command, const std::function<bool()>& done,
               DWORD timeout_ms = 20000);
 
+// Makes, in `folder` and from the Linux side, a file and a folder whose names hold
+// characters outside the ANSI code page: "<japanese>.txt" holding `file_bytes` and the folder
+// "<japanese>" with "in.dat" holding `inner_bytes`. Under Wine they list as "???.txt" and
+// "??", each with a short name. Waits, with a bound, until both are listed.
+bool MakeLossyNames(const std::string& folder, const std::string& file_bytes,
+                    const std::string& inner_bytes);
+
 // Makes `link` a Linux symbolic link to the folder `target`, which Wine lists as a linked
 // folder (attributes 0x410). False when that cannot be done here.
 bool MakeFolderLink(const std::string& target, const std::string& link);

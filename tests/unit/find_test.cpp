@@ -294,3 +294,20 @@ TEST(WriteFindFile, WritesTheViewInOrderAsTextLines) {
     EXPECT_EQ(tv::ReadFile(path), "C:\\x\\first.txt\r\nC:\\x\\second.txt\r\n");
     EXPECT_EQ(WriteFindFile(tree.path("no\\such\\find.txt").c_str(), view), 1);
 }
+
+TEST(SearchFolder, FilesWhoseContentsLiveElsewhereAreNotOpened) {
+    tv::TempTree tree("offline");
+    tree.file("here.txt", "the needle");
+    std::string away = tree.file("away.txt", "the needle");
+    SetFileAttributesA(away.c_str(), FILE_ATTRIBUTE_OFFLINE);
+    if (!(GetFileAttributesA(away.c_str()) & FILE_ATTRIBUTE_OFFLINE))
+        GTEST_SKIP() << "this file system keeps no offline mark";
+    EntryList list;
+    SearchFolder(list, tree.root().c_str(), nullptr, "needle", 0);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(std::string(list[0]->name), tree.path("here.txt"));
+    // A name match still lists it: only the reading is left out.
+    SearchFolder(list, tree.root().c_str(), "away", nullptr, 0);
+    EXPECT_EQ(list.size(), 2u);
+    SetFileAttributesA(away.c_str(), FILE_ATTRIBUTE_NORMAL);
+}

@@ -10,6 +10,7 @@
 
 #include "app/mcfg.h"
 #include "app/ui.h"
+#include "browse/navigate.h"
 #include "pages/pages.h"
 #include "tests/support/testenv.h"
 
@@ -100,6 +101,7 @@ class OpenTest : public ::testing::Test {
     void TearDown() override {
         mcfg.view = nullptr;
         mcfg.find_mode = 0;
+        mcfg.folder[0] = '\0';
         if (mcfg.log) fclose(mcfg.log);
         mcfg.log = nullptr;
         DestroyWindow(owner_);
@@ -199,7 +201,7 @@ TEST_F(OpenTest, LinkedFoldersAndFilesGoToTheShell) {
     // Neither exists, so the shell's failure shows that ShellOpen had them.
     FolderEntry entries[2] = {Entry("Sub", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
                               Entry("missing.txt", FILE_ATTRIBUTE_ARCHIVE)};
-    mcbx.SetText(tree_.root().c_str());
+    lstrcpynA(mcfg.folder, tree_.root().c_str(), sizeof mcfg.folder);
     SetView(entries, 2);
     for (unsigned i = 0; i < 2; i++) {
         MessageBoxAnswer answer;
@@ -215,7 +217,7 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     snprintf(page, sizeof page, "%s\\file-properties.htm", getenv("TEMP"));
     DeleteFileA(page);
     FolderEntry entries[2] = {Entry("report.txt", 0), Entry("C:\\found\\a.txt", 0)};
-    mcbx.SetText("C:\\data");
+    lstrcpynA(mcfg.folder, "C:\\data", sizeof mcfg.folder);
     SetView(entries, 2);
     MessageBoxAnswer none(2000);
     Open(0, 1);
@@ -234,7 +236,17 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     EXPECT_EQ(OpenLines(), 3);
 }
 
-TEST(ShellOpen, ReportsFailuresAndEntersTheFileFolder) {
+TEST(PropertiesPage, NamesAndPathsAreWrittenAsTextNotMarkup) {
+    FolderEntry e = Entry("a&b <i>.txt", 0);
+    std::string page = Page(e, "C:\\x&y\\\"q\">\\a&b <i>.txt");
+    EXPECT_NE(page.find("Properties: C:\\x&amp;y\\&quot;q&quot;&gt;\\a&amp;b &lt;i&gt;.txt</code>"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(page.find("<td><code>a&amp;b &lt;i&gt;.txt</code></td>"), std::string::npos);
+    EXPECT_EQ(page.find("<i>"), std::string::npos);
+}
+
+TEST(ShellOpen, ReportsFailuresAndLeavesTheCurrentFolderAlone) {
     char before[MAX_PATH], cwd[MAX_PATH];
     GetCurrentDirectoryA(sizeof before, before);
     tv::TempTree tree("shellopen");
@@ -244,7 +256,7 @@ TEST(ShellOpen, ReportsFailuresAndEntersTheFileFolder) {
         answer.Stop();
         EXPECT_EQ(answer.text(), "ShellExecute () error: 2");
         GetCurrentDirectoryA(sizeof cwd, cwd);
-        EXPECT_EQ(std::string(cwd), tree.root());
+        EXPECT_STREQ(cwd, before);
     }
     {
         MessageBoxAnswer answer;
@@ -253,7 +265,7 @@ TEST(ShellOpen, ReportsFailuresAndEntersTheFileFolder) {
         EXPECT_EQ(ShellOpen(root_file), 1);
         answer.Stop();
         GetCurrentDirectoryA(sizeof cwd, cwd);
-        EXPECT_STREQ(cwd, "C:\\");
+        EXPECT_STREQ(cwd, before);
     }
     {
         // Results above 30 count as success, 31 ("no association") among them.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -88,3 +89,18 @@ TEST(FolderSize, MissingAndOverlongPathsCountNothingAndOverrunNothing) {
 }
 
 }  // namespace
+
+TEST(FolderSize, AStopRequestEndsTheWalkWithNoTotal) {
+    tv::TempTree tree("stop");
+    tree.file("a.dat", "12345");
+    tree.file("sub\\b.dat", "12");
+    std::atomic<int> go{1};
+    long long total = -1;
+    EXPECT_TRUE(FolderSizeWhile(tree.root().c_str(), go, &total));
+    EXPECT_EQ(total, 7);
+    go = 0;
+    EXPECT_FALSE(FolderSizeWhile(tree.root().c_str(), go, &total));
+    // An empty folder has no record to stop at: it is whole, and 0.
+    EXPECT_TRUE(FolderSizeWhile(tree.path("sub\\none").c_str(), go, &total));
+    EXPECT_EQ(total, 0);
+}

@@ -216,3 +216,24 @@ TEST(ChartClick, CornerOfTheSquareMapsIntoTheSliceAtItsAngle) {
     EXPECT_EQ(HitSlot(view.data(), ClickAngle(500, 400, 590, 310)), 0);
     EXPECT_EQ(HitSlot(view.data(), ClickAngle(500, 400, 410, 490)), 1);
 }
+
+TEST(SliceWraps, OnlyASliceWhoseEndRoundedOntoOrPastItsStartIsAFullDisc) {
+    const int cx = 100, cy = 100, r = 50;
+    POINT start = {cx + r, cy};
+    // Ends a few pixels short of a whole turn: drawn as a Pie.
+    POINT short_of = CirclePoint(cx, cy, r, kFullTurn - 0.2, -1);
+    EXPECT_FALSE(SliceWraps(cx, cy, start, short_of, kFullTurn - 0.2));
+    // Within a pixel of the whole turn, pushed up one pixel: past the start.
+    POINT past = CirclePoint(cx, cy, r, kFullTurn - 0.001, -1);
+    EXPECT_TRUE(SliceWraps(cx, cy, start, past, kFullTurn - 0.001));
+    // A whole turn whose end is the start itself.
+    EXPECT_TRUE(SliceWraps(cx, cy, start, start, kFullTurn));
+    // Small slices are never a disc, whatever the points.
+    POINT small = CirclePoint(cx, cy, r, 0.3, -1);
+    EXPECT_FALSE(SliceWraps(cx, cy, start, small, 0.3));
+    EXPECT_FALSE(SliceWraps(cx, cy, start, start, 0.001));
+    // A half-turn slice that starts elsewhere keeps its Pie.
+    POINT top = CirclePoint(cx, cy, r, kQuarterTurn);
+    POINT bottom = CirclePoint(cx, cy, r, kThreeQuarterTurn, -1);
+    EXPECT_FALSE(SliceWraps(cx, cy, top, bottom, kFullTurn / 2));
+}

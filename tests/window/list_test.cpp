@@ -41,12 +41,6 @@ Cell Ask(int row, int column, UINT mask = LVIF_TEXT) {
     return {request.item.pszText ? request.item.pszText : "<null>", request.item.iImage};
 }
 
-int RowOf(const char* name) {
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        if (!strcmp(mcfg.view[i].entry->name, name)) return (int)i;
-    return -1;
-}
-
 std::vector<std::string> TreeChildren(HTREEITEM parent, std::vector<int>* images = nullptr) {
     std::vector<std::string> names;
     HTREEITEM child =
@@ -70,16 +64,18 @@ int ListRows() { return (int)SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0); }
 
 class ListView : public tv::AppTest {
   protected:
-    // A tree item of the test's own, selected: the item whose children Show refreshes.
-    HTREEITEM SelectOwnItem() {
-        HTREEITEM item = mtvw.InsertItem("Shown", 5, nullptr, nullptr);
-        EXPECT_NE(item, nullptr);
-        mtvw.Select(item);
+    // The tree item of the folder, selected: the item whose children Show refreshes when
+    // that folder is shown.
+    HTREEITEM SelectOwnItem(const std::string& folder) {
+        EXPECT_EQ(mtvw.SelectPath(folder.c_str(), 5), 0);
         PumpMessages();
+        HTREEITEM item = mtvw.Caret();
+        EXPECT_NE(item, nullptr);
         return item;
     }
     void PumpMessages() { tv::PumpMessages(true); }
     void Show(const std::string& folder, int column = 0, int dir = 1) {
+        lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
         mcbx.SetText(folder.c_str());
         mcfg.drives_mode = 0;
         mcfg.find_mode = 0;
@@ -107,7 +103,7 @@ TEST_F(ListView, ShowsARealFolderWithItsColumnsTreeChildrenAndCellTexts) {
     bool linked = MakeFolderLink(tree.path("Alpha"), tree.path("Docs"));
     if (!linked) printf("no linked folder can be made here; that case is left out\n");
 
-    HTREEITEM shown = SelectOwnItem();
+    HTREEITEM shown = SelectOwnItem(tree.root());
     mcfg.unit = 0;
     Show(tree.root());
 
@@ -161,7 +157,7 @@ TEST_F(ListView, ShowsARealFolderWithItsColumnsTreeChildrenAndCellTexts) {
                 TVIS_EXPANDED);
 
     // Cell texts of real rows.
-    int a = RowOf("a.TXT");
+    int a = tv::RowOf("a.TXT");
     ASSERT_GE(a, 0);
     EXPECT_EQ(Ask(a, 0).text, "a.TXT");
     EXPECT_EQ(Ask(a, 1).text, "5 B");
@@ -172,15 +168,15 @@ TEST_F(ListView, ShowsARealFolderWithItsColumnsTreeChildrenAndCellTexts) {
     DateText date;
     FormatDate(date, data.ftLastWriteTime);
     EXPECT_EQ(Ask(a, 2).text, date.text);
-    EXPECT_EQ(Ask(RowOf("Zed.Log"), 1).text, "1.234.567 B");
-    EXPECT_EQ(Ask(RowOf("README"), 3).text, "");
-    EXPECT_EQ(Ask(RowOf("secret.dat"), 4).text, "AHS");
-    EXPECT_EQ(Ask(RowOf("Alpha"), 4).text, "");
+    EXPECT_EQ(Ask(tv::RowOf("Zed.Log"), 1).text, "1.234.567 B");
+    EXPECT_EQ(Ask(tv::RowOf("README"), 3).text, "");
+    EXPECT_EQ(Ask(tv::RowOf("secret.dat"), 4).text, "AHS");
+    EXPECT_EQ(Ask(tv::RowOf("Alpha"), 4).text, "");
     mcfg.unit = 1;
-    EXPECT_EQ(Ask(RowOf("Alpha"), 1).text, "0 KB");
-    EXPECT_EQ(Ask(RowOf("Zed.Log"), 1).text, "1.206 KB");
+    EXPECT_EQ(Ask(tv::RowOf("Alpha"), 1).text, "0 KB");
+    EXPECT_EQ(Ask(tv::RowOf("Zed.Log"), 1).text, "1.206 KB");
     if (linked) {
-        EXPECT_EQ(Ask(RowOf("Docs"), 0).text, "Docs->");
+        EXPECT_EQ(Ask(tv::RowOf("Docs"), 0).text, "Docs->");
     }
     // No answer beyond the view.
     EXPECT_EQ(Ask(entries, 0, LVIF_TEXT | LVIF_IMAGE).text, "<none>");
@@ -193,7 +189,7 @@ TEST_F(ListView, ShowsARealFolderWithItsColumnsTreeChildrenAndCellTexts) {
     HIMAGELIST small = (HIMAGELIST)SendMessageA(mlvw.hwnd, LVM_GETIMAGELIST, LVSIL_SMALL, 0);
     ASSERT_NE(small, nullptr);
     EXPECT_LT(icon.image, ImageList_GetImageCount(small));
-    EXPECT_GE(Ask(RowOf("Alpha"), 0, LVIF_IMAGE).image, 0);
+    EXPECT_GE(Ask(tv::RowOf("Alpha"), 0, LVIF_IMAGE).image, 0);
 
     std::vector<std::string> log = tv::LogEntries();
     int show = -1;
@@ -215,7 +211,7 @@ TEST_F(ListView, NameOrderRebuildsTheTreeAndOtherColumnsLeaveIt) {
     tree.dir("Gamma");
     tree.sized_file("big.bin", 3000);
     tree.sized_file("small.bin", 10);
-    HTREEITEM shown = SelectOwnItem();
+    HTREEITEM shown = SelectOwnItem(tree.root());
 
     Show(tree.root(), 0, 0);
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Gamma", "beta", "Alpha"}));
@@ -255,7 +251,7 @@ TEST_F(ListView, AnEmptyOrMissingFolderShowsNoRowsAndZeroCounts) {
     tree.dir("Sub");
     tv::TempTree nothing("nothing");
     std::string empty = nothing.root();
-    HTREEITEM shown = SelectOwnItem();
+    HTREEITEM shown = SelectOwnItem(tree.root());
     Show(tree.root());
     ASSERT_EQ(ListRows(), 1);
     ASSERT_EQ(mcfg.count, 1);
@@ -291,6 +287,7 @@ TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
     folder[0] = 'C';
     folder[1] = ':';
     folder[2] = '\\';
+    lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
     mcbx.SetText(folder.c_str());
     memset(path, 'x', sizeof path);
     EXPECT_FALSE(EntryPath(*mcfg.view[0].entry, path, sizeof path));
@@ -303,6 +300,7 @@ TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
     fits[0] = 'C';
     fits[1] = ':';
     fits[2] = '\\';
+    lstrcpynA(mcfg.folder, fits.c_str(), sizeof mcfg.folder);
     mcbx.SetText(fits.c_str());
     FolderEntry eight = *mcfg.view[0].entry;
     lstrcpynA(eight.name, "12345678", sizeof eight.name);
@@ -317,7 +315,7 @@ TEST_F(ListView, TheListItselfAsksTheWindowForItsCells) {
     tv::TempTree tree("listcells");
     tree.dir("Sub");
     tree.sized_file("big.Data", 1536);
-    SelectOwnItem();
+    SelectOwnItem(tree.root());
     mcfg.unit = 1;
     Show(tree.root());
     ASSERT_EQ(ListRows(), 2);

@@ -14,14 +14,6 @@
 
 namespace {
 
-std::vector<std::string> Children(HTREEITEM parent) {
-    std::vector<std::string> names;
-    for (HTREEITEM c = TreeView_GetChild(mtvw.hwnd, parent); c;
-         c = TreeView_GetNextSibling(mtvw.hwnd, c))
-        names.push_back(mtvw.ItemText(c));
-    return names;
-}
-
 int ComboCount(const CCbx& box) { return (int)SendMessageA(box.hwnd, CB_GETCOUNT, 0, 0); }
 
 std::string PathBox() { return mcbx.GetText(); }
@@ -56,7 +48,7 @@ TEST_F(Navigation, InitListsTheDrivesUnderTheRoot) {
     std::vector<std::string> names;
     for (const DriveItem& d : items)
         names.push_back(d.name);
-    EXPECT_EQ(Children(root), names);
+    EXPECT_EQ(tv::Children(root), names);
     for (size_t i = 0; i < items.size(); i++) {
         EXPECT_STREQ(mcfg.drives[i].name, items[i].name.c_str());
         TVITEMA tv = {};
@@ -80,7 +72,7 @@ TEST_F(Navigation, StartFolderOnTheCommandLineIsOpened) {
     EXPECT_EQ(mcfg.drives_mode, 0);
     EXPECT_STREQ(mtvw.ItemPath(nullptr), data.c_str());
     EXPECT_EQ(PathBox(), data);
-    EXPECT_EQ(Children(mtvw.Caret()), (std::vector<std::string>{"Alpha", "beta"}));
+    EXPECT_EQ(tv::Children(mtvw.Caret()), (std::vector<std::string>{"Alpha", "beta"}));
     EXPECT_EQ(Rows(), 3);
     EXPECT_EQ(mcfg.count, 3);
     EXPECT_EQ(mcfg.folders, 2);
@@ -111,7 +103,7 @@ TEST_F(Navigation, StartFolderOnAnUnknownDriveStaysInTheDriveView) {
     EXPECT_EQ(mcfg.drives_mode, 1);
     EXPECT_EQ(mtvw.Caret(), mtvw.Root());
     EXPECT_EQ(PathBox(), "C:");
-    EXPECT_EQ(Children(mtvw.Root()).size(),
+    EXPECT_EQ(tv::Children(mtvw.Root()).size(),
               (size_t)std::count_if(std::begin(mcfg.drives), std::end(mcfg.drives),
                                     [](const DriveInfo& d) { return d.name[0]; }));
 }
@@ -177,8 +169,7 @@ TEST_F(Navigation, HistoryKeepsEachFolderOnceCaseCounting) {
     std::string lower = data;
     for (char& c : lower)
         c = (char)tolower((unsigned char)c);
-    mcbx.SetText(lower.c_str());
-    Read();
+    ReadPath(lower.c_str());
     EXPECT_EQ(ComboCount(mcbx), items + 1);
     EXPECT_EQ(mcfg.history.back(), lower);
 
@@ -186,8 +177,7 @@ TEST_F(Navigation, HistoryKeepsEachFolderOnceCaseCounting) {
     std::string beta = tree_.path("data\\beta");
     AddHistory(beta.c_str());
     items = ComboCount(mcbx);
-    mcbx.SetText(beta.c_str());
-    Read();
+    ReadPath(beta.c_str());
     EXPECT_EQ(ComboCount(mcbx), items);
 }
 

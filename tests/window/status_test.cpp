@@ -29,13 +29,6 @@ struct Capture {
     }
 };
 
-int CountEntries(const std::string& prefix) {
-    int n = 0;
-    for (const std::string& e : tv::LogEntries())
-        if (e.compare(0, prefix.size(), prefix) == 0) n++;
-    return n;
-}
-
 // Paints and lets every window that the paint invalidated draw itself.
 void PaintNow() {
     Paint();
@@ -48,6 +41,7 @@ class StatusPaint : public tv::AppTest {};
 
 TEST_F(StatusPaint, CountsAtTheRightEndAndDuringAScanItsTextAtTheLeftWithoutFindControls) {
     StartApp();
+    lstrcpynA(mcfg.folder, "C:\\Data", sizeof mcfg.folder);
     mcbx.SetText("C:\\Data");
     mcfg.drives_mode = 0;
     mcfg.folders = 3;
@@ -62,13 +56,13 @@ TEST_F(StatusPaint, CountsAtTheRightEndAndDuringAScanItsTextAtTheLeftWithoutFind
     ASSERT_TRUE(IsWindowVisible(mcby.hwnd));
     ASSERT_TRUE(IsWindowVisible(mbtn.hwnd));
 
-    int paints = CountEntries("Paint ()");
+    int paints = tv::CountEntries("Paint ()");
     mcfg.scanning = 1;
     mcfg.ticks = 3;
     PaintNow();
     EXPECT_FALSE(IsWindowVisible(mcby.hwnd));
     EXPECT_FALSE(IsWindowVisible(mbtn.hwnd));
-    EXPECT_GT(CountEntries("Paint ()"), paints);
+    EXPECT_GT(tv::CountEntries("Paint ()"), paints);
     Capture during;
     EXPECT_GT(during.dark(5, H - 12, mcfg.tree_width, H), 20) << "no scan text at the left";
     EXPECT_EQ(during.dark(0, H - 12, 5, H), 0) << "the text begins at x 5";

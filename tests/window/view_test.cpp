@@ -137,3 +137,32 @@ TEST_F(ChartView, ClickOnAFileSliceOrOutsideTheSquareOpensNothing) {
     mcfg.size_mode = 0;
     StopScan();
 }
+
+TEST_F(ChartView, ASliceOfNearlyOrExactlyAFullTurnCoversTheDisc) {
+    tv::TempTree tree("chartfull");
+    tree.dir("huge");
+    tree.file("tiny.txt", "x");
+    StartApp(tree.path().c_str());
+    ASSERT_TRUE(Until([] { return ViewCount(mcfg.view) == 2; }));
+    mcfg.size_mode = 1;
+    Size(0, 0);
+    // 99.9 % (the end lands within a pixel of the start), then all of it beside an empty file.
+    for (long long tiny : {1LL, 0LL}) {
+        for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
+            FolderEntry& e = *mcfg.view[i].entry;
+            SetEntrySize(e, std::string(e.name) == "huge" ? 1000 - tiny : tiny);
+        }
+        mcfg.size = 1000;
+        PaintNow();
+        ASSERT_GT(mcfg.chart_radius, 10);
+        int cx = mcfg.chart_x, cy = mcfg.chart_y, r = mcfg.chart_radius;
+        Capture shot;
+        // The four quarters of the disc show the large slice's colour, not the grey disc.
+        const int points[4][2] = {
+            {cx - r / 2, cy}, {cx, cy - r / 2}, {cx, cy + r / 2}, {cx + r / 2, cy + 3}};
+        for (const auto& p : points)
+            EXPECT_EQ(shot.at(p[0], p[1]), Rgb(SliceColors[0]))
+                << "tiny " << tiny << " at " << p[0] - cx << "," << p[1] - cy;
+    }
+    mcfg.size_mode = 0;
+}

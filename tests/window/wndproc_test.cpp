@@ -16,13 +16,6 @@
 
 namespace {
 
-int CountEntries(const std::string& prefix) {
-    int n = 0;
-    for (const std::string& e : tv::LogEntries())
-        if (e.compare(0, prefix.size(), prefix) == 0) n++;
-    return n;
-}
-
 HMENU MainMenu() { return GetMenu(mwin.hwnd); }
 HMENU FileMenu() { return GetSubMenu(MainMenu(), 0); }
 bool Checked(int id) { return (GetMenuState(MainMenu(), id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
@@ -90,48 +83,48 @@ TEST_F(WindowProcedure, ReadRebuildsTheTreeWhileTheRootIsSelectedAndReadsOtherwi
     StartApp();
     HTREEITEM drive = FirstDrive();
     mtvw.Select(mtvw.Root());
-    int init = CountEntries("Init ()"), read = CountEntries("Read ()");
+    int init = tv::CountEntries("Init ()"), read = tv::CountEntries("Read ()");
     SendCommand(CMD_READ);
-    EXPECT_EQ(CountEntries("Init ()"), init + 1);
-    EXPECT_EQ(CountEntries("Read ()"), read);
+    EXPECT_EQ(tv::CountEntries("Init ()"), init + 1);
+    EXPECT_EQ(tv::CountEntries("Read ()"), read);
 
     // F5 in the tree arrives through the accelerator table as command 201.
-    init = CountEntries("Init ()");
+    init = tv::CountEntries("Init ()");
     PostMessageA(mtvw.hwnd, WM_KEYDOWN, VK_F5, 0);
-    EXPECT_TRUE(Until([&] { return CountEntries("Init ()") == init + 1; }, 5000));
+    EXPECT_TRUE(Until([&] { return tv::CountEntries("Init ()") == init + 1; }, 5000));
 
     drive = FirstDrive();
     mtvw.Select(drive);
     ASSERT_EQ(mtvw.Caret(), drive);
-    init = CountEntries("Init ()");
-    read = CountEntries("Read ()");
+    init = tv::CountEntries("Init ()");
+    read = tv::CountEntries("Read ()");
     SendCommand(CMD_READ);
-    EXPECT_EQ(CountEntries("Read ()"), read + 1);
-    EXPECT_EQ(CountEntries("Init ()"), init);
+    EXPECT_EQ(tv::CountEntries("Read ()"), read + 1);
+    EXPECT_EQ(tv::CountEntries("Init ()"), init);
 }
 
 TEST_F(WindowProcedure, FindRunsForAClickMenuOrKeyButNotForTheButtonsFocusNotifications) {
     StartApp();
     FirstDrive();
     mtvw.Select(mtvw.Root());  // with the root selected, Find rebuilds the tree instead
-    int init = CountEntries("Init ()");
+    int init = tv::CountEntries("Init ()");
     SendCommand(CMD_FIND, 0);
     SendCommand(CMD_FIND, 1);
-    EXPECT_EQ(CountEntries("Init ()"), init + 2);
+    EXPECT_EQ(tv::CountEntries("Init ()"), init + 2);
     SendCommand(CMD_FIND, BN_SETFOCUS);
     SendCommand(CMD_FIND, BN_KILLFOCUS);
-    EXPECT_EQ(CountEntries("Init ()"), init + 2);
+    EXPECT_EQ(tv::CountEntries("Init ()"), init + 2);
 
     // A real click: the button takes the focus (code 6) and reports the click (code 0).
     FirstDrive();
     mtvw.Select(mtvw.Root());
-    init = CountEntries("Init ()");
+    init = tv::CountEntries("Init ()");
     SendMessageA(mbtn.hwnd, BM_CLICK, 0, 0);
     tv::PumpMessages(true);
-    EXPECT_EQ(CountEntries("Init ()"), init + 1);
+    EXPECT_EQ(tv::CountEntries("Init ()"), init + 1);
     SetFocus(mlvw.hwnd);  // the button's loss of focus (code 7) starts nothing either
     tv::PumpMessages(true);
-    EXPECT_EQ(CountEntries("Init ()"), init + 1);
+    EXPECT_EQ(tv::CountEntries("Init ()"), init + 1);
 }
 
 TEST_F(WindowProcedure, ReadFolderSizeAndImagePreviewExcludeEachOther) {
@@ -145,13 +138,13 @@ TEST_F(WindowProcedure, ReadFolderSizeAndImagePreviewExcludeEachOther) {
         return SendMessageA(mtbr.hwnd, TB_ISBUTTONPRESSED, CMD_READ_SIZE, 0) != 0;
     };
 
-    int scans = CountEntries("Scan ()");
+    int scans = tv::CountEntries("Scan ()");
     SendCommand(CMD_READ_SIZE);
     EXPECT_EQ(mcfg.size_mode, 1);
     EXPECT_EQ(mcfg.preview, 0);
     EXPECT_TRUE(pressed());
     EXPECT_EQ(mcfg.chart_top, half);
-    EXPECT_EQ(CountEntries("Scan ()"), scans + 1);
+    EXPECT_EQ(tv::CountEntries("Scan ()"), scans + 1);
 
     SendCommand(CMD_PREVIEW);
     EXPECT_EQ(mcfg.size_mode, 0);
@@ -170,7 +163,7 @@ TEST_F(WindowProcedure, ReadFolderSizeAndImagePreviewExcludeEachOther) {
     EXPECT_EQ(mcfg.size_mode, 0);
     EXPECT_FALSE(pressed());
     EXPECT_EQ(mcfg.chart_top, full);
-    EXPECT_EQ(CountEntries("Scan ()"), scans + 3);
+    EXPECT_EQ(tv::CountEntries("Scan ()"), scans + 3);
 
     SendCommand(CMD_PREVIEW);
     SendCommand(CMD_PREVIEW);
@@ -183,12 +176,12 @@ TEST_F(WindowProcedure, ImagePreviewInTheDriveViewOnlyLaysTheWindowOutAgain) {
     ASSERT_EQ(mcfg.drives_mode, 1);
     SendCommand(CMD_READ_SIZE);
     ASSERT_EQ(mcfg.size_mode, 1);
-    int sizes = CountEntries("Size ()");
+    int sizes = tv::CountEntries("Size ()");
     SendCommand(CMD_PREVIEW);
     EXPECT_EQ(mcfg.preview, 0);
     EXPECT_EQ(mcfg.size_mode, 0);
     EXPECT_EQ(SendMessageA(mtbr.hwnd, TB_ISBUTTONPRESSED, CMD_READ_SIZE, 0), 0);
-    EXPECT_EQ(CountEntries("Size ()"), sizes + 1);
+    EXPECT_EQ(tv::CountEntries("Size ()"), sizes + 1);
     EXPECT_EQ(mcfg.chart_top, 28);
     EXPECT_FALSE(Checked(CMD_PREVIEW));
 }
@@ -197,10 +190,10 @@ TEST_F(WindowProcedure, UnitCommandsMoveTheCheckMarkAndRepaint) {
     StartApp();
     EXPECT_TRUE(Checked(CMD_UNIT_KB));
     for (int id = CMD_UNIT_B; id <= CMD_UNIT_GB; id++) {
-        int paints = CountEntries("Paint ()");
+        int paints = tv::CountEntries("Paint ()");
         SendCommand(id);
         EXPECT_EQ(mcfg.unit, id - CMD_UNIT_B);
-        EXPECT_EQ(CountEntries("Paint ()"), paints + 1) << id;
+        EXPECT_EQ(tv::CountEntries("Paint ()"), paints + 1) << id;
         for (int other = CMD_UNIT_B; other <= CMD_UNIT_GB; other++)
             EXPECT_EQ(Checked(other), other == id) << id << " " << other;
     }
@@ -217,22 +210,31 @@ TEST_F(WindowProcedure, UnitCommandsMoveTheCheckMarkAndRepaint) {
     EXPECT_FALSE(Checked(CMD_PREVIEW));
 }
 
-TEST_F(WindowProcedure, AttributeButtonsToggleTheirCheckMarkAlsoWhenClicked) {
+TEST_F(WindowProcedure, AttributeButtonsSetTheirAttributeOrClearItWhenChecked) {
     StartApp();
     CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
     for (int i = 0; i < 4; i++) {
         ASSERT_NE(buttons[i]->hwnd, nullptr);
-        EXPECT_EQ(buttons[i]->GetCheck(), BST_UNCHECKED) << i;
+        // Unchecked: the click sets the attribute; SetAttr then shows the buttons afresh.
         SendCommand(CMD_ATTR_A + i);
-        EXPECT_EQ(buttons[i]->GetCheck(), BST_CHECKED) << i;
+        EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SetAttr (" + std::to_string(i + 1) + ") OK"), 0);
+        // Checked: the click clears it.
+        buttons[i]->SetCheck(1);
         SendCommand(CMD_ATTR_A + i);
+        EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SetAttr (" + std::to_string(-(i + 1)) + ") OK"),
+                  0);
         EXPECT_EQ(buttons[i]->GetCheck(), BST_UNCHECKED) << i;
     }
     // The buttons sit on the toolbar, which hands their clicks on to the main window.
+    int before = 0;
+    for (const std::string& e : tv::LogEntries())
+        if (e.rfind("SetAttr (2) OK", 0) == 0) before++;
     SendMessageA(mbth.hwnd, BM_CLICK, 0, 0);
     tv::PumpMessages(true);
-    EXPECT_EQ(mbth.GetCheck(), BST_CHECKED);
-    EXPECT_EQ(mbta.GetCheck(), BST_UNCHECKED);
+    int after = 0;
+    for (const std::string& e : tv::LogEntries())
+        if (e.rfind("SetAttr (2) OK", 0) == 0) after++;
+    EXPECT_EQ(after, before + 1);
 }
 
 TEST_F(WindowProcedure, ExitPostsTheQuitMessage) {
@@ -270,15 +272,15 @@ TEST_F(WindowProcedure, TimerCountsTicksRepaintsOnlyDuringAScanAndGraysPasteWith
     StartApp();
     EmptyClipboardNow();
     unsigned ticks = mcfg.ticks;
-    int paints = CountEntries("Paint ()");
+    int paints = tv::CountEntries("Paint ()");
     Tick();
     EXPECT_EQ(mcfg.ticks, ticks + 1);
-    EXPECT_EQ(CountEntries("Paint ()"), paints);
+    EXPECT_EQ(tv::CountEntries("Paint ()"), paints);
     mcfg.scanning = 1;
     Tick();
     mcfg.scanning = 0;
     EXPECT_EQ(mcfg.ticks, ticks + 2);
-    EXPECT_EQ(CountEntries("Paint ()"), paints + 1);
+    EXPECT_EQ(tv::CountEntries("Paint ()"), paints + 1);
 
     // Focus in the path box enables Paste (message loop); the next tick grays it again.
     EnableMenuItem(MainMenu(), CMD_PASTE, MF_BYCOMMAND | MF_ENABLED);
@@ -323,7 +325,7 @@ TEST_F(WindowProcedure, RenameAndPropertiesFollowTheSelectionAndTheCountIsKept) 
     EXPECT_TRUE(Grayed(CMD_RENAME));
     EXPECT_TRUE(Grayed(CMD_PROPERTIES));
 
-    int paints = CountEntries("Paint ()");
+    int paints = tv::CountEntries("Paint ()");
     SelectRow(1, true);
     EXPECT_EQ(mcfg.selected, 1);
     EXPECT_TRUE(Grayed(CMD_RENAME));  // the change itself leaves the menu alone...
@@ -331,7 +333,7 @@ TEST_F(WindowProcedure, RenameAndPropertiesFollowTheSelectionAndTheCountIsKept) 
     EXPECT_FALSE(Grayed(CMD_RENAME));
     EXPECT_FALSE(Grayed(CMD_PROPERTIES));
     // The change asked for a repaint of the status line.
-    EXPECT_TRUE(Until([&] { return CountEntries("Paint ()") > paints; }, 5000));
+    EXPECT_TRUE(Until([&] { return tv::CountEntries("Paint ()") > paints; }, 5000));
 
     SelectRow(2, true);
     EXPECT_EQ(mcfg.selected, 2);
@@ -531,35 +533,35 @@ TEST_F(WindowProcedure, ScanDoneMessageSortsAndRepaintsOnTheWindowsThread) {
     mcfg.drives_mode = 0;
     mcfg.sort_column = 0;
     mcfg.sort_dir = 0;
-    int paints = CountEntries("Paint ()"), sorts = CountEntries("Sort ()");
+    int paints = tv::CountEntries("Paint ()"), sorts = tv::CountEntries("Sort ()");
 
     // A scan of the current generation that measured a view: ordered by size, largest
     // first, then repainted.
     SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration(), 1);
-    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
-    EXPECT_EQ(CountEntries("Paint ()"), paints + 1);
+    EXPECT_EQ(tv::CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(tv::CountEntries("Paint ()"), paints + 1);
     EXPECT_EQ(mcfg.sort_column, 1);
     EXPECT_EQ(mcfg.sort_dir, 1);
 
     // One that measured nothing only repaints and keeps the order.
     mcfg.sort_column = 0;
     SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration(), 0);
-    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
-    EXPECT_EQ(CountEntries("Paint ()"), paints + 2);
+    EXPECT_EQ(tv::CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(tv::CountEntries("Paint ()"), paints + 2);
     EXPECT_EQ(mcfg.sort_column, 0);
 
     // In the drive view the list keeps no rows, so there is nothing to order.
     mcfg.drives_mode = 1;
     SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration(), 1);
-    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
-    EXPECT_EQ(CountEntries("Paint ()"), paints + 3);
+    EXPECT_EQ(tv::CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(tv::CountEntries("Paint ()"), paints + 3);
     EXPECT_EQ(mcfg.sort_column, 0);
     mcfg.drives_mode = 0;
 
     // One from a scan replaced since does nothing at all.
     SendMessageA(mwin.hwnd, WM_APP_SCAN_DONE, ScanGeneration() - 1, 1);
-    EXPECT_EQ(CountEntries("Sort ()"), sorts + 1);
-    EXPECT_EQ(CountEntries("Paint ()"), paints + 3);
+    EXPECT_EQ(tv::CountEntries("Sort ()"), sorts + 1);
+    EXPECT_EQ(tv::CountEntries("Paint ()"), paints + 3);
     EXPECT_EQ(mcfg.sort_column, 0);
 }
 

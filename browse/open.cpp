@@ -1,0 +1,67 @@
+#include <windows.h>
+#include <shellapi.h>
+#include <cstdio>
+#include <cstring>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/msgbox.h"
+#include "app/tempfile.h"
+#include "app/ui.h"
+#include "browse/navigate.h"
+#include "browse/paths.h"
+#include "pages/pages.h"
+
+void Open(unsigned index, int properties) {
+    const ViewSlot* view = mcfg.view;
+    const FolderEntry* e = index < ViewCount(view) ? view[index].entry : nullptr;
+    if (e) {
+        char path[MAX_PATH];
+        // A path that does not fit 259 characters names no file that can be opened here:
+        // neither page nor shell call then, only the log line.
+        bool have_path = EntryPath(*e, path, sizeof path);
+        if (properties) {
+            char page[MAX_PATH];
+            FILE* out = nullptr;
+            if (have_path && TempFilePath("file-properties.htm", page, sizeof page))
+                out = fopen(page, "wt");
+            if (out) {
+                WritePropertiesPage(out, *e, path);
+                fclose(out);
+                ShellExecuteA(nullptr, nullptr, page, nullptr, nullptr, SW_SHOW);
+            }
+        } else if (IsFolder(*e) && !mcfg.find_mode) {
+            // The tree holds a folder under the name its paths are built from.
+            if (const char* name = PathName(e->name, e->short_name)) mtvw.SelectChild(name);
+        } else if (have_path) {
+            ShellOpen(path);
+        }
+    }
+    log_line("%s\tOpen () OK ...\n", time_stamp());
+}
+
+int ShellOpen(const char* path) {
+    if (!path) return 1;
+    char folder[MAX_PATH] = {};
+    // The file's own folder is its working folder; the program's current folder stays as it
+    // is. A path that does not fit is handed to the shell as it stands, without one.
+    if (strlen(path) < sizeof folder) {
+        lstrcpynA(folder, path, sizeof folder);
+        if (char* last = strrchr(folder, '\\')) {
+            // "C:\file": the folder is the drive's root "C:\"; "C:" alone would name the
+            // drive's current folder instead.
+            size_t cut = (size_t)(last - folder);
+            if (cut == 2 && folder[1] == ':') cut = 3;
+            folder[cut] = '\0';
+        } else {
+            folder[0] = '\0';
+        }
+    }
+    INT_PTR result = (INT_PTR)ShellExecuteA(nullptr, nullptr, path, nullptr,
+                                            folder[0] ? folder : nullptr, SW_SHOW);
+    if (result > 30) return 0;
+    char text[64];
+    snprintf(text, sizeof text, "ShellExecute () error: %d", (int)result);
+    MsgBox(text);
+    return 1;
+}

@@ -1,0 +1,282 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/msgbox.h"
+#include "app/ui.h"
+#include "app/wndproc.h"
+#include "browse/navigate.h"
+#include "browse/paths.h"
+#include "fileops/fileops.h"
+#include "fileops/plan.h"
+#include "fileops/transfer.h"
+#include "scan/scan.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The attribute bit of a button code 1..4 (archive, hidden, read-only, system).
+DWORD AttributeBit(int code) {
+    static const DWORD bits[4] = {FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_HIDDEN,
+                                  FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_SYSTEM};
+    int index = (code < 0 ? -code : code) - 1;
+    return index >= 0 && index < 4 ? bits[index] : 0;
+}
+
+// The folder of a rename's old path: the folder that was read, or in find mode the
+// folder of the row's own full path.
+std::string RenameFolder(const char* old_path) {
+    const char* cut = strrchr(old_path, '\\');
+    return cut ? std::string(old_path, (size_t)(cut - old_path)) : std::string();
+}
+
+// The text of the rename's edit control, "" when it has none or is gone.
+std::string EditText(HWND edit) {
+    char text[MAX_PATH] = {};
+    if (edit && IsWindow(edit)) GetWindowTextA(edit, text, sizeof text);
+    return text;
+}
+
+// A change of letter case only. Some shells take the new name for the existing file and
+// refuse, and some file systems answer a direct move with success and no change; a move to
+// a free name of its own and on to the new name does it everywhere. On a failure of the
+// second step the file goes back to its old name.
+bool RenameCaseOnly(const std::string& old_path, const std::string& new_path) {
+    std::string folder = RenameFolder(old_path.c_str());
+    std::string step;
+    for (int n = 0; n < 100 && step.empty(); n++) {
+        std::string candidate = folder + "\\~rename" + std::to_string(GetCurrentProcessId()) + "-" +
+                                std::to_string(n) + ".tmp";
+        if (!Exists(candidate) && candidate.size() <= MAX_PATH - 1) step = candidate;
+    }
+    if (step.empty() || !MoveFileA(old_path.c_str(), step.c_str())) return false;
+    if (MoveFileA(step.c_str(), new_path.c_str())) return true;
+    DWORD error = GetLastError();
+    MoveFileA(step.c_str(), old_path.c_str());
+    SetLastError(error);
+    return false;
+}
+
+}  // namespace
+
+int RunTransfer(const char* routine, bool copy) {
+    std::vector<std::string> destinations = mcfg.paths.to.paths();
+    if (destinations.empty()) return 0;
+    std::string folder = destinations[0];
+    TransferPlan plan = PlanTransfer(mcfg.paths.from.paths(), folder, copy, Exists);
+    for (const LeftOut& out : plan.left_out)
+        log_line("%s\t%s () %s left out: %s ...\n", time_stamp(), routine, out.path.c_str(),
+                 out.reason);
+    if (plan.from.empty()) {
+        MessageBeep(MB_ICONWARNING);
+        return 0;
+    }
+    CSHL job;
+    for (const std::string& p : plan.from)
+        job.from.append(p.c_str());
+    job.from.close();
+    for (const std::string& p : plan.to)
+        job.to.append(p.c_str());
+    job.to.close();
+    job.each_destination = true;
+    // A running size scan reads the folder the job is about to change.
+    StopScan();
+    return job.shell_job(copy ? 2 : 3, copy ? 1 : 2, mcfg.log);
+}
+
+void Delete(bool to_recycle_bin) {
+    mcfg.paths.clear(0);
+    bool rows = mlvw.NextSelected(-1) >= 0;
+    if (!rows) {
+        // The folder of the tree: never the root "Drives" and never a drive, which the
+        // platform would read as the drive's current folder.
+        HTREEITEM caret = mtvw.Caret();
+        if (!caret || caret == mtvw.Root() || mcfg.drives_mode || IsDriveRoot(mcfg.folder) ||
+            !mcfg.folder[0]) {
+            MessageBeep(MB_ICONWARNING);
+            return;
+        }
+    }
+    GatherSelection();
+    if (mcfg.paths.from.empty() || mcfg.paths.from.length() <= 1) {
+        mcfg.paths.clear(0);
+        return;
+    }
+    StopScan();
+    int result = mcfg.paths.shell_job(1, to_recycle_bin ? 2 : 1, mcfg.log);
+    log_line("%s\tOpen () %s OK ...\n", time_stamp(), mcfg.paths.from.data());
+    mcfg.paths.clear(0);
+    if (result != 0) return;
+    if (!rows) {
+        // The deleted folder's item goes; its parent is selected first, which reads it.
+        HTREEITEM gone = mtvw.Caret();
+        HTREEITEM parent = mtvw.Parent(gone);
+        if (parent) mtvw.Select(parent);
+        mtvw.DeleteItems(gone, 1);
+        return;
+    }
+    Read();
+}
+
+void MoveDragged() {
+    // The tree's selection under the pointer has read the folder the rows go to.
+    if (mcfg.paths.from.length() <= 2 || !mcfg.folder[0] || mcfg.drives_mode) return;
+    mcfg.paths.clear(2);
+    mcfg.paths.add_to(mcfg.folder);
+    RunTransfer("MoveDragged", false);
+    mcfg.paths.clear(0);
+    Read();
+}
+
+void Rename() {
+    int row = mlvw.NextSelected(-1);
+    if (row < 0) return;
+    mcfg.paths.clear(0);
+    HWND edit = mlvw.EditLabel(row);
+    mcfg.rename_edit = edit;
+    if (!edit) return;
+    std::string name = EditText(edit);
+    if (name.empty()) return;
+    const FolderEntry* e = (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+    char old_path[MAX_PATH];
+    // The old path comes from the entry itself, so a name that lost characters goes by its
+    // short name, as every path does.
+    if (!e || !EntryPath(*e, old_path, sizeof old_path)) return;
+    mcfg.paths.add_from(old_path);
+}
+
+const char* RenameRule(const std::string& name) {
+    if (name == "." || name == "..") return "A name cannot be \".\" or \"..\".";
+    if (name.find_first_of("\\/:*?\"<>|") != std::string::npos)
+        return "A name cannot hold any of these characters: \\ / : * ? \" < > |";
+    if (name.find_first_not_of(' ') == std::string::npos) return "A name cannot be empty.";
+    return nullptr;
+}
+
+void RenameEnd() {
+    HWND edit = mcfg.rename_edit;
+    if (!edit) {
+        Read();
+        return;
+    }
+    // One rename per edit: the handle is let go at once, so the further messages of the
+    // same Enter press find no rename in progress and run nothing.
+    mcfg.rename_edit = nullptr;
+    std::string text = EditText(edit);
+    std::vector<std::string> from = mcfg.paths.from.paths();
+    if (text.empty() || from.empty()) return;
+    std::string old_path = from[0];
+    std::string folder = RenameFolder(old_path.c_str());
+    std::string name = text;
+    if (mcfg.find_mode) {
+        // The edit holds the full path: only its last part may change.
+        size_t cut = text.rfind('\\');
+        if (cut == std::string::npos ||
+            _stricmp(text.substr(0, cut).c_str(), folder.c_str()) != 0) {
+            MsgBox("A rename changes the name only; the folder stays as it is.");
+            return;
+        }
+        name = text.substr(cut + 1);
+    }
+    if (const char* rule = RenameRule(name)) {
+        MsgBox(rule);
+        return;
+    }
+    std::string new_path = folder + "\\" + name;
+    if (new_path.size() > MAX_PATH - 1) {
+        MsgBox("The new name makes the path longer than 259 characters.");
+        return;
+    }
+    if (new_path == old_path) return;
+    // An existing file of that name is never replaced; a change of letter case only is the
+    // same file and goes ahead.
+    if (Exists(new_path) && _stricmp(new_path.c_str(), old_path.c_str()) != 0) {
+        MsgBox(("\"" + name + "\" already exists in this folder.").c_str());
+        return;
+    }
+    mcfg.paths.clear(2);
+    mcfg.paths.add_to(new_path.c_str());
+    StopScan();
+    if (_stricmp(new_path.c_str(), old_path.c_str()) == 0) {
+        if (!RenameCaseOnly(old_path, new_path)) {
+            log_line("%s\tRenameEnd () %s failed: %lu ...\n", time_stamp(), old_path.c_str(),
+                     GetLastError());
+            return;
+        }
+    } else if (mcfg.paths.shell_job(4, 1, mcfg.log) != 0) {
+        return;
+    }
+    Read();
+}
+
+void SetAttr(int code) {
+    UncheckAttributeButtons();
+    DWORD bit = AttributeBit(code);
+    bool any[4] = {};
+    unsigned rows = ViewCount(mcfg.view);
+    for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
+         row = mlvw.NextSelected(row)) {
+        const FolderEntry* e = mcfg.view[row].entry;
+        char path[MAX_PATH];
+        if (!e || !EntryPath(*e, path, sizeof path)) continue;
+        DWORD attributes = GetFileAttributesA(path);
+        // A row whose attributes cannot be read shows nothing and is written nothing.
+        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        if (code > 0) {
+            if (attributes != bit) SetFileAttributesA(path, attributes | bit);
+        } else if (code < 0) {
+            if (attributes & bit) SetFileAttributesA(path, attributes & ~bit);
+        } else {
+            for (int i = 0; i < 4; i++)
+                if (attributes & AttributeBit(i + 1)) any[i] = true;
+        }
+    }
+    if (code == 0) {
+        CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
+        for (int i = 0; i < 4; i++)
+            if (any[i]) buttons[i]->SetCheck(1);
+    } else {
+        Read();
+    }
+    log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
+}
+
+void NewFolder() {
+    char path[MAX_PATH];
+    if (mcfg.folder[0] && !mcfg.drives_mode &&
+        JoinPath(mcfg.folder, "New Folder", path, sizeof path))
+        CreateDirectoryA(path, nullptr);
+    Read();
+}
+
+std::string NewFileName(const NameTaken& taken) {
+    if (!taken("New File.txt")) return "New File.txt";
+    for (int n = 2; n < 1000; n++) {
+        std::string name = "New File (" + std::to_string(n) + ").txt";
+        if (!taken(name)) return name;
+    }
+    return "";
+}
+
+void NewFile() {
+    if (mcfg.folder[0] && !mcfg.drives_mode) {
+        std::string folder = mcfg.folder;
+        std::string name =
+            NewFileName([&](const std::string& n) { return Exists(folder + "\\" + n); });
+        char path[MAX_PATH];
+        // CREATE_NEW never opens a file that is there: one made meanwhile is left alone.
+        if (!name.empty() && JoinPath(folder.c_str(), name.c_str(), path, sizeof path)) {
+            HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        }
+    }
+    Read();
+}

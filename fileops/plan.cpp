@@ -1,0 +1,92 @@
+#include "fileops/plan.h"
+
+#include <windows.h>
+#include <cstring>
+#include <set>
+
+namespace {
+
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return _stricmp(a.c_str(), b.c_str()) < 0;
+    }
+};
+
+// The folder of a path ("C:\a\b.txt" gives "C:\a", "C:\b.txt" gives "C:") and its name.
+bool Split(const std::string& path, std::string* folder, std::string* name) {
+    size_t cut = path.rfind('\\');
+    if (cut == std::string::npos || cut + 1 >= path.size()) return false;
+    *folder = path.substr(0, cut);
+    *name = path.substr(cut + 1);
+    return true;
+}
+
+std::string Trimmed(std::string folder) {
+    while (folder.size() > 2 && folder.back() == '\\')
+        folder.pop_back();
+    if (folder.size() == 3 && folder[1] == ':' && folder[2] == '\\') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+std::string FreeName(const std::string& name, bool copy, const NameTaken& taken) {
+    if (!taken(name)) return name;
+    size_t dot = name.rfind('.');
+    if (dot == 0 || dot == std::string::npos) dot = name.size();
+    std::string stem = name.substr(0, dot), ext = name.substr(dot);
+    for (int n = copy ? 1 : 2; n < 1000; n++) {
+        std::string candidate;
+        if (copy)
+            candidate = stem + (n == 1 ? " - Copy" : " - Copy (" + std::to_string(n) + ")") + ext;
+        else
+            candidate = stem + " (" + std::to_string(n) + ")" + ext;
+        if (!taken(candidate)) return candidate;
+    }
+    return "";
+}
+
+bool PathWithin(const std::string& path, const std::string& folder) {
+    std::string p = Trimmed(path), f = Trimmed(folder);
+    if (_stricmp(p.c_str(), f.c_str()) == 0) return true;
+    return p.size() > f.size() && p[f.size()] == '\\' &&
+           _strnicmp(p.c_str(), f.c_str(), f.size()) == 0;
+}
+
+TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::string& folder,
+                          bool copy, const std::function<bool(const std::string&)>& exists) {
+    TransferPlan plan;
+    std::string target = Trimmed(folder);
+    std::set<std::string, NoCase> given;
+    for (const std::string& source : sources) {
+        std::string from_folder, name;
+        if (source.find_first_of("?*") != std::string::npos) {
+            plan.left_out.push_back({source, "wildcard characters"});
+            continue;
+        }
+        if (!Split(source, &from_folder, &name) || !exists(source)) {
+            plan.left_out.push_back({source, "no such file"});
+            continue;
+        }
+        if (PathWithin(target, source)) {
+            plan.left_out.push_back({source, "a folder cannot go into itself"});
+            continue;
+        }
+        if (!copy && _stricmp(Trimmed(from_folder).c_str(), target.c_str()) == 0) {
+            plan.left_out.push_back({source, "already in that folder"});
+            continue;
+        }
+        std::string chosen = FreeName(name, copy, [&](const std::string& n) {
+            return given.count(n) > 0 || exists(target + "\\" + n);
+        });
+        std::string destination = target + "\\" + chosen;
+        if (chosen.empty() || destination.size() > MAX_PATH - 1) {
+            plan.left_out.push_back({source, "no destination name fits"});
+            continue;
+        }
+        given.insert(chosen);
+        plan.from.push_back(source);
+        plan.to.push_back(destination);
+    }
+    return plan;
+}

@@ -1,0 +1,43 @@
+// Where each file of a copy or a move goes: names are chosen here, never left to the
+// shell, so that no file is replaced that the user did not name.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fileops/cshl.h"
+
+// Whether a name is in use in the destination folder (compared as the file system does,
+// ignoring case).
+using NameTaken = std::function<bool(const std::string& name)>;
+
+// The name an item called `name` gets in a folder where `taken` says which names are in
+// use: the name itself when it is free; else, for a copy, "stem - Copy.ext", then
+// "stem - Copy (2).ext" and so on, and for a move "stem (2).ext", "stem (3).ext" and so on.
+// The extension is the part from the last dot on (none for a name without a dot or a name
+// that starts with its only dot). "" when no free name is found.
+std::string FreeName(const std::string& name, bool copy, const NameTaken& taken);
+
+// One source left out of a plan, and why.
+struct LeftOut {
+    std::string path;
+    const char* reason;
+};
+
+// Plans the copy (copy set) or the move of `sources` into `folder`: every source gets
+// folder\name, or a free name when that one is in use in the folder or was given to an
+// earlier source of the same plan. Sources are left out when they hold a wildcard or name
+// no file, when a folder would go into itself or below itself, when a move would leave the
+// file where it is, or when the destination would pass 259 characters. `exists` says
+// whether a path names a file or folder (the file system's answer in the program).
+struct TransferPlan {
+    std::vector<std::string> from;
+    std::vector<std::string> to;
+    std::vector<LeftOut> left_out;
+};
+TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::string& folder,
+                          bool copy, const std::function<bool(const std::string&)>& exists);
+
+// Whether `path` is `folder` itself or lies below it (ignoring case).
+bool PathWithin(const std::string& path, const std::string& folder);

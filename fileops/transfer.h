@@ -1,0 +1,31 @@
+// The pieces the clipboard and the shell operations share.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+#include <cstdint>
+#include <string>
+
+#include "fileops/cshl.h"
+
+// The size of the CF_HDROP block for a path list of `list_length` bytes: the smallest
+// multiple of 32 that is at least list_length + 23.
+uint32_t DropBlockSize(uint32_t list_length);
+// The block's bytes: the 20-byte DROPFILES header (pFiles 20, ANSI), the list, zeros.
+std::string BuildDropBlock(const PathList& list);
+
+// Fills mcfg.paths.from with the selected rows in ascending order (their composed paths),
+// or with the folder that was read when no row is selected and the tree has a selection.
+// Rows whose path cannot be composed whole are left out with a log line.
+void GatherSelection();
+
+// Reads the names of a file drop into `list` (closed with its final NUL). Names of 260
+// characters or more, which the platform would hand back cut short, are left out with a
+// log line. Returns the number of names taken.
+int ReadDropList(HDROP drop, PathList& list);
+
+// Copies (copy set, mode 1) or moves (mode 2) the paths of mcfg.paths.from into the folder
+// that mcfg.paths.to names, each under a name that replaces nothing; sources that cannot go
+// are left out with a log line naming `routine`. Stops a running size scan first. Returns
+// the job's result, or 0 when nothing was left to do.
+int RunTransfer(const char* routine, bool copy);

@@ -1,0 +1,429 @@
+// Copy, paste, drop, delete, rename, the drag move, attributes and new items against the
+// real shell, clipboard and file system.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "browse/entries.h"
+#include "browse/navigate.h"
+#include "fileops/fileops.h"
+#include "fileops/transfer.h"
+#include "res/resource.h"
+#include "scan/find.h"
+#include "tests/support/app_fixture.h"
+
+namespace {
+
+void SelectNames(std::initializer_list<const char*> names) {
+    ListView_SetItemState(mlvw.hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (const char* name : names) {
+        int row = tv::RowOf(name);
+        ASSERT_GE(row, 0) << name;
+        ListView_SetItemState(mlvw.hwnd, row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The recycle bin of the test run: $XDG_DATA_HOME/Trash/files, seen from the Windows side.
+std::string TrashFiles() {
+    const char* xdg = getenv("XDG_DATA_HOME");
+    if (!xdg || !*xdg) return "";
+    std::string path = std::string("Z:") + xdg + "/Trash/files";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// The clipboard's file list as raw bytes of the block.
+std::string ClipboardBlock() {
+    std::string bytes;
+    if (!OpenClipboard(nullptr)) return bytes;
+    if (HGLOBAL h = GetClipboardData(CF_HDROP)) {
+        SIZE_T size = GlobalSize(h);
+        if (const char* p = (const char*)GlobalLock(h)) {
+            bytes.assign(p, size);
+            GlobalUnlock(h);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+// Puts a file list on the clipboard as another program would.
+void PutFilesOnClipboard(const std::vector<std::string>& paths) {
+    PathList list;
+    for (const std::string& p : paths)
+        list.append(p.c_str());
+    list.close();
+    std::string image = BuildDropBlock(list);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
+    memcpy(GlobalLock(block), image.data(), image.size());
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_HDROP, block);
+    CloseClipboard();
+}
+
+class FileOps : public tv::AppTest {
+  protected:
+    void Open(const std::string& folder) { ReadPath(folder.c_str()); }
+    tv::TempTree tree_{"ops"};
+};
+
+}  // namespace
+
+TEST_F(FileOps, CopyPutsTheSelectedRowsOnTheClipboardInRowOrder) {
+    tree_.file("Data\\a", "A");
+    tree_.file("Data\\b", "B");
+    tree_.file("Data\\c", "C");
+    StartApp(tree_.path("Data").c_str());
+    // Selected b first, then a: the list is still in ascending row order.
+    tv::SelectRows({tv::RowOf("b"), tv::RowOf("a")});
+    SendCommand(CMD_COPY, 1);
+    std::string dir = tree_.path("Data");
+    std::string list = dir + "\\a" + '\0' + dir + "\\b" + '\0' + '\0';
+    std::string block = ClipboardBlock();
+    ASSERT_GE(block.size(), (size_t)DropBlockSize((uint32_t)list.size()));
+    EXPECT_EQ(block.substr(20, list.size()), list);
+    EXPECT_EQ(block[0], 20);
+    EXPECT_TRUE(mcfg.paths.from.empty()) << "Copy empties its list";
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Copy () " + dir + "\\a OK ..."), 0);
+
+    // No row: the folder that was read.
+    tv::SelectRows({});
+    SendCommand(CMD_COPY, 1);
+    EXPECT_EQ(ClipboardBlock().substr(20, dir.size() + 2), dir + '\0' + '\0');
+}
+
+TEST_F(FileOps, PasteCopiesIntoTheFolderAndNeverOverwrites) {
+    tree_.file("From\\a.txt", "alpha");
+    tree_.file("From\\Sub\\deep.txt", "deep");
+    tree_.file("To\\a.txt", "the one already there");
+    StartApp(tree_.path("From").c_str());
+    SelectNames({"a.txt", "Sub"});
+    SendCommand(CMD_COPY, 1);
+
+    // Into another folder, where a.txt is taken: a copy beside it, the old one untouched.
+    Open(tree_.path("To"));
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_EQ(tv::ReadFile(tree_.path("To\\a.txt")), "the one already there");
+    EXPECT_EQ(tv::ReadFile(tree_.path("To\\a - Copy.txt")), "alpha");
+    EXPECT_EQ(tv::ReadFile(tree_.path("To\\Sub\\deep.txt")), "deep");
+    EXPECT_EQ(tv::ReadFile(tree_.path("From\\a.txt")), "alpha");
+    EXPECT_GE(tv::RowOf("a - Copy.txt"), 0) << "the folder is read again";
+
+    // Into the folder they came from: copies under new names.
+    Open(tree_.path("From"));
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_EQ(tv::ReadFile(tree_.path("From\\a - Copy.txt")), "alpha");
+    EXPECT_EQ(tv::ReadFile(tree_.path("From\\Sub - Copy\\deep.txt")), "deep");
+    EXPECT_EQ(tv::ReadFile(tree_.path("From\\a.txt")), "alpha");
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_EQ(tv::ReadFile(tree_.path("From\\a - Copy (2).txt")), "alpha");
+
+    // A folder is never pasted into itself.
+    Open(tree_.path("From\\Sub"));
+    int rows = (int)ViewCount(mcfg.view);
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_FALSE(Exists(tree_.path("From\\Sub\\Sub")));
+    EXPECT_EQ(tv::ReadFile(tree_.path("From\\Sub\\a.txt")), "alpha");
+    EXPECT_EQ((int)ViewCount(mcfg.view), rows + 1);
+}
+
+TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
+    tree_.file("From\\one.txt", "1");
+    tree_.file("From\\x.txt", "x");
+    tree_.dir("To");
+    StartApp(tree_.path("To").c_str());
+    // A list from another program holding a wildcard and a missing name beside a real one.
+    PutFilesOnClipboard(
+        {tree_.path("From\\?.txt"), tree_.path("From\\one.txt"), tree_.path("From\\missing.txt")});
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_EQ(tv::ReadFile(tree_.path("To\\one.txt")), "1");
+    EXPECT_FALSE(Exists(tree_.path("To\\x.txt"))) << "the wildcard reached the shell";
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () " + tree_.path("From\\?.txt") +
+                                                  " left out: wildcard characters"),
+              0);
+
+    // Without a handle nothing runs, whatever the list still holds.
+    mcfg.paths.clear(0);
+    mcfg.paths.add_from(tree_.path("From\\x.txt").c_str());
+    int reads = tv::CountEntries("Read () OK");
+    Paste(nullptr);
+    EXPECT_FALSE(Exists(tree_.path("To\\x.txt")));
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads);
+    EXPECT_NE(tv::ReadLog().find("\n  Paste (NULL)\n"), std::string::npos);
+}
+
+TEST_F(FileOps, DroppedFilesAreCopiedAndTheHandleReleased) {
+    tree_.file("From\\dropped.txt", "d");
+    tree_.dir("To");
+    StartApp(tree_.path("To").c_str());
+    PathList list;
+    list.append(tree_.path("From\\dropped.txt").c_str());
+    list.close();
+    std::string image = BuildDropBlock(list);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
+    memcpy(GlobalLock(block), image.data(), image.size());
+    GlobalUnlock(block);
+    SendMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)block, 0);
+    EXPECT_EQ(tv::ReadFile(tree_.path("To\\dropped.txt")), "d");
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Drop () OK"), 0);
+    // DragFinish freed the block.
+    EXPECT_EQ(GlobalSize(block), 0u);
+}
+
+TEST_F(FileOps, DeleteToTheBinForGoodAndCancelled) {
+    std::string trash = TrashFiles();
+    ASSERT_FALSE(trash.empty());
+    tree_.file("Data\\binned.txt", "b");
+    tree_.file("Data\\gone1.txt", "g");
+    tree_.file("Data\\gone2.txt", "g");
+    tree_.file("Data\\kept.txt", "k");
+    StartApp(tree_.path("Data").c_str());
+
+    SelectNames({"binned.txt"});
+    {
+        tv::DialogPresser yes("Confirm file deletion", 6);
+        SendCommand(CMD_DELETE, 1);
+        EXPECT_TRUE(yes.pressed());
+    }
+    EXPECT_FALSE(Exists(tree_.path("Data\\binned.txt")));
+    EXPECT_EQ(tv::ReadFile(trash + "\\binned.txt"), "b");
+    EXPECT_EQ(tv::RowOf("binned.txt"), -1);
+
+    SelectNames({"gone1.txt", "gone2.txt"});
+    {
+        tv::DialogPresser yes("Confirm file deletion", 6);
+        SendCommand(CMD_DELETE_FOREVER, 1);
+    }
+    EXPECT_FALSE(Exists(tree_.path("Data\\gone1.txt")));
+    EXPECT_FALSE(Exists(tree_.path("Data\\gone2.txt")));
+    EXPECT_FALSE(Exists(trash + "\\gone1.txt"));
+
+    // No: the file stays, the folder is not read again, the log line is written.
+    SelectNames({"kept.txt"});
+    int reads = tv::CountEntries("Read () OK");
+    {
+        tv::DialogPresser no("Confirm file deletion", 7);
+        SendCommand(CMD_DELETE, 1);
+        EXPECT_TRUE(no.pressed());
+    }
+    EXPECT_TRUE(Exists(tree_.path("Data\\kept.txt")));
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads);
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Open () " + tree_.path("Data\\kept.txt") + " OK"),
+              0);
+}
+
+TEST_F(FileOps, DeleteWithNoRowTakesTheTreesFolderButNeverADrive) {
+    tree_.file("Data\\Old\\inside.txt", "i");
+    tree_.file("Data\\keep.txt", "k");
+    StartApp(tree_.path("Data\\Old").c_str());
+    HTREEITEM old_item = mtvw.Caret();
+    HTREEITEM data_item = mtvw.Parent(old_item);
+    tv::SelectRows({});
+    {
+        tv::DialogPresser yes("Confirm folder deletion", 6);
+        SendCommand(CMD_DELETE_FOREVER, 1);
+        EXPECT_TRUE(yes.pressed());
+    }
+    EXPECT_FALSE(Exists(tree_.path("Data\\Old")));
+    EXPECT_TRUE(Exists(tree_.path("Data\\keep.txt")));
+    EXPECT_EQ(mtvw.Caret(), data_item);
+    EXPECT_EQ(mtvw.FindChild(data_item, "Old"), nullptr);
+    EXPECT_STREQ(mcfg.folder, tree_.path("Data").c_str());
+
+    // A drive, and the root "Drives": nothing happens.
+    ReadPath("C:");
+    tv::SelectRows({});
+    int jobs = tv::CountEntries("Open () ");
+    SendCommand(CMD_DELETE_FOREVER, 1);
+    mtvw.Select(mtvw.Root());
+    SendCommand(CMD_DELETE, 1);
+    EXPECT_EQ(tv::CountEntries("Open () "), jobs);
+    EXPECT_TRUE(Exists("C:\\windows"));
+}
+
+TEST_F(FileOps, ANameThatLostCharactersIsDeletedAloneByItsShortName) {
+    tree_.file("abc.txt", "abc");
+    tree_.file("xyz.txt", "xyz");
+    ASSERT_TRUE(tv::MakeLossyNames(tree_.root(), "123", "4"));
+    StartApp(tree_.root().c_str());
+    ASSERT_GE(tv::RowOf("???.txt"), 0);
+    SelectNames({"???.txt"});
+    {
+        tv::DialogPresser yes("Confirm file deletion", 6);
+        SendCommand(CMD_DELETE_FOREVER, 1);
+    }
+    EXPECT_EQ(ViewCount(mcfg.view), 3u);
+    EXPECT_EQ(tv::RowOf("???.txt"), -1);
+    EXPECT_EQ(tv::ReadFile(tree_.path("abc.txt")), "abc");
+    EXPECT_EQ(tv::ReadFile(tree_.path("xyz.txt")), "xyz");
+}
+
+TEST_F(FileOps, RenameOncePerEnterRefusesBadNamesAndNeverReplaces) {
+    tree_.file("Data\\old.txt", "old");
+    tree_.file("Data\\taken.txt", "taken");
+    StartApp(tree_.path("Data").c_str());
+    SetFocus(mlvw.hwnd);
+    auto rename = [&](const char* from, const char* to) {
+        SelectNames({from});
+        SendCommand(CMD_RENAME, 1);
+        HWND edit = mcfg.rename_edit;
+        EXPECT_NE(edit, nullptr);
+        if (!edit) return;
+        SetWindowTextA(edit, to);
+        tv::PressThroughLoop(edit, VK_RETURN);
+    };
+    int errors = tv::CountEntries("CSHL::shell_job () returned");
+    rename("old.txt", "new.txt");
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\new.txt")), "old");
+    EXPECT_FALSE(Exists(tree_.path("Data\\old.txt")));
+    EXPECT_EQ(mcfg.rename_edit, nullptr) << "the edit is let go";
+    EXPECT_EQ(tv::CountEntries("CSHL::shell_job () returned"), errors) << "a second job ran";
+
+    // Rules and existing names: a message, and nothing changes.
+    for (const char* bad : {"..\\x", "..", "a:b", "taken.txt"}) {
+        tv::DialogPresser ok("", IDOK);
+        rename("new.txt", bad);
+        EXPECT_TRUE(ok.pressed()) << bad;
+        EXPECT_EQ(tv::ReadFile(tree_.path("Data\\new.txt")), "old") << bad;
+    }
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\taken.txt")), "taken");
+    EXPECT_FALSE(Exists(tree_.path("x")));
+    // An empty name does nothing.
+    rename("new.txt", "");
+    EXPECT_TRUE(Exists(tree_.path("Data\\new.txt")));
+    // A change of letter case is the same file and goes ahead.
+    rename("new.txt", "NEW.txt");
+    EXPECT_GE(tv::RowOf("NEW.txt"), 0);
+
+    // Before any rename in progress, Enter re-reads the folder.
+    int reads = tv::CountEntries("Read () OK");
+    tv::PressThroughLoop(mlvw.hwnd, VK_RETURN);
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 1);
+}
+
+TEST_F(FileOps, RenameInFindModeChangesTheNameOnly) {
+    tree_.file("Data\\Sub\\found.txt", "f");
+    StartApp(tree_.path("Data").c_str());
+    mcby.SetText("found");
+    Find();
+    ASSERT_TRUE(mcfg.find_mode);
+    ASSERT_EQ(ViewCount(mcfg.view), 1u);
+    tv::SelectRows({0});
+    SendCommand(CMD_RENAME, 1);
+    HWND edit = mcfg.rename_edit;
+    ASSERT_NE(edit, nullptr);
+    char text[MAX_PATH] = {};
+    GetWindowTextA(edit, text, sizeof text);
+    EXPECT_EQ(std::string(text), tree_.path("Data\\Sub\\found.txt"));
+    SetWindowTextA(edit, tree_.path("Data\\Sub\\renamed.txt").c_str());
+    tv::PressThroughLoop(edit, VK_RETURN);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Sub\\renamed.txt")), "f");
+
+    // Another folder in the edit is refused.
+    Find();
+    mcby.SetText("renamed");
+    Find();
+    ASSERT_EQ(ViewCount(mcfg.view), 1u);
+    tv::SelectRows({0});
+    SendCommand(CMD_RENAME, 1);
+    ASSERT_NE(mcfg.rename_edit, nullptr);
+    SetWindowTextA(mcfg.rename_edit, tree_.path("Data\\moved.txt").c_str());
+    {
+        tv::DialogPresser ok("", IDOK);
+        tv::PressThroughLoop(mcfg.rename_edit, VK_RETURN);
+        EXPECT_TRUE(ok.pressed());
+    }
+    EXPECT_TRUE(Exists(tree_.path("Data\\Sub\\renamed.txt")));
+    EXPECT_FALSE(Exists(tree_.path("Data\\moved.txt")));
+}
+
+TEST_F(FileOps, DraggedRowsMoveOntoATreeItemWithoutReplacingAnything) {
+    tree_.file("Data\\a.txt", "moving a");
+    tree_.file("Data\\b.txt", "moving b");
+    tree_.file("Data\\Target\\a.txt", "target's own a");
+    StartApp(tree_.path("Data").c_str());
+    HTREEITEM target = mtvw.FindChild(mtvw.Caret(), "Target");
+    ASSERT_NE(target, nullptr);
+    SelectNames({"a.txt", "b.txt"});
+    tv::BeginRowDrag();
+    ASSERT_TRUE(mcfg.dragging);
+    // Release over the item's text, in the main window's coordinates.
+    RECT item = {};
+    ASSERT_TRUE(TreeView_GetItemRect(mtvw.hwnd, target, &item, TRUE));
+    POINT at = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    MapWindowPoints(mtvw.hwnd, mwin.hwnd, &at, 1);
+    SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    EXPECT_FALSE(mcfg.dragging);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\a.txt")), "target's own a");
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\a (2).txt")), "moving a");
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\b.txt")), "moving b");
+    EXPECT_FALSE(Exists(tree_.path("Data\\a.txt")));
+    EXPECT_STREQ(mcfg.folder, tree_.path("Data\\Target").c_str());
+    EXPECT_EQ(ViewCount(mcfg.view), 3u);
+}
+
+TEST_F(FileOps, AttributeButtonsSetAndClearOverRowsOfMixedAttributes) {
+    std::string a = tree_.file("Data\\a.txt", "a"), b = tree_.file("Data\\b.txt", "b"),
+                c = tree_.file("Data\\c.txt", "c");
+    SetFileAttributesA(a.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(b.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    SetFileAttributesA(c.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    StartApp(tree_.path("Data").c_str());
+    SelectNames({"a.txt", "b.txt", "c.txt"});
+    SetAttr(0);
+    EXPECT_EQ(mbta.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(mbth.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(mbtr.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(mbts.GetCheck(), BST_UNCHECKED);
+
+    // "R" over three rows, one of them read-only already: all three read-only.
+    mbtr.SetCheck(0);
+    SendCommand(CMD_ATTR_R);
+    for (const std::string& p : {a, b, c})
+        EXPECT_TRUE(GetFileAttributesA(p.c_str()) & FILE_ATTRIBUTE_READONLY) << p;
+    EXPECT_TRUE(GetFileAttributesA(b.c_str()) & FILE_ATTRIBUTE_HIDDEN) << "other bits stay";
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SetAttr (3) OK"), 0);
+
+    // Clearing "H" touches only the hidden row.
+    SelectNames({"a.txt", "b.txt", "c.txt"});
+    mbth.SetCheck(1);
+    SendCommand(CMD_ATTR_H);
+    EXPECT_FALSE(GetFileAttributesA(b.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(GetFileAttributesA(b.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SetAttr (-2) OK"), 0);
+    for (const std::string& p : {a, b, c})
+        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FileOps, NewFolderAndNewFileNeverDestroyWhatIsThere) {
+    tree_.file("Data\\New File.txt", "precious");
+    StartApp(tree_.path("Data").c_str());
+    SendCommand(CMD_NEW_FOLDER);
+    EXPECT_TRUE(GetFileAttributesA(tree_.path("Data\\New Folder").c_str()) &
+                FILE_ATTRIBUTE_DIRECTORY);
+    tree_.file("Data\\New Folder\\inside.txt", "i");
+    SendCommand(CMD_NEW_FOLDER);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\New Folder\\inside.txt")), "i");
+
+    SendCommand(CMD_NEW_FILE);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\New File.txt")), "precious");
+    EXPECT_TRUE(Exists(tree_.path("Data\\New File (2).txt")));
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\New File (2).txt")), "");
+    EXPECT_GE(tv::RowOf("New File (2).txt"), 0);
+}

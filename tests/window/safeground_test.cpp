@@ -1,0 +1,235 @@
+// The folder that was read owns every entry path; one key press is one action; names the
+// platform could not give whole are reached by their short names.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "app/wndproc.h"
+#include "browse/entries.h"
+#include "browse/navigate.h"
+#include "res/resource.h"
+#include "scan/find.h"
+#include "scan/scan.h"
+#include "tests/support/app_fixture.h"
+
+namespace {
+
+std::string PropertiesPage() {
+    return tv::ReadFile(std::string(getenv("TEMP")) + "\\file-properties.htm");
+}
+
+class SafeGround : public tv::AppTest {
+  protected:
+    void MakeTwoFolders() {
+        tree_.file("A\\same.txt", "in A");
+        tree_.dir("A\\Sub");
+        tree_.file("A\\Sub\\inner.dat", std::string(7, 'a'));
+        tree_.file("B\\same.txt", "in B");
+        tree_.dir("B\\Sub");
+        tree_.file("B\\Sub\\inner.dat", std::string(99, 'b'));
+        tree_.dir("B\\Other");
+    }
+    tv::TempTree tree_{"safe"};
+};
+
+}  // namespace
+
+TEST_F(SafeGround, TextTypedAndNotEnteredRedirectsNothing) {
+    MakeTwoFolders();
+    std::string a = tree_.path("A"), b = tree_.path("B");
+    StartApp(a.c_str());
+    ASSERT_STREQ(mcfg.folder, a.c_str());
+    HTREEITEM a_item = mtvw.Caret();
+    mcbx.SetText(b.c_str());  // typed, no Enter
+
+    // Properties names the row in the folder that was read.
+    int row = tv::RowOf("same.txt");
+    ASSERT_GE(row, 0);
+    tv::SelectRows({row});
+    SendCommand(CMD_PROPERTIES, 1);
+    EXPECT_NE(PropertiesPage().find("Properties: " + a + "\\same.txt</code>"), std::string::npos)
+        << PropertiesPage();
+
+    // The size scan measures A's folders, not B's.
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
+    int sub = tv::RowOf("Sub");
+    ASSERT_GE(sub, 0);
+    EXPECT_EQ(EntrySize(*mcfg.view[sub].entry), 7u);
+    SendCommand(CMD_READ_SIZE);
+    Until([] { return mcfg.scanning == 0; });
+
+    // A double click on a folder opens A's own subfolder.
+    mcbx.SetText(b.c_str());
+    sub = tv::RowOf("Sub");
+    tv::SelectRows({sub});
+    Open((unsigned)sub, 0);
+    EXPECT_STREQ(mcfg.folder, (a + "\\Sub").c_str());
+    EXPECT_EQ(mtvw.Parent(mtvw.Caret()), a_item);
+
+    // Back and re-read work from the folder that was read, and the box shows it again.
+    Back();
+    EXPECT_STREQ(mcfg.folder, a.c_str());
+    mcbx.SetText(b.c_str());
+    Read();
+    EXPECT_STREQ(mcfg.folder, a.c_str());
+    EXPECT_EQ(std::string(mcbx.GetText()), a);
+    EXPECT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"})) << "B's folders under A";
+}
+
+TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAgree) {
+    MakeTwoFolders();
+    std::string a = tree_.path("A"), b = tree_.path("B");
+    StartApp(a.c_str());
+    mcbx.SetText(b.c_str());
+    SendCommand(CMD_READ);
+    EXPECT_STREQ(mcfg.folder, b.c_str());
+    EXPECT_EQ(std::string(mcbx.GetText()), b);
+    EXPECT_STREQ(mtvw.ItemPath(mtvw.Caret()), b.c_str());
+    EXPECT_GE(tv::RowOf("Other"), 0);
+
+    // Texts that name no folder by a full path read nothing and restore the box.
+    for (const char* bad : {"docs", "C:docs", "\\\\server\\share", "C:\\x*"}) {
+        int reads = tv::CountEntries("Read () OK");
+        ReadPath(bad);
+        EXPECT_EQ(tv::CountEntries("Read () OK"), reads) << bad;
+        EXPECT_STREQ(mcfg.folder, b.c_str()) << bad;
+        EXPECT_EQ(std::string(mcbx.GetText()), b) << bad;
+        mcbx.SetText(bad);
+        PathEntered();
+        EXPECT_EQ(std::string(mcbx.GetText()), b) << bad;
+    }
+    // A drive alone reads its root.
+    ReadPath("C:");
+    EXPECT_STREQ(mcfg.folder, "C:");
+    EXPECT_GE(tv::RowOf("windows"), 0);
+}
+
+TEST_F(SafeGround, OneEnterOrF5IsOneActionAndEnterInTheDriveViewKeepsTheDrives) {
+    MakeTwoFolders();
+    std::string a = tree_.path("A");
+    StartApp(a.c_str());
+    int reads = tv::CountEntries("Read () OK");
+    tv::PressThroughLoop(mlvw.hwnd, VK_RETURN);
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 1);
+    tv::PressThroughLoop(mwin.hwnd, VK_F5);
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 2);
+
+    // One Enter in the path box's edit field opens the typed path once.
+    HWND edit = FindWindowExA(mcbx.hwnd, nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    std::string b = tree_.path("B");
+    mcbx.SetText(b.c_str());
+    reads = tv::CountEntries("Read () OK");
+    tv::PressThroughLoop(edit, VK_RETURN);
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 1);
+    EXPECT_STREQ(mcfg.folder, b.c_str());
+
+    // Enter with "Drives" selected: the drives stay under the root, nothing is read.
+    mtvw.Select(mtvw.Root());
+    ASSERT_TRUE(mcfg.drives_mode);
+    std::vector<std::string> drives = tv::Children(mtvw.Root());
+    reads = tv::CountEntries("Read () OK");
+    tv::PressThroughLoop(mtvw.hwnd, VK_RETURN);
+    EXPECT_EQ(tv::Children(mtvw.Root()), drives);
+    EXPECT_EQ(mtvw.Caret(), mtvw.Root());
+    EXPECT_TRUE(mcfg.drives_mode);
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads);
+    EXPECT_EQ(ListView_GetItemCount(mlvw.hwnd), 0);
+}
+
+TEST_F(SafeGround, FindKeepsTheTreeChildrenOfTheSearchedFolderAndSearchesTheFolderThatWasRead) {
+    MakeTwoFolders();
+    std::string a = tree_.path("A"), b = tree_.path("B");
+    StartApp(a.c_str());
+    HTREEITEM a_item = mtvw.Caret();
+    ASSERT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"}));
+    mcbx.SetText(b.c_str());
+    mcby.SetText("inner");
+    Find();
+    EXPECT_TRUE(mcfg.find_mode);
+    ASSERT_EQ(mcfg.entries.size(), 1u);
+    EXPECT_EQ(std::string(mcfg.entries[0]->name), a + "\\Sub\\inner.dat");
+    EXPECT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"}));
+    EXPECT_EQ(std::string(mcbx.GetText()), a);
+}
+
+TEST_F(SafeGround, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
+    // Created on the Linux side with characters that the ANSI code page lacks, beside names
+    // of the same length that a wildcard would match.
+    tree_.file("abc.txt", "abc");
+    tree_.file("xyz.txt", "xyz");
+    ASSERT_TRUE(tv::MakeLossyNames(tree_.root(), "12345", "1234567"));
+    StartApp(tree_.root().c_str());
+    int file_row = tv::RowOf("???.txt");
+    ASSERT_GE(file_row, 0) << "the name did not come back with '?'";
+    const FolderEntry& file = *mcfg.view[file_row].entry;
+    ASSERT_NE(file.short_name[0], '\0') << "no short name here";
+    char path[MAX_PATH];
+    ASSERT_TRUE(EntryPath(file, path, sizeof path));
+    EXPECT_EQ(std::string(path), tree_.path(file.short_name));
+    EXPECT_EQ(tv::ReadFile(path), "12345") << "the short name names another file";
+
+    // The folder is in the tree under its short name, and the scan measures it.
+    int dir_row = tv::RowOf("??");
+    ASSERT_GE(dir_row, 0);
+    std::string dir_short = mcfg.view[dir_row].entry->short_name;
+    EXPECT_EQ(tv::Children(mtvw.Caret()), (std::vector<std::string>{dir_short}));
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
+    dir_row = tv::RowOf("??");
+    ASSERT_GE(dir_row, 0);
+    EXPECT_EQ(EntrySize(*mcfg.view[dir_row].entry), 7u);
+    SendCommand(CMD_READ_SIZE);
+    Until([] { return mcfg.scanning == 0; });
+
+    // Opening the folder goes in by the short name, and a find below it finds its file.
+    Open((unsigned)tv::RowOf("??"), 0);
+    EXPECT_EQ(std::string(mcfg.folder), tree_.path(dir_short));
+    EXPECT_EQ(ViewCount(mcfg.view), 1u);
+    Back();
+    mcby.SetText(".dat");
+    Find();
+    ASSERT_EQ(mcfg.entries.size(), 1u);
+    EXPECT_EQ(std::string(mcfg.entries[0]->name), tree_.path(dir_short + "\\in.dat"));
+    // A lossy name without a short name is never turned into a path.
+    FolderEntry bare = file;
+    bare.short_name[0] = '\0';
+    mcfg.find_mode = 0;
+    EXPECT_FALSE(EntryPath(bare, path, sizeof path));
+    EXPECT_STREQ(path, "");
+}
+
+TEST_F(SafeGround, ADragEndsCleanlyWhenTheMouseIsTakenOrEscIsPressed) {
+    MakeTwoFolders();
+    StartApp(tree_.path("A").c_str());
+    tv::SelectRows({tv::RowOf("same.txt")});
+    tv::BeginRowDrag();
+    ASSERT_TRUE(mcfg.dragging);
+    EXPECT_EQ(GetCapture(), mwin.hwnd);
+    // Another window takes the mouse.
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr);
+    SetCapture(other);
+    tv::PumpMessages(true);
+    EXPECT_FALSE(mcfg.dragging);
+    ReleaseCapture();
+    DestroyWindow(other);
+
+    tv::BeginRowDrag();
+    ASSERT_TRUE(mcfg.dragging);
+    tv::PressThroughLoop(mlvw.hwnd, VK_ESCAPE);
+    EXPECT_FALSE(mcfg.dragging);
+    EXPECT_NE(GetCapture(), mwin.hwnd);
+    // The release that follows moves nothing.
+    SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 40));
+    EXPECT_EQ(tv::ReadFile(tree_.path("A\\same.txt")), "in A");
+}
