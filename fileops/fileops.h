@@ -32,6 +32,11 @@ std::string NewFileName(const NameTaken& taken);
 // Moves the rows gathered when the drag began into the folder now shown.
 void MoveDragged();
 
+// With a submenu: fills it with an entry per shortcut of the Send To folder (ids from
+// CMD_SENDTO_FIRST on, at most up to CMD_SENDTO_LAST). Without one: runs entry `index` on the
+// first selected row.
 void SendTo(HMENU submenu, int index);
+// A menu bitmap of an icon: its colour bitmap with the transparent part turned white.
+HBITMAP icon_bitmap(HICON icon);
 void NewCmd();
 void Wallpaper();

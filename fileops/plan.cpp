@@ -1,6 +1,7 @@
 #include "fileops/plan.h"
 
 #include <windows.h>
+#include <cctype>
 #include <cstring>
 #include <set>
 
@@ -19,6 +20,14 @@ bool Split(const std::string& path, std::string* folder, std::string* name) {
     *folder = path.substr(0, cut);
     *name = path.substr(cut + 1);
     return true;
+}
+
+// A path that names its file from the top: a drive's "X:\" or a share's "\\server\".
+// Anything else would be read against a current folder, and name a file nobody chose.
+bool FullPath(const std::string& path) {
+    if (path.size() >= 3 && isalpha((unsigned char)path[0]) && path[1] == ':' && path[2] == '\\')
+        return true;
+    return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
 }
 
 std::string Trimmed(std::string folder) {
@@ -62,6 +71,10 @@ TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::st
         std::string from_folder, name;
         if (source.find_first_of("?*") != std::string::npos) {
             plan.left_out.push_back({source, "wildcard characters"});
+            continue;
+        }
+        if (!FullPath(source)) {
+            plan.left_out.push_back({source, "not a full path"});
             continue;
         }
         if (!Split(source, &from_folder, &name) || !exists(source)) {

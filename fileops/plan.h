@@ -27,10 +27,11 @@ struct LeftOut {
 
 // Plans the copy (copy set) or the move of `sources` into `folder`: every source gets
 // folder\name, or a free name when that one is in use in the folder or was given to an
-// earlier source of the same plan. Sources are left out when they hold a wildcard or name
-// no file, when a folder would go into itself or below itself, when a move would leave the
-// file where it is, or when the destination would pass 259 characters. `exists` says
-// whether a path names a file or folder (the file system's answer in the program).
+// earlier source of the same plan. Sources are left out when they hold a wildcard, are no
+// full path (a drive's "X:\..." or a share's "\\server\..."), or name no file, when a folder would
+// go into itself or below itself, when a move would leave the file where it is, or when the
+// destination would pass 259 characters. `exists` says whether a path names a file or folder (the
+// file system's answer in the program).
 struct TransferPlan {
     std::vector<std::string> from;
     std::vector<std::string> to;

@@ -38,7 +38,7 @@
 #define CMD_ATTR_R 222
 #define CMD_ATTR_S 223
 #define CMD_SENDTO_FIRST 230
-#define CMD_SENDTO_LAST 237
+#define CMD_SENDTO_LAST 249
 #define CMD_EXIT 250
 #define CMD_UNIT_B 300
 #define CMD_UNIT_KB 301

@@ -61,7 +61,8 @@ tv_prefix_ensure() {
 }
 
 # One persistent wineserver for the whole run: process starts then take milliseconds.
-tv_server_start() { wineserver -p; }
+# A server that already runs for this prefix (a benchmark, an earlier run) is used as it is.
+tv_server_start() { wineserver -p 2>/dev/null || echo "Using the Wine server that runs for $WINEPREFIX"; }
 
 tv_env_stop() {
     wineserver -k 2>/dev/null || true

@@ -304,6 +304,32 @@ bool MakeFolderLink(const std::string& target, const std::string& link) {
     });
 }
 
+std::string HelperExe() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p = path;
+    return p.substr(0, p.rfind('\\')) + "\\tv_helper.exe";
+}
+
+std::string HelperOutput(const std::string& path) {
+    DeleteFileA(path.c_str());
+    SetEnvironmentVariableA("TV_HELPER_OUT", path.c_str());
+    return path;
+}
+
+HelperRun WaitForHelper(const std::string& path, DWORD timeout_ms) {
+    HelperRun run;
+    std::string text;
+    if (!WaitUntil([&] { return !(text = ReadFile(path)).empty(); }, timeout_ms)) return run;
+    size_t nl = text.find('\n');
+    run.command_line = text.substr(0, nl);
+    if (nl != std::string::npos) {
+        size_t end = text.find('\n', nl + 1);
+        run.folder = text.substr(nl + 1, end == std::string::npos ? end : end - nl - 1);
+    }
+    return run;
+}
+
 std::string LogPath() { return TempRoot() + "\\trelvista.log"; }
 
 std::string ReadLog() {

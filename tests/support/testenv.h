@@ -110,6 +110,19 @@ bool MakeLossyNames(const std::string& folder, const std::string& file_bytes,
 // folder (attributes 0x410). False when that cannot be done here.
 bool MakeFolderLink(const std::string& target, const std::string& link);
 
+// The tests' stand-in program beside the test program (bin\tv_helper.exe), and the file it
+// writes its command line and working folder to: the value of TV_HELPER_OUT, which this
+// sets (and which programs started from here inherit). The file is removed first.
+std::string HelperExe();
+std::string HelperOutput(const std::string& path);
+// What the helper wrote, once it has written it (bounded wait): its command line and its
+// working folder; empty texts when it never did.
+struct HelperRun {
+    std::string command_line;
+    std::string folder;
+};
+HelperRun WaitForHelper(const std::string& path, DWORD timeout_ms = 20000);
+
 // The program's log "%TEMP%\trelvista.log".
 std::string LogPath();
 std::string ReadLog();

@@ -74,6 +74,15 @@ TEST(PlanTransfer, SourcesThatCannotGoAreLeftOutWithTheirReason) {
     EXPECT_STREQ(within.left_out[1].reason, "already in that folder");
     TransferPlan onto_itself = PlanTransfer({"C:\\Data\\Sub"}, "C:\\Data\\Sub", true, fs);
     EXPECT_TRUE(onto_itself.from.empty());
+    // A name that is no full path would be read against the current folder.
+    Names relative{{"x", "C:\\x"}};
+    TransferPlan partial = PlanTransfer({"x", "C:x", "\\x"}, "C:\\To", true, relative);
+    EXPECT_TRUE(partial.from.empty());
+    ASSERT_EQ(partial.left_out.size(), 3u);
+    for (const LeftOut& out : partial.left_out)
+        EXPECT_STREQ(out.reason, "not a full path") << out.path;
+    Names share{{"\\\\server\\share\\f.txt"}};
+    EXPECT_EQ(PlanTransfer({"\\\\server\\share\\f.txt"}, "C:\\To", true, share).from.size(), 1u);
     // A destination past 259 characters is left out, never cut.
     std::string deep = "C:\\" + std::string(250, 'd');
     Names long_fs{{"C:\\Data\\a-long-name.txt"}};

@@ -1,0 +1,99 @@
+#include "fileops/cadp.h"
+
+#include <windows.h>
+#include <wininet.h>
+#include <shlobj.h>
+#include <shlguid.h>
+#include <cstring>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "browse/entries.h"
+#include "fileops/clnk.h"
+#include "fileops/fileops.h"
+
+namespace {
+
+// The platform's own way when the active desktop cannot take the picture: the stretch
+// style goes into the user's desktop settings, where the documented values live, and the
+// wallpaper is set through the system parameters. That call takes any text, so the file
+// must be there first.
+bool SetThroughSystemParameters(const char* path) {
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return false;
+    HKEY key = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "WallpaperStyle", 0, REG_SZ, (const BYTE*)"2", 2);
+        RegSetValueExA(key, "TileWallpaper", 0, REG_SZ, (const BYTE*)"0", 2);
+        RegCloseKey(key);
+    }
+    char text[MAX_PATH];
+    lstrcpynA(text, path, sizeof text);
+    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text,
+                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != 0;
+}
+
+}  // namespace
+
+bool WallpaperName(const char* name) {
+    const char* dot = name ? strrchr(name, '.') : nullptr;
+    return dot && (strstr(dot, ".jpg") || strstr(dot, ".png"));
+}
+
+CADP::CADP(FILE* log) : log_(log) {
+    com_ = SUCCEEDED(CoInitialize(nullptr));
+    if (log_) log_line("%s\tCADP::CADP () OK ...\n", time_stamp());
+}
+
+CADP::~CADP() {
+    if (com_) CoUninitialize();
+    if (log_) log_line("%s\tCADP::~CADP () OK ...\n", time_stamp());
+}
+
+int CADP::set_dpwp(const char* path) {
+    WCHAR wide[264];
+    if (!WidePath(path, wide, 264)) {
+        if (log_) log_line("%s\tCADP::SetWallpaper (%s) failed ...\n", time_stamp(), path);
+        return 2;
+    }
+    IActiveDesktop* desktop = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IActiveDesktop, (void**)&desktop);
+    int result = 0;
+    if (FAILED(hr) || !desktop) {
+        if (log_)
+            log_line("%s\tCADP::CoCreateInstance (IID_IActiveDesktop) failed ...\n", time_stamp());
+        result = 1;
+    } else if (FAILED(desktop->SetWallpaper(wide, 0))) {
+        if (log_) log_line("%s\tCADP::SetWallpaper (%s) failed ...\n", time_stamp(), path);
+        result = 2;
+    } else {
+        WALLPAPEROPT options = {sizeof options, WPSTYLE_STRETCH};
+        if (FAILED(desktop->SetWallpaperOptions(&options, 0)) && log_)
+            log_line("%s\tCADP::SetWallpaperOptions (WPSTYLE_STRETCH) failed ...\n", time_stamp());
+        desktop->ApplyChanges(AD_APPLY_ALL);
+    }
+    if (desktop) desktop->Release();
+    if (result != 0) {
+        if (!SetThroughSystemParameters(path)) {
+            if (log_)
+                log_line("%s\tCADP::SystemParametersInfo (%s) failed ...\n", time_stamp(), path);
+            return result;
+        }
+        if (log_) log_line("%s\tCADP::SystemParametersInfo (%s) OK ...\n", time_stamp(), path);
+    }
+    if (log_) log_line("%s\tCADP::set_dpwp (%s) OK ...\n", time_stamp(), path);
+    return 0;
+}
+
+void Wallpaper() {
+    CADP desktop(mcfg.log);
+    int row = mlvw.NextSelected(-1);
+    const FolderEntry* e =
+        row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+    if (!e || !WallpaperName(e->name)) return;
+    char path[MAX_PATH];
+    // The row's own path: in find mode its name, otherwise the folder that was read and the
+    // name, by its short name when the name lost characters.
+    if (EntryPath(*e, path, sizeof path)) desktop.set_dpwp(path);
+}

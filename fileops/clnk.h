@@ -1,0 +1,39 @@
+// Shortcut files, read and written through the shell's link object.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+#include <cstdio>
+
+class CLnk {
+  public:
+    explicit CLnk(FILE* log);
+    ~CLnk();
+    CLnk(const CLnk&) = delete;
+    CLnk& operator=(const CLnk&) = delete;
+
+    // 0 read, 1 the file cannot be loaded, 2 no link object.
+    int get_link(const char* path);
+    // 0 written, 1 it cannot be saved, 2 no link object.
+    int set_link(const char* path);
+    // Empties the five texts and the icon index, as a new object has them.
+    void clear();
+
+    HRESULT hr = S_OK;
+    char arguments[MAX_PATH] = {};
+    char description[MAX_PATH] = {};
+    char icon_location[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    char working_dir[MAX_PATH] = {};
+    int icon_index = 0;
+
+  private:
+    FILE* log_;
+    bool com_ = false;
+    IShellLinkA* link_ = nullptr;
+    IPersistFile* file_ = nullptr;
+};
+
+// A narrow path as the wide text the persist-file interface takes, through the ANSI code
+// page (the one every path of the program is in). False when it does not fit `size`.
+bool WidePath(const char* path, WCHAR* out, int size);

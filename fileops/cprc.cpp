@@ -1,0 +1,67 @@
+#include "fileops/cprc.h"
+
+#include <windows.h>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "fileops/fileops.h"
+
+int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    DWORD code = 0;
+    if (!command || !command[0]) return 0;
+    // CreateProcessA may write into the command line.
+    std::vector<char> line(command, command + strlen(command) + 1);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, HIGH_PRIORITY_CLASS, nullptr,
+                        folder && folder[0] ? folder : nullptr, &startup, &process)) {
+        int error = (int)GetLastError();
+        if (log)
+            log_line("%s\tCPrc::CreateProcess (%s, %s) failed: %d\n", time_stamp(), command,
+                     folder ? folder : "", error);
+        return 1;
+    }
+    int waited = 0;
+    if (waits > 0) {
+        code = STILL_ACTIVE;
+        while (waited < waits && code == STILL_ACTIVE) {
+            WaitForSingleObject(process.hProcess, 1000);
+            GetExitCodeProcess(process.hProcess, &code);
+            waited++;
+        }
+    }
+    if (log) {
+        // A process that ended, in whichever wait, reports its exit code; the timeout line is
+        // for one still running (or not waited for).
+        if (waits > 0 && code != STILL_ACTIVE)
+            log_line("%s\tCPrc::new_prc (%s, %s) returned: %d\n", time_stamp(), command,
+                     folder ? folder : "", (int)code);
+        else
+            log_line("%s\tCPrc::new_prc (%s, %s) timeout: %d\n", time_stamp(), command,
+                     folder ? folder : "", waited);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return (int)code;
+}
+
+void NewCmd() {
+    const char* windir = getenv("WinDir");
+    char command[MAX_PATH * 2];
+    snprintf(command, sizeof command, "%s\\System32\\cmd.exe", windir ? windir : "");
+    // The window opens in the folder that was read.
+    char folder[272];
+    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    CPrc process;
+    if (process.new_prc(windir ? command : nullptr, folder, 0, nullptr) != 0 || !windir) {
+        if (folder[0]) SetCurrentDirectoryA(folder);
+        WinExec("command.com", SW_SHOW);
+    }
+}

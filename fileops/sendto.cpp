@@ -1,0 +1,158 @@
+#include <windows.h>
+#include <shlobj.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/log.h"
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "browse/entries.h"
+#include "browse/paths.h"
+#include "fileops/clnk.h"
+#include "fileops/fileops.h"
+#include "res/resource.h"
+
+namespace {
+
+// The menu bitmaps live as long as the menu, that is until the program ends.
+struct MenuBitmaps {
+    std::vector<HBITMAP> bitmaps;
+    ~MenuBitmaps() {
+        for (HBITMAP b : bitmaps)
+            DeleteObject(b);
+    }
+};
+MenuBitmaps menu_bitmaps;
+
+// The user's Send To folder, or the value of TEMP when there is none.
+std::string SendToFolder() {
+    char folder[MAX_PATH] = {};
+    CSHL shell;
+    shell.special_folder(folder, CSIDL_SENDTO);
+    if (!folder[0]) {
+        const char* temp = getenv("TEMP");
+        lstrcpynA(folder, temp ? temp : "", sizeof folder);
+    }
+    return folder;
+}
+
+// Writes the Notepad shortcut, unless a file of that name is there already: that one is
+// the user's and is left alone.
+void MakeNotepadLink(CLnk& link) {
+    std::string folder = SendToFolder();
+    std::string shortcut = folder + "\\Notepad.lnk";
+    mcfg.make_notepad_link = 0;
+    if (folder.empty() || shortcut.size() > MAX_PATH - 1) return;
+    if (GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        log_line("%s\tSendTo () %s kept: it is there already ...\n", time_stamp(),
+                 shortcut.c_str());
+        return;
+    }
+    const char* windir = getenv("WinDir");
+    link.clear();
+    snprintf(link.path, sizeof link.path,
+             shortcut[0] == 'X' ? "%s\\system32\\notepad.exe" : "%s\\notepad.exe",
+             windir ? windir : "");
+    link.set_link(shortcut.c_str());
+}
+
+void BuildSubmenu(HMENU submenu, CLnk& link) {
+    std::string folder = SendToFolder();
+    EntryList entries;
+    ListFolder(entries, folder.c_str());
+    log_line("%s\tSendTo () %s OK ...\n", time_stamp(), folder.c_str());
+    mcfg.sendto_targets.clear();
+    int id = CMD_SENDTO_FIRST;
+    CSHL shell;
+    for (size_t i = 0; i < entries.size(); i++) {
+        const FolderEntry& e = *entries[i];
+        const char* found = strstr(e.name, ".lnk");
+        if (!found) continue;
+        if (id > CMD_SENDTO_LAST) {
+            log_line("%s\tSendTo () %s not listed: the menu is full ...\n", time_stamp(), e.name);
+            continue;
+        }
+        std::string text(e.name, (size_t)(found - e.name));
+        char shortcut[MAX_PATH];
+        // The texts are emptied first: a shortcut that cannot be read must not take the
+        // target of the one before it.
+        link.clear();
+        bool read = JoinPath(folder.c_str(), e.name, shortcut, sizeof shortcut) &&
+                    link.get_link(shortcut) == 0 && link.path[0];
+        // An entry whose shortcut names no target is listed, greyed, and runs nothing.
+        InsertMenuA(submenu, 0, MF_STRING | (read ? 0 : MF_GRAYED), (UINT_PTR)id, text.c_str());
+        mcfg.sendto_targets.emplace_back(read ? link.path : "");
+        if (read) {
+            if (HICON icon = shell.small_icon(link.path)) {
+                HBITMAP bitmap = icon_bitmap(icon);
+                // The bitmap keeps what it needs; the icon goes at once.
+                DestroyIcon(icon);
+                if (bitmap) {
+                    SetMenuItemBitmaps(submenu, id, MF_BYCOMMAND, bitmap, bitmap);
+                    menu_bitmaps.bitmaps.push_back(bitmap);
+                }
+            }
+        }
+        id++;
+    }
+}
+
+void RunEntry(int index) {
+    char line[520] = {};
+    int row = mlvw.NextSelected(-1);
+    const FolderEntry* e =
+        row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+    bool known = index >= 0 && (size_t)index < mcfg.sendto_targets.size() &&
+                 !mcfg.sendto_targets[index].empty();
+    char path[MAX_PATH];
+    if (e && known && EntryPath(*e, path, sizeof path)) {
+        int n =
+            snprintf(line, sizeof line, "\"%s\" \"%s\"", mcfg.sendto_targets[index].c_str(), path);
+        // A command line that does not fit starts nothing: a cut one would name another file.
+        if (n < 0 || (size_t)n >= sizeof line) {
+            log_line("%s\tSendTo () %d failed: the command line is too long ...\n", time_stamp(),
+                     index);
+            line[0] = '\0';
+        } else {
+            WinExec(line, SW_SHOW);
+        }
+    }
+    log_line("%s\tSendTo () %d %s OK ...\n", time_stamp(), index, line);
+}
+
+}  // namespace
+
+HBITMAP icon_bitmap(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return nullptr;
+    BITMAP colour = {};
+    if (!info.hbmColor || !GetObjectA(info.hbmColor, sizeof colour, &colour)) {
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        return nullptr;
+    }
+    HDC mask_dc = CreateCompatibleDC(nullptr), colour_dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old_mask = SelectObject(mask_dc, info.hbmMask);
+    HGDIOBJ old_colour = SelectObject(colour_dc, info.hbmColor);
+    // Where the mask is white (the icon's transparent part, black in the colour bitmap) the
+    // menu bitmap turns white; elsewhere the colour stays.
+    BitBlt(colour_dc, 0, 0, colour.bmWidth, colour.bmHeight, mask_dc, 0, 0, SRCINVERT);
+    SelectObject(colour_dc, old_colour);
+    SelectObject(mask_dc, old_mask);
+    DeleteDC(colour_dc);
+    DeleteDC(mask_dc);
+    DeleteObject(info.hbmMask);
+    return info.hbmColor;
+}
+
+void SendTo(HMENU submenu, int index) {
+    CLnk link(mcfg.log);
+    if (mcfg.make_notepad_link) MakeNotepadLink(link);
+    if (submenu)
+        BuildSubmenu(submenu, link);
+    else
+        RunEntry(index);
+}

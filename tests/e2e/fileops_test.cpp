@@ -1,0 +1,110 @@
+// trelvista.exe driven from another process: one Enter is one read, typed text redirects
+// nothing, a file list pasted from another program is copied, and the tree's folder goes
+// to the recycle bin after the shell's own confirmation.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "fileops/cshl.h"
+#include "fileops/transfer.h"
+#include "res/resource.h"
+#include "tests/e2e/program.h"
+#include "tests/support/testenv.h"
+
+namespace {
+
+std::string TextOf(HWND h) {
+    char text[MAX_PATH] = {};
+    SendMessageA(h, WM_GETTEXT, sizeof text, (LPARAM)text);
+    return text;
+}
+
+int Reads() {
+    int n = 0;
+    for (const std::string& e : tv::LogEntries())
+        if (e.rfind("Read () OK", 0) == 0) n++;
+    return n;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+TEST(EndToEndFiles, OneEnterIsOneReadOfTheFolderThatWasRead) {
+    tv::TempTree tree("e2eenter");
+    tree.file("A\\a1.txt", "1");
+    tree.file("A\\a2.txt", "2");
+    tree.file("B\\b.txt", "b");
+    tv::Program program(tree.path("A"));
+    ASSERT_TRUE(program.started);
+    HWND main = program.ready();
+    ASSERT_NE(main, nullptr);
+    HWND path_box = GetDlgItem(GetDlgItem(main, ID_TOOLBAR), ID_PATHBOX);
+    HWND list = GetDlgItem(main, ID_LIST);
+    ASSERT_TRUE(tv::WaitUntil([&] { return Reads() >= 1; }, 20000));
+    int reads = Reads();
+
+    // B typed but not entered; one Enter in the list re-reads A, once.
+    SendMessageA(path_box, WM_SETTEXT, 0, (LPARAM)tree.path("B").c_str());
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(list, WM_CHAR, VK_RETURN, 1);
+    PostMessageA(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+    ASSERT_TRUE(tv::WaitUntil([&] { return Reads() == reads + 1; }, 20000));
+    // The three messages are served by now: a WM_NULL sent after them returns after them.
+    SendMessageA(main, WM_NULL, 0, 0);
+    EXPECT_EQ(Reads(), reads + 1);
+    EXPECT_EQ(TextOf(path_box), tree.path("A"));
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_EXIT, 0), 0);
+    EXPECT_TRUE(program.ended(20000));
+}
+
+TEST(EndToEndFiles, PastesAnotherProgramsFileListAndBinsTheTreesFolder) {
+    const char* xdg = getenv("XDG_DATA_HOME");
+    ASSERT_TRUE(xdg && *xdg);
+    std::string trash = std::string("Z:") + xdg + "/Trash/files";
+    std::replace(trash.begin(), trash.end(), '/', '\\');
+    tv::TempTree tree("e2epaste");
+    std::string source = tree.file("from\\report.txt", "the report");
+    tree.file("Doomed\\inside.txt", "i");
+    tv::Program program(tree.path("Doomed"));
+    ASSERT_TRUE(program.started);
+    HWND main = program.ready();
+    ASSERT_NE(main, nullptr);
+
+    PathList names;
+    names.append(source.c_str());
+    names.close();
+    std::string image = BuildDropBlock(names);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
+    memcpy(GlobalLock(block), image.data(), image.size());
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_HDROP, block);
+    CloseClipboard();
+
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_PASTE, 0), 0);
+    std::string pasted = tree.path("Doomed\\report.txt");
+    ASSERT_TRUE(tv::WaitUntil([&] { return tv::ReadFile(pasted) == "the report"; }, 20000));
+    EXPECT_EQ(tv::ReadFile(source), "the report");
+
+    // No row is selected: Delete takes the folder of the tree, after the shell asks.
+    {
+        tv::DialogPresser yes("Confirm folder deletion", 6, 20000);
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_DELETE, 0), 0);
+        EXPECT_TRUE(tv::WaitUntil([&] { return yes.pressed(); }, 20000));
+    }
+    ASSERT_TRUE(tv::WaitUntil([&] { return !Exists(tree.path("Doomed")); }, 20000));
+    EXPECT_EQ(tv::ReadFile(trash + "\\Doomed\\report.txt"), "the report");
+    HWND path_box = GetDlgItem(GetDlgItem(main, ID_TOOLBAR), ID_PATHBOX);
+    EXPECT_TRUE(tv::WaitUntil([&] { return TextOf(path_box) == tree.root(); }, 20000));
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_EXIT, 0), 0);
+    EXPECT_TRUE(program.ended(20000));
+}

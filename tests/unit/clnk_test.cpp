@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <cstdio>
+#include <string>
+
+#include "app/mcfg.h"
+#include "fileops/cadp.h"
+#include "fileops/clnk.h"
+#include "fileops/cprc.h"
+#include "fileops/fileops.h"
+#include "tests/support/testenv.h"
+
+namespace {
+
+// A log file of the test's own in mcfg.log, read back as text.
+class OwnLog {
+  public:
+    OwnLog() : path_(tree_.path("log.txt")) { mcfg.log = fopen(path_.c_str(), "wt"); }
+    ~OwnLog() {
+        if (mcfg.log) fclose(mcfg.log);
+        mcfg.log = nullptr;
+    }
+    std::string text() const {
+        fflush(mcfg.log);
+        return tv::ReadFile(path_);
+    }
+
+  private:
+    tv::TempTree tree_{"ownlog"};
+    std::string path_;
+};
+
+}  // namespace
+
+TEST(CLnk, WritesAndReadsBackEveryText) {
+    tv::TempTree tree("clnk");
+    OwnLog log;
+    std::string target = tree.file("tool.exe", "MZ");
+    std::string shortcut = tree.path("Tool.lnk");
+    {
+        CLnk link(mcfg.log);
+        lstrcpynA(link.arguments, "--flag \"x y\"", MAX_PATH);
+        lstrcpynA(link.description, "A tool of the test", MAX_PATH);
+        lstrcpynA(link.icon_location, target.c_str(), MAX_PATH);
+        link.icon_index = 3;
+        lstrcpynA(link.path, target.c_str(), MAX_PATH);
+        lstrcpynA(link.working_dir, tree.root().c_str(), MAX_PATH);
+        EXPECT_EQ(link.set_link(shortcut.c_str()), 0);
+    }
+    CLnk back(mcfg.log);
+    ASSERT_EQ(back.get_link(shortcut.c_str()), 0);
+    EXPECT_STREQ(back.arguments, "--flag \"x y\"");
+    EXPECT_STREQ(back.description, "A tool of the test");
+    EXPECT_STREQ(back.icon_location, target.c_str());
+    EXPECT_EQ(back.icon_index, 3);
+    EXPECT_EQ(_stricmp(back.path, target.c_str()), 0) << back.path;
+    EXPECT_STREQ(back.working_dir, tree.root().c_str());
+    EXPECT_NE(log.text().find("CLnk::set_link () " + shortcut + " OK ..."), std::string::npos);
+    EXPECT_NE(log.text().find("\tCLnk::get_link () "), std::string::npos);
+}
+
+TEST(CLnk, AMissingTargetIsKeptAndANonShortcutIsNotRead) {
+    tv::TempTree tree("clnkbad");
+    std::string shortcut = tree.path("Gone.lnk");
+    std::string missing = tree.path("not-there.exe");
+    {
+        CLnk link(nullptr);
+        lstrcpynA(link.path, missing.c_str(), MAX_PATH);
+        EXPECT_EQ(link.set_link(shortcut.c_str()), 0);
+    }
+    CLnk back(nullptr);
+    ASSERT_EQ(back.get_link(shortcut.c_str()), 0);
+    EXPECT_EQ(_stricmp(back.path, missing.c_str()), 0) << back.path;
+
+    // Not a shortcut: 1, and the texts stay as they were.
+    std::string text = tree.file("notes.lnk", "just some text");
+    lstrcpynA(back.description, "kept", MAX_PATH);
+    EXPECT_EQ(back.get_link(text.c_str()), 1);
+    EXPECT_STREQ(back.description, "kept");
+    EXPECT_EQ(back.get_link(tree.path("absent.lnk").c_str()), 1);
+    back.clear();
+    EXPECT_STREQ(back.path, "");
+    EXPECT_EQ(back.icon_index, 0);
+}
+
+TEST(CPrc, ReturnsTheExitCodeOrStillActiveAfterItsWaits) {
+    OwnLog log;
+    std::string helper = "\"" + tv::HelperExe() + "\"";
+    SetEnvironmentVariableA("TV_HELPER_OUT", nullptr);
+    CPrc process;
+    SetEnvironmentVariableA("TV_HELPER_EXIT", "7");
+    EXPECT_EQ(process.new_prc(helper.c_str(), "C:\\", 3, mcfg.log), 7);
+    EXPECT_NE(log.text().find("CPrc::new_prc (" + helper + ", C:\\) returned: 7"),
+              std::string::npos)
+        << log.text();
+    SetEnvironmentVariableA("TV_HELPER_SLEEP", "6000");
+    EXPECT_EQ(process.new_prc(helper.c_str(), "C:\\", 3, mcfg.log), 259);
+    EXPECT_NE(log.text().find("CPrc::new_prc (" + helper + ", C:\\) timeout: 3"),
+              std::string::npos);
+    SetEnvironmentVariableA("TV_HELPER_SLEEP", nullptr);
+    SetEnvironmentVariableA("TV_HELPER_EXIT", nullptr);
+
+    EXPECT_EQ(process.new_prc(nullptr, "C:\\", 3, mcfg.log), 0);
+    EXPECT_EQ(process.new_prc("C:\\no\\such\\program.exe", "C:\\", 0, mcfg.log), 1);
+    EXPECT_NE(log.text().find("CPrc::CreateProcess (C:\\no\\such\\program.exe, C:\\) failed: "),
+              std::string::npos);
+}
+
+TEST(CPrc, StartsInTheFolderGiven) {
+    tv::TempTree tree("cprc");
+    std::string out = tv::HelperOutput(tree.path("out.txt"));
+    CPrc process;
+    std::string helper = "\"" + tv::HelperExe() + "\" one two";
+    EXPECT_EQ(process.new_prc(helper.c_str(), tree.root().c_str(), 0, nullptr), 0);
+    tv::HelperRun run = tv::WaitForHelper(out);
+    EXPECT_EQ(run.command_line, helper);
+    EXPECT_EQ(run.folder, tree.root());
+    SetEnvironmentVariableA("TV_HELPER_OUT", nullptr);
+}
+
+TEST(Wallpaper, TakesJpgAndPngByTheirLastDotOnly) {
+    for (const char* yes : {"beach.jpg", "logo.png", "x.jpgx", "a.b.png"})
+        EXPECT_TRUE(WallpaperName(yes)) << yes;
+    for (const char* no : {"PHOTO.JPG", "image.jpeg", "image.gif", "jpg", "a.jpg.txt", ""})
+        EXPECT_FALSE(WallpaperName(no)) << no;
+}
+
+TEST(IconBitmap, KeepsTheColoursAndWhitensTheTransparentPart) {
+    // A 16x16 icon: left half opaque red, right half transparent.
+    BYTE and_bits[16 * 2], xor_bits[16 * 16 * 4] = {};
+    for (int y = 0; y < 16; y++) {
+        and_bits[y * 2] = 0x00;
+        and_bits[y * 2 + 1] = 0xFF;
+        for (int x = 0; x < 8; x++)
+            xor_bits[(y * 16 + x) * 4 + 2] = 0xFF;
+    }
+    HICON icon = CreateIcon(nullptr, 16, 16, 1, 32, and_bits, xor_bits);
+    ASSERT_NE(icon, nullptr);
+    HBITMAP bitmap = icon_bitmap(icon);
+    DestroyIcon(icon);
+    ASSERT_NE(bitmap, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    EXPECT_EQ(GetPixel(dc, 2, 5), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 12, 5), RGB(255, 255, 255));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+}
