@@ -280,8 +280,6 @@ int HitSlot(const ViewSlot* view, double angle) {
     return -1;
 }
 
-void Preview(HDC) {}
-
 void View(HDC dc) {
     RECT client = {};
     GetClientRect(mwin.hwnd, &client);

@@ -10,7 +10,8 @@
 void View(HDC dc);
 void ChartHit(int x, int y);
 
-// The image preview of the selected picture under the list. Not yet built: draws nothing.
+// The image preview of the selected file under the list, fitted into the free area; sets
+// mcfg.image_w and mcfg.image_h to the picture's size (-1 for a folder or no picture).
 void Preview(HDC dc);
 
 // The twelve slice colours, chosen by the slot index modulo 12.

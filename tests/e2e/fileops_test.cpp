@@ -78,17 +78,7 @@ TEST(EndToEndFiles, PastesAnotherProgramsFileListAndBinsTheTreesFolder) {
     HWND main = program.ready();
     ASSERT_NE(main, nullptr);
 
-    PathList names;
-    names.append(source.c_str());
-    names.close();
-    std::string image = BuildDropBlock(names);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
-    memcpy(GlobalLock(block), image.data(), image.size());
-    GlobalUnlock(block);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_HDROP, block);
-    CloseClipboard();
+    ASSERT_TRUE(tv::PutFilesOnClipboard({source}));
 
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_PASTE, 0), 0);
     std::string pasted = tree.path("Doomed\\report.txt");

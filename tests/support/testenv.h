@@ -123,6 +123,13 @@ struct HelperRun {
 };
 HelperRun WaitForHelper(const std::string& path, DWORD timeout_ms = 20000);
 
+// Puts a file list (CF_HDROP, ANSI) on the clipboard as another program would.
+bool PutFilesOnClipboard(const std::vector<std::string>& paths);
+
+// Writes a picture of w by h pixels in one colour (0x00RRGGBB) through the platform's
+// imaging encoders: a PNG, or a JPEG when `jpeg` is set. False when it cannot.
+bool WritePicture(const std::string& path, int w, int h, unsigned rgb, bool jpeg);
+
 // The program's log "%TEMP%\trelvista.log".
 std::string LogPath();
 std::string ReadLog();

@@ -61,22 +61,6 @@ std::string ClipboardBlock() {
     return bytes;
 }
 
-// Puts a file list on the clipboard as another program would.
-void PutFilesOnClipboard(const std::vector<std::string>& paths) {
-    PathList list;
-    for (const std::string& p : paths)
-        list.append(p.c_str());
-    list.close();
-    std::string image = BuildDropBlock(list);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
-    memcpy(GlobalLock(block), image.data(), image.size());
-    GlobalUnlock(block);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_HDROP, block);
-    CloseClipboard();
-}
-
 class FileOps : public tv::AppTest {
   protected:
     void Open(const std::string& folder) { ReadPath(folder.c_str()); }
@@ -149,8 +133,8 @@ TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
     tree_.dir("To");
     StartApp(tree_.path("To").c_str());
     // A list from another program holding a wildcard and a missing name beside a real one.
-    PutFilesOnClipboard(
-        {tree_.path("From\\?.txt"), tree_.path("From\\one.txt"), tree_.path("From\\missing.txt")});
+    ASSERT_TRUE(tv::PutFilesOnClipboard(
+        {tree_.path("From\\?.txt"), tree_.path("From\\one.txt"), tree_.path("From\\missing.txt")}));
     SendCommand(CMD_PASTE, 1);
     EXPECT_EQ(tv::ReadFile(tree_.path("To\\one.txt")), "1");
     EXPECT_FALSE(Exists(tree_.path("To\\x.txt"))) << "the wildcard reached the shell";

@@ -1,0 +1,239 @@
+#include "scan/cimg.h"
+
+#include <wincodec.h>
+#include <cstring>
+#include <string>
+
+#include "app/log.h"
+#include "scan/picture.h"
+
+namespace {
+
+// The codec identifiers, spelt out here so that no library of identifiers has to hold them.
+const GUID kImagingFactory = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+const GUID kPixelBGRA = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
+const IID kExtractImage = {
+    0xBB2E617C, 0x0920, 0x11D1, {0x9A, 0x0B, 0x00, 0xC0, 0x4F, 0xC2, 0xD6, 0xC1}};
+
+// Owns one COM interface pointer for the length of a scope.
+template <typename T> class ComPtr {
+  public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (p_) p_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T** out() { return &p_; }
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+
+  private:
+    T* p_ = nullptr;
+};
+
+// Frees an item identifier list the shell handed out.
+struct ItemList {
+    LPITEMIDLIST p = nullptr;
+    ~ItemList() {
+        if (p) CoTaskMemFree(p);
+    }
+};
+
+bool Wide(const char* text, WCHAR* out, int size) {
+    out[0] = L'\0';
+    return MultiByteToWideChar(CP_ACP, 0, text, -1, out, size) > 0;
+}
+
+}  // namespace
+
+HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result) {
+    HRESULT hr = E_INVALIDARG;
+    HBITMAP bitmap = nullptr;
+    WCHAR wide[MAX_PATH + 4];
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICBitmapScaler> scaler;
+    ComPtr<IWICFormatConverter> converter;
+    UINT pw = 0, ph = 0;
+    int fw = 0, fh = 0;
+    void* bits = nullptr;
+    BITMAPINFO info = {};
+    if (!Wide(path, wide, MAX_PATH + 4) || width <= 0 || height <= 0) goto done;
+    hr = CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                          __uuidof(IWICImagingFactory), (void**)factory.out());
+    if (FAILED(hr)) goto done;
+    hr = factory->CreateDecoderFromFilename(wide, nullptr, GENERIC_READ,
+                                            WICDecodeMetadataCacheOnDemand, decoder.out());
+    if (FAILED(hr)) goto done;
+    hr = decoder->GetFrame(0, frame.out());
+    if (FAILED(hr)) goto done;
+    hr = frame->GetSize(&pw, &ph);
+    if (FAILED(hr)) goto done;
+    FitWithin((int)pw, (int)ph, width, height, &fw, &fh);
+    if (fw <= 0 || fh <= 0) {
+        hr = E_FAIL;
+        goto done;
+    }
+    hr = factory->CreateBitmapScaler(scaler.out());
+    if (FAILED(hr)) goto done;
+    hr = scaler->Initialize(frame.get(), (UINT)fw, (UINT)fh, WICBitmapInterpolationModeFant);
+    if (FAILED(hr)) goto done;
+    hr = factory->CreateFormatConverter(converter.out());
+    if (FAILED(hr)) goto done;
+    hr = converter->Initialize(scaler.get(), kPixelBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                               WICBitmapPaletteTypeCustom);
+    if (FAILED(hr)) goto done;
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = fw;
+    info.bmiHeader.biHeight = -fh;  // top-down rows, as the converter delivers them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        hr = E_OUTOFMEMORY;
+        goto done;
+    }
+    hr = converter->CopyPixels(nullptr, (UINT)fw * 4, (UINT)fw * 4 * (UINT)fh, (BYTE*)bits);
+    if (FAILED(hr)) {
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+        goto done;
+    }
+    {
+        // The window shows no transparency: a transparent part is laid on white.
+        BYTE* p = (BYTE*)bits;
+        for (size_t i = 0, n = (size_t)fw * fh; i < n; i++, p += 4) {
+            unsigned a = p[3];
+            if (a == 255) continue;
+            for (int c = 0; c < 3; c++)
+                p[c] = (BYTE)((p[c] * a + 255 * (255 - a)) / 255);
+            p[3] = 255;
+        }
+    }
+done:
+    if (result) *result = hr;
+    return bitmap;
+}
+
+CImg::CImg(FILE* log_stream) : log(log_stream) {
+    com_ = SUCCEEDED(CoInitialize(nullptr));
+    if (log) log_line("%s\tCImg::CImg () OK ...\n", time_stamp());
+}
+
+CImg::~CImg() {
+    Release();
+    if (bitmap) DeleteObject(bitmap);
+    bitmap = nullptr;
+    if (com_) CoUninitialize();
+    if (log) log_line("%s\tCImg::~CImg () OK ...\n", time_stamp());
+}
+
+void CImg::Release() {
+    if (extractor) extractor->Release();
+    if (folder) folder->Release();
+    if (desktop) desktop->Release();
+    extractor = nullptr;
+    folder = nullptr;
+    desktop = nullptr;
+}
+
+void CImg::load_img(const char* folder_path, const char* file, int width, int height) {
+    if (bitmap) DeleteObject(bitmap);
+    bitmap = nullptr;
+    if (!folder_path || !file) return;
+    HRESULT hr = SHGetDesktopFolder(&desktop);
+    if (FAILED(hr) || !desktop) {
+        desktop = nullptr;
+        if (log)
+            log_line("%s\tCImg::SHGetDesktopFolder () failed: 0x%08x\n", time_stamp(),
+                     (unsigned)hr);
+        return;
+    }
+    if (log) log_line("%s\tCImg::img_load (%s\\%s) GO ...\n", time_stamp(), folder_path, file);
+    std::string path = std::string(folder_path) + "\\" + file;
+    int pw = 0, ph = 0;
+    bool known = path.size() <= MAX_PATH - 1 && PictureSize(path.c_str(), &pw, &ph);
+    // A picture past the budget is never handed to a decoder, the shell's included: its
+    // size comes from its header, and decoding it could take gigabytes and seconds.
+    if (known && !WithinDecodeBudget(pw, ph)) {
+        if (log)
+            log_line("%s\tCImg::load_img (%s\\%s) refused: %d x %d pixels ...\n", time_stamp(),
+                     folder_path, file, pw, ph);
+        Release();
+        return;
+    }
+    WCHAR wide_folder[264], wide_file[264];
+    Wide(folder_path, wide_folder, 264);
+    Wide(file, wide_file, 264);
+    ItemList folder_list, file_list;
+    do {
+        hr = desktop->ParseDisplayName(nullptr, nullptr, wide_folder, nullptr, &folder_list.p,
+                                       nullptr);
+        if (FAILED(hr)) {
+            if (log)
+                log_line("%s\tCImg::ParseDisplayName (%s) failed: 0x%08x\n", time_stamp(),
+                         folder_path, (unsigned)hr);
+            break;
+        }
+        hr = desktop->BindToObject(folder_list.p, nullptr, IID_IShellFolder, (void**)&folder);
+        if (FAILED(hr)) {
+            folder = nullptr;
+            if (log)
+                log_line("%s\tCImg::BindToObject () failed: 0x%08x\n", time_stamp(), (unsigned)hr);
+            break;
+        }
+        hr = folder->ParseDisplayName(nullptr, nullptr, wide_file, nullptr, &file_list.p, nullptr);
+        if (FAILED(hr)) {
+            if (log)
+                log_line("%s\tCImg::ParseDisplayName (%s) failed: 0x%08x\n", time_stamp(), file,
+                         (unsigned)hr);
+            break;
+        }
+        LPCITEMIDLIST item = file_list.p;
+        hr = folder->GetUIObjectOf(nullptr, 1, &item, kExtractImage, nullptr, (void**)&extractor);
+        if (FAILED(hr)) {
+            extractor = nullptr;
+            if (log)
+                log_line("%s\tCImg::GetUIObjectOf () failed: 0x%08x\n", time_stamp(), (unsigned)hr);
+            // No extractor for the file here: the imaging codecs decode the pictures whose
+            // size the header told, which the budget above has passed.
+            if (known) {
+                bitmap = DecodeFitted(path.c_str(), width, height, &hr);
+                if (log) {
+                    if (bitmap)
+                        log_line("%s\tCImg::WIC (%s\\%s) OK ...\n", time_stamp(), folder_path,
+                                 file);
+                    else
+                        log_line("%s\tCImg::WIC (%s\\%s) failed: 0x%08x\n", time_stamp(),
+                                 folder_path, file, (unsigned)hr);
+                }
+            }
+            break;
+        }
+        WCHAR location[520];
+        DWORD priority = 0, flags = IEIFLAG_ASPECT;
+        SIZE size = {width, height};
+        hr = extractor->GetLocation(location, 520, &priority, &size, 16, &flags);
+        if (FAILED(hr) && hr != E_PENDING) {
+            if (log)
+                log_line("%s\tCImg::GetLocation (%s) failed: 0x%08x\n", time_stamp(), folder_path,
+                         (unsigned)hr);
+            break;
+        }
+        hr = extractor->Extract(&bitmap);
+        if (FAILED(hr)) {
+            bitmap = nullptr;
+            if (log)
+                log_line("%s\tCImg::Extract (%s) failed: 0x%08x\n", time_stamp(), folder_path,
+                         (unsigned)hr);
+            break;
+        }
+        if (log) log_line("%s\tCImg::load_img (%s\\%s) OK ...\n", time_stamp(), folder_path, file);
+    } while (false);
+    Release();
+}

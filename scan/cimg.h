@@ -1,0 +1,34 @@
+// Thumbnails of files: the shell's extractor, and the platform's imaging codecs where the
+// shell has none for the file.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+#include <cstdio>
+
+class CImg {
+  public:
+    explicit CImg(FILE* log);
+    ~CImg();
+    CImg(const CImg&) = delete;
+    CImg& operator=(const CImg&) = delete;
+
+    // Loads the thumbnail of folder\file fitted into width by height (keeping the
+    // proportions, never larger than the picture) into `bitmap`; none when it cannot.
+    void load_img(const char* folder, const char* file, int width, int height);
+
+    FILE* log;
+    HBITMAP bitmap = nullptr;
+    IShellFolder* desktop = nullptr;
+    IShellFolder* folder = nullptr;
+    IExtractImage* extractor = nullptr;
+
+  private:
+    void Release();
+    bool com_ = false;
+};
+
+// Decodes the picture file with the imaging codecs, scaled to fit width by height (never
+// enlarged), into a 32-bit bitmap; transparent parts are laid on white. None on failure,
+// with the failing result in *result.
+HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result);

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "app/mcfg.h"
+#include "app/ui.h"
+#include "app/window.h"
+#include "browse/status.h"
+#include "res/resource.h"
+#include "scan/picture.h"
+#include "scan/view.h"
+#include "tests/support/app_fixture.h"
+
+namespace {
+
+class PreviewTest : public tv::AppTest {
+  protected:
+    void PaintNow() {
+        InvalidateRect(mwin.hwnd, nullptr, TRUE);
+        UpdateWindow(mwin.hwnd);
+        tv::PumpMessages(true);
+    }
+    std::string StatusRight() {
+        StatusInput in = {false,
+                          0,
+                          "",
+                          mcfg.preview != 0,
+                          mcfg.drives_mode != 0,
+                          mcfg.image_w,
+                          mcfg.image_h,
+                          mcfg.folders,
+                          mcfg.count,
+                          mcfg.selected,
+                          mcfg.size,
+                          mcfg.sep};
+        return ComposeStatus(in).right;
+    }
+    tv::TempTree tree_{"preview"};
+};
+
+}  // namespace
+
+TEST_F(PreviewTest, ShowsTheSelectedPictureInItsColoursAtItsPlaceOncePerSelection) {
+    ASSERT_TRUE(tv::WritePicture(tree_.path("green.png"), 120, 60, 0x00C000, false));
+    tree_.dir("Folder");
+    StartApp(tree_.root().c_str());
+    SendCommand(CMD_PREVIEW);
+    ASSERT_TRUE(mcfg.preview);
+    tv::SelectRows({tv::RowOf("green.png")});
+    PaintNow();
+    EXPECT_EQ(mcfg.image_w, 120);
+    EXPECT_EQ(mcfg.image_h, 60);
+    EXPECT_EQ(StatusRight(), "120 x 60");
+
+    int fw = 0, fh = 0;
+    ASSERT_GE(FitPreview(120, 60, mcfg.list_width - 20, mcfg.chart_top - 20, &fw, &fh), 0);
+    PreviewPlace at = PlacePreview(mcfg.tree_width, mcfg.list_width, mcfg.chart_top, fw, fh);
+    int width = 0, height = 0;
+    std::vector<unsigned> shot = tv::CaptureClient(mwin.hwnd, width, height);
+    ASSERT_LT(at.y + fh / 2, height);
+    EXPECT_EQ(shot[(size_t)(at.y + fh / 2) * width + at.x + fw / 2], 0x00C000u);
+    EXPECT_EQ(shot[(size_t)(at.y + 1) * width + at.x + 1], 0x00C000u);
+
+    // A repaint of the same selection loads nothing.
+    int loaders = tv::CountEntries("CImg::CImg () OK");
+    PaintNow();
+    PaintNow();
+    EXPECT_EQ(tv::CountEntries("CImg::CImg () OK"), loaders);
+    EXPECT_GE(tv::CountEntries("xs = "), 3);
+
+    // A folder: nothing drawn, no size on the status line.
+    tv::SelectRows({tv::RowOf("Folder")});
+    PaintNow();
+    EXPECT_EQ(mcfg.image_w, -1);
+    EXPECT_EQ(StatusRight(), "");
+}
+
+TEST_F(PreviewTest, APictureTooLargeToDecodeShowsItsSizeAndNothingElse) {
+    std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) +
+                      std::string("\0\0\x75\x30\0\0\x75\x30\x08\0\0\0\0", 13) + "IDATxxxx";
+    tree_.file("huge.png", png);
+    tree_.file("notes.txt", "no picture");
+    StartApp(tree_.root().c_str());
+    SendCommand(CMD_PREVIEW);
+    tv::SelectRows({tv::RowOf("huge.png")});
+    PaintNow();
+    EXPECT_EQ(mcfg.image_w, 30000);
+    EXPECT_EQ(mcfg.image_h, 30000);
+    EXPECT_EQ(tv::CountEntries("CImg::CImg () OK"), 0) << "a decoder was asked";
+    tv::SelectRows({tv::RowOf("notes.txt")});
+    PaintNow();
+    EXPECT_EQ(mcfg.image_w, -1);
+    EXPECT_EQ(StatusRight(), "");
+}
