@@ -3,7 +3,6 @@
 // 30000 pixels (refused from its header) and a 1000 by 500 PNG.
 #include <windows.h>
 #include <psapi.h>
-#include <wincodec.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,52 +13,15 @@
 #include "bench/bench_util.h"
 #include "scan/cimg.h"
 #include "scan/view.h"
+#include "tests/support/picture_file.h"
 
 namespace {
 
-const GUID kFactory = {
-    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-const GUID kPng = {0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
-const GUID kJpeg = {0x19e4a5aa, 0x5662, 0x4fc5, {0xa0, 0xc0, 0x17, 0x58, 0x02, 0x8e, 0x10, 0x57}};
-const GUID kBGR24 = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
-
 // A picture with some texture, so that the codec has real work.
 bool Write(const std::string& path, int w, int h, bool jpeg) {
-    IWICImagingFactory* factory = nullptr;
-    IWICStream* stream = nullptr;
-    IWICBitmapEncoder* encoder = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    bool ok = false;
-    if (SUCCEEDED(CoCreateInstance(kFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                   __uuidof(IWICImagingFactory), (void**)&factory)) &&
-        SUCCEEDED(factory->CreateStream(&stream)) &&
-        SUCCEEDED(stream->InitializeFromFilename(wide, GENERIC_WRITE)) &&
-        SUCCEEDED(factory->CreateEncoder(jpeg ? kJpeg : kPng, nullptr, &encoder)) &&
-        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
-        SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize((UINT)w, (UINT)h))) {
-        WICPixelFormatGUID format = kBGR24;
-        frame->SetPixelFormat(&format);
-        UINT stride = (UINT)(w * 3 + 3) & ~3u;
-        std::vector<BYTE> row(stride);
-        ok = true;
-        for (int y = 0; y < h && ok; y++) {
-            for (int x = 0; x < w; x++) {
-                row[x * 3] = (BYTE)(x * 255 / w);
-                row[x * 3 + 1] = (BYTE)(y * 255 / h);
-                row[x * 3 + 2] = (BYTE)((x ^ y) & 0xFF);
-            }
-            ok = SUCCEEDED(frame->WritePixels(1, stride, stride, row.data()));
-        }
-        ok = ok && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
-    }
-    if (frame) frame->Release();
-    if (encoder) encoder->Release();
-    if (stream) stream->Release();
-    if (factory) factory->Release();
-    return ok;
+    return tv::WritePictureFile(path, w, h, jpeg, [w, h](int x, int y) {
+        return (unsigned)(((x * 255 / w) << 16) | ((y * 255 / h) << 8) | ((x ^ y) & 0xFF));
+    });
 }
 
 double Private() {

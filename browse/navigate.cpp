@@ -45,7 +45,8 @@ void StartFolder(char* out, size_t size) {
 // Puts the folder that was read back into the path box after a text that cannot be read,
 // so that the box, the tree and the list never disagree.
 void RestorePathBox() {
-    mcbx.SetText(mcfg.folder);
+    // Before any folder was read the box shows the drive view's "C:", as at the start.
+    mcbx.SetText(mcfg.folder[0] ? mcfg.folder : "C:");
     MessageBeep(MB_ICONWARNING);
 }
 

@@ -33,7 +33,13 @@ void GatherSelection() {
         return;
     }
     unsigned rows = ViewCount(mcfg.view);
-    for (; row >= 0 && (unsigned)row < rows; row = mlvw.NextSelected(row)) {
+    int selected = mlvw.SelectedCount();
+    // With every row selected (Ctrl+A) the rows are taken in order without asking the list
+    // for each next one, which costs more than the rest of the gathering.
+    bool all = selected > 0 && (unsigned)selected == rows;
+    mcfg.paths.from.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(mcfg.folder) + 24));
+    for (; row >= 0 && (unsigned)row < rows;
+         row = all ? ((unsigned)row + 1 < rows ? row + 1 : -1) : mlvw.NextSelected(row)) {
         const FolderEntry* e = mcfg.view[row].entry;
         if (!e) continue;
         char path[MAX_PATH];
@@ -77,9 +83,9 @@ int ReadDropList(HDROP drop, PathList& list) {
     for (UINT i = 0; i < count; i++) {
         // A name of 260 characters or more would come back cut to 259: another file's name.
         UINT length = DragQueryFileA(drop, i, nullptr, 0);
+        if (length == 0) continue;  // an empty name names nothing
         char name[MAX_PATH] = {};
-        if (length == 0 || length > MAX_PATH - 1 ||
-            DragQueryFileA(drop, i, name, sizeof name) != length) {
+        if (length > MAX_PATH - 1 || DragQueryFileA(drop, i, name, sizeof name) != length) {
             log_line("%s\tPaste () name %u left out: longer than 259 characters ...\n",
                      time_stamp(), i);
             continue;

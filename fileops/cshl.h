@@ -20,6 +20,8 @@ class PathList {
         bytes_.push_back('\0');
     }
     void close() { bytes_.push_back('\0'); }
+    // Makes room for `bytes` in all, so that a long gathering grows the store once.
+    void reserve(size_t bytes) { bytes_.reserve(bytes); }
     size_t length() const { return bytes_.size(); }
     bool empty() const { return bytes_.empty(); }
     const char* data() const { return bytes_.c_str(); }

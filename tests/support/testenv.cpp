@@ -1,6 +1,6 @@
 #include "tests/support/testenv.h"
 
-#include <wincodec.h>
+#include "tests/support/picture_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -333,48 +333,8 @@ bool PutFilesOnClipboard(const std::vector<std::string>& paths) {
 }
 
 bool WritePicture(const std::string& path, int w, int h, unsigned rgb, bool jpeg) {
-    static const GUID kFactory = {
-        0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-    static const GUID kPng = {
-        0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
-    static const GUID kJpeg = {
-        0x19e4a5aa, 0x5662, 0x4fc5, {0xa0, 0xc0, 0x17, 0x58, 0x02, 0x8e, 0x10, 0x57}};
-    static const GUID kBGR24 = {
-        0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
     CoInitialize(nullptr);
-    bool ok = false;
-    IWICImagingFactory* factory = nullptr;
-    IWICStream* stream = nullptr;
-    IWICBitmapEncoder* encoder = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(kFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                   __uuidof(IWICImagingFactory), (void**)&factory)) &&
-        SUCCEEDED(factory->CreateStream(&stream)) &&
-        SUCCEEDED(stream->InitializeFromFilename(wide, GENERIC_WRITE)) &&
-        SUCCEEDED(factory->CreateEncoder(jpeg ? kJpeg : kPng, nullptr, &encoder)) &&
-        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
-        SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize((UINT)w, (UINT)h))) {
-        WICPixelFormatGUID format = kBGR24;
-        frame->SetPixelFormat(&format);
-        UINT stride = (UINT)(w * 3 + 3) & ~3u;
-        std::vector<BYTE> pixels((size_t)stride * h);
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++) {
-                BYTE* p = &pixels[(size_t)y * stride + (size_t)x * 3];
-                p[0] = (BYTE)(rgb & 0xFF);
-                p[1] = (BYTE)((rgb >> 8) & 0xFF);
-                p[2] = (BYTE)((rgb >> 16) & 0xFF);
-            }
-        ok = SUCCEEDED(frame->WritePixels((UINT)h, stride, (UINT)pixels.size(), pixels.data())) &&
-             SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
-    }
-    if (frame) frame->Release();
-    if (encoder) encoder->Release();
-    if (stream) stream->Release();
-    if (factory) factory->Release();
+    bool ok = WritePictureFile(path, w, h, jpeg, [rgb](int, int) { return rgb; });
     CoUninitialize();
     return ok;
 }

@@ -142,6 +142,24 @@ TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
                                                   " left out: wildcard characters"),
               0);
 
+    // An empty list (L = 1 once read) copies nothing; a one-letter name (L = 3) is no full
+    // path and would be read against the current folder: left out.
+    int pastes = tv::CountEntries("Paste () ");
+    ASSERT_TRUE(tv::PutFilesOnClipboard({}));
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_EQ(tv::CountEntries("Paste () "), pastes);
+    ASSERT_TRUE(tv::PutFilesOnClipboard({"x"}));
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () x left out: not a full path"), 0);
+
+    // A name past 259 characters would come back cut into another file's name: left out.
+    std::string cut_into = tree_.path("From\\one.txt");
+    std::string overlong = cut_into + std::string(300 - cut_into.size(), 'z');
+    ASSERT_TRUE(tv::PutFilesOnClipboard({overlong}));
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () name 0 left out: longer than 259"), 0);
+    EXPECT_FALSE(Exists(tree_.path("To\\one - Copy.txt")));
+
     // Without a handle nothing runs, whatever the list still holds.
     mcfg.paths.clear(0);
     mcfg.paths.add_from(tree_.path("From\\x.txt").c_str());
