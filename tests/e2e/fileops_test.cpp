@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -95,6 +96,43 @@ TEST(EndToEndFiles, PastesAnotherProgramsFileListAndBinsTheTreesFolder) {
     EXPECT_EQ(tv::ReadFile(trash + "\\Doomed\\report.txt"), "the report");
     HWND path_box = GetDlgItem(GetDlgItem(main, ID_TOOLBAR), ID_PATHBOX);
     EXPECT_TRUE(tv::WaitUntil([&] { return TextOf(path_box) == tree.root(); }, 20000));
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_EXIT, 0), 0);
+    EXPECT_TRUE(program.ended(20000));
+}
+
+TEST(EndToEndFiles, NewCmdOpensAConsoleWindow) {
+    // Started with no console, as the desktop starts it, so that the interpreter it starts
+    // opens a window of its own. (The working folder is checked in the window tests, with a
+    // stand-in for the interpreter that records it.)
+    tv::TempTree tree("e2ecmd");
+    tree.dir("Work");
+    tv::Program program(tree.path("Work"), DETACHED_PROCESS);
+    ASSERT_TRUE(program.started);
+    HWND main = program.ready();
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_NEW_CMD, 0), 0);
+    HWND console = tv::WaitForWindow("WineConsoleClass", nullptr, 20000);
+    if (!console) GTEST_SKIP() << "no console window class on this platform";
+    EXPECT_TRUE(tv::WaitUntil([&] { return IsWindowVisible(console) != 0; }, 10000));
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Init () OK"), 0);
+    // The interpreter and its console host end with the test: every child of the program,
+    // and the owner of the window.
+    DWORD host = 0;
+    GetWindowThreadProcessId(console, &host);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != program.pi.dwProcessId && entry.th32ProcessID != host)
+            continue;
+        if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(p, 0);
+            CloseHandle(p);
+        }
+    }
+    CloseHandle(snapshot);
+    tv::WaitUntil([&] { return !IsWindow(console); }, 10000);
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_EXIT, 0), 0);
     EXPECT_TRUE(program.ended(20000));
 }

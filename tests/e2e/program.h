@@ -20,13 +20,15 @@ struct Program {
     PROCESS_INFORMATION pi = {};
     bool started = false;
 
-    explicit Program(const std::string& tail) {
+    // `flags` are CreateProcess flags: DETACHED_PROCESS starts it with no console at all, as
+    // the desktop starts it, so that a console program it starts opens a window of its own.
+    explicit Program(const std::string& tail, DWORD flags = 0) {
         std::string command = "\"" + ExeFolder() + "\\trelvista.exe\"";
         if (!tail.empty()) command += " " + tail;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
-        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &si, &pi) != 0;
+        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, flags, nullptr,
+                                 nullptr, &si, &pi) != 0;
     }
     ~Program() {
         if (!started) return;
