@@ -235,3 +235,23 @@ TEST_F(SafeGround, ADragEndsCleanlyWhenTheMouseIsTakenOrEscIsPressed) {
     SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 40));
     EXPECT_EQ(tv::ReadFile(tree_.path("A\\same.txt")), "in A");
 }
+
+TEST_F(SafeGround, AMouseDragOfRowsStaysADragUntilTheButtonIsReleased) {
+    MakeTwoFolders();
+    StartApp(tree_.path("A").c_str());
+    int row = tv::RowOf("same.txt");
+    ASSERT_GE(row, 0);
+    RECT cell = {};
+    cell.left = LVIR_LABEL;
+    ASSERT_TRUE(SendMessageA(mlvw.hwnd, LVM_GETITEMRECT, row, (LPARAM)&cell));
+    int x = cell.left + 10, y = (cell.top + cell.bottom) / 2;
+    // The list decides on a drag from the mouse messages that follow the press.
+    PostMessageA(mlvw.hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 40, y + 40));
+    PostMessageA(mlvw.hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 60, y + 60));
+    SendMessageA(mlvw.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    tv::PumpMessages(true);
+    if (!mcfg.dragging) GTEST_SKIP() << "the list began no drag from these messages";
+    EXPECT_EQ(GetCapture(), mwin.hwnd) << "the drag lost the mouse as it began";
+    SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_FALSE(mcfg.dragging);
+}
