@@ -129,7 +129,13 @@ void Init() {
 
 void ReadPath(const char* path) {
     char folder[MAX_PATH];
-    // The text may live in a buffer that the steps below fill again (the tree's path).
+    // The text may live in a buffer that the steps below fill again (the tree's path). One
+    // too long for it is refused whole, never cut into the path of another folder.
+    if (path && strlen(path) >= sizeof folder) {
+        log_line("%s\tRead () refused: a path longer than 259 characters ...\n", time_stamp());
+        RestorePathBox();
+        return;
+    }
     lstrcpynA(folder, path ? path : "", sizeof folder);
     if (folder[0] && !IsFullFolderPath(folder)) {
         // "docs" or "C:docs" would be read relative to a current folder, and every path

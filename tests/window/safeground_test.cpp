@@ -107,6 +107,10 @@ TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAg
         PathEntered();
         EXPECT_EQ(std::string(mcbx.GetText()), b) << bad;
     }
+    // A path too long for the platform is refused whole, not cut to 259 characters.
+    std::string overlong = b + "\\" + std::string(300, 'x');
+    ReadPath(overlong.c_str());
+    EXPECT_STREQ(mcfg.folder, b.c_str());
     // A drive alone reads its root.
     ReadPath("C:");
     EXPECT_STREQ(mcfg.folder, "C:");
