@@ -29,7 +29,11 @@ void GatherSelection() {
     mcfg.paths.clear(0);
     int row = mlvw.NextSelected(-1);
     if (row < 0) {
-        if (mtvw.Caret() && mcfg.folder[0]) mcfg.paths.add_from(mcfg.folder);
+        // The folder of the tree's selection; the root "Drives" shows no folder, and the one
+        // read before it is not what the user sees selected.
+        HTREEITEM caret = mtvw.Caret();
+        if (caret && caret != mtvw.Root() && !mcfg.drives_mode && mcfg.folder[0])
+            mcfg.paths.add_from(mcfg.folder);
         return;
     }
     unsigned rows = ViewCount(mcfg.view);
@@ -161,8 +165,13 @@ UINT clipboard_file_count() {
     if (!OpenClipboard(mwin.hwnd)) return 0;
     HANDLE files = GetClipboardData(CF_HDROP);
     UINT count = files ? DragQueryFileA((HDROP)files, 0xFFFFFFFF, nullptr, 0) : 0;
+    // Some platforms count the empty text of an empty list as one name: a list names files
+    // only when one of its names is not empty. The walk ends at the first such name.
+    UINT named = 0;
+    for (UINT i = 0; i < count && !named; i++)
+        if (DragQueryFileA((HDROP)files, i, nullptr, 0) > 0) named = count;
     CloseClipboard();
-    return count;
+    return named;
 }
 
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -13,7 +13,8 @@ void Paste(HANDLE drop);
 // Command 204: pastes the clipboard's file list, read while the clipboard is open.
 void PasteClipboard();
 HANDLE clipboard_files();
-// The number of names in the clipboard's file list (0 without one).
+// The number of names in the clipboard's file list; 0 without one, or when every name in it
+// is empty.
 UINT clipboard_file_count();
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 

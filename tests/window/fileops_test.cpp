@@ -90,6 +90,11 @@ TEST_F(FileOps, CopyPutsTheSelectedRowsOnTheClipboardInRowOrder) {
     tv::SelectRows({});
     SendCommand(CMD_COPY, 1);
     EXPECT_EQ(ClipboardBlock().substr(20, dir.size() + 2), dir + '\0' + '\0');
+    // "Drives" selected: an empty list, and Paste has nothing to take.
+    mtvw.Select(mtvw.Root());
+    SendCommand(CMD_COPY, 1);
+    EXPECT_EQ(ClipboardBlock(), std::string(32, '\0').replace(0, 1, 1, '\x14'));
+    EXPECT_EQ(clipboard_file_count(), 0u);
 }
 
 TEST_F(FileOps, PasteCopiesIntoTheFolderAndNeverOverwrites) {
