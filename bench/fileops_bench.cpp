@@ -17,8 +17,10 @@
 
 namespace {
 
-void GatherBench() {
-    const int rows = 100000;
+// Gathers 100,000 selected rows: every row of a list of 100,000 (Ctrl+A), the middle half
+// of a list of 200,000 (a Shift+click range), and every other row of 200,000 rows (a
+// hundred thousand ranges of one row: the worst case for the list's own walk).
+void GatherBench(int rows, int step, int first) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     mlvw.hwnd = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_OWNERDATA, 0, 0,
@@ -35,10 +37,19 @@ void GatherBench() {
     mcfg.view = view.data();
     lstrcpynA(mcfg.folder, "C:\\Some\\Folder With Files", sizeof mcfg.folder);
     SendMessageA(mlvw.hwnd, LVM_SETITEMCOUNT, rows, 0);
-    LVITEMA all = {};
-    all.stateMask = LVIS_SELECTED;
-    all.state = LVIS_SELECTED;
-    SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&all);
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    if (step == 1) {
+        SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&state);
+    } else if (step == 0) {
+        for (int i = rows / 4; i < rows / 4 + 100000; i++)
+            SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)i, (LPARAM)&state);
+    } else {
+        for (int i = first; i < rows && i < first + 100000 * step; i += step)
+            SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)i, (LPARAM)&state);
+    }
+    int selected = (int)SendMessageA(mlvw.hwnd, LVM_GETSELECTEDCOUNT, 0, 0);
     for (int round = 0; round < 3; round++) {
         LARGE_INTEGER a, b;
         QueryPerformanceCounter(&a);
@@ -49,9 +60,9 @@ void GatherBench() {
         for (int row = mlvw.NextSelected(-1); row >= 0; row = mlvw.NextSelected(row))
             walked++;
         QueryPerformanceCounter(&c);
-        printf("gather %d selected rows: %.1f ms, list %zu bytes (the list's own walk of %d "
-               "rows: %.1f ms)\n",
-               rows, bench::Seconds(a, b) * 1000, mcfg.paths.from.length(), walked,
+        printf("gather %d selected of %d rows: %.1f ms, list %zu bytes (the list's own walk of "
+               "%d rows: %.1f ms)\n",
+               selected, rows, bench::Seconds(a, b) * 1000, mcfg.paths.from.length(), walked,
                bench::Seconds(b, c) * 1000);
     }
     mcfg.view = nullptr;
@@ -108,7 +119,9 @@ void CopyBench() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    GatherBench();
+    GatherBench(100000, 1, 0);
+    GatherBench(200000, 0, 0);
+    GatherBench(200000, 2, 0);
     if (argc > 1 && !strcmp(argv[1], "gather")) return 0;
     CopyBench();
     return 0;
