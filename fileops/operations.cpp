@@ -18,6 +18,11 @@
 
 namespace {
 
+// The path of the file whose name is being edited, kept apart from mcfg.paths: a drop onto
+// the list while the edit is open refills that list, and Enter must still rename the file
+// whose label is being edited, never the first dropped one.
+std::string rename_old_path;
+
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -139,6 +144,7 @@ void Rename() {
     int row = mlvw.NextSelected(-1);
     if (row < 0) return;
     mcfg.paths.clear(0);
+    rename_old_path.clear();
     HWND edit = mlvw.EditLabel(row);
     mcfg.rename_edit = edit;
     if (!edit) return;
@@ -150,6 +156,7 @@ void Rename() {
     // short name, as every path does.
     if (!e || !EntryPath(*e, old_path, sizeof old_path)) return;
     mcfg.paths.add_from(old_path);
+    rename_old_path = old_path;
 }
 
 const char* RenameRule(const std::string& name) {
@@ -170,9 +177,9 @@ void RenameEnd() {
     // same Enter press find no rename in progress and run nothing.
     mcfg.rename_edit = nullptr;
     std::string text = EditText(edit);
-    std::vector<std::string> from = mcfg.paths.from.paths();
-    if (text.empty() || from.empty()) return;
-    std::string old_path = from[0];
+    std::string old_path = rename_old_path;
+    rename_old_path.clear();
+    if (text.empty() || old_path.empty()) return;
     std::string folder = RenameFolder(old_path.c_str());
     std::string name = text;
     if (mcfg.find_mode) {
@@ -201,7 +208,8 @@ void RenameEnd() {
         MsgBox(("\"" + name + "\" already exists in this folder.").c_str());
         return;
     }
-    mcfg.paths.clear(2);
+    mcfg.paths.clear(0);
+    mcfg.paths.add_from(old_path.c_str());
     mcfg.paths.add_to(new_path.c_str());
     StopScan();
     if (_stricmp(new_path.c_str(), old_path.c_str()) == 0) {

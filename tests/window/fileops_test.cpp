@@ -318,6 +318,20 @@ TEST_F(FileOps, RenameOncePerEnterRefusesBadNamesAndNeverReplaces) {
     rename("new.txt", "NEW.txt");
     EXPECT_GE(tv::RowOf("NEW.txt"), 0);
 
+    // Another operation that refills the path lists while a name is edited (as a drop
+    // does): Enter still renames the file whose label is edited, not the list's first path.
+    std::string dropped = tree_.file("Elsewhere\\dropped.txt", "d");
+    tv::SelectRows({tv::RowOf("NEW.txt")});
+    SendCommand(CMD_RENAME, 1);
+    HWND edit = mcfg.rename_edit;
+    ASSERT_NE(edit, nullptr);
+    mcfg.paths.clear(0);
+    mcfg.paths.add_from(dropped.c_str());
+    SetWindowTextA(edit, "after-drop.txt");
+    tv::PressThroughLoop(edit, VK_RETURN);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\after-drop.txt")), "old");
+    EXPECT_EQ(tv::ReadFile(dropped), "d");
+
     // Before any rename in progress, Enter re-reads the folder.
     int reads = tv::CountEntries("Read () OK");
     tv::PressThroughLoop(mlvw.hwnd, VK_RETURN);
