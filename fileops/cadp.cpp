@@ -41,12 +41,10 @@ bool WallpaperName(const char* name) {
 }
 
 CADP::CADP(FILE* log) : log_(log) {
-    com_ = SUCCEEDED(CoInitialize(nullptr));
     if (log_) log_line("%s\tCADP::CADP () OK ...\n", time_stamp());
 }
 
 CADP::~CADP() {
-    if (com_) CoUninitialize();
     if (log_) log_line("%s\tCADP::~CADP () OK ...\n", time_stamp());
 }
 
@@ -56,11 +54,11 @@ int CADP::set_dpwp(const char* path) {
         if (log_) log_line("%s\tCADP::SetWallpaper (%s) failed ...\n", time_stamp(), path);
         return 2;
     }
-    IActiveDesktop* desktop = nullptr;
+    ComPtr<IActiveDesktop> desktop;
     HRESULT hr = CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IActiveDesktop, (void**)&desktop);
+                                  IID_IActiveDesktop, (void**)desktop.out());
     int result = 0;
-    if (FAILED(hr) || !desktop) {
+    if (FAILED(hr) || !desktop.get()) {
         if (log_)
             log_line("%s\tCADP::CoCreateInstance (IID_IActiveDesktop) failed ...\n", time_stamp());
         result = 1;
@@ -73,7 +71,6 @@ int CADP::set_dpwp(const char* path) {
             log_line("%s\tCADP::SetWallpaperOptions (WPSTYLE_STRETCH) failed ...\n", time_stamp());
         desktop->ApplyChanges(AD_APPLY_ALL);
     }
-    if (desktop) desktop->Release();
     if (result != 0) {
         if (!SetThroughSystemParameters(path)) {
             if (log_)

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "app/com.h"
+
 class CADP {
   public:
     explicit CADP(FILE* log);
@@ -14,8 +16,8 @@ class CADP {
     int set_dpwp(const char* path);
 
   private:
+    ComScope com_;
     FILE* log_;
-    bool com_ = false;
 };
 
 // Whether a name is one the wallpaper takes: the part from its last dot holds ".jpg" or

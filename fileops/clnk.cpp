@@ -10,9 +10,6 @@ bool WidePath(const char* path, WCHAR* out, int size) {
 }
 
 CLnk::CLnk(FILE* log) : log_(log) {
-    hr = CoInitialize(nullptr);
-    // S_FALSE (already initialised on this thread) still counts and is paired below.
-    com_ = SUCCEEDED(hr);
     hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                           (void**)&link_);
     if (FAILED(hr)) {
@@ -33,7 +30,6 @@ CLnk::CLnk(FILE* log) : log_(log) {
 CLnk::~CLnk() {
     if (file_) file_->Release();
     if (link_) link_->Release();
-    if (com_) CoUninitialize();
 }
 
 void CLnk::clear() {

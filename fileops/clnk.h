@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <cstdio>
 
+#include "app/com.h"
+
 class CLnk {
   public:
     explicit CLnk(FILE* log);
@@ -28,8 +30,8 @@ class CLnk {
     int icon_index = 0;
 
   private:
+    ComScope com_;
     FILE* log_;
-    bool com_ = false;
     IShellLinkA* link_ = nullptr;
     IPersistFile* file_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/com.h"
 #include "app/log.h"
 #include "scan/picture.h"
 
@@ -16,23 +17,6 @@ const GUID kPixelBGRA = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
 const IID kExtractImage = {
     0xBB2E617C, 0x0920, 0x11D1, {0x9A, 0x0B, 0x00, 0xC0, 0x4F, 0xC2, 0xD6, 0xC1}};
-
-// Owns one COM interface pointer for the length of a scope.
-template <typename T> class ComPtr {
-  public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (p_) p_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T** out() { return &p_; }
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-
-  private:
-    T* p_ = nullptr;
-};
 
 // Frees an item identifier list the shell handed out.
 struct ItemList {
@@ -121,7 +105,6 @@ done:
 }
 
 CImg::CImg(FILE* log_stream) : log(log_stream) {
-    com_ = SUCCEEDED(CoInitialize(nullptr));
     if (log) log_line("%s\tCImg::CImg () OK ...\n", time_stamp());
 }
 
@@ -129,7 +112,6 @@ CImg::~CImg() {
     Release();
     if (bitmap) DeleteObject(bitmap);
     bitmap = nullptr;
-    if (com_) CoUninitialize();
     if (log) log_line("%s\tCImg::~CImg () OK ...\n", time_stamp());
 }
 

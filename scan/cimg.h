@@ -6,6 +6,8 @@
 #include <shlobj.h>
 #include <cstdio>
 
+#include "app/com.h"
+
 class CImg {
   public:
     explicit CImg(FILE* log);
@@ -25,7 +27,9 @@ class CImg {
 
   private:
     void Release();
-    bool com_ = false;
+    // In use from before the constructor's body to after the destructor's, which releases
+    // every interface first.
+    ComScope com_;
 };
 
 // Decodes the picture file with the imaging codecs, scaled to fit width by height (never
