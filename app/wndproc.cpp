@@ -43,8 +43,6 @@ const char* ToolbarTip(UINT_PTR id) {
     return nullptr;
 }
 
-bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
-
 void CancelDrag() {
     if (!mcfg.dragging) return;
     mcfg.dragging = 0;

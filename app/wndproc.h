@@ -34,9 +34,5 @@ bool GrabsSplitter(int x, int tree_width);
 // The tooltip text of a toolbar button, by its command id; none for other ids.
 const char* ToolbarTip(UINT_PTR id);
 
-// True when the tree's selected item is its root "Drives". A tree without a selection
-// shows the drive view as well and counts as the root being selected.
-bool TreeRootSelected();
-
 // Ends a drag of rows without moving anything (Esc, or the mouse taken by another window).
 void CancelDrag();

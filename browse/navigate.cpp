@@ -9,7 +9,6 @@
 #include "app/mcfg.h"
 #include "app/ui.h"
 #include "app/window.h"
-#include "app/wndproc.h"
 #include "browse/entries.h"
 #include "browse/paths.h"
 #include "scan/scan.h"
@@ -60,6 +59,8 @@ bool PathBoxText(char* out, size_t size) {
 }
 
 }  // namespace
+
+bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
 
 bool AddHistory(const char* text) {
     for (const std::string& h : mcfg.history)

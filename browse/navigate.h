@@ -7,6 +7,9 @@
 struct DriveInfo;
 
 void Init();
+// True when the tree's selected item is its root "Drives". A tree without a selection
+// shows the drive view as well and counts as the root being selected.
+bool TreeRootSelected();
 // Re-reads the folder that was read (mcfg.folder); with the root "Drives" selected it
 // rebuilds the drive list instead.
 void Read();

@@ -12,6 +12,7 @@
 #include "browse/entries.h"
 #include "fileops/clnk.h"
 #include "fileops/fileops.h"
+#include "fileops/transfer.h"
 
 namespace {
 
@@ -85,9 +86,7 @@ int CADP::set_dpwp(const char* path) {
 
 void Wallpaper() {
     CADP desktop(mcfg.log);
-    int row = mlvw.NextSelected(-1);
-    const FolderEntry* e =
-        row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+    const FolderEntry* e = FirstSelectedEntry();
     if (!e || !WallpaperName(e->name)) return;
     char path[MAX_PATH];
     // The row's own path: in find mode its name, otherwise the folder that was read and the

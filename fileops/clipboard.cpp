@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "app/log.h"
@@ -25,6 +26,33 @@ std::string BuildDropBlock(const PathList& list) {
     return block;
 }
 
+const FolderEntry* FirstSelectedEntry() {
+    int row = mlvw.NextSelected(-1);
+    return row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+}
+
+void ForEachSelectedPath(const char* routine, const std::function<void(const char*)>& visit) {
+    unsigned rows = ViewCount(mcfg.view);
+    int row = mlvw.NextSelected(-1);
+    // With every row selected (Ctrl+A) the rows are taken in order without asking the list
+    // for each next one, which costs more than the rest of the walk.
+    int selected = row >= 0 ? mlvw.SelectedCount() : 0;
+    bool all = selected > 0 && (unsigned)selected == rows;
+    for (; row >= 0 && (unsigned)row < rows;
+         row = all ? ((unsigned)row + 1 < rows ? row + 1 : -1) : mlvw.NextSelected(row)) {
+        const FolderEntry* e = mcfg.view[row].entry;
+        if (!e) continue;
+        char path[MAX_PATH];
+        // A row whose path cannot be composed whole is left out, never cut into the name of
+        // another file.
+        if (!EntryPath(*e, path, sizeof path)) {
+            log_line("%s\t%s () %s left out: no usable path ...\n", time_stamp(), routine, e->name);
+            continue;
+        }
+        visit(path);
+    }
+}
+
 void GatherSelection() {
     mcfg.paths.clear(0);
     int row = mlvw.NextSelected(-1);
@@ -36,25 +64,9 @@ void GatherSelection() {
             mcfg.paths.add_from(mcfg.folder);
         return;
     }
-    unsigned rows = ViewCount(mcfg.view);
     int selected = mlvw.SelectedCount();
-    // With every row selected (Ctrl+A) the rows are taken in order without asking the list
-    // for each next one, which costs more than the rest of the gathering.
-    bool all = selected > 0 && (unsigned)selected == rows;
     mcfg.paths.from.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(mcfg.folder) + 24));
-    for (; row >= 0 && (unsigned)row < rows;
-         row = all ? ((unsigned)row + 1 < rows ? row + 1 : -1) : mlvw.NextSelected(row)) {
-        const FolderEntry* e = mcfg.view[row].entry;
-        if (!e) continue;
-        char path[MAX_PATH];
-        // A row whose path cannot be composed whole is left out, never cut into the name of
-        // another file.
-        if (!EntryPath(*e, path, sizeof path)) {
-            log_line("%s\tCopy () %s left out: no usable path ...\n", time_stamp(), e->name);
-            continue;
-        }
-        mcfg.paths.from.append(path);
-    }
+    ForEachSelectedPath("Copy", [](const char* path) { mcfg.paths.from.append(path); });
     mcfg.paths.from.close();
 }
 

@@ -228,15 +228,10 @@ void SetAttr(int code) {
     UncheckAttributeButtons();
     DWORD bit = AttributeBit(code);
     bool any[4] = {};
-    unsigned rows = ViewCount(mcfg.view);
-    for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
-         row = mlvw.NextSelected(row)) {
-        const FolderEntry* e = mcfg.view[row].entry;
-        char path[MAX_PATH];
-        if (!e || !EntryPath(*e, path, sizeof path)) continue;
+    ForEachSelectedPath("SetAttr", [&](const char* path) {
         DWORD attributes = GetFileAttributesA(path);
         // A row whose attributes cannot be read shows nothing and is written nothing.
-        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        if (attributes == INVALID_FILE_ATTRIBUTES) return;
         if (code > 0) {
             if (attributes != bit) SetFileAttributesA(path, attributes | bit);
         } else if (code < 0) {
@@ -245,7 +240,7 @@ void SetAttr(int code) {
             for (int i = 0; i < 4; i++)
                 if (attributes & AttributeBit(i + 1)) any[i] = true;
         }
-    }
+    });
     if (code == 0) {
         CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
         for (int i = 0; i < 4; i++)

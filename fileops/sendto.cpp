@@ -13,6 +13,7 @@
 #include "browse/paths.h"
 #include "fileops/clnk.h"
 #include "fileops/fileops.h"
+#include "fileops/transfer.h"
 #include "res/resource.h"
 
 namespace {
@@ -102,9 +103,7 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
 
 void RunEntry(int index) {
     char line[520] = {};
-    int row = mlvw.NextSelected(-1);
-    const FolderEntry* e =
-        row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+    const FolderEntry* e = FirstSelectedEntry();
     bool known = index >= 0 && (size_t)index < mcfg.sendto_targets.size() &&
                  !mcfg.sendto_targets[index].empty();
     char path[MAX_PATH];

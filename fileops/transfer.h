@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "browse/entries.h"
 #include "fileops/cshl.h"
 
 // The size of the CF_HDROP block for a path list of `list_length` bytes: the smallest
@@ -13,6 +15,13 @@
 uint32_t DropBlockSize(uint32_t list_length);
 // The block's bytes: the 20-byte DROPFILES header (pFiles 20, ANSI), the list, zeros.
 std::string BuildDropBlock(const PathList& list);
+
+// The entry of the first selected row, or none when no row of the view is selected.
+const FolderEntry* FirstSelectedEntry();
+
+// Calls visit with the path of every selected row of the view, in ascending row order. Rows
+// whose path cannot be composed whole are left out with a log line naming `routine`.
+void ForEachSelectedPath(const char* routine, const std::function<void(const char*)>& visit);
 
 // Fills mcfg.paths.from with the selected rows in ascending order (their composed paths),
 // or with the folder that was read when no row is selected and the tree has a selection.

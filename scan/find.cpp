@@ -11,12 +11,12 @@
 
 #include "app/log.h"
 #include "app/mcfg.h"
+#include "app/tempfile.h"
 #include "app/ui.h"
 #include "app/window.h"
 #include "browse/navigate.h"
 #include "browse/paths.h"
 #include "browse/status.h"
-#include "app/tempfile.h"
 
 namespace {
 

@@ -13,29 +13,43 @@
 
 namespace {
 
-// The last picture shown, fitted: a repaint of the same selection (same file, size, write
-// time and requested size) shows it again without loading anything. A load that failed is
-// kept too, so a broken file is not decoded again at every paint.
+// What the preview knows of the file last selected: its size as a picture and its last
+// fitted bitmap. A repaint of the same file (same path, size and write time) reads nothing
+// and decodes nothing, and a file that is no picture, or fails to load, is not tried again
+// at every paint.
 struct Shown {
     std::string path;
     uint64_t size = 0;
     FILETIME written = {};
+    bool known = false;     // the entries below describe this file
+    bool measured = false;  // pic_w and pic_h were looked for
+    int pic_w = 0, pic_h = 0;
+    bool loaded = false;  // bitmap (none when the load failed) answers the request
     int request_w = 0, request_h = 0;
     HBITMAP bitmap = nullptr;
-    bool valid = false;
 
     ~Shown() { Forget(); }
     void Forget() {
         if (bitmap) DeleteObject(bitmap);
         bitmap = nullptr;
-        valid = false;
+        loaded = false;
     }
-    bool Same(const std::string& p, const WIN32_FILE_ATTRIBUTE_DATA& data, int w, int h) const {
+    // Makes this the file described, forgetting what was known of another.
+    void Select(const std::string& p, const WIN32_FILE_ATTRIBUTE_DATA& data) {
         uint64_t s = ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
-        return valid && p == path && s == size &&
-               CompareFileTime(&written, &data.ftLastWriteTime) == 0 && w == request_w &&
-               h == request_h;
+        if (known && p == path && s == size &&
+            CompareFileTime(&written, &data.ftLastWriteTime) == 0)
+            return;
+        Forget();
+        path = p;
+        size = s;
+        written = data.ftLastWriteTime;
+        known = true;
+        measured = false;
+        pic_w = pic_h = 0;
     }
+    // The fitted bitmap for the request, loaded once.
+    HBITMAP Fitted(const char* folder, const char* file, int w, int h);
 };
 Shown shown;
 
@@ -52,6 +66,17 @@ SIZE BitmapSize(HBITMAP bitmap) {
     BITMAP b = {};
     GetObjectA(bitmap, sizeof b, &b);
     return {b.bmWidth, b.bmHeight};
+}
+
+HBITMAP Shown::Fitted(const char* folder, const char* file, int w, int h) {
+    if (!loaded || w != request_w || h != request_h) {
+        Forget();
+        bitmap = LoadFitted(folder, file, w, h);
+        request_w = w;
+        request_h = h;
+        loaded = true;
+    }
+    return bitmap;
 }
 
 void NoImage() { mcfg.image_w = mcfg.image_h = -1; }
@@ -88,21 +113,25 @@ void Preview(HDC dc) {
         NoImage();
         return;
     }
+    shown.Select(path, data);
     int wmax = mcfg.list_width - 20, hlim = mcfg.chart_top - 20;
     int request_w = 0, request_h = 0;
     if (mcfg.win_major >= 6) {
         // The picture's own size, from its header when it has one of the four kinds; else
         // from a first load at the largest size, as the shell's extractor gives it.
-        int w = 0, h = 0;
-        if (!PictureSize(path, &w, &h)) {
-            HBITMAP first = LoadFitted(folder, file, 10000, 10000);
-            if (first) {
-                SIZE s = BitmapSize(first);
-                w = s.cx;
-                h = s.cy;
-                DeleteObject(first);
+        if (!shown.measured) {
+            shown.measured = true;
+            if (!PictureSize(path, &shown.pic_w, &shown.pic_h)) {
+                shown.pic_w = shown.pic_h = 0;
+                if (HBITMAP first = LoadFitted(folder, file, 10000, 10000)) {
+                    SIZE s = BitmapSize(first);
+                    shown.pic_w = s.cx;
+                    shown.pic_h = s.cy;
+                    DeleteObject(first);
+                }
             }
         }
+        int w = shown.pic_w, h = shown.pic_h;
         if (w <= 0 || h <= 0) {
             NoImage();
             return;
@@ -121,17 +150,7 @@ void Preview(HDC dc) {
         request_w = request_h = s;
     }
 
-    if (!shown.Same(path, data, request_w, request_h)) {
-        shown.Forget();
-        shown.bitmap = LoadFitted(folder, file, request_w, request_h);
-        shown.path = path;
-        shown.size = ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
-        shown.written = data.ftLastWriteTime;
-        shown.request_w = request_w;
-        shown.request_h = request_h;
-        shown.valid = true;
-    }
-    if (!shown.bitmap) {
+    if (!shown.Fitted(folder, file, request_w, request_h)) {
         NoImage();
         return;
     }

@@ -93,4 +93,9 @@ TEST_F(PreviewTest, APictureTooLargeToDecodeShowsItsSizeAndNothingElse) {
     PaintNow();
     EXPECT_EQ(mcfg.image_w, -1);
     EXPECT_EQ(StatusRight(), "");
+    // A file that is no picture is tried once, not at every paint.
+    int loaders = tv::CountEntries("CImg::CImg () OK");
+    PaintNow();
+    PaintNow();
+    EXPECT_EQ(tv::CountEntries("CImg::CImg () OK"), loaders);
 }
