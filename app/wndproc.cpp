@@ -143,6 +143,7 @@ void OnBeginDrag() {
 }
 
 void OnItemChanged(const NMLISTVIEW* change) {
+    if (SelectionMoving()) return;
     if (mcfg.preview) SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
     // A row that keeps its selection while the focus moves on to another row reports the
     // selected state alone; the report of the row that takes the focus updates the count.

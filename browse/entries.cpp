@@ -52,7 +52,6 @@ const Column kColumns[5] = {
 };
 
 const int kFolderImage = 5;
-const size_t kLongestListedFolder = MAX_PATH - 5;
 
 template <typename T> int Order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
 
@@ -217,6 +216,67 @@ void Show() {
     mtvw.Expand(selected, TVE_EXPAND);
 }
 
+namespace {
+
+// Set while Sort moves the list's selection to the rows of the same entries: the list reports
+// each of those changes, and the set of selected files, with its counts and attributes, is
+// the same before and after.
+bool moving_selection = false;
+
+// The entries selected and focused in a view, to be selected again after it is reordered.
+struct KeptSelection {
+    std::vector<const FolderEntry*> selected;  // sorted by address
+    const FolderEntry* focused = nullptr;
+    bool all = false;
+};
+
+KeptSelection KeepSelection(const ViewSlot* view) {
+    KeptSelection kept;
+    unsigned rows = ViewCount(view);
+    if (!rows || !mlvw.hwnd) return kept;
+    int count = mlvw.SelectedCount();
+    kept.all = count > 0 && (unsigned)count == rows;
+    int focused = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    if (focused >= 0 && (unsigned)focused < rows) kept.focused = view[focused].entry;
+    if (!kept.all && count > 0) {
+        kept.selected.reserve((size_t)count);
+        for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
+             row = mlvw.NextSelected(row))
+            kept.selected.push_back(view[row].entry);
+        std::sort(kept.selected.begin(), kept.selected.end());
+    }
+    return kept;
+}
+
+void SetRowState(int row, UINT state, UINT mask) {
+    LVITEMA item = {};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+}
+
+// Selects the rows of the kept entries in the new view, and focuses the kept focused one.
+void RestoreSelection(const KeptSelection& kept, const ViewSlot* view) {
+    unsigned rows = ViewCount(view);
+    if (!mlvw.hwnd || (!kept.all && kept.selected.empty() && !kept.focused)) return;
+    moving_selection = true;
+    SetRowState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (kept.all) SetRowState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    for (unsigned i = 0; i < rows; i++) {
+        const FolderEntry* e = view[i].entry;
+        UINT state = 0;
+        if (!kept.all && std::binary_search(kept.selected.begin(), kept.selected.end(), e))
+            state |= LVIS_SELECTED;
+        if (e == kept.focused) state |= LVIS_FOCUSED;
+        if (state) SetRowState((int)i, state, state);
+    }
+    moving_selection = false;
+}
+
+}  // namespace
+
+bool SelectionMoving() { return moving_selection; }
+
 void Sort() {
     // Off the UI thread, Sort would wait for the scan that called it and race the list for
     // the view; it refuses instead (see the contract in entries.h).
@@ -224,6 +284,9 @@ void Sort() {
         log_line("%s\tSort () failed: not on the UI thread ...\n", time_stamp());
         return;
     }
+    // A view that still exists refers to the very entries that are ordered anew (entries are
+    // released only after their view), so its selection can follow them to their new rows.
+    KeptSelection kept = KeepSelection(mcfg.view);
     ReleaseView();
     size_t n = mcfg.entries.size();
     if (n == 0) {
@@ -238,6 +301,7 @@ void Sort() {
             OrderView(view, n, mcfg.sort_column, mcfg.sort_dir);
             mcfg.view = view;
             Show();
+            RestoreSelection(kept, view);
         }
     }
     // Without a view the list must not keep rows it can no longer answer for.

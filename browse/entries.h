@@ -72,6 +72,9 @@ struct ViewSlot {
 // Number of rows of a view array (none counts as zero rows).
 inline unsigned ViewCount(const ViewSlot* view) { return view ? view[0].count : 0; }
 
+// The longest folder path that can be listed: its pattern "\*.*" still fits 259 characters.
+constexpr size_t kLongestListedFolder = MAX_PATH - 5;
+
 // Fills `list` with the entries of `path`. Returns 1 (list empty) when the path is longer
 // than 255 characters, else 0; a folder that cannot be opened gives an empty list.
 int ListFolder(EntryList& list, const char* path);
@@ -87,6 +90,8 @@ int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int
 void OrderView(ViewSlot* view, size_t n, int column, int dir);
 
 // Builds mcfg.view from mcfg.entries, orders it, runs Show when there are rows, then Size.
+// The rows selected and focused before are those of the same entries afterwards: a new
+// order never moves the selection onto other files.
 //
 // Sort runs on the UI thread only. It releases the old view through ReleaseView, which first
 // stops a running size scan and waits for its thread, so no scan ever reads a released view
@@ -97,6 +102,10 @@ void OrderView(ViewSlot* view, size_t n, int column, int dir);
 // Called on another thread while the main window exists, Sort logs a failure and changes
 // nothing.
 void Sort();
+
+// True while Sort moves the list's selection to the new rows of the same entries; the list's
+// change reports meanwhile change no count and no attribute button.
+bool SelectionMoving();
 
 // Hands the view to the list and the selected tree item's subfolders to the tree.
 void Show();

@@ -58,7 +58,30 @@ bool PathBoxText(char* out, size_t size) {
     return true;
 }
 
+// A folder that cannot be listed whole: the list is emptied and no folder counts as read, so
+// that no routine acts on the folder read before in its place, and none shows empty a folder
+// whose real contents a Delete would remove.
+void ShowUnreadable(const char* shown, const char* why) {
+    mcfg.drives_mode = 0;
+    mcfg.find_mode = 0;
+    UncheckAttributeButtons();
+    mcfg.folder[0] = '\0';
+    mcbx.SetText(shown);
+    mlvw.DeleteAll();
+    ReleaseEntries();
+    Sort();
+    log_line("%s\tRead () %s failed: %s ...\n", time_stamp(), shown, why);
+}
+
 }  // namespace
+
+bool TreeShowsFolderRead() {
+    HTREEITEM caret = mtvw.Caret();
+    if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || !mcfg.folder[0])
+        return false;
+    const char* path = mtvw.ItemPath(caret);
+    return path[0] && _stricmp(path, mcfg.folder) == 0;
+}
 
 bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
 
@@ -148,6 +171,10 @@ void ReadPath(const char* path) {
     mcfg.drives_mode = 0;
     mcfg.find_mode = 0;
     UncheckAttributeButtons();
+    if (strlen(folder) > kLongestListedFolder) {
+        ShowUnreadable(folder, "too long to list");
+        return;
+    }
     if (folder[0]) {
         lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
         mcbx.SetText(folder);
@@ -190,6 +217,13 @@ bool PathBoxEdited() {
 void Back() {
     char path[MAX_PATH];
     lstrcpynA(path, mcfg.folder, sizeof path);
+    HTREEITEM shown = mtvw.Caret();
+    if (!path[0] && shown && shown != mtvw.Root() && !mcfg.drives_mode) {
+        // An unreadable folder has no path of its own: its tree item's parent is read.
+        mtvw.Select(mtvw.Parent(shown));
+        log_line("%s\tBack () OK ...\n", time_stamp());
+        return;
+    }
     char* cut = strrchr(path, '\\');
     // A path without a parent ("C:") leaves everything as it is, the view's modes too.
     if (path[0] && cut) {
@@ -223,7 +257,10 @@ void SelectionChanged() {
         return;
     }
     const char* path = mtvw.ItemPath(caret);
-    if (!path[0]) return;
+    if (!path[0]) {
+        ShowUnreadable("", "the tree item's path passes 259 characters");
+        return;
+    }
     ReadPath(path);
 }
 

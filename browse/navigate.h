@@ -7,6 +7,10 @@
 struct DriveInfo;
 
 void Init();
+// True when the tree's selected item shows the folder that was read: not the root "Drives",
+// not find results, and its path is mcfg.folder. Only then may a routine take that item's
+// folder as the one the user sees.
+bool TreeShowsFolderRead();
 // True when the tree's selected item is its root "Drives". A tree without a selection
 // shows the drive view as well and counts as the root being selected.
 bool TreeRootSelected();

@@ -37,3 +37,59 @@ bool IsDriveRoot(const char* path) {
     if (!path || !path[0] || path[1] != ':') return false;
     return path[2] == '\0' || (path[2] == '\\' && path[3] == '\0');
 }
+
+bool NarrowExact(const WCHAR* text, char* out, size_t size) {
+    if (!out || size == 0) return false;
+    out[0] = '\0';
+    if (!text) return false;
+    BOOL lost = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, out, (int)size, nullptr,
+                                &lost);
+    if (n <= 0 || lost) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// One name of a find record, converted without best fit: '?' for every character without an
+// exact counterpart; "?" when the result does not fit.
+void NarrowName(const WCHAR* wide, size_t wide_size, char* out, size_t size) {
+    size_t n = 0;
+    while (n < wide_size && wide[n])
+        n++;
+    if (n == 0) {
+        out[0] = '\0';
+        return;
+    }
+    int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, (int)n, out,
+                                      (int)size - 1, "?", nullptr);
+    // A UTF-8 code page takes neither the flag nor a default character, and loses nothing.
+    if (written <= 0 && GetLastError() == ERROR_INVALID_PARAMETER)
+        written = WideCharToMultiByte(CP_ACP, 0, wide, (int)n, out, (int)size - 1, nullptr, nullptr);
+    if (written <= 0) {
+        lstrcpynA(out, "?", (int)size);
+        return;
+    }
+    out[written] = '\0';
+}
+
+}  // namespace
+
+void NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record) {
+    memset(&record, 0, sizeof record);
+    record.dwFileAttributes = wide.dwFileAttributes;
+    record.ftCreationTime = wide.ftCreationTime;
+    record.ftLastAccessTime = wide.ftLastAccessTime;
+    record.ftLastWriteTime = wide.ftLastWriteTime;
+    record.nFileSizeHigh = wide.nFileSizeHigh;
+    record.nFileSizeLow = wide.nFileSizeLow;
+    record.dwReserved0 = wide.dwReserved0;
+    record.dwReserved1 = wide.dwReserved1;
+    NarrowName(wide.cFileName, sizeof wide.cFileName / sizeof(WCHAR), record.cFileName,
+               sizeof record.cFileName);
+    NarrowName(wide.cAlternateFileName, sizeof wide.cAlternateFileName / sizeof(WCHAR),
+               record.cAlternateFileName, sizeof record.cAlternateFileName);
+}

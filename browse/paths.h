@@ -37,26 +37,42 @@ bool IsFullFolderPath(const char* path);
 // Whether a path names a drive or its root ("C:", "C:\"), which no file operation may take.
 bool IsDriveRoot(const char* path);
 
+// Turns the platform's wide find record into the ANSI record the program keeps. Names are
+// converted without best fit: a character the code page cannot hold exactly becomes '?', so
+// "a-macron.txt" (U+0101) lists as "?.txt" (a lost name, reached by its short name) and never as
+// "a.txt", which would name another file. A name that does not fit becomes "?" as well.
+void NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record);
+
+// Converts a wide name or path into the code page exactly; false (out empty) when a
+// character has no exact counterpart or the result does not fit `size` bytes.
+bool NarrowExact(const WCHAR* text, char* out, size_t size);
+
 // Lists the folder held in path[0, length) (a buffer of MAX_PATH bytes: the pattern "\*.*"
 // is appended for the listing and cut off again) and calls visit(record) for every record
 // but "." and "..". visit returns false to end the walk early. Returns false when the
-// folder could not be listed, or its pattern would not fit.
+// folder could not be listed, or its pattern would not fit. The folder is listed by its
+// wide names and each record converted by NarrowFindRecord.
 template <typename Visit>
 bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit) {
     if (length + 4 > MAX_PATH - 1) return false;
     memcpy(path + length, "\\*.*", 5);
-    memset(&record, 0, sizeof record);
-    HANDLE find = FindFirstFileExA(path, FindExInfoStandard, &record, FindExSearchNameMatch,
+    WCHAR pattern[MAX_PATH];
+    int converted = MultiByteToWideChar(CP_ACP, 0, path, -1, pattern, MAX_PATH);
+    path[length] = '\0';
+    if (converted <= 0) return false;
+    WIN32_FIND_DATAW wide;
+    memset(&wide, 0, sizeof wide);
+    HANDLE find = FindFirstFileExW(pattern, FindExInfoStandard, &wide, FindExSearchNameMatch,
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
     // Systems before Windows 7 refuse the large fetch.
     if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find = FindFirstFileA(path, &record);
-    path[length] = '\0';
+        find = FindFirstFileW(pattern, &wide);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
+        NarrowFindRecord(wide, record);
         if (record.cFileName[0] && !IsDotName(record.cFileName) && !visit(record)) break;
-        memset(&record, 0, sizeof record);
-    } while (FindNextFileA(find, &record));
+        memset(&wide, 0, sizeof wide);
+    } while (FindNextFileW(find, &wide));
     FindClose(find);
     return true;
 }

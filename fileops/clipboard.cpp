@@ -59,9 +59,7 @@ void GatherSelection() {
     if (row < 0) {
         // The folder of the tree's selection; the root "Drives" shows no folder, and the one
         // read before it is not what the user sees selected.
-        HTREEITEM caret = mtvw.Caret();
-        if (caret && caret != mtvw.Root() && !mcfg.drives_mode && mcfg.folder[0])
-            mcfg.paths.add_from(mcfg.folder);
+        if (TreeShowsFolderRead()) mcfg.paths.add_from(mcfg.folder);
         return;
     }
     int selected = mlvw.SelectedCount();
@@ -73,6 +71,13 @@ void GatherSelection() {
 void Copy(bool to_clipboard) {
     GatherSelection();
     if (!to_clipboard) return;
+    // Without a row, or with no row whose path could be composed, the user's clipboard keeps
+    // what it holds.
+    if (mlvw.NextSelected(-1) < 0 || mcfg.paths.from.length() <= 1) {
+        log_line("%s\tCopy () refused: nothing gathered ...\n", time_stamp());
+        mcfg.paths.clear(1);
+        return;
+    }
     std::string image = BuildDropBlock(mcfg.paths.from);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, image.size());
     if (block) {

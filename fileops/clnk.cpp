@@ -1,5 +1,6 @@
 #include "fileops/clnk.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include "app/log.h"
@@ -57,12 +58,24 @@ int CLnk::get_link(const char* shortcut) {
     Step(log_, hr = link_->GetDescription(description, sizeof description), "GetDescription");
     Step(log_, hr = link_->GetIconLocation(icon_location, sizeof icon_location, &icon_index),
          "GetIconLocation");
-    Step(log_, hr = link_->GetPath(path, sizeof path, nullptr, 0), "GetPath");
+    // The target is read into room for more than a path can hold, so that a longer one is seen
+    // whole and refused rather than cut into the name of another program.
+    char target[4 * MAX_PATH] = {};
+    Step(log_, hr = link_->GetPath(target, sizeof target, nullptr, 0), "GetPath");
+    target[sizeof target - 1] = '\0';
+    bool target_fits = strlen(target) <= MAX_PATH - 1;
+    lstrcpynA(path, target_fits ? target : "", sizeof path);
     Step(log_, hr = link_->GetWorkingDirectory(working_dir, sizeof working_dir),
          "GetWorkingDirectory");
     // A failed read leaves its text as it was: each is ended within its buffer all the same.
     for (char* text : {arguments, description, icon_location, path, working_dir})
         text[MAX_PATH - 1] = '\0';
+    if (!target_fits) {
+        if (log_)
+            log_line("%s\tCLnk::get_link () %s failed: the target passes 259 characters ...\n",
+                     time_stamp(), shortcut);
+        return 3;
+    }
     if (log_) log_line("%s\tCLnk::get_link () %s OK ...\n", time_stamp(), path);
     return 0;
 }

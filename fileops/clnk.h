@@ -14,7 +14,8 @@ class CLnk {
     CLnk(const CLnk&) = delete;
     CLnk& operator=(const CLnk&) = delete;
 
-    // 0 read, 1 the file cannot be loaded, 2 no link object.
+    // 0 read, 1 the file cannot be loaded, 2 no link object, 3 the target passes 259
+    // characters (path is then empty).
     int get_link(const char* path);
     // 0 written, 1 it cannot be saved, 2 no link object.
     int set_link(const char* path);

@@ -71,14 +71,38 @@ bool RenameCaseOnly(const std::string& old_path, const std::string& new_path) {
 
 }  // namespace
 
+bool FolderStillThere(const char* routine, const char* folder) {
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+    // Creating the folder again would bring back, silently, what another program removed.
+    log_line("%s\t%s () %s failed: the folder is gone ...\n", time_stamp(), routine, folder);
+    MsgBox(("The folder \"" + std::string(folder) + "\" is no longer there.").c_str());
+    return false;
+}
+
 int RunTransfer(const char* routine, bool copy) {
     std::vector<std::string> destinations = mcfg.paths.to.paths();
     if (destinations.empty()) return 0;
     std::string folder = destinations[0];
-    TransferPlan plan = PlanTransfer(mcfg.paths.from.paths(), folder, copy, Exists);
-    for (const LeftOut& out : plan.left_out)
+    if (!FolderStillThere(routine, folder.c_str())) return 0;
+    // "Inside" is decided on the folders themselves, so that no other name of a folder (a
+    // linked folder, "..", a short name) lets it go into its own tree.
+    FolderChain chain(folder);
+    auto within = [&chain](const std::string&, const std::string& source) {
+        DWORD attributes = GetFileAttributesA(source.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+               chain.Holds(source);
+    };
+    TransferPlan plan = PlanTransfer(mcfg.paths.from.paths(), folder, copy, Exists, within);
+    std::string into_itself;
+    for (const LeftOut& out : plan.left_out) {
         log_line("%s\t%s () %s left out: %s ...\n", time_stamp(), routine, out.path.c_str(),
                  out.reason);
+        if (out.reason == kIntoItself) into_itself += "\n" + out.path;
+    }
+    if (!into_itself.empty())
+        MsgBox(("A folder cannot go into itself; left out:" + into_itself).c_str());
     if (plan.from.empty()) {
         MessageBeep(MB_ICONWARNING);
         return 0;
@@ -100,11 +124,11 @@ void Delete(bool to_recycle_bin) {
     mcfg.paths.clear(0);
     bool rows = mlvw.NextSelected(-1) >= 0;
     if (!rows) {
-        // The folder of the tree: never the root "Drives" and never a drive, which the
-        // platform would read as the drive's current folder.
-        HTREEITEM caret = mtvw.Caret();
-        if (!caret || caret == mtvw.Root() || mcfg.drives_mode || IsDriveRoot(mcfg.folder) ||
-            !mcfg.folder[0]) {
+        // The folder of the tree, only when it is the folder shown: never the root "Drives",
+        // never a drive (which the platform would read as the drive's current folder), and
+        // never the folder read before an item that could not be read.
+        if (!TreeShowsFolderRead() || IsDriveRoot(mcfg.folder)) {
+            log_line("%s\tDelete () refused: no row and no folder shown ...\n", time_stamp());
             MessageBeep(MB_ICONWARNING);
             return;
         }
@@ -253,7 +277,7 @@ void SetAttr(int code) {
 
 void NewFolder() {
     char path[MAX_PATH];
-    if (mcfg.folder[0] && !mcfg.drives_mode &&
+    if (mcfg.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFolder", mcfg.folder) &&
         JoinPath(mcfg.folder, "New Folder", path, sizeof path))
         CreateDirectoryA(path, nullptr);
     Read();
@@ -269,7 +293,7 @@ std::string NewFileName(const NameTaken& taken) {
 }
 
 void NewFile() {
-    if (mcfg.folder[0] && !mcfg.drives_mode) {
+    if (mcfg.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFile", mcfg.folder)) {
         std::string folder = mcfg.folder;
         std::string name =
             NewFileName([&](const std::string& n) { return Exists(folder + "\\" + n); });

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -39,6 +40,47 @@ std::string Trimmed(std::string folder) {
 
 }  // namespace
 
+const char* const kIntoItself = "a folder cannot go into itself";
+
+bool IdentityOf(const std::string& path, FileId* id) {
+    *id = FileId{};
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return false;
+    id->volume = info.dwVolumeSerialNumber;
+    id->high = info.nFileIndexHigh;
+    id->low = info.nFileIndexLow;
+    return true;
+}
+
+FolderChain::FolderChain(const std::string& folder) {
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
+    if (n == 0 || n >= sizeof full) return;
+    std::string step = Trimmed(full);
+    for (;;) {
+        FileId id;
+        // A drive alone ("C:") would open its current folder: the root is opened as "C:\".
+        std::string open = step.size() == 2 && step[1] == ':' ? step + "\\" : step;
+        if (IdentityOf(open, &id)) ids_.push_back(id);
+        size_t cut = step.rfind('\\');
+        if (cut == std::string::npos || step.size() <= 2) break;
+        step.resize(cut);
+    }
+}
+
+bool FolderChain::Holds(const std::string& path) const {
+    FileId id;
+    if (ids_.empty() || !IdentityOf(path, &id)) return false;
+    for (const FileId& step : ids_)
+        if (step == id) return true;
+    return false;
+}
+
 std::string FreeName(const std::string& name, bool copy, const NameTaken& taken) {
     if (!taken(name)) return name;
     size_t dot = name.rfind('.');
@@ -63,7 +105,8 @@ bool PathWithin(const std::string& path, const std::string& folder) {
 }
 
 TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::string& folder,
-                          bool copy, const std::function<bool(const std::string&)>& exists) {
+                          bool copy, const std::function<bool(const std::string&)>& exists,
+                          const Within& within) {
     TransferPlan plan;
     std::string target = Trimmed(folder);
     std::set<std::string, NoCase> given;
@@ -81,8 +124,8 @@ TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::st
             plan.left_out.push_back({source, "no such file"});
             continue;
         }
-        if (PathWithin(target, source)) {
-            plan.left_out.push_back({source, "a folder cannot go into itself"});
+        if (PathWithin(target, source) || (within && within(target, source))) {
+            plan.left_out.push_back({source, kIntoItself});
             continue;
         }
         if (!copy && _stricmp(Trimmed(from_folder).c_str(), target.c_str()) == 0) {

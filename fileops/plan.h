@@ -37,8 +37,43 @@ struct TransferPlan {
     std::vector<std::string> to;
     std::vector<LeftOut> left_out;
 };
+// `within(path, folder)` says whether path is folder or lies below it; PathWithin compares the
+// texts, FolderChain below the folders themselves.
+using Within = std::function<bool(const std::string& path, const std::string& folder)>;
 TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::string& folder,
-                          bool copy, const std::function<bool(const std::string&)>& exists);
+                          bool copy, const std::function<bool(const std::string&)>& exists,
+                          const Within& within = nullptr);
+
+// The reason a plan gives for a folder that would go into itself.
+extern const char* const kIntoItself;
 
 // Whether `path` is `folder` itself or lies below it (ignoring case).
 bool PathWithin(const std::string& path, const std::string& folder);
+
+// A folder's identity on its volume: the volume's serial number and the file index.
+struct FileId {
+    DWORD volume = 0;
+    DWORD high = 0, low = 0;
+    bool operator==(const FileId& o) const {
+        return volume == o.volume && high == o.high && low == o.low;
+    }
+};
+// The identity of the file or folder at `path` (a linked folder gives its target's); false
+// when it cannot be opened.
+bool IdentityOf(const std::string& path, FileId* id);
+
+// The identities of a folder and of each of its parents up to the drive's root, after "."
+// and ".." are resolved; a step that cannot be opened is left out. A folder is inside the
+// destination's own tree, whatever name reaches it (a linked folder, "..", a short name),
+// exactly when its identity is one of these.
+class FolderChain {
+  public:
+    explicit FolderChain(const std::string& folder);
+    // Whether `path`, a folder, is the chain's folder or one of its parents: the chain's
+    // folder then lies inside it. A path that cannot be opened is not.
+    bool Holds(const std::string& path) const;
+    bool empty() const { return ids_.empty(); }
+
+  private:
+    std::vector<FileId> ids_;
+};

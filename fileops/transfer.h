@@ -33,6 +33,10 @@ void GatherSelection();
 // log line. Returns the number of names taken.
 int ReadDropList(HDROP drop, PathList& list);
 
+// Whether the folder is still there as a folder; when it is not, says so in a message box
+// and logs it under `routine`. Nothing is ever created in its place.
+bool FolderStillThere(const char* routine, const char* folder);
+
 // Copies (copy set, mode 1) or moves (mode 2) the paths of mcfg.paths.from into the folder
 // that mcfg.paths.to names, each under a name that replaces nothing; sources that cannot go
 // are left out with a log line naming `routine`. Stops a running size scan first. Returns

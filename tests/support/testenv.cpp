@@ -1,5 +1,7 @@
 #include "tests/support/testenv.h"
 
+#include <shlobj.h>
+
 #include "tests/support/picture_file.h"
 
 #include <cstdio>
@@ -316,7 +318,21 @@ bool PutFilesOnClipboard(const std::vector<std::string>& paths) {
     for (const std::string& p : paths)
         list.append(p.c_str());
     list.close();
-    std::string image = BuildDropBlock(list);
+    return PutClipboardBlock(BuildDropBlock(list));
+}
+
+std::string WideDropBlock(const std::vector<std::wstring>& paths) {
+    DROPFILES header = {};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::string block((const char*)&header, sizeof header);
+    for (const std::wstring& p : paths)
+        block.append((const char*)p.c_str(), (p.size() + 1) * sizeof(wchar_t));
+    block.append(2, '\0');
+    return block;
+}
+
+bool PutClipboardBlock(const std::string& image) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
     if (!block) return false;
     memcpy(GlobalLock(block), image.data(), image.size());
@@ -433,6 +449,30 @@ std::string TestRegKey::get_string(const char* name) const {
     LONG status = RegQueryValueExA(h, name, nullptr, &type, (BYTE*)buffer, &size);
     RegCloseKey(h);
     return status == ERROR_SUCCESS ? std::string(buffer) : "<missing>";
+}
+
+}  // namespace tv
+
+namespace tv {
+
+bool WriteWideNamed(const std::string& folder, const wchar_t* name, const std::string& bytes) {
+    std::wstring path(folder.begin(), folder.end());
+    path += L"\\";
+    path += name;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+              written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+bool MakeLookAlikes(const std::string& folder) {
+    return WriteWideNamed(folder, L"a.txt", "1") &&
+           WriteWideNamed(folder, L"\x0101.txt", std::string(49, 'm')) &&
+           WriteWideNamed(folder, L"\xFF41.txt", std::string(7, 'f'));
 }
 
 }  // namespace tv

@@ -125,6 +125,10 @@ HelperRun WaitForHelper(const std::string& path, DWORD timeout_ms = 20000);
 
 // Puts a file list (CF_HDROP, ANSI) on the clipboard as another program would.
 bool PutFilesOnClipboard(const std::vector<std::string>& paths);
+// Puts the bytes of a CF_HDROP block on the clipboard as they are (crafted ones included).
+bool PutClipboardBlock(const std::string& bytes);
+// The block of a wide file list (fWide 1), as programs of the wide interface put it.
+std::string WideDropBlock(const std::vector<std::wstring>& paths);
 
 // Writes a picture of w by h pixels in one colour (0x00RRGGBB) through the platform's
 // imaging encoders: a PNG, or a JPEG when `jpeg` is set. False when it cannot.
@@ -154,4 +158,13 @@ class TestRegKey {
     std::string key_;
 };
 
+}  // namespace tv
+
+namespace tv {
+// Writes a file named by a wide (UTF-16) name in `folder`, holding `bytes`, as a program of
+// the wide interface would; the ANSI listing may best-fit or lose its name.
+bool WriteWideNamed(const std::string& folder, const wchar_t* name, const std::string& bytes);
+// The three names that best-fit to "a.txt" under the ANSI code page: a.txt itself (1 byte),
+// a-macron.txt (49 bytes) and fullwidth-a.txt (7 bytes), made in `folder`.
+bool MakeLookAlikes(const std::string& folder);
 }  // namespace tv

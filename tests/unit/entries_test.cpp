@@ -8,6 +8,7 @@
 
 #include "app/mcfg.h"
 #include "browse/entries.h"
+#include "browse/paths.h"
 #include "tests/support/testenv.h"
 
 namespace {
@@ -436,4 +437,33 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     EXPECT_FALSE(EntryPath(e, small, sizeof small));
     EXPECT_STREQ(small, "");
     mcfg.find_mode = saved;
+}
+
+TEST(ListFolder, NamesTheCodePageCanOnlyBestFitAreLostNamesNeverTheLookAlike) {
+    tv::TempTree tree("lookalike");
+    std::string folder = tree.dir("f");
+    ASSERT_TRUE(tv::MakeLookAlikes(folder));
+    EntryList list;
+    ASSERT_EQ(ListFolder(list, folder.c_str()), 0);
+    ASSERT_EQ(list.size(), 3u);
+    int exact = 0;
+    std::set<uint64_t> sizes;
+    for (size_t i = 0; i < list.size(); i++) {
+        const FolderEntry& e = *list[i];
+        if (!strcmp(e.name, "a.txt")) {
+            exact++;
+            EXPECT_EQ(EntrySize(e), 1u);
+            continue;
+        }
+        EXPECT_TRUE(NameIsLossy(e.name)) << e.name;
+        // The path goes by the short name, which opens that very file, or the row has none.
+        char path[MAX_PATH];
+        const char* name = PathName(e.name, e.short_name);
+        if (!name) continue;
+        ASSERT_TRUE(JoinPath(folder.c_str(), name, path, sizeof path));
+        EXPECT_EQ(tv::ReadFile(path).size(), EntrySize(e)) << path;
+        sizes.insert(EntrySize(e));
+    }
+    EXPECT_EQ(exact, 1) << "only the real a.txt lists as a.txt";
+    EXPECT_EQ(sizes, (std::set<uint64_t>{7, 49})) << "each look-alike reached by its short name";
 }
