@@ -65,6 +65,8 @@ struct Mcfg {
     HCURSOR size_cursor = nullptr;
 
     CSHL paths;
+    // The names of the clipboard's file list, as the clipboard watcher last counted them.
+    unsigned clipboard_names = 0;
     HWND rename_edit = nullptr;
     int make_notepad_link = 1;
     std::vector<std::string> sendto_targets;

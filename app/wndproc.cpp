@@ -86,9 +86,10 @@ void PressReadSizeButton(bool pressed) {
     SendMessageA(mtbr.hwnd, TB_PRESSBUTTON, CMD_READ_SIZE, MAKELONG(pressed ? TRUE : FALSE, 0));
 }
 
-void OnTimer() {
+void OnTimer(HWND hwnd) {
     mcfg.ticks++;
     if (mcfg.scanning) Paint();
+    AskClipboard(hwnd);
     ContextMenu(0, 0);
 }
 
@@ -192,7 +193,11 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_PAINT: Paint(); break;
     case WM_NOTIFY: Notify((NMHDR*)lparam); break;
     case WM_COMMAND: Command(wparam); break;
-    case WM_TIMER: OnTimer(); break;
+    case WM_TIMER: OnTimer(hwnd); break;
+    case WM_APP_CLIPBOARD:
+        mcfg.clipboard_names = (unsigned)wparam;
+        ContextMenu(0, 0);
+        break;
     case WM_INITMENUPOPUP: InsertSendTo(hwnd, (HMENU)wparam); break;
     case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
@@ -320,7 +325,7 @@ int Notify(NMHDR* header) {
 }
 
 int ContextMenu(int x, int y) {
-    UINT count = clipboard_file_count();
+    UINT count = mcfg.clipboard_names;
     int row = mlvw.NextSelected(-1);
     HMENU menu = GetMenu(mwin.hwnd);
     if (!menu) return 0;

@@ -13,6 +13,10 @@ constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
 // folder's entry.
 constexpr UINT WM_APP_SCAN_SIZE = WM_APP + 2;
 
+// Posted by the clipboard watcher with the number of names of the clipboard's file list
+// (wParam): Paste is enabled by it.
+constexpr UINT WM_APP_CLIPBOARD = WM_APP + 3;
+
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 int Command(WPARAM wparam);
 int Notify(NMHDR* header);

@@ -1,17 +1,36 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <process.h>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/log.h"
 #include "app/mcfg.h"
 #include "app/ui.h"
+#include "app/wndproc.h"
+#include "browse/paths.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
+
+namespace {
+
+// Opens the clipboard, trying again for a tenth of a second while another thread (the
+// watcher, another program) has it open for a moment.
+bool OpenClipboardSoon(HWND owner) {
+    for (int i = 0; i < 20; i++) {
+        if (OpenClipboard(owner)) return true;
+        Sleep(5);
+    }
+    return false;
+}
+
+}  // namespace
 
 uint32_t DropBlockSize(uint32_t list_length) { return ((list_length + 22) & ~31u) + 32; }
 
@@ -85,7 +104,7 @@ void Copy(bool to_clipboard) {
             memcpy(bytes, image.data(), image.size());
             GlobalUnlock(block);
         }
-        if (OpenClipboard(mwin.hwnd)) {
+        if (OpenClipboardSoon(mwin.hwnd)) {
             EmptyClipboard();
             // From here on the clipboard owns the block.
             if (SetClipboardData(CF_HDROP, block)) block = nullptr;
@@ -97,18 +116,65 @@ void Copy(bool to_clipboard) {
     mcfg.paths.clear(1);
 }
 
-int ReadDropList(HDROP drop, PathList& list) {
+int ParseDropBlock(const void* block, size_t size, PathList& list) {
     list.clear();
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    const unsigned char* bytes = (const unsigned char*)block;
+    DROPFILES header;
+    if (!bytes || size < sizeof header) {
+        log_line("%s\tPaste () refused: the block is smaller than its header ...\n", time_stamp());
+        return -1;
+    }
+    memcpy(&header, bytes, sizeof header);
+    if (header.pFiles < sizeof header || header.pFiles >= size) {
+        log_line("%s\tPaste () refused: the names lie outside the block ...\n", time_stamp());
+        return -1;
+    }
+    // One walk from the first name to the empty one that ends the list; every name must end
+    // inside the block, and so must the list.
+    size_t unit = header.fWide ? sizeof(WCHAR) : 1;
+    size_t at = header.pFiles;
     int taken = 0;
-    for (UINT i = 0; i < count; i++) {
-        // A name of 260 characters or more would come back cut to 259: another file's name.
-        UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        if (length == 0) continue;  // an empty name names nothing
-        char name[MAX_PATH] = {};
-        if (length > MAX_PATH - 1 || DragQueryFileA(drop, i, name, sizeof name) != length) {
+    UINT index = 0;
+    std::vector<WCHAR> wide;
+    for (;; index++) {
+        size_t start = at, length = 0;
+        bool ended = false;
+        for (; at + unit <= size; at += unit) {
+            WCHAR c = 0;
+            memcpy(&c, bytes + at, unit);
+            if (c == 0) {
+                ended = true;
+                break;
+            }
+            length++;
+        }
+        if (!ended) {
+            list.clear();
+            log_line("%s\tPaste () refused: a name or the list does not end inside the block ...\n",
+                     time_stamp());
+            return -1;
+        }
+        at += unit;
+        if (length == 0) break;
+        char name[MAX_PATH];
+        bool fits = length <= MAX_PATH - 1;
+        if (fits && header.fWide) {
+            wide.assign(length + 1, 0);
+            memcpy(wide.data(), bytes + start, length * sizeof(WCHAR));
+            // A wide name is taken only when the code page spells it exactly: a best-fit
+            // spelling would name another file.
+            if (!NarrowExact(wide.data(), name, sizeof name)) {
+                log_line("%s\tPaste () name %u left out: the code page cannot spell it ...\n",
+                         time_stamp(), index);
+                continue;
+            }
+        } else if (fits) {
+            memcpy(name, bytes + start, length);
+            name[length] = '\0';
+        }
+        if (!fits) {
             log_line("%s\tPaste () name %u left out: longer than 259 characters ...\n",
-                     time_stamp(), i);
+                     time_stamp(), index);
             continue;
         }
         list.append(name);
@@ -116,6 +182,144 @@ int ReadDropList(HDROP drop, PathList& list) {
     }
     list.close();
     return taken;
+}
+
+int ReadDropList(HDROP drop, PathList& list) {
+    list.clear();
+    SIZE_T size = drop ? GlobalSize((HGLOBAL)drop) : 0;
+    const void* bytes = size ? GlobalLock((HGLOBAL)drop) : nullptr;
+    if (!bytes) {
+        list.close();
+        return 0;
+    }
+    int taken = ParseDropBlock(bytes, size, list);
+    GlobalUnlock((HGLOBAL)drop);
+    if (taken < 0) {
+        list.clear();
+        list.close();
+        return 0;
+    }
+    return taken;
+}
+
+namespace {
+
+// The most bytes a clipboard list may take: far more than any list of paths needs.
+const size_t kLargestBlock = 256u << 20;
+
+// A copy of the clipboard's file list block, taken on a thread of its own so that an owner
+// that renders late, or never, holds that thread and not the window's. The copy is shared
+// between the reader and the thread, and the last of them lets it go.
+struct ClipboardRead {
+    std::atomic<int> users{2};
+    std::string bytes;
+    bool have = false;
+    void Leave() {
+        if (--users == 0) delete this;
+    }
+};
+
+unsigned __stdcall ReadClipboardThread(void* arg) {
+    ClipboardRead* read = (ClipboardRead*)arg;
+    if (OpenClipboardSoon(nullptr)) {
+        if (HGLOBAL h = GetClipboardData(CF_HDROP)) {
+            SIZE_T size = GlobalSize(h);
+            const char* p = size && size <= kLargestBlock ? (const char*)GlobalLock(h) : nullptr;
+            if (p) {
+                read->bytes.assign(p, size);
+                read->have = true;
+                GlobalUnlock(h);
+            }
+        }
+        CloseClipboard();
+    }
+    read->Leave();
+    return 0;
+}
+
+}  // namespace
+
+bool ReadClipboardBlock(std::string* bytes, DWORD timeout_ms) {
+    bytes->clear();
+    ClipboardRead* read = new ClipboardRead;
+    uintptr_t thread = _beginthreadex(nullptr, 0, ReadClipboardThread, read, 0, nullptr);
+    if (!thread) {
+        delete read;
+        return false;
+    }
+    bool done = WaitForSingleObject((HANDLE)thread, timeout_ms) == WAIT_OBJECT_0;
+    CloseHandle((HANDLE)thread);
+    if (done && read->have) *bytes = std::move(read->bytes);
+    bool have = done && !bytes->empty();
+    if (!done)
+        log_line("%s\tPaste () failed: the clipboard's owner did not answer ...\n", time_stamp());
+    read->Leave();
+    return have;
+}
+
+UINT clipboard_file_count() {
+    std::string bytes;
+    // Asked on the watcher's thread, which may wait for the owner as long as it takes.
+    if (!ReadClipboardBlock(&bytes, INFINITE)) return 0;
+    PathList names;
+    int taken = ParseDropBlock(bytes.data(), bytes.size(), names);
+    return taken > 0 ? (UINT)taken : 0;
+}
+
+namespace {
+
+// The watcher of the clipboard: a thread that counts the names of the clipboard's file list
+// when asked, and posts the count to the window. The window's thread makes no clipboard call
+// that could wait.
+struct ClipboardWatch {
+    HANDLE thread = nullptr;
+    HANDLE ask = nullptr;
+    HWND window = nullptr;
+    std::atomic<bool> stop{false};
+
+    static unsigned __stdcall Run(void* arg) {
+        ClipboardWatch* w = (ClipboardWatch*)arg;
+        DWORD seen = 0;
+        bool first = true;
+        while (WaitForSingleObject(w->ask, INFINITE) == WAIT_OBJECT_0 && !w->stop) {
+            DWORD sequence = GetClipboardSequenceNumber();
+            if (!first && sequence == seen) continue;
+            first = false;
+            seen = sequence;
+            UINT count = clipboard_file_count();
+            if (!w->stop) PostMessageA(w->window, WM_APP_CLIPBOARD, count, 0);
+        }
+        return 0;
+    }
+    // Asks, then waits a moment for the thread; one held by an owner that does not answer
+    // ends with the process.
+    ~ClipboardWatch() {
+        if (!thread) return;
+        stop = true;
+        SetEvent(ask);
+        WaitForSingleObject(thread, 500);
+        CloseHandle(thread);
+        CloseHandle(ask);
+    }
+};
+ClipboardWatch watch;
+
+}  // namespace
+
+void AskClipboard(HWND window) {
+    if (!watch.thread) {
+        watch.window = window;
+        watch.ask = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (!watch.ask) return;
+        uintptr_t thread = _beginthreadex(nullptr, 0, ClipboardWatch::Run, &watch, 0, nullptr);
+        if (!thread) {
+            CloseHandle(watch.ask);
+            watch.ask = nullptr;
+            return;
+        }
+        watch.thread = (HANDLE)thread;
+    }
+    SetEvent(watch.ask);
 }
 
 namespace {
@@ -151,44 +355,17 @@ void Paste(HANDLE drop) {
 }
 
 void PasteClipboard() {
-    // The names are read while the clipboard is open, and the clipboard is closed before the
-    // copy runs: the shell's dialogs must not keep it from other programs.
+    // The block is copied on a thread of its own, given up after a second, and read only
+    // after its checks; the clipboard is closed before the copy runs.
     mcfg.paths.clear(1);
-    bool have = false;
-    if (OpenClipboard(mwin.hwnd)) {
-        if (HANDLE files = GetClipboardData(CF_HDROP)) {
-            ReadDropList((HDROP)files, mcfg.paths.from);
-            have = true;
-        }
-        CloseClipboard();
-    }
-    if (!have) {
+    std::string bytes;
+    if (!ReadClipboardBlock(&bytes, 1000) ||
+        ParseDropBlock(bytes.data(), bytes.size(), mcfg.paths.from) < 0) {
+        mcfg.paths.clear(1);
         log_line("  Paste (NULL)\n");
         return;
     }
     PasteList();
-}
-
-HANDLE clipboard_files() {
-    // The handle stays the clipboard's own and is never released here.
-    if (!OpenClipboard(mwin.hwnd)) return nullptr;
-    HANDLE files = GetClipboardData(CF_HDROP);
-    CloseClipboard();
-    return files;
-}
-
-UINT clipboard_file_count() {
-    // Counted while the clipboard is open: once it is closed, its data may go at any time.
-    if (!OpenClipboard(mwin.hwnd)) return 0;
-    HANDLE files = GetClipboardData(CF_HDROP);
-    UINT count = files ? DragQueryFileA((HDROP)files, 0xFFFFFFFF, nullptr, 0) : 0;
-    // Some platforms count the empty text of an empty list as one name: a list names files
-    // only when one of its names is not empty. The walk ends at the first such name.
-    UINT named = 0;
-    for (UINT i = 0; i < count && !named; i++)
-        if (DragQueryFileA((HDROP)files, i, nullptr, 0) > 0) named = count;
-    CloseClipboard();
-    return named;
 }
 
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -12,10 +12,15 @@ void Copy(bool to_clipboard);
 void Paste(HANDLE drop);
 // Command 204: pastes the clipboard's file list, read while the clipboard is open.
 void PasteClipboard();
-HANDLE clipboard_files();
-// The number of names in the clipboard's file list; 0 without one, or when every name in it
-// is empty.
+// The number of names the clipboard's file list gives (checked as Paste checks it); 0 without
+// one. It may wait for the clipboard's owner: the window's thread asks AskClipboard instead.
 UINT clipboard_file_count();
+// Asks the clipboard watcher (started at the first call) to count the clipboard's names; it
+// posts the count to `window` as WM_APP_CLIPBOARD when the clipboard has changed.
+void AskClipboard(HWND window);
+// Copies the clipboard's file list block into *bytes on a thread of its own, waiting at most
+// timeout_ms for it; false (and a log line when the time ran out) without a block.
+bool ReadClipboardBlock(std::string* bytes, DWORD timeout_ms);
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
 void Delete(bool to_recycle_bin);

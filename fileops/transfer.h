@@ -28,9 +28,14 @@ void ForEachSelectedPath(const char* routine, const std::function<void(const cha
 // Rows whose path cannot be composed whole are left out with a log line.
 void GatherSelection();
 
-// Reads the names of a file drop into `list` (closed with its final NUL). Names of 260
-// characters or more, which the platform would hand back cut short, are left out with a
-// log line. Returns the number of names taken.
+// Reads the names of a CF_HDROP block of `size` bytes into `list` (closed with its final NUL)
+// in one walk. The header must fit, the names must start inside the block after it, and
+// every name and the empty name that ends the list must end inside it; a block that fails
+// gives -1 and an empty list. Wide names (fWide) are taken only when the code page spells them
+// exactly. Names of 260 characters or more are left out with a log line. Returns the number
+// of names taken.
+int ParseDropBlock(const void* block, size_t size, PathList& list);
+// The same for the block of a drop handle.
 int ReadDropList(HDROP drop, PathList& list);
 
 // Whether the folder is still there as a folder; when it is not, says so in a message box

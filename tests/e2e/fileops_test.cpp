@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 #include <algorithm>
 #include <cstdlib>
@@ -133,6 +134,69 @@ TEST(EndToEndFiles, NewCmdOpensAConsoleWindow) {
     }
     CloseHandle(snapshot);
     tv::WaitUntil([&] { return !IsWindow(console); }, 10000);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_EXIT, 0), 0);
+    EXPECT_TRUE(program.ended(20000));
+}
+
+namespace {
+
+// The window answers a message sent from this process within half a second.
+bool Answers(HWND main) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &result) != 0;
+}
+
+bool Logged(const std::string& prefix) {
+    return tv::FindEntry(tv::LogEntries(), prefix) >= 0;
+}
+
+}  // namespace
+
+TEST(EndToEndFiles, HostileClipboardListsPasteNothingAndNeverHoldTheWindow) {
+    tv::TempTree tree("e2ehostile");
+    std::string into = tree.dir("Into");
+    std::string source = tree.file("from\\a.txt", "a");
+    tv::Program program(into);
+    ASSERT_TRUE(program.started);
+    HWND main = program.ready();
+    ASSERT_NE(main, nullptr);
+
+    // Names outside the block, and a last name without its closing zero. The window reads
+    // them with every tick and must keep answering; Paste refuses them and says why.
+    DROPFILES header = {};
+    header.pFiles = 0x7FFFFFF0;
+    std::string outside((const char*)&header, sizeof header);
+    outside += std::string(12, '\0');
+    header.pFiles = sizeof header;
+    std::string unended = std::string((const char*)&header, sizeof header) + source;
+    for (const std::string& block : {outside, unended}) {
+        ASSERT_TRUE(tv::PutClipboardBlock(block));
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_PASTE, 0), 0);
+        EXPECT_TRUE(tv::WaitUntil([] { return Logged("Paste () refused"); }, 10000));
+        EXPECT_TRUE(Answers(main));
+    }
+
+    // An owner that promises a list and never renders it: Paste gives up within a second.
+    std::string said = tv::HelperOutput(tree.path("late.txt"));
+    SetEnvironmentVariableA("TV_HELPER_LATE_CLIPBOARD", "30000");
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string line = "\"" + tv::HelperExe() + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    SetEnvironmentVariableA("TV_HELPER_LATE_CLIPBOARD", nullptr);
+    ASSERT_TRUE(tv::WaitUntil([&] { return !tv::ReadFile(said).empty(); }, 20000));
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_PASTE, 0), 0);
+    EXPECT_TRUE(tv::WaitUntil([] { return Logged("Paste () failed: the clipboard's owner"); },
+                              10000));
+    EXPECT_TRUE(Answers(main));
+    TerminateProcess(pi.hProcess, 0);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    EXPECT_TRUE(tv::WaitUntil([&] { return Answers(main); }, 10000));
+    EXPECT_EQ(tv::ReadFile(tree.path("Into\\a.txt")), "") << "nothing was pasted";
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_EXIT, 0), 0);
     EXPECT_TRUE(program.ended(20000));
 }

@@ -121,3 +121,56 @@ TEST(ShellJob, RunsTheShellAndRefusesWhatItMustNot) {
     EXPECT_EQ(tv::ReadFile(tree.path("b.txt")), "beta");
     EXPECT_EQ(tv::ReadFile(a), "alpha");
 }
+
+namespace {
+
+std::string Header(DWORD files, BOOL wide) {
+    DROPFILES h = {};
+    h.pFiles = files;
+    h.fWide = wide;
+    return std::string((const char*)&h, sizeof h);
+}
+
+int Parse(const std::string& block, PathList& list) {
+    return ParseDropBlock(block.data(), block.size(), list);
+}
+
+}  // namespace
+
+TEST(DropBlock, CraftedBlocksAreRefusedWholeAndNeverReadPastTheirEnd) {
+    PathList list;
+    // A header that does not fit, names that start in the header or past the block.
+    EXPECT_EQ(Parse(std::string(19, '\0'), list), -1);
+    EXPECT_EQ(Parse(Header(8, FALSE) + "C:\\a\0\0", list), -1);
+    EXPECT_EQ(Parse(Header(0x7FFFFFF0, FALSE) + std::string(12, '\0'), list), -1);
+    // The last name, or the list, has no closing zero inside the block.
+    EXPECT_EQ(Parse(Header(20, FALSE) + "C:\\a.txt", list), -1);
+    EXPECT_EQ(Parse(Header(20, FALSE) + std::string("C:\\a.txt\0", 9), list), -1);
+    EXPECT_TRUE(list.empty());
+    std::string odd = Header(20, TRUE) + std::string((const char*)L"C:\\a", 8) + "\0";
+    EXPECT_EQ(Parse(odd, list), -1) << "half a wide character at the end";
+    // A sound block: one walk, every name whole; an overlong one is left out.
+    std::string names = std::string("C:\\a\0", 5) + std::string(300, 'x') + '\0' + "C:\\b" +
+                        std::string(2, '\0');
+    EXPECT_EQ(Parse(Header(20, FALSE) + names, list), 2);
+    EXPECT_EQ(list.paths(), (std::vector<std::string>{"C:\\a", "C:\\b"}));
+}
+
+TEST(DropBlock, WideNamesAreTakenOnlyWhenTheCodePageSpellsThemExactly) {
+    PathList list;
+    std::string block =
+        tv::WideDropBlock({L"C:\\d\\\x0101.txt", L"C:\\d\\caf\x00E9.txt", L"C:\\d\\\xFF41.txt"});
+    EXPECT_EQ(Parse(block, list), 1);
+    EXPECT_EQ(list.paths(), (std::vector<std::string>{"C:\\d\\caf\xE9.txt"}));
+}
+
+TEST(DropBlock, TwentyThousandNamesAreReadInOneWalk) {
+    PathList names;
+    for (int i = 0; i < 20000; i++)
+        names.append(("C:\\Data\\file" + std::to_string(i) + ".txt").c_str());
+    names.close();
+    std::string block = BuildDropBlock(names);
+    PathList list;
+    ASSERT_EQ(Parse(block, list), 20000);
+    EXPECT_EQ(std::string(list.data(), list.length()), std::string(names.data(), names.length()));
+}
