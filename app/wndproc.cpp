@@ -143,17 +143,32 @@ void OnBeginDrag() {
     Copy(false);
 }
 
-void OnItemChanged(const NMLISTVIEW* change) {
-    if (SelectionMoving()) return;
-    if (mcfg.preview) SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
-    // A row that keeps its selection while the focus moves on to another row reports the
-    // selected state alone; the report of the row that takes the focus updates the count.
-    if (change->uNewState == LVIS_SELECTED) return;
+void CountSelected() {
     mcfg.selected = mlvw.SelectedCount();
     RECT strip = ClientRect();
     strip.top = strip.bottom - 10;
     InvalidateRect(mwin.hwnd, &strip, FALSE);
-    SetAttr(0);
+}
+
+void OnItemChanged(const NMLISTVIEW* change) {
+    if (SelectionMoving()) return;
+    if (mcfg.preview) SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
+    bool was = (change->uOldState & LVIS_SELECTED) != 0;
+    bool now = (change->uNewState & LVIS_SELECTED) != 0;
+    if (change->iItem < 0 || was != now) SelectionAttributes(change->iItem, change->iItem, now);
+    // A row that keeps its selection while the focus moves on to another row reports the
+    // selected state alone; the report of the row that takes the focus updates the count.
+    if (change->uNewState == LVIS_SELECTED) return;
+    CountSelected();
+}
+
+// A range of rows changed its selection at once (a Shift+click in the virtual list).
+void OnRangeChanged(const NMLVODSTATECHANGE* change) {
+    if (SelectionMoving()) return;
+    bool was = (change->uOldState & LVIS_SELECTED) != 0;
+    bool now = (change->uNewState & LVIS_SELECTED) != 0;
+    if (was != now) SelectionAttributes(change->iFrom, change->iTo, now);
+    CountSelected();
 }
 
 void OnRightClick() {
@@ -308,6 +323,7 @@ int Notify(NMHDR* header) {
         Sort();
         break;
     case LVN_ITEMCHANGED: OnItemChanged((NMLISTVIEW*)header); break;
+    case LVN_ODSTATECHANGED: OnRangeChanged((NMLVODSTATECHANGE*)header); break;
     case LVN_ENDLABELEDITA:
         // The edit control is gone once its editing ends, whichever way: a later Enter must
         // not read it. The list keeps its old label; the rename re-reads the folder.

@@ -29,7 +29,12 @@ void RenameEnd();
 // The rule a new name breaks ("." and "..", the characters \ / : * ? " < > |, blanks only),
 // as the message that says so; none when the name is fine.
 const char* RenameRule(const std::string& name);
+// Code 1..4 sets, -1..-4 clears the attribute of its button on every selected row (read from
+// the disk as it runs); 0 sets the buttons from the selected entries' listed attributes.
 void SetAttr(int code);
+// The selection of rows from..to changed to `selected` (from -1: any change of the whole
+// list): the attribute buttons follow from the listed attributes, without a disk read.
+void SelectionAttributes(int from, int to, bool selected);
 void NewFolder();
 // "New File.txt" in the folder that was read; when that is taken, "New File (2).txt" and so
 // on. An existing file is never opened.

@@ -248,30 +248,81 @@ void RenameEnd() {
     Read();
 }
 
+namespace {
+
+// The selected rows and, per attribute button, how many of them carry its attribute, as the
+// entries were listed: the buttons follow the selection without reading the disk.
+struct Tally {
+    long long rows = 0;
+    long long with[4] = {};
+};
+Tally tally;
+
+void Count(const FolderEntry* e, int sign) {
+    if (!e) return;
+    tally.rows += sign;
+    for (int i = 0; i < 4; i++)
+        if (e->attributes & AttributeBit(i + 1)) tally.with[i] += sign;
+}
+
+void Recount() {
+    tally = Tally{};
+    unsigned rows = ViewCount(mcfg.view);
+    int selected = rows ? mlvw.SelectedCount() : 0;
+    if (selected > 0 && (unsigned)selected == rows) {
+        // Every row selected: the view is walked without asking the list row by row.
+        for (unsigned i = 0; i < rows; i++)
+            Count(mcfg.view[i].entry, 1);
+        return;
+    }
+    for (int row = selected > 0 ? mlvw.NextSelected(-1) : -1; row >= 0 && (unsigned)row < rows;
+         row = mlvw.NextSelected(row))
+        Count(mcfg.view[row].entry, 1);
+}
+
+void ShowTally() {
+    CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
+    for (int i = 0; i < 4; i++)
+        buttons[i]->SetCheck(tally.with[i] > 0 ? 1 : 0);
+}
+
+}  // namespace
+
+void SelectionAttributes(int from, int to, bool selected) {
+    unsigned rows = ViewCount(mcfg.view);
+    if (from < 0) {
+        Recount();
+    } else {
+        for (int row = from; row <= to && (unsigned)row < rows; row++)
+            Count(mcfg.view[row].entry, selected ? 1 : -1);
+        // A change the list reported in another way (or not at all) is caught here: the
+        // tally must count exactly the rows the list has selected.
+        if (tally.rows != (rows ? mlvw.SelectedCount() : 0)) Recount();
+    }
+    ShowTally();
+}
+
 void SetAttr(int code) {
-    UncheckAttributeButtons();
     DWORD bit = AttributeBit(code);
-    bool any[4] = {};
+    if (code == 0) {
+        Recount();
+        ShowTally();
+        log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
+        return;
+    }
+    UncheckAttributeButtons();
+    // The change reads each file's attributes as they are on the disk when it runs.
     ForEachSelectedPath("SetAttr", [&](const char* path) {
         DWORD attributes = GetFileAttributesA(path);
-        // A row whose attributes cannot be read shows nothing and is written nothing.
+        // A row whose attributes cannot be read is written nothing.
         if (attributes == INVALID_FILE_ATTRIBUTES) return;
         if (code > 0) {
             if (attributes != bit) SetFileAttributesA(path, attributes | bit);
-        } else if (code < 0) {
-            if (attributes & bit) SetFileAttributesA(path, attributes & ~bit);
-        } else {
-            for (int i = 0; i < 4; i++)
-                if (attributes & AttributeBit(i + 1)) any[i] = true;
+        } else if (attributes & bit) {
+            SetFileAttributesA(path, attributes & ~bit);
         }
     });
-    if (code == 0) {
-        CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
-        for (int i = 0; i < 4; i++)
-            if (any[i]) buttons[i]->SetCheck(1);
-    } else {
-        Read();
-    }
+    Read();
     log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
 }
 

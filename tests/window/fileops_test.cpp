@@ -415,6 +415,18 @@ TEST_F(FileOps, AttributeButtonsSetAndClearOverRowsOfMixedAttributes) {
     EXPECT_EQ(mbtr.GetCheck(), BST_CHECKED);
     EXPECT_EQ(mbts.GetCheck(), BST_UNCHECKED);
 
+    // The buttons follow each change of the selection as the list reports it: all rows at
+    // once, one row less, none.
+    ListView_SetItemState(mlvw.hwnd, -1, 0, LVIS_SELECTED);
+    EXPECT_EQ(mbth.GetCheck(), BST_UNCHECKED);
+    ListView_SetItemState(mlvw.hwnd, -1, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(mbth.GetCheck(), BST_CHECKED);
+    ListView_SetItemState(mlvw.hwnd, tv::RowOf("b.txt"), 0, LVIS_SELECTED);
+    EXPECT_EQ(mbth.GetCheck(), BST_UNCHECKED);
+    EXPECT_EQ(mbta.GetCheck(), BST_CHECKED) << "c.txt is still selected";
+    EXPECT_EQ(mbtr.GetCheck(), BST_CHECKED);
+    SelectNames({"a.txt", "b.txt", "c.txt"});
+
     // "R" over three rows, one of them read-only already: all three read-only.
     mbtr.SetCheck(0);
     SendCommand(CMD_ATTR_R);
