@@ -1,7 +1,9 @@
 #include "fileops/clnk.h"
 
 #include <cstring>
+#include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 #include "app/log.h"
 
@@ -95,4 +97,83 @@ int CLnk::set_link(const char* shortcut) {
     }
     if (log_) log_line("%s\tCLnk::set_link () %s OK ...\n", time_stamp(), shortcut);
     return 0;
+}
+
+namespace {
+
+const size_t kLargestShortcut = 64 * 1024;
+
+uint32_t Read32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24); }
+uint32_t Read16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+
+// Whether an 8-bit string starting at `at` ends (with its zero) before `end` and within 259
+// characters.
+bool StringEnds(const unsigned char* data, size_t at, size_t end) {
+    for (size_t i = at; i < end && i - at < MAX_PATH; i++)
+        if (data[i] == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+const char* ShortcutProblem(const unsigned char* data, size_t size) {
+    static const unsigned char kLinkClass[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+    if (size > kLargestShortcut) return "larger than 64 KB";
+    if (size < 0x4C || Read32(data) != 0x4C || memcmp(data + 4, kLinkClass, 16) != 0)
+        return "no shell link header";
+    uint32_t flags = Read32(data + 0x14);
+    size_t at = 0x4C;
+    if (flags & 0x1) {  // the item list: its size, then items of their own sizes, then zero
+        if (at + 2 > size) return "the item list passes the end";
+        size_t list = Read16(data + at), end = at + 2 + list;
+        if (end > size) return "the item list passes the end";
+        size_t item = at + 2;
+        for (;;) {
+            if (item + 2 > end) return "an item passes its list";
+            size_t n = Read16(data + item);
+            if (n == 0) break;
+            if (n < 2 || item + n > end) return "an item passes its list";
+            item += n;
+        }
+        at = end;
+    }
+    if (flags & 0x2) {  // the link information
+        if (at + 0x1C > size) return "the link information passes the end";
+        size_t info = Read32(data + at), header = Read32(data + at + 4);
+        if (info < 0x1C || info > size - at || header < 0x1C || header > info)
+            return "the link information passes the end";
+        uint32_t info_flags = Read32(data + at + 8);
+        if (info_flags & 0x1) {
+            size_t base = Read32(data + at + 16);
+            if (base >= info || !StringEnds(data, at + base, at + info))
+                return "the base path passes its bounds";
+        }
+        size_t suffix = Read32(data + at + 24);
+        if (suffix >= info || !StringEnds(data, at + suffix, at + info))
+            return "the path suffix passes its bounds";
+        at += info;
+    }
+    size_t unit = (flags & 0x80) ? 2 : 1;
+    for (uint32_t bit : {0x4u, 0x8u, 0x10u, 0x20u, 0x40u}) {
+        if (!(flags & bit)) continue;
+        if (at + 2 > size) return "a string passes the end";
+        size_t count = Read16(data + at);
+        if (count > MAX_PATH - 1) return "a string longer than 259 characters";
+        if (at + 2 + count * unit > size) return "a string passes the end";
+        at += 2 + count * unit;
+    }
+    return nullptr;
+}
+
+const char* ShortcutFileProblem(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "it cannot be opened";
+    std::vector<unsigned char> bytes(kLargestShortcut + 1);
+    DWORD got = 0;
+    bool read = ReadFile(file, bytes.data(), (DWORD)bytes.size(), &got, nullptr) != 0;
+    CloseHandle(file);
+    if (!read) return "it cannot be read";
+    return ShortcutProblem(bytes.data(), got);
 }

@@ -40,3 +40,11 @@ class CLnk {
 // A narrow path as the wide text the persist-file interface takes, through the ANSI code
 // page (the one every path of the program is in). False when it does not fit `size`.
 bool WidePath(const char* path, WCHAR* out, int size);
+
+// Why the bytes of a shortcut file break the shell link binary format, or none when they keep
+// it: the header (size 0x4C and the link class), the item list, the link information and the
+// strings each lie inside the file, every string ends and holds at most 259 characters, and
+// the file is at most 64 KB. A file that breaks it is never handed to the shell's loader.
+const char* ShortcutProblem(const unsigned char* data, size_t size);
+// The same for a file on disk (read whole, up to the 64 KB limit).
+const char* ShortcutFileProblem(const char* path);

@@ -81,8 +81,12 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
         // The texts are emptied first: a shortcut that cannot be read must not take the
         // target of the one before it.
         link.clear();
-        bool read = JoinPath(folder.c_str(), e.name, shortcut, sizeof shortcut) &&
-                    link.get_link(shortcut) == 0 && link.path[0];
+        bool read = JoinPath(folder.c_str(), e.name, shortcut, sizeof shortcut);
+        // A shortcut is any file from anywhere: one that breaks its format is never loaded.
+        const char* problem = read ? ShortcutFileProblem(shortcut) : nullptr;
+        if (problem)
+            log_line("%s\tSendTo () %s refused: %s ...\n", time_stamp(), e.name, problem);
+        read = read && !problem && link.get_link(shortcut) == 0 && link.path[0];
         // An entry whose shortcut names no target is listed, greyed, and runs nothing.
         InsertMenuA(submenu, 0, MF_STRING | (read ? 0 : MF_GRAYED), (UINT_PTR)id, text.c_str());
         mcfg.sendto_targets.emplace_back(read ? link.path : "");
@@ -101,6 +105,9 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
     }
 }
 
+// Starts a Send To entry's target with the selected path as its one argument. The target is
+// the program itself, never part of a command line the interpreter could read as two: it must
+// be an existing file whose path holds no double quote.
 void RunEntry(int index) {
     char line[520] = {};
     const FolderEntry* e = FirstSelectedEntry();
@@ -108,15 +115,32 @@ void RunEntry(int index) {
                  !mcfg.sendto_targets[index].empty();
     char path[MAX_PATH];
     if (e && known && EntryPath(*e, path, sizeof path)) {
-        int n =
-            snprintf(line, sizeof line, "\"%s\" \"%s\"", mcfg.sendto_targets[index].c_str(), path);
-        // A command line that does not fit starts nothing: a cut one would name another file.
+        const std::string& target = mcfg.sendto_targets[index];
+        DWORD attributes = GetFileAttributesA(target.c_str());
+        int n = snprintf(line, sizeof line, "\"%s\" \"%s\"", target.c_str(), path);
         if (n < 0 || (size_t)n >= sizeof line) {
+            // A command line that does not fit starts nothing: a cut one would name another file.
             log_line("%s\tSendTo () %d failed: the command line is too long ...\n", time_stamp(),
                      index);
             line[0] = '\0';
+        } else if (target.find('"') != std::string::npos || attributes == INVALID_FILE_ATTRIBUTES ||
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            log_line("%s\tSendTo () %d failed: the target is no program file ...\n", time_stamp(),
+                     index);
+            line[0] = '\0';
         } else {
-            WinExec(line, SW_SHOW);
+            STARTUPINFOA start = {};
+            start.cb = sizeof start;
+            start.dwFlags = STARTF_USESHOWWINDOW;
+            start.wShowWindow = SW_SHOW;
+            PROCESS_INFORMATION process = {};
+            if (CreateProcessA(target.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &start, &process)) {
+                CloseHandle(process.hThread);
+                CloseHandle(process.hProcess);
+            } else {
+                log_line("%s\tSendTo () %d failed: %lu ...\n", time_stamp(), index, GetLastError());
+            }
         }
     }
     log_line("%s\tSendTo () %d %s OK ...\n", time_stamp(), index, line);

@@ -248,3 +248,54 @@ TEST_F(SendToTest, WallpaperTakesTheFirstSelectedJpgOrPngAndStretchesIt) {
     EXPECT_GE(tv::FindEntry(log, "CADP::set_dpwp (" + tree_.path("Pics\\beach.jpg") + ") OK"), 0);
     EXPECT_GE(tv::FindEntry(log, "CADP::~CADP () OK"), 0);
 }
+
+namespace {
+
+// The bytes of a shortcut with no item list and no link information: the header and, when
+// given, a relative path string of `relative_length` characters claimed and `written` written.
+std::string RawShortcut(size_t relative_length, size_t written) {
+    std::string b(0x4C, '\0');
+    b[0] = 0x4C;
+    const unsigned char link_class[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    memcpy(&b[4], link_class, 16);
+    b[0x14] = 0x08;  // HasRelativePath
+    b += (char)(relative_length & 0xFF);
+    b += (char)(relative_length >> 8);
+    b += std::string(written, 'r');
+    return b;
+}
+
+}  // namespace
+
+TEST_F(SendToTest, ShortcutsFromAnywhereAreCheckedBeforeLoadingAndRunNothingElse) {
+    std::string folder = SendToFolder();
+    // A relative path of 1,205 characters, a string that passes the file's end, and a file
+    // that is no shortcut: each listed greyed, never loaded.
+    tree_.file("unused", "");
+    std::string bad[] = {RawShortcut(1205, 1205), RawShortcut(200, 20), std::string(100, 'x')};
+    for (int i = 0; i < 3; i++) {
+        FILE* f = fopen((folder + "\\Bad" + std::to_string(i) + ".lnk").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(bad[i].data(), 1, bad[i].size(), f);
+        fclose(f);
+    }
+    tree_.file("Data\\a.txt", "a");
+    StartApp(tree_.path("Data").c_str());
+    HMENU menu = CreatePopupMenu();
+    SendTo(menu, 0);
+    for (const Item& item : Items(menu))
+        if (item.text.compare(0, 3, "Bad") == 0) {
+            EXPECT_TRUE(item.grayed) << item.text;
+        }
+    EXPECT_GE(tv::CountEntries("SendTo () Bad"), 3);
+
+    // A target holding a double quote runs nothing: no second command.
+    ASSERT_FALSE(mcfg.sendto_targets.empty());
+    std::string marker = tree_.path("INJECTED.txt");
+    mcfg.sendto_targets[0] = "C:\\windows\\system32\\cmd.exe\" /c echo INJECTED> " + marker + " & rem \"";
+    tv::SelectRows({tv::RowOf("a.txt")});
+    SendCommand(CMD_SENDTO_FIRST);
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SendTo () 0 failed: the target is no program"), 0);
+    EXPECT_FALSE(tv::WaitUntil([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 1000));
+    DestroyMenu(menu);
+}
