@@ -65,7 +65,7 @@ struct Mcfg {
     HCURSOR size_cursor = nullptr;
 
     CSHL paths;
-    // The names of the clipboard's file list, as the clipboard watcher last counted them.
+    // Whether the clipboard holds a file list, as the clipboard watcher last answered.
     unsigned clipboard_names = 0;
     HWND rename_edit = nullptr;
     int make_notepad_link = 1;

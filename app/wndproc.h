@@ -13,7 +13,7 @@ constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
 // folder's entry.
 constexpr UINT WM_APP_SCAN_SIZE = WM_APP + 2;
 
-// Posted by the clipboard watcher with the number of names of the clipboard's file list
+// Posted by the clipboard watcher with 1 when the clipboard holds a file list, else 0
 // (wParam): Paste is enabled by it.
 constexpr UINT WM_APP_CLIPBOARD = WM_APP + 3;
 

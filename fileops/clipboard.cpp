@@ -242,6 +242,14 @@ unsigned __stdcall ReadClipboardThread(void* arg) {
 bool ReadClipboardBlock(std::string* bytes, DWORD timeout_ms) {
     bytes->clear();
     ClipboardRead* read = new ClipboardRead;
+    if (mwin.hwnd && GetClipboardOwner() == mwin.hwnd) {
+        // The program's own list, set whole by Copy: nothing is rendered late, and it is read
+        // here without a thread.
+        ReadClipboardThread(read);
+        if (read->have) *bytes = std::move(read->bytes);
+        read->Leave();
+        return !bytes->empty();
+    }
     uintptr_t thread = _beginthreadex(nullptr, 0, ReadClipboardThread, read, 0, nullptr);
     if (!thread) {
         delete read;
@@ -257,20 +265,12 @@ bool ReadClipboardBlock(std::string* bytes, DWORD timeout_ms) {
     return have;
 }
 
-UINT clipboard_file_count() {
-    std::string bytes;
-    // Asked on the watcher's thread, which may wait for the owner as long as it takes.
-    if (!ReadClipboardBlock(&bytes, INFINITE)) return 0;
-    PathList names;
-    int taken = ParseDropBlock(bytes.data(), bytes.size(), names);
-    return taken > 0 ? (UINT)taken : 0;
-}
-
 namespace {
 
-// The watcher of the clipboard: a thread that counts the names of the clipboard's file list
-// when asked, and posts the count to the window. The window's thread makes no clipboard call
-// that could wait.
+// The watcher of the clipboard: a thread that asks whether the clipboard holds a file list
+// when asked, and posts the answer to the window. The window's thread makes no clipboard call
+// that could wait. The watcher never opens the clipboard, so it never keeps it from the
+// program's own Copy or from another program while an owner is slow to answer.
 struct ClipboardWatch {
     HANDLE thread = nullptr;
     HANDLE ask = nullptr;
@@ -286,8 +286,8 @@ struct ClipboardWatch {
             if (!first && sequence == seen) continue;
             first = false;
             seen = sequence;
-            UINT count = clipboard_file_count();
-            if (!w->stop) PostMessageA(w->window, WM_APP_CLIPBOARD, count, 0);
+            UINT files = IsClipboardFormatAvailable(CF_HDROP) ? 1 : 0;
+            if (!w->stop) PostMessageA(w->window, WM_APP_CLIPBOARD, files, 0);
         }
         return 0;
     }

@@ -12,11 +12,8 @@ void Copy(bool to_clipboard);
 void Paste(HANDLE drop);
 // Command 204: pastes the clipboard's file list, read while the clipboard is open.
 void PasteClipboard();
-// The number of names the clipboard's file list gives (checked as Paste checks it); 0 without
-// one. It may wait for the clipboard's owner: the window's thread asks AskClipboard instead.
-UINT clipboard_file_count();
-// Asks the clipboard watcher (started at the first call) to count the clipboard's names; it
-// posts the count to `window` as WM_APP_CLIPBOARD when the clipboard has changed.
+// Asks the clipboard watcher (started at the first call) whether the clipboard holds a file
+// list; it posts the answer to `window` as WM_APP_CLIPBOARD when the clipboard has changed.
 void AskClipboard(HWND window);
 // Copies the clipboard's file list block into *bytes on a thread of its own, waiting at most
 // timeout_ms for it; false (and a log line when the time ran out) without a block.

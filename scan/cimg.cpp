@@ -3,6 +3,7 @@
 #include <wincodec.h>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/com.h"
 #include "app/log.h"
@@ -31,14 +32,19 @@ bool Wide(const char* text, WCHAR* out, int size) {
     return MultiByteToWideChar(CP_ACP, 0, text, -1, out, size) > 0;
 }
 
+// The largest GIF read whole to find its first frame.
+const size_t kLargestGif = 64u << 20;
+
 }  // namespace
 
-HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result) {
+HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
+                     const std::vector<unsigned char>* bytes) {
     HRESULT hr = E_INVALIDARG;
     HBITMAP bitmap = nullptr;
     WCHAR wide[MAX_PATH + 4];
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapFrameDecode> frame;
     ComPtr<IWICBitmapScaler> scaler;
     ComPtr<IWICFormatConverter> converter;
@@ -50,8 +56,17 @@ HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result) {
     hr = CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                           __uuidof(IWICImagingFactory), (void**)factory.out());
     if (FAILED(hr)) goto done;
-    hr = factory->CreateDecoderFromFilename(wide, nullptr, GENERIC_READ,
-                                            WICDecodeMetadataCacheOnDemand, decoder.out());
+    if (bytes) {
+        hr = factory->CreateStream(stream.out());
+        if (FAILED(hr)) goto done;
+        hr = stream->InitializeFromMemory(const_cast<BYTE*>(bytes->data()), (DWORD)bytes->size());
+        if (FAILED(hr)) goto done;
+        hr = factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.out());
+    } else {
+        hr = factory->CreateDecoderFromFilename(wide, nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, decoder.out());
+    }
     if (FAILED(hr)) goto done;
     hr = decoder->GetFrame(0, frame.out());
     if (FAILED(hr)) goto done;
@@ -146,6 +161,28 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
         if (log)
             log_line("%s\tCImg::load_img (%s\\%s) refused: %d x %d pixels ...\n", time_stamp(),
                      folder_path, file, pw, ph);
+        Release();
+        return;
+    }
+    // A GIF's header gives only its screen; the decoder makes every frame at the frame's own
+    // size. Only the first frame is decoded, from the file cut after it, and only when that
+    // frame lies on the screen and within the budget.
+    if (known && path.size() > 4 && _stricmp(path.c_str() + path.size() - 4, ".gif") == 0) {
+        std::vector<unsigned char> whole, first;
+        GifFrame frame = {};
+        if (!ReadWholeFile(path.c_str(), kLargestGif, &whole) ||
+            !GifFirstFrameOnly(whole, &first, &frame) ||
+            !WithinDecodeBudget(frame.width, frame.height)) {
+            if (log)
+                log_line("%s\tCImg::load_img (%s\\%s) refused: its first frame is unfit ...\n",
+                         time_stamp(), folder_path, file);
+            Release();
+            return;
+        }
+        bitmap = DecodeFitted(path.c_str(), width, height, &hr, &first);
+        if (log)
+            log_line(bitmap ? "%s\tCImg::WIC (%s\\%s) OK ...\n" : "%s\tCImg::WIC (%s\\%s) failed ...\n",
+                     time_stamp(), folder_path, file);
         Release();
         return;
     }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <cstdio>
+#include <vector>
 
 #include "app/com.h"
 
@@ -35,4 +36,6 @@ class CImg {
 // Decodes the picture file with the imaging codecs, scaled to fit width by height (never
 // enlarged), into a 32-bit bitmap; transparent parts are laid on white. None on failure,
 // with the failing result in *result.
-HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result);
+// With `bytes`, the picture is decoded from those bytes (the file as cut for decoding).
+HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
+                     const std::vector<unsigned char>* bytes = nullptr);

@@ -159,3 +159,74 @@ PreviewPlace PlacePreview(int tree_width, int list_width, int chart_top, int xs,
     if (ys < chart_top - 20) p.y += (chart_top - ys - 20) / 2;
     return p;
 }
+
+bool GifFirstFrame(const unsigned char* data, size_t size, GifFrame* frame) {
+    if (!data || size < 13 || (memcmp(data, "GIF87a", 6) && memcmp(data, "GIF89a", 6)))
+        return false;
+    int screen_w = Little16(data + 6), screen_h = Little16(data + 8);
+    size_t at = 13;
+    if (data[10] & 0x80) at += 3u << ((data[10] & 7) + 1);
+    // Skips data sub-blocks from `at` to the empty one that ends them.
+    auto skip_blocks = [&](size_t* p) {
+        while (*p < size) {
+            size_t n = data[*p];
+            *p += 1 + n;
+            if (n == 0) return *p <= size;
+        }
+        return false;
+    };
+    while (at < size) {
+        unsigned char kind = data[at];
+        if (kind == 0x21) {  // an extension: its label, then its sub-blocks
+            at += 2;
+            if (!skip_blocks(&at)) return false;
+        } else if (kind == 0x2C) {  // the first image
+            if (at + 10 > size) return false;
+            GifFrame f;
+            f.left = Little16(data + at + 1);
+            f.top = Little16(data + at + 3);
+            f.width = Little16(data + at + 5);
+            f.height = Little16(data + at + 7);
+            unsigned char flags = data[at + 9];
+            at += 10;
+            if (flags & 0x80) at += 3u << ((flags & 7) + 1);
+            at += 1;  // the code size
+            if (at > size || !skip_blocks(&at)) return false;
+            if (f.width <= 0 || f.height <= 0 || f.left + f.width > screen_w ||
+                f.top + f.height > screen_h)
+                return false;
+            f.end = at;
+            *frame = f;
+            return true;
+        } else {
+            return false;  // the trailer before any image, or no block at all
+        }
+    }
+    return false;
+}
+
+bool GifFirstFrameOnly(const std::vector<unsigned char>& file, std::vector<unsigned char>* out,
+                       GifFrame* frame) {
+    if (!GifFirstFrame(file.data(), file.size(), frame)) return false;
+    out->assign(file.begin(), file.begin() + (ptrdiff_t)frame->end);
+    out->push_back(0x3B);
+    return true;
+}
+
+bool ReadWholeFile(const char* path, size_t limit, std::vector<unsigned char>* out) {
+    out->clear();
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size = {};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && (uint64_t)size.QuadPart <= limit;
+    if (ok) {
+        out->resize((size_t)size.QuadPart);
+        DWORD got = 0;
+        ok = out->empty() || (ReadFile(file, out->data(), (DWORD)out->size(), &got, nullptr) &&
+                              got == out->size());
+    }
+    CloseHandle(file);
+    if (!ok) out->clear();
+    return ok;
+}

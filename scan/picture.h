@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // The width and height a picture file declares in its header: PNG (IHDR), JPEG (the first
 // start-of-frame segment), GIF (the logical screen) or BMP (the info header). False for any
@@ -11,6 +12,22 @@ bool PictureSizeFromBytes(const unsigned char* data, size_t size, int* width, in
 // The same, read from the file: only the header bytes (for a JPEG, the segment headers up to
 // the start of frame) are read.
 bool PictureSize(const char* path, int* width, int* height);
+
+// The first frame of a GIF: its place on the logical screen and where its data ends (the
+// offset just past its last data block).
+struct GifFrame {
+    int left, top, width, height;
+    size_t end;
+};
+// Walks a GIF's blocks to its first image: false when the file is no GIF, is cut short
+// before the first image ends, or the frame does not lie within the logical screen.
+bool GifFirstFrame(const unsigned char* data, size_t size, GifFrame* frame);
+// The bytes of a GIF cut after its first frame and closed with the trailer: the decoder then
+// makes that frame alone, never the others (which it would decode all at once).
+bool GifFirstFrameOnly(const std::vector<unsigned char>& file, std::vector<unsigned char>* out,
+                       GifFrame* frame);
+// A whole file read into memory, up to `limit` bytes; false when it is larger or unreadable.
+bool ReadWholeFile(const char* path, size_t limit, std::vector<unsigned char>* out);
 
 // The most pixels the program decodes: a picture past it is never handed to a decoder (a
 // decoder makes the whole picture in memory, four bytes a pixel, before it scales it).

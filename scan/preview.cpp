@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "app/log.h"
@@ -52,6 +53,22 @@ struct Shown {
     HBITMAP Fitted(const char* folder, const char* file, int w, int h);
 };
 Shown shown;
+
+// The files (path, size and write time) that failed to give a picture or were refused: none
+// is tried again until it changes. Bounded, since a long browse meets many of them.
+std::set<std::string> failed;
+
+std::string FileKey(const std::string& path, const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    char key[80];
+    snprintf(key, sizeof key, "|%lu|%lu|%lu|%lu", data.nFileSizeHigh, data.nFileSizeLow,
+             data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    return path + key;
+}
+
+void Failed(const std::string& key) {
+    if (failed.size() >= 4096) failed.clear();
+    failed.insert(key);
+}
 
 // Loads folder\file at the requested size through a loader of its own and keeps the bitmap.
 HBITMAP LoadFitted(const char* folder, const char* file, int w, int h) {
@@ -113,17 +130,28 @@ void Preview(HDC dc) {
         NoImage();
         return;
     }
+    std::string key = FileKey(path, data);
+    if (failed.count(key)) {
+        NoImage();
+        return;
+    }
     shown.Select(path, data);
     int wmax = mcfg.list_width - 20, hlim = mcfg.chart_top - 20;
     int request_w = 0, request_h = 0;
     if (mcfg.win_major >= 6) {
         // The picture's own size, from its header when it has one of the four kinds; else
-        // from a first load at the largest size, as the shell's extractor gives it.
+        // from a first load at the preview area's size, as the shell's extractor gives it.
         if (!shown.measured) {
             shown.measured = true;
             if (!PictureSize(path, &shown.pic_w, &shown.pic_h)) {
                 shown.pic_w = shown.pic_h = 0;
-                if (HBITMAP first = LoadFitted(folder, file, 10000, 10000)) {
+                // Too small an area asks the extractor for nothing yet; a larger one will.
+                if (wmax <= 0 || hlim - 20 <= 0) {
+                    shown.measured = false;
+                    NoImage();
+                    return;
+                }
+                if (HBITMAP first = LoadFitted(folder, file, wmax, hlim - 20)) {
                     SIZE s = BitmapSize(first);
                     shown.pic_w = s.cx;
                     shown.pic_h = s.cy;
@@ -133,6 +161,7 @@ void Preview(HDC dc) {
         }
         int w = shown.pic_w, h = shown.pic_h;
         if (w <= 0 || h <= 0) {
+            Failed(key);
             NoImage();
             return;
         }
@@ -151,6 +180,7 @@ void Preview(HDC dc) {
     }
 
     if (!shown.Fitted(folder, file, request_w, request_h)) {
+        Failed(key);
         NoImage();
         return;
     }
