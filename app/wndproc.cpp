@@ -69,11 +69,15 @@ void UpdateCheckMarks(HWND hwnd) {
     CheckMenuItem(menu, CMD_PREVIEW, MF_BYCOMMAND | (mcfg.preview ? MF_CHECKED : MF_UNCHECKED));
 }
 
+// The File menu's items as loaded; the "Send to" popup and a separator make two more.
+const int kFileMenuItems = 21;
+
 // The "Send to" submenu goes into the File menu at its first opening. The File menu
-// holds 20 items as loaded and 22 afterwards, so this runs once per run.
+// holds 21 items as loaded and 23 afterwards, so this runs once per run.
 void InsertSendTo(HWND hwnd, HMENU opening) {
     HMENU menu = GetMenu(hwnd);
-    if (!menu || opening != GetSubMenu(menu, 0) || GetMenuItemCount(opening) > 20) return;
+    if (!menu || opening != GetSubMenu(menu, 0) || GetMenuItemCount(opening) > kFileMenuItems)
+        return;
     HMENU send_to = CreatePopupMenu();
     if (!send_to) return;
     InsertMenuA(opening, CMD_WALLPAPER, MF_BYCOMMAND | MF_POPUP | MF_STRING, (UINT_PTR)send_to,
@@ -206,13 +210,22 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_DESTROY: PostQuitMessage(0); break;
     case WM_SIZE: Size(x, y); break;
     case WM_PAINT: Paint(); break;
-    case WM_NOTIFY: Notify((NMHDR*)lparam); break;
+    case WM_NOTIFY:
+        // The list's search for a typed name is answered with the row found: the one
+        // notification whose result is not DefWindowProcA's.
+        if (lparam && ((NMHDR*)lparam)->code == LVN_ODFINDITEMA)
+            return FindRowAsked((NMLVFINDITEMA*)lparam);
+        Notify((NMHDR*)lparam);
+        break;
     case WM_COMMAND: Command(wparam); break;
     case WM_TIMER: OnTimer(hwnd); break;
     case WM_APP_CLIPBOARD:
         mcfg.clipboard_names = (unsigned)wparam;
         ContextMenu(0, 0);
         break;
+    // A key of the accelerator table opens the menu bar for its item's state first: the
+    // states are made current then, so that F2 renames a row selected a moment ago.
+    case WM_INITMENU: ContextMenu(0, 0); break;
     case WM_INITMENUPOPUP: InsertSendTo(hwnd, (HMENU)wparam); break;
     case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
@@ -257,11 +270,15 @@ int Command(WPARAM wparam) {
         else
             Find();
         break;
+    case CMD_CUT: Cut(); break;
     case CMD_COPY: Copy(true); break;
     case CMD_PASTE: PasteClipboard(); break;
     case CMD_DELETE: Delete(true); break;
     case CMD_DELETE_FOREVER: Delete(false); break;
     case CMD_RENAME: Rename(); break;
+    case CMD_SELECT_ALL:
+        if (ViewCount(mcfg.view)) mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
+        break;
     case CMD_PROPERTIES: {
         int row = mlvw.NextSelected(-1);
         if (row >= 0) Open((unsigned)row, 1);

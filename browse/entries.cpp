@@ -260,6 +260,7 @@ void RestoreSelection(const KeptSelection& kept, const ViewSlot* view) {
     unsigned rows = ViewCount(view);
     if (!mlvw.hwnd || (!kept.all && kept.selected.empty() && !kept.focused)) return;
     moving_selection = true;
+    HeldRedraw held(mlvw.hwnd);
     SetRowState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (kept.all) SetRowState(-1, LVIS_SELECTED, LVIS_SELECTED);
     for (unsigned i = 0; i < rows; i++) {

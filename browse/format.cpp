@@ -6,6 +6,44 @@
 #include <cstdio>
 #include <cstring>
 
+int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap,
+            bool paths) {
+    int rows = (int)ViewCount(view);
+    if (!text || rows <= 0) return -1;
+    int length = (int)strnlen(text, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return -1;
+    if (start < 0 || start >= rows) start = 0;
+    for (int step = 0; step < rows; step++) {
+        int row = start + step;
+        if (row >= rows) {
+            if (!wrap) break;
+            row -= rows;
+        }
+        const FolderEntry* e = view[row].entry;
+        if (!e) continue;
+        const char* name = e->name;
+        if (paths) {
+            const char* cut = strrchr(name, '\\');
+            if (cut) name = cut + 1;
+        }
+        int have = (int)strnlen(name, sizeof e->name);
+        if (have < length || (!partial && have != length)) continue;
+        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length, text, length) ==
+            CSTR_EQUAL)
+            return row;
+    }
+    return -1;
+}
+
+int FindRowAsked(const NMLVFINDITEMA* request) {
+    if (!request) return -1;
+    const LVFINDINFOA& find = request->lvfi;
+    // Only a search by text is answered; a search by item data or position has nothing here.
+    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || (find.flags & LVFI_PARAM)) return -1;
+    return FindRow(mcfg.view, find.psz, request->iStart, (find.flags & LVFI_PARTIAL) != 0,
+                   (find.flags & LVFI_WRAP) != 0, mcfg.find_mode != 0);
+}
+
 namespace {
 
 const char* const kUnitNames[5] = {"B", "KB", "MB", "GB", "TB"};

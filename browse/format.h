@@ -30,6 +30,15 @@ bool CellText(const FolderEntry& e, int column, char* out, size_t size);
 // Answers the list's request for a cell's text and icon.
 void ItemText(NMLVDISPINFOA* request);
 
+// The row of `view` whose name begins with `text` (equals it, unless `partial`), case ignored,
+// looked for from row `start` to the end and then, with `wrap`, from the top; -1 when none.
+// With `paths` (find results) the name is the part after the path's last backslash.
+int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap,
+            bool paths);
+
+// Answers the list's request to find a row (typing in the list): the row, or -1.
+int FindRowAsked(const NMLVFINDITEMA* request);
+
 // The index of the path's icon in the system image list, -1 when it cannot be had.
 int get_iico(const char* path);
 // The same for an entry of the list, whose attributes are known. Only files whose icon is

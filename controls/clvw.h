@@ -4,6 +4,26 @@
 #include <windows.h>
 #include <commctrl.h>
 
+// Holds a list's drawing off while the control changes the state of many rows, then asks
+// for one repaint. The control otherwise invalidates each row it changes on its own, which
+// costs a round trip to the window system per row (seconds for 100,000 rows under Wine).
+class HeldRedraw {
+  public:
+    explicit HeldRedraw(HWND list, bool hold = true) : list_(hold ? list : nullptr) {
+        if (list_) SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~HeldRedraw() {
+        if (!list_) return;
+        SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, FALSE);
+    }
+    HeldRedraw(const HeldRedraw&) = delete;
+    HeldRedraw& operator=(const HeldRedraw&) = delete;
+
+  private:
+    HWND list_;
+};
+
 class CLvw {
   public:
     HWND hwnd = nullptr;
@@ -28,6 +48,14 @@ class CLvw {
         return (int)SendMessageA(hwnd, LVM_GETNEXTITEM, start, LVNI_SELECTED);
     }
     int SelectedCount() const { return (int)SendMessageA(hwnd, LVM_GETSELECTEDCOUNT, 0, 0); }
+    // Sets `state` (within `mask`) on every row at once: one change report with row -1.
+    void SetAllRows(UINT state, UINT mask) const {
+        HeldRedraw held(hwnd);
+        LVITEMA item = {};
+        item.stateMask = mask;
+        item.state = state;
+        SendMessageA(hwnd, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+    }
     LRESULT DeleteAll() const { return SendMessageA(hwnd, LVM_DELETEALLITEMS, 0, 0); }
     HWND EditLabel(int row) const { return (HWND)SendMessageA(hwnd, LVM_EDITLABELA, row, 0); }
     int SetImageList(HIMAGELIST list) const {

@@ -87,33 +87,64 @@ void GatherSelection() {
     mcfg.paths.from.close();
 }
 
-void Copy(bool to_clipboard) {
-    GatherSelection();
-    if (!to_clipboard) return;
+namespace {
+
+// The clipboard format in which a list's maker says whether it is to be copied or moved.
+UINT DropEffectFormat() { return RegisterClipboardFormatA("Preferred DropEffect"); }
+
+// Puts the gathered list on the clipboard (marked as a move for a cut), logs it under
+// `routine` and empties the list.
+void GatheredToClipboard(const char* routine, bool cut) {
     // Without a row, or with no row whose path could be composed, the user's clipboard keeps
     // what it holds.
     if (mlvw.NextSelected(-1) < 0 || mcfg.paths.from.length() <= 1) {
-        log_line("%s\tCopy () refused: nothing gathered ...\n", time_stamp());
+        log_line("%s\t%s () refused: nothing gathered ...\n", time_stamp(), routine);
         mcfg.paths.clear(1);
         return;
     }
     std::string image = BuildDropBlock(mcfg.paths.from);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, image.size());
-    if (block) {
+    HGLOBAL effect = cut ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)) : nullptr;
+    if (block && (!cut || effect)) {
         if (void* bytes = GlobalLock(block)) {
             memcpy(bytes, image.data(), image.size());
             GlobalUnlock(block);
         }
+        if (effect) {
+            if (DWORD* value = (DWORD*)GlobalLock(effect)) {
+                *value = DROPEFFECT_MOVE;
+                GlobalUnlock(effect);
+            }
+        }
         if (OpenClipboardSoon(mwin.hwnd)) {
             EmptyClipboard();
-            // From here on the clipboard owns the block.
+            // From here on the clipboard owns each block it took.
             if (SetClipboardData(CF_HDROP, block)) block = nullptr;
+            // A cut whose list could not be set leaves no mark of a move behind.
+            if (effect && !block && SetClipboardData(DropEffectFormat(), effect)) effect = nullptr;
             CloseClipboard();
         }
-        if (block) GlobalFree(block);
     }
-    log_line("%s\tCopy () %s OK ...\n", time_stamp(), mcfg.paths.from.data());
+    if (block) GlobalFree(block);
+    if (effect) GlobalFree(effect);
+    log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, mcfg.paths.from.data());
     mcfg.paths.clear(1);
+}
+
+}  // namespace
+
+void Copy(bool to_clipboard) {
+    GatherSelection();
+    if (to_clipboard) GatheredToClipboard("Copy", false);
+}
+
+void Cut() {
+    GatherSelection();
+    GatheredToClipboard("Cut", true);
+}
+
+bool EffectMoves(DWORD effect) {
+    return (effect & DROPEFFECT_MOVE) && !(effect & DROPEFFECT_COPY);
 }
 
 int ParseDropBlock(const void* block, size_t size, PathList& list) {
@@ -212,7 +243,7 @@ const size_t kLargestBlock = 256u << 20;
 // between the reader and the thread, and the last of them lets it go.
 struct ClipboardRead {
     std::atomic<int> users{2};
-    std::string bytes;
+    ClipboardList list;
     bool have = false;
     void Leave() {
         if (--users == 0) delete this;
@@ -222,12 +253,22 @@ struct ClipboardRead {
 unsigned __stdcall ReadClipboardThread(void* arg) {
     ClipboardRead* read = (ClipboardRead*)arg;
     if (OpenClipboardSoon(nullptr)) {
+        read->list.sequence = GetClipboardSequenceNumber();
         if (HGLOBAL h = GetClipboardData(CF_HDROP)) {
             SIZE_T size = GlobalSize(h);
             const char* p = size && size <= kLargestBlock ? (const char*)GlobalLock(h) : nullptr;
             if (p) {
-                read->bytes.assign(p, size);
+                read->list.block.assign(p, size);
                 read->have = true;
+                GlobalUnlock(h);
+            }
+        }
+        UINT format = DropEffectFormat();
+        if (read->have && format && IsClipboardFormatAvailable(format)) {
+            HGLOBAL h = GetClipboardData(format);
+            const DWORD* p = h && GlobalSize(h) >= sizeof(DWORD) ? (const DWORD*)GlobalLock(h) : nullptr;
+            if (p) {
+                read->list.effect = *p;
                 GlobalUnlock(h);
             }
         }
@@ -239,16 +280,16 @@ unsigned __stdcall ReadClipboardThread(void* arg) {
 
 }  // namespace
 
-bool ReadClipboardBlock(std::string* bytes, DWORD timeout_ms) {
-    bytes->clear();
+bool ReadClipboardBlock(ClipboardList* list, DWORD timeout_ms) {
+    *list = ClipboardList{};
     ClipboardRead* read = new ClipboardRead;
     if (mwin.hwnd && GetClipboardOwner() == mwin.hwnd) {
-        // The program's own list, set whole by Copy: nothing is rendered late, and it is read
-        // here without a thread.
+        // The program's own list, set whole by Copy or Cut: nothing is rendered late, and it
+        // is read here without a thread.
         ReadClipboardThread(read);
-        if (read->have) *bytes = std::move(read->bytes);
+        if (read->have) *list = std::move(read->list);
         read->Leave();
-        return !bytes->empty();
+        return !list->block.empty();
     }
     uintptr_t thread = _beginthreadex(nullptr, 0, ReadClipboardThread, read, 0, nullptr);
     if (!thread) {
@@ -257,8 +298,8 @@ bool ReadClipboardBlock(std::string* bytes, DWORD timeout_ms) {
     }
     bool done = WaitForSingleObject((HANDLE)thread, timeout_ms) == WAIT_OBJECT_0;
     CloseHandle((HANDLE)thread);
-    if (done && read->have) *bytes = std::move(read->bytes);
-    bool have = done && !bytes->empty();
+    if (done && read->have) *list = std::move(read->list);
+    bool have = done && !list->block.empty();
     if (!done)
         log_line("%s\tPaste () failed: the clipboard's owner did not answer ...\n", time_stamp());
     read->Leave();
@@ -324,21 +365,36 @@ void AskClipboard(HWND window) {
 
 namespace {
 
-// Copies the names in mcfg.paths.from into the folder that was read, under names that
-// replace nothing, and reads the folder again.
-void PasteList() {
-    if (mcfg.paths.from.length() <= 2) return;
+// Empties the clipboard after a cut list was moved, as the desktop shell does, unless
+// something else was put on it meanwhile. On a thread of its own: emptying tells the list's
+// owner, which may be another program slow to answer.
+unsigned __stdcall EmptyClipboardThread(void* arg) {
+    DWORD sequence = (DWORD)(uintptr_t)arg;
+    if (OpenClipboardSoon(nullptr)) {
+        if (GetClipboardSequenceNumber() == sequence) EmptyClipboard();
+        CloseClipboard();
+    }
+    return 0;
+}
+
+// Copies (or, for a cut list, moves) the names in mcfg.paths.from into the folder that was
+// read, under names that replace nothing, and reads the folder again. True when a move ran
+// whole: every name moved.
+bool PasteList(bool move) {
+    if (mcfg.paths.from.length() <= 2) return false;
     char folder[MAX_PATH];
     lstrcpynA(folder, mcfg.folder, sizeof folder);
     if (!folder[0] || mcfg.drives_mode) {
         MessageBeep(MB_ICONWARNING);
-        return;
+        return false;
     }
     mcfg.paths.clear(2);
     mcfg.paths.add_to(folder);
     log_line("%s\tPaste () %s %s OK ...\n", time_stamp(), mcfg.paths.from.data(), folder);
-    RunTransfer("Paste", true);
+    size_t left_out = 0;
+    int result = RunTransfer("Paste", !move, &left_out);
     Read();
+    return move && result == 0 && left_out == 0;
 }
 
 }  // namespace
@@ -351,21 +407,26 @@ void Paste(HANDLE drop) {
     }
     mcfg.paths.clear(1);
     ReadDropList((HDROP)drop, mcfg.paths.from);
-    PasteList();
+    PasteList(false);
 }
 
 void PasteClipboard() {
     // The block is copied on a thread of its own, given up after a second, and read only
     // after its checks; the clipboard is closed before the copy runs.
     mcfg.paths.clear(1);
-    std::string bytes;
-    if (!ReadClipboardBlock(&bytes, 1000) ||
-        ParseDropBlock(bytes.data(), bytes.size(), mcfg.paths.from) < 0) {
+    ClipboardList list;
+    if (!ReadClipboardBlock(&list, 1000) ||
+        ParseDropBlock(list.block.data(), list.block.size(), mcfg.paths.from) < 0) {
         mcfg.paths.clear(1);
         log_line("  Paste (NULL)\n");
         return;
     }
-    PasteList();
+    // A cut list is moved, and once every name has moved the cut is spent.
+    if (PasteList(EffectMoves(list.effect))) {
+        uintptr_t thread = _beginthreadex(nullptr, 0, EmptyClipboardThread,
+                                          (void*)(uintptr_t)list.sequence, 0, nullptr);
+        if (thread) CloseHandle((HANDLE)thread);
+    }
 }
 
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -379,5 +440,10 @@ LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
         DragFinish(drop);
         return 0;
     }
+    // A click or a key that clears a large selection makes the control unselect each row on
+    // its own; its drawing is held meanwhile and the list repainted once. (Not for the right
+    // button: the control tracks it in a loop of its own, which opens the context menu.)
+    bool clears = message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_KEYDOWN;
+    HeldRedraw held(hwnd, clears && SendMessageA(hwnd, LVM_GETSELECTEDCOUNT, 0, 0) > 64);
     return own ? CallWindowProcA(own, hwnd, message, wparam, lparam) : 0;
 }

@@ -61,6 +61,11 @@ int CSHL::special_folder(char* out, int csidl) {
 }
 
 HICON CSHL::small_icon(const char* path) {
+    // A program's own first icon is taken straight from its file, which costs a fraction of
+    // the shell's lookup; files without one (documents, folders) get their type's icon from
+    // the shell.
+    HICON own = nullptr;
+    if (ExtractIconExA(path, 0, nullptr, &own, 1) > 0 && own) return own;
     HMODULE shell = LoadLibraryA("shell32.dll");
     if (!shell) return nullptr;
     typedef DWORD_PTR(WINAPI * GetInfo)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT);

@@ -8,6 +8,9 @@
 #include "fileops/plan.h"
 
 void Copy(bool to_clipboard);
+// Command 215: puts the selected rows on the clipboard as Copy does, marked as a move
+// ("Preferred DropEffect" = DROPEFFECT_MOVE), so that Paste moves them.
+void Cut();
 // Copies the files of a drop handle into the folder that was read; none: nothing happens.
 void Paste(HANDLE drop);
 // Command 204: pastes the clipboard's file list, read while the clipboard is open.
@@ -15,9 +18,18 @@ void PasteClipboard();
 // Asks the clipboard watcher (started at the first call) whether the clipboard holds a file
 // list; it posts the answer to `window` as WM_APP_CLIPBOARD when the clipboard has changed.
 void AskClipboard(HWND window);
-// Copies the clipboard's file list block into *bytes on a thread of its own, waiting at most
+// What Paste reads from the clipboard: the file list block, the drop effect its maker
+// preferred (0 when none was given) and the clipboard's sequence number when it was read.
+struct ClipboardList {
+    std::string block;
+    DWORD effect = 0;
+    DWORD sequence = 0;
+};
+// Copies the clipboard's file list into *list on a thread of its own, waiting at most
 // timeout_ms for it; false (and a log line when the time ran out) without a block.
-bool ReadClipboardBlock(std::string* bytes, DWORD timeout_ms);
+bool ReadClipboardBlock(ClipboardList* list, DWORD timeout_ms);
+// Whether a list marked with `effect` is to be moved: a move was asked for and no copy.
+bool EffectMoves(DWORD effect);
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
 void Delete(bool to_recycle_bin);

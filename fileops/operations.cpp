@@ -81,11 +81,12 @@ bool FolderStillThere(const char* routine, const char* folder) {
     return false;
 }
 
-int RunTransfer(const char* routine, bool copy) {
+int RunTransfer(const char* routine, bool copy, size_t* left_out) {
+    if (left_out) *left_out = 0;
     std::vector<std::string> destinations = mcfg.paths.to.paths();
-    if (destinations.empty()) return 0;
+    if (destinations.empty()) return -1;
     std::string folder = destinations[0];
-    if (!FolderStillThere(routine, folder.c_str())) return 0;
+    if (!FolderStillThere(routine, folder.c_str())) return -1;
     // "Inside" is decided on the folders themselves, so that no other name of a folder (a
     // linked folder, "..", a short name) lets it go into its own tree.
     FolderChain chain(folder);
@@ -95,6 +96,7 @@ int RunTransfer(const char* routine, bool copy) {
                chain.Holds(source);
     };
     TransferPlan plan = PlanTransfer(mcfg.paths.from.paths(), folder, copy, Exists, within);
+    if (left_out) *left_out = plan.left_out.size();
     std::string into_itself;
     for (const LeftOut& out : plan.left_out) {
         log_line("%s\t%s () %s left out: %s ...\n", time_stamp(), routine, out.path.c_str(),
@@ -105,7 +107,7 @@ int RunTransfer(const char* routine, bool copy) {
         MsgBox(("A folder cannot go into itself; left out:" + into_itself).c_str());
     if (plan.from.empty()) {
         MessageBeep(MB_ICONWARNING);
-        return 0;
+        return -1;
     }
     CSHL job;
     for (const std::string& p : plan.from)
@@ -165,7 +167,11 @@ void MoveDragged() {
 }
 
 void Rename() {
-    int row = mlvw.NextSelected(-1);
+    // The focused row when it is selected (F2 renames the row the user is on), else the
+    // first selected one.
+    int row = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    if (row < 0 || !(SendMessageA(mlvw.hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
+        row = mlvw.NextSelected(-1);
     if (row < 0) return;
     mcfg.paths.clear(0);
     rename_old_path.clear();

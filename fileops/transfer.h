@@ -45,5 +45,5 @@ bool FolderStillThere(const char* routine, const char* folder);
 // Copies (copy set, mode 1) or moves (mode 2) the paths of mcfg.paths.from into the folder
 // that mcfg.paths.to names, each under a name that replaces nothing; sources that cannot go
 // are left out with a log line naming `routine`. Stops a running size scan first. Returns
-// the job's result, or 0 when nothing was left to do.
-int RunTransfer(const char* routine, bool copy);
+// the job's result, or -1 when nothing ran; *left_out (when given) counts the sources left out.
+int RunTransfer(const char* routine, bool copy, size_t* left_out = nullptr);

@@ -33,6 +33,8 @@
 #define CMD_NEW_FOLDER 212
 #define CMD_NEW_FILE 213
 #define CMD_PREVIEW 214
+#define CMD_CUT 215
+#define CMD_SELECT_ALL 216
 #define CMD_ATTR_A 220
 #define CMD_ATTR_H 221
 #define CMD_ATTR_R 222

@@ -6,6 +6,7 @@
 #include <wincodec.h>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tv {
@@ -59,6 +60,81 @@ inline bool WritePictureFile(const std::string& path, int w, int h, bool jpeg,
     if (stream) stream->Release();
     if (factory) factory->Release();
     return ok;
+}
+
+// The LZW image data of a GIF frame of `pixels` pixels all of colour 1, with a minimum code
+// size of 2: the code size byte, the data in sub-blocks and the closing empty one. Every run
+// of one colour is a new table entry one pixel longer, so the codes are run lengths.
+inline std::vector<unsigned char> UniformGifData(size_t pixels) {
+    const int clear = 4, end = 5;
+    std::vector<unsigned char> bytes;
+    unsigned long long bits = 0;
+    int count = 0, width = 3, next = end + 1;
+    size_t longest = 1;
+    auto put = [&](int code) {
+        bits |= (unsigned long long)code << count;
+        count += width;
+        while (count >= 8) {
+            bytes.push_back((unsigned char)(bits & 0xFF));
+            bits >>= 8;
+            count -= 8;
+        }
+        if (next >= (1 << width) && code <= 4095 && width < 12) width++;
+    };
+    auto reset = [&] {
+        put(clear);
+        width = 3;
+        next = end + 1;
+        longest = 1;
+    };
+    reset();
+    for (size_t left = pixels; left;) {
+        size_t run = left < longest ? left : longest;
+        put(run == 1 ? 1 : clear + 2 + (int)(run - 2));
+        left -= run;
+        if (!left) break;
+        if (next >= 4095) {
+            reset();
+        } else {
+            next++;
+            longest++;
+        }
+    }
+    put(end);
+    if (count) bytes.push_back((unsigned char)(bits & 0xFF));
+    std::vector<unsigned char> data = {2};
+    for (size_t at = 0; at < bytes.size(); at += 255) {
+        size_t n = bytes.size() - at < 255 ? bytes.size() - at : 255;
+        data.push_back((unsigned char)n);
+        data.insert(data.end(), bytes.begin() + at, bytes.begin() + at + n);
+    }
+    data.push_back(0);
+    return data;
+}
+
+// A GIF with a screen of sw x sh and frames of the given sizes at (0, 0), byte by byte. Each
+// frame holds a tiny data block, or with `whole` its complete pixels, so that a decoder can
+// decode it.
+inline std::vector<unsigned char> CraftedGif(int sw, int sh,
+                                             std::vector<std::pair<int, int>> frames,
+                                             bool whole = false) {
+    std::vector<unsigned char> g = {'G', 'I', 'F', '8', '9', 'a', (unsigned char)sw,
+                                    (unsigned char)(sw >> 8), (unsigned char)sh,
+                                    (unsigned char)(sh >> 8), 0x80, 0, 0};
+    g.insert(g.end(), {0, 0, 0, 0x20, 0xC0, 0x20});             // two colours: black, green
+    g.insert(g.end(), {0x21, 0xF9, 4, 0, 0, 0, 0, 0});          // a control extension
+    for (auto [w, h] : frames) {
+        g.insert(g.end(), {0x2C, 0, 0, 0, 0, (unsigned char)w, (unsigned char)(w >> 8),
+                           (unsigned char)h, (unsigned char)(h >> 8), 0});
+        if (whole) {
+            std::vector<unsigned char> data = UniformGifData((size_t)w * (size_t)h);
+            g.insert(g.end(), data.begin(), data.end());
+        } else {
+            g.insert(g.end(), {2, 2, 0x4C, 0x01, 0});           // code size, one block, end
+        }
+    }
+    g.push_back(0x3B);
+    return g;
 }
 
 }  // namespace tv

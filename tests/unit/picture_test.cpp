@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scan/picture.h"
+#include "tests/support/picture_file.h"
 #include "tests/support/testenv.h"
 
 namespace {
@@ -121,30 +122,9 @@ TEST(PlacePreview, CentresWhatIsSmallerThanTheArea) {
     EXPECT_EQ(p.y, 105);
 }
 
-namespace {
-
-// A GIF with a screen of sw x sh and frames of the given sizes at (0, 0), each with a tiny
-// data block, byte by byte.
-std::vector<unsigned char> CraftedGif(int sw, int sh, std::vector<std::pair<int, int>> frames) {
-    std::vector<unsigned char> g = {'G', 'I', 'F', '8', '9', 'a', (unsigned char)sw,
-                                    (unsigned char)(sw >> 8), (unsigned char)sh,
-                                    (unsigned char)(sh >> 8), 0x80, 0, 0};
-    g.insert(g.end(), 6, 0);                                    // a global table of two colours
-    g.insert(g.end(), {0x21, 0xF9, 4, 0, 0, 0, 0, 0});          // a control extension
-    for (auto [w, h] : frames) {
-        g.insert(g.end(), {0x2C, 0, 0, 0, 0, (unsigned char)w, (unsigned char)(w >> 8),
-                           (unsigned char)h, (unsigned char)(h >> 8), 0});
-        g.insert(g.end(), {2, 2, 0x4C, 0x01, 0});               // code size, one block, end
-    }
-    g.push_back(0x3B);
-    return g;
-}
-
-}  // namespace
-
 TEST(GifFrames, TheFirstFrameMustLieOnTheScreenAndIsCutOutAlone) {
     GifFrame frame = {};
-    std::vector<unsigned char> fits = CraftedGif(10, 10, {{10, 10}, {4000, 4000}});
+    std::vector<unsigned char> fits = tv::CraftedGif(10, 10, {{10, 10}, {4000, 4000}});
     ASSERT_TRUE(GifFirstFrame(fits.data(), fits.size(), &frame));
     EXPECT_EQ(frame.width, 10);
     std::vector<unsigned char> first;
@@ -153,7 +133,7 @@ TEST(GifFrames, TheFirstFrameMustLieOnTheScreenAndIsCutOutAlone) {
     EXPECT_EQ(first.back(), 0x3B) << "closed after the first frame";
 
     // A frame larger than its screen, a file cut inside the frame, no GIF at all.
-    std::vector<unsigned char> huge = CraftedGif(10, 10, {{20000, 20000}});
+    std::vector<unsigned char> huge = tv::CraftedGif(10, 10, {{20000, 20000}});
     EXPECT_FALSE(GifFirstFrame(huge.data(), huge.size(), &frame));
     EXPECT_FALSE(GifFirstFrame(fits.data(), 30, &frame));
     EXPECT_FALSE(GifFirstFrame(fits.data() + 1, fits.size() - 1, &frame));

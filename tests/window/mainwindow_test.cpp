@@ -181,13 +181,14 @@ TEST_F(MainWindow, MenuHoldsEveryItemWithItsInitialState) {
     EXPECT_EQ(MenuText(bar, 2), "&?");
 
     HMENU file = GetSubMenu(bar, 0);
-    ASSERT_EQ(GetMenuItemCount(file), 20);
+    ASSERT_EQ(GetMenuItemCount(file), 21);
     struct Item {
         int id;  // 0: separator
         const char* text;
         UINT state;
     } items[] = {{CMD_FIND, "Find\tStrg+F", 0},
                  {0, "", 0},
+                 {CMD_CUT, "Cut\tStrg+X", 0},
                  {CMD_COPY, "Copy\tStrg+C", 0},
                  {CMD_PASTE, "Paste\tStrg+V", MF_GRAYED},
                  {CMD_DELETE, "Delete\tDel", 0},
@@ -206,7 +207,7 @@ TEST_F(MainWindow, MenuHoldsEveryItemWithItsInitialState) {
                  {CMD_NEW_FOLDER, "New Folder", 0},
                  {0, "", 0},
                  {CMD_EXIT, "Exit", 0}};
-    for (int i = 0; i < 20; i++) {
+    for (int i = 0; i < 21; i++) {
         UINT state = GetMenuState(file, i, MF_BYPOSITION);
         if (items[i].id == 0) {
             EXPECT_TRUE(state & MF_SEPARATOR) << i;

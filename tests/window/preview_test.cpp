@@ -12,6 +12,7 @@
 #include "scan/picture.h"
 #include "scan/view.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/picture_file.h"
 
 namespace {
 
@@ -98,4 +99,35 @@ TEST_F(PreviewTest, APictureTooLargeToDecodeShowsItsSizeAndNothingElse) {
     PaintNow();
     PaintNow();
     EXPECT_EQ(tv::CountEntries("CImg::CImg () OK"), loaders);
+}
+
+TEST_F(PreviewTest, AGifIsJudgedByItsFirstFrameAndARefusedOneIsNotTriedAgain) {
+    auto write = [&](const char* name, const std::vector<unsigned char>& bytes) {
+        tree_.file(name, std::string(bytes.begin(), bytes.end()));
+    };
+    // "a-huge.gif" is the folder's first row: a 10 x 10 screen with a 20000 x 20000 frame.
+    write("a-huge.gif", tv::CraftedGif(10, 10, {{20000, 20000}}));
+    write("b-frames.gif",
+          tv::CraftedGif(400, 300, std::vector<std::pair<int, int>>(60, {400, 300}), true));
+    tree_.file("c.txt", "no picture");
+    StartApp(tree_.root().c_str());
+    SendCommand(CMD_PREVIEW);
+    tv::SelectRows({tv::RowOf("a-huge.gif")});
+    PaintNow();
+    EXPECT_EQ(tv::CountEntries("CImg::load_img (" + tree_.root() + "\\a-huge.gif) refused"), 1);
+    EXPECT_EQ(tv::CountEntries("CImg::WIC ("), 0) << "a decoder was asked";
+
+    // Many frames: the first one alone is shown.
+    tv::SelectRows({tv::RowOf("b-frames.gif")});
+    PaintNow();
+    EXPECT_EQ(mcfg.image_w, 400);
+    EXPECT_EQ(mcfg.image_h, 300);
+    EXPECT_EQ(tv::CountEntries("CImg::WIC (" + tree_.root() + "\\b-frames.gif) OK"), 1);
+
+    // Back on the refused row, and on it after a repaint: it is not loaded again.
+    for (const char* row : {"c.txt", "a-huge.gif", "c.txt", "a-huge.gif"}) {
+        tv::SelectRows({tv::RowOf(row)});
+        PaintNow();
+    }
+    EXPECT_EQ(tv::CountEntries("CImg::load_img (" + tree_.root() + "\\a-huge.gif) refused"), 1);
 }
