@@ -64,12 +64,32 @@ HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
     return mwin.hwnd;
 }
 
+namespace {
+
+// The keys whose command is all they do: F2, Backspace, Alt+Up, Ctrl+A and Ctrl+X. The tree
+// and the list would act on them again (the tree's own Backspace and Up move its selection
+// after Back has moved it), so they are not passed on once their command has run.
+bool EndsAtItsCommand(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    switch (msg.wParam) {
+    case VK_F2:
+    case VK_BACK:
+    case VK_UP:
+    case 'A':
+    case 'X': return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void LoopStep(MSG& msg) {
     if (mcbx.hwnd && GetFocus() == mcbx.hwnd)
         EnableMenuItem(GetMenu(mwin.hwnd), CMD_PASTE, MF_BYCOMMAND | MF_ENABLED);
 
-    if (msg.hwnd && (msg.hwnd == mtvw.hwnd || msg.hwnd == mlvw.hwnd || msg.hwnd == mbtn.hwnd))
-        TranslateAcceleratorA(mwin.hwnd, accelerators, &msg);
+    if (msg.hwnd && (msg.hwnd == mtvw.hwnd || msg.hwnd == mlvw.hwnd || msg.hwnd == mbtn.hwnd) &&
+        TranslateAcceleratorA(mwin.hwnd, accelerators, &msg) && EndsAtItsCommand(msg))
+        return;
 
     // Enter and F5 act on the key-down message only: one press also sends a character and
     // a key-up message (and a mouse message's button flags may read 13 or 116), and each

@@ -162,7 +162,8 @@ void OnItemChanged(const NMLISTVIEW* change) {
     if (change->iItem < 0 || was != now) SelectionAttributes(change->iItem, change->iItem, now);
     // A row that keeps its selection while the focus moves on to another row reports the
     // selected state alone; the report of the row that takes the focus updates the count.
-    if (change->uNewState == LVIS_SELECTED) return;
+    // A change of every row (-1) is the one report there is.
+    if (change->iItem >= 0 && change->uNewState == LVIS_SELECTED) return;
     CountSelected();
 }
 
@@ -206,15 +207,21 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     // area reads as a number near 65535, far from the splitter.
     int x = LOWORD(lparam), y = HIWORD(lparam);
     switch (message) {
-    case WM_CREATE: mcfg.size_cursor = LoadCursorA(nullptr, IDC_SIZEWE); break;
+    case WM_CREATE:
+        mcfg.size_cursor = LoadCursorA(nullptr, IDC_SIZEWE);
+        // Each change of the clipboard asks the watcher at once, besides the timer's asking.
+        AddClipboardFormatListener(hwnd);
+        break;
+    case WM_CLIPBOARDUPDATE: AskClipboard(hwnd); break;
     case WM_DESTROY: PostQuitMessage(0); break;
     case WM_SIZE: Size(x, y); break;
     case WM_PAINT: Paint(); break;
     case WM_NOTIFY:
         // The list's search for a typed name is answered with the row found: the one
         // notification whose result is not DefWindowProcA's.
-        if (lparam && ((NMHDR*)lparam)->code == LVN_ODFINDITEMA)
-            return FindRowAsked((NMLVFINDITEMA*)lparam);
+        if (lparam && (((NMHDR*)lparam)->code == LVN_ODFINDITEMA ||
+                       ((NMHDR*)lparam)->code == LVN_ODFINDITEMW))
+            return FindRowAsked((NMHDR*)lparam);
         Notify((NMHDR*)lparam);
         break;
     case WM_COMMAND: Command(wparam); break;

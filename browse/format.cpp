@@ -35,12 +35,24 @@ int FindRow(const ViewSlot* view, const char* text, int start, bool partial, boo
     return -1;
 }
 
-int FindRowAsked(const NMLVFINDITEMA* request) {
+int FindRowAsked(const NMHDR* request) {
     if (!request) return -1;
-    const LVFINDINFOA& find = request->lvfi;
+    // The two records differ only in the text's character set.
+    const NMLVFINDITEMA* asked = (const NMLVFINDITEMA*)request;
+    const LVFINDINFOA& find = asked->lvfi;
     // Only a search by text is answered; a search by item data or position has nothing here.
-    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || (find.flags & LVFI_PARAM)) return -1;
-    return FindRow(mcfg.view, find.psz, request->iStart, (find.flags & LVFI_PARTIAL) != 0,
+    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || (find.flags & LVFI_PARAM) || !find.psz)
+        return -1;
+    char text[MAX_PATH];
+    if (request->code == LVN_ODFINDITEMW) {
+        BOOL lost = FALSE;
+        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, (LPCWSTR)find.psz, -1, text,
+                                    sizeof text, nullptr, &lost);
+        if (n <= 0 || lost) return -1;
+    } else {
+        lstrcpynA(text, find.psz, sizeof text);
+    }
+    return FindRow(mcfg.view, text, asked->iStart, (find.flags & LVFI_PARTIAL) != 0,
                    (find.flags & LVFI_WRAP) != 0, mcfg.find_mode != 0);
 }
 

@@ -36,8 +36,10 @@ void ItemText(NMLVDISPINFOA* request);
 int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap,
             bool paths);
 
-// Answers the list's request to find a row (typing in the list): the row, or -1.
-int FindRowAsked(const NMLVFINDITEMA* request);
+// Answers the list's request to find a row (typing in the list), LVN_ODFINDITEMA or the wide
+// LVN_ODFINDITEMW that the control may send whatever its parent's character set: the row, or
+// -1. A wide text the code page cannot spell exactly finds nothing.
+int FindRowAsked(const NMHDR* request);
 
 // The index of the path's icon in the system image list, -1 when it cannot be had.
 int get_iico(const char* path);

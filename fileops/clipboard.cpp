@@ -123,6 +123,9 @@ void GatheredToClipboard(const char* routine, bool cut) {
             // A cut whose list could not be set leaves no mark of a move behind.
             if (effect && !block && SetClipboardData(DropEffectFormat(), effect)) effect = nullptr;
             CloseClipboard();
+            // Paste is enabled at once for the program's own list, without waiting for the
+            // watcher's answer.
+            if (!block) PostMessageA(mwin.hwnd, WM_APP_CLIPBOARD, 1, 0);
         }
     }
     if (block) GlobalFree(block);

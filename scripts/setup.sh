@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
-          python3 wine wine64 xvfb imagemagick x11-utils util-linux)
+          python3 wine wine64 xvfb imagemagick x11-utils util-linux xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

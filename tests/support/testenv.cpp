@@ -304,6 +304,17 @@ bool RunLinux(const std::string& command, const std::function<bool()>& done, DWO
     return WaitUntil(done, timeout_ms);
 }
 
+bool Xdotool(const std::string& arguments) {
+    // Wine's own way to start a Linux program and wait for its end.
+    typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
+    Spawn spawn = (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                                                "__wine_unix_spawnvp");
+    if (!spawn) return false;
+    std::string line = "xdotool " + arguments;
+    char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
+    return spawn(argv, 1) == 0;
+}
+
 bool MakeFolderLink(const std::string& target, const std::string& link) {
     std::string from = UnixPath(target), to = UnixPath(link);
     if (from.empty() || to.empty()) return false;
@@ -332,7 +343,7 @@ std::string WideDropBlock(const std::vector<std::wstring>& paths) {
     return block;
 }
 
-bool PutClipboardBlock(const std::string& image) {
+bool PutClipboardBlock(const std::string& image, DWORD effect) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
     if (!block) return false;
     memcpy(GlobalLock(block), image.data(), image.size());
@@ -343,8 +354,15 @@ bool PutClipboardBlock(const std::string& image) {
     }
     EmptyClipboard();
     bool set = SetClipboardData(CF_HDROP, block) != nullptr;
-    CloseClipboard();
     if (!set) GlobalFree(block);
+    if (set && effect) {
+        HGLOBAL mark = GlobalAlloc(GMEM_MOVEABLE, sizeof effect);
+        memcpy(GlobalLock(mark), &effect, sizeof effect);
+        GlobalUnlock(mark);
+        set = SetClipboardData(RegisterClipboardFormatA("Preferred DropEffect"), mark) != nullptr;
+        if (!set) GlobalFree(mark);
+    }
+    CloseClipboard();
     return set;
 }
 

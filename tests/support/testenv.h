@@ -99,6 +99,11 @@ std::string UnixPath(const std::string& path);
 bool RunLinux(const std::string& command, const std::function<bool()>& done,
               DWORD timeout_ms = 20000);
 
+// Runs xdotool with these arguments against the display and waits for it to end: real keys
+// and clicks, which reach the window as the user's do (with the key state that accelerators
+// read). False when it cannot be run.
+bool Xdotool(const std::string& arguments);
+
 // Makes, in `folder` and from the Linux side, a file and a folder whose names hold
 // characters outside the ANSI code page: "<japanese>.txt" holding `file_bytes` and the folder
 // "<japanese>" with "in.dat" holding `inner_bytes`. Under Wine they list as "???.txt" and
@@ -126,7 +131,9 @@ HelperRun WaitForHelper(const std::string& path, DWORD timeout_ms = 20000);
 // Puts a file list (CF_HDROP, ANSI) on the clipboard as another program would.
 bool PutFilesOnClipboard(const std::vector<std::string>& paths);
 // Puts the bytes of a CF_HDROP block on the clipboard as they are (crafted ones included).
-bool PutClipboardBlock(const std::string& bytes);
+// With `effect` the list is also marked with "Preferred DropEffect" (DROPEFFECT_MOVE for a
+// cut), as the desktop shell marks the lists it puts.
+bool PutClipboardBlock(const std::string& bytes, DWORD effect = 0);
 // The block of a wide file list (fWide 1), as programs of the wide interface put it.
 std::string WideDropBlock(const std::vector<std::wstring>& paths);
 
