@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/window.h"
 #include "app/wndproc.h"
 #include "browse/navigate.h"
@@ -32,7 +32,7 @@ HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
     log_line("%s\tWinMain () RUN ...\n", time_stamp());
 
     mcfg.font = nullptr;
-    mcfg.drives_mode = 1;
+    SetMode(kShowDrives);
     mcfg.make_notepad_link = 1;
     mcfg.sort_dir = 1;
     mcfg.tree_width = 300;

@@ -3,8 +3,9 @@
 #include <shellapi.h>
 #include <cstring>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/gdi.h"
+#include "controls/ui.h"
 #include "res/resource.h"
 
 namespace {
@@ -57,29 +58,28 @@ void InfoPaint(HWND dialog) {
     // The texts stand on the filled rectangle, whatever the system's window colour is.
     SetBkMode(dc, TRANSPARENT);
 
-    HFONT product_font = MakeInfoFont(14);
+    GdiObject product_font(MakeInfoFont(14));
+    GdiObject credit_font(MakeInfoFont(13));
     r.top += 10;
-    SelectObject(dc, product_font);
-    DrawTextA(dc, mcfg.product_line, -1, &r, flags);
+    {
+        Selection product(dc, product_font.get());
+        DrawTextA(dc, mcfg.product_line, -1, &r, flags);
+    }
+    {
+        Selection credit(dc, credit_font.get());
+        r.top += 20;
+        DrawTextA(dc, "Development & Design", -1, &r, flags);
 
-    HFONT credit_font = MakeInfoFont(13);
-    SelectObject(dc, credit_font);
-    r.top += 20;
-    DrawTextA(dc, "Development & Design", -1, &r, flags);
-
-    SetTextColor(dc, RGB(0, 0, 255));
-    r.top += 20;
-    // A domain that does not fit the buffer is longer than the short name, so it
-    // cannot equal it.
-    char domain[32] = {};
-    DWORD length = GetEnvironmentVariableA("USERDOMAIN", domain, sizeof domain);
-    const char* address = InfoAddress(length > 0 && length < sizeof domain ? domain : nullptr);
-    DrawTextA(dc, address, -1, &r, flags);
-    lstrcpynA(mcfg.info_link, address, sizeof mcfg.info_link);
-
-    SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    if (product_font) DeleteObject(product_font);
-    if (credit_font) DeleteObject(credit_font);
+        SetTextColor(dc, RGB(0, 0, 255));
+        r.top += 20;
+        // A domain that does not fit the buffer is longer than the short name, so it
+        // cannot equal it.
+        char domain[32] = {};
+        DWORD length = GetEnvironmentVariableA("USERDOMAIN", domain, sizeof domain);
+        const char* address = InfoAddress(length > 0 && length < sizeof domain ? domain : nullptr);
+        DrawTextA(dc, address, -1, &r, flags);
+        lstrcpynA(mcfg.info_link, address, sizeof mcfg.info_link);
+    }
     EndPaint(dialog, &ps);
 }
 

@@ -4,10 +4,10 @@
 #include <shellapi.h>
 #include <cstdlib>
 
-#include "app/log.h"
-#include "app/mcfg.h"
+#include "core/log.h"
+#include "core/mcfg.h"
 #include "app/settings.h"
-#include "app/ui.h"
+#include "controls/ui.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "res/resource.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "app/info.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/window.h"
 #include "browse/entries.h"
 #include "browse/format.h"
@@ -144,7 +144,7 @@ void OnBeginDrag() {
     if (mlvw.BeginDrag() != 0) return;  // no row selected
     mcfg.dragging = 1;
     SetCapture(mwin.hwnd);
-    Copy(false);
+    CaptureDragged();
 }
 
 void CountSelected() {
@@ -243,6 +243,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
         if (mcfg.dragging) EndRowDrag();
         mcfg.splitting = 0;
         break;
+    case WM_APP_FOLDER_READ:
+        if (mcfg.size_mode) Scan();
+        break;
     case WM_APP_SCAN_SIZE: ScanFolderMeasured((unsigned)wparam, (size_t)lparam); break;
     case WM_APP_SCAN_DONE: ScanFinished((unsigned)wparam, lparam != 0); break;
     }
@@ -278,7 +281,7 @@ int Command(WPARAM wparam) {
             Find();
         break;
     case CMD_CUT: Cut(); break;
-    case CMD_COPY: Copy(true); break;
+    case CMD_COPY: Copy(); break;
     case CMD_PASTE: PasteClipboard(); break;
     case CMD_DELETE: Delete(true); break;
     case CMD_DELETE_FOREVER: Delete(false); break;
@@ -292,8 +295,7 @@ int Command(WPARAM wparam) {
         break;
     }
     case CMD_READ_SIZE:
-        mcfg.preview = 0;
-        mcfg.size_mode = !mcfg.size_mode;
+        SetMode(kToggleSize);
         PressReadSizeButton(mcfg.size_mode != 0);
         Size(0, 0);
         Scan();
@@ -303,9 +305,8 @@ int Command(WPARAM wparam) {
     case CMD_NEW_FOLDER: NewFolder(); break;
     case CMD_NEW_FILE: NewFile(); break;
     case CMD_PREVIEW:
-        mcfg.size_mode = 0;
+        SetMode(kTogglePreview);
         PressReadSizeButton(false);
-        if (!mcfg.drives_mode) mcfg.preview = !mcfg.preview;
         SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
         break;
     case CMD_ATTR_A:

@@ -4,18 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-// Posted by the folder-size thread when its scan has ended (wParam its generation, lParam
-// 1 when it measured a view): the UI thread then takes the total, re-sorts the view and
-// repaints, so that neither runs on the scan's own thread.
-constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
-// Posted by the folder-size thread for each folder it has measured (wParam its generation,
-// lParam the folder's place in the scan's job): the UI thread writes the total into the
-// folder's entry.
-constexpr UINT WM_APP_SCAN_SIZE = WM_APP + 2;
-
-// Posted by the clipboard watcher with 1 when the clipboard holds a file list, else 0
-// (wParam): Paste is enabled by it.
-constexpr UINT WM_APP_CLIPBOARD = WM_APP + 3;
+#include "core/messages.h"
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 int Command(WPARAM wparam);

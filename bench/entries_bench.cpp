@@ -11,8 +11,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/entries.h"
 #include "browse/format.h"
 

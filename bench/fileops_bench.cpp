@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "bench/bench_util.h"
 #include "fileops/transfer.h"
 
@@ -52,8 +52,9 @@ void GatherBench(int rows, int step, int first) {
     int selected = (int)SendMessageA(mlvw.hwnd, LVM_GETSELECTEDCOUNT, 0, 0);
     for (int round = 0; round < 3; round++) {
         LARGE_INTEGER a, b;
+        PathList gathered;
         QueryPerformanceCounter(&a);
-        GatherSelection();
+        GatherSelection(gathered);
         QueryPerformanceCounter(&b);
         LARGE_INTEGER c;
         int walked = 0;
@@ -62,7 +63,7 @@ void GatherBench(int rows, int step, int first) {
         QueryPerformanceCounter(&c);
         printf("gather %d selected of %d rows: %.1f ms, list %zu bytes (the list's own walk of "
                "%d rows: %.1f ms)\n",
-               selected, rows, bench::Seconds(a, b) * 1000, mcfg.paths.from.length(), walked,
+               selected, rows, bench::Seconds(a, b) * 1000, gathered.length(), walked,
                bench::Seconds(b, c) * 1000);
     }
     mcfg.view = nullptr;
@@ -104,10 +105,7 @@ void CopyBench() {
         job.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
         SHFileOperationA(&job);
         QueryPerformanceCounter(&b);
-        mcfg.paths.clear(0);
-        mcfg.paths.from = list;
-        mcfg.paths.add_to(ours_to.c_str());
-        RunTransfer("Paste", true);
+        RunTransfer("Paste", true, list, ours_to);
         QueryPerformanceCounter(&c);
         double bare = bench::Seconds(a, b), ours = bench::Seconds(b, c);
         printf("copy 1,000 files: bare SHFileOperationA %.3f s, Paste's job %.3f s, ratio %.2f\n",

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "bench/bench_util.h"
 #include "browse/entries.h"
 #include "fileops/clnk.h"

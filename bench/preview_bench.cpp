@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "bench/bench_util.h"
 #include "scan/cimg.h"
 #include "scan/view.h"

@@ -1,43 +1,14 @@
 #include "browse/entries.h"
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
-#include "app/window.h"
-#include "browse/paths.h"
-#include "scan/scan.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
+#include "core/paths.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
-
-// Every record of the platform is copied whole into a FolderEntry, so the two must agree
-// in size and in the place of every field.
-static_assert(sizeof(FolderEntry) == sizeof(WIN32_FIND_DATAA), "FolderEntry size");
-static_assert(offsetof(FolderEntry, attributes) == offsetof(WIN32_FIND_DATAA, dwFileAttributes),
-              "attributes");
-static_assert(offsetof(FolderEntry, creation_time) == offsetof(WIN32_FIND_DATAA, ftCreationTime),
-              "creation_time");
-static_assert(offsetof(FolderEntry, last_access_time) ==
-                  offsetof(WIN32_FIND_DATAA, ftLastAccessTime),
-              "last_access_time");
-static_assert(offsetof(FolderEntry, last_write_time) == offsetof(WIN32_FIND_DATAA, ftLastWriteTime),
-              "last_write_time");
-static_assert(offsetof(FolderEntry, size_high) == offsetof(WIN32_FIND_DATAA, nFileSizeHigh),
-              "size_high");
-static_assert(offsetof(FolderEntry, size_low) == offsetof(WIN32_FIND_DATAA, nFileSizeLow),
-              "size_low");
-static_assert(offsetof(FolderEntry, reserved0) == offsetof(WIN32_FIND_DATAA, dwReserved0),
-              "reserved0");
-static_assert(offsetof(FolderEntry, reserved1) == offsetof(WIN32_FIND_DATAA, dwReserved1),
-              "reserved1");
-static_assert(offsetof(FolderEntry, name) == offsetof(WIN32_FIND_DATAA, cFileName), "name");
-static_assert(sizeof(FolderEntry::name) == sizeof(WIN32_FIND_DATAA::cFileName), "name size");
-static_assert(offsetof(FolderEntry, short_name) == offsetof(WIN32_FIND_DATAA, cAlternateFileName),
-              "short_name");
-static_assert(sizeof(FolderEntry::short_name) == sizeof(WIN32_FIND_DATAA::cAlternateFileName),
-              "short_name size");
 
 namespace {
 
@@ -53,130 +24,7 @@ const Column kColumns[5] = {
 
 const int kFolderImage = 5;
 
-template <typename T> int Order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
-
-inline unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
-
-// Byte-by-byte comparison with the ASCII capitals folded to lower case. Names are bounded by
-// their record, so the walk stops at the record's end even without a terminating zero.
-int CompareFolded(const char* a, const char* b, size_t limit) {
-    for (size_t i = 0; i < limit; i++) {
-        unsigned char x = Fold((unsigned char)a[i]), y = Fold((unsigned char)b[i]);
-        if (x != y) return x < y ? -1 : 1;
-        if (!x) return 0;
-    }
-    return 0;
-}
-
-// The same over two texts of known lengths; the shorter one first when one is the start of
-// the other.
-int CompareFoldedN(const char* a, size_t la, const char* b, size_t lb) {
-    size_t n = std::min(la, lb);
-    for (size_t i = 0; i < n; i++) {
-        unsigned char x = Fold((unsigned char)a[i]), y = Fold((unsigned char)b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return Order(la, lb);
-}
-
-// The type key of a name: from its last dot on, or "" when it has none. A name without a dot
-// thus has the empty type, which orders before every other type.
-const char* TypeKey(const FolderEntry& e, size_t* limit) {
-    size_t n = strnlen(e.name, sizeof e.name);
-    for (size_t i = n; i-- > 0;) {
-        if (e.name[i] == '.') {
-            *limit = n - i;
-            return e.name + i;
-        }
-    }
-    *limit = 0;
-    return "";
-}
-
-uint64_t FileTimeValue(const FILETIME& t) {
-    return ((uint64_t)t.dwHighDateTime << 32) | t.dwLowDateTime;
-}
-
 }  // namespace
-
-bool EntryList::append(const WIN32_FIND_DATAA& record) {
-    FolderEntry* e = new (std::nothrow) FolderEntry;
-    if (!e) return false;
-    memcpy(e, &record, sizeof *e);
-    try {
-        items_.push_back(e);
-    } catch (const std::bad_alloc&) {
-        delete e;
-        return false;
-    }
-    return true;
-}
-
-void EntryList::release() {
-    for (FolderEntry* e : items_)
-        delete e;
-    items_.clear();
-}
-
-int ListFolder(EntryList& list, const char* path) {
-    if (&list == &mcfg.entries)
-        ReleaseEntries();
-    else
-        list.clear();
-    // The pattern "\*.*" of a 255-character folder still fits 259 characters.
-    if (!path || strlen(path) > kLongestListedFolder) return 1;
-
-    char buffer[MAX_PATH];
-    size_t length = strlen(path);
-    memcpy(buffer, path, length + 1);
-    WIN32_FIND_DATAA record;
-    // A record that cannot be stored is left out; the others still are.
-    WalkFolder(buffer, length, record, [&list](const WIN32_FIND_DATAA& r) {
-        list.append(r);
-        return true;
-    });
-    return 0;
-}
-
-int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir) {
-    if (!a || !b) return 0;
-    // Folders first in both directions; the reparse-point bit plays no part.
-    bool folder_a = (a->attributes & 0x10) != 0, folder_b = (b->attributes & 0x10) != 0;
-    if (folder_a != folder_b) return folder_a ? -1 : 1;
-
-    int r = 0;
-    switch (column) {
-    case 0: r = CompareFolded(a->name, b->name, sizeof a->name); return dir ? r : -r;
-    case 1: r = Order(EntrySize(*a), EntrySize(*b)); return dir ? -r : r;
-    case 2:
-        r = Order(FileTimeValue(a->last_write_time), FileTimeValue(b->last_write_time));
-        return dir ? -r : r;
-    case 3: {
-        size_t la, lb;
-        const char* ta = TypeKey(*a, &la);
-        const char* tb = TypeKey(*b, &lb);
-        r = CompareFoldedN(ta, la, tb, lb);
-        return dir ? r : -r;
-    }
-    case 4: r = Order(a->attributes, b->attributes); return dir ? -r : r;
-    default: return 0;
-    }
-}
-
-int CompareEntries(const ViewSlot* a, const ViewSlot* b) {
-    if (!a || !b) return 0;
-    return CompareEntriesBy(a->entry, b->entry, mcfg.sort_column, mcfg.sort_dir);
-}
-
-void OrderView(ViewSlot* view, size_t n, int column, int dir) {
-    if (!view || n == 0) return;
-    std::sort(view, view + n, [column, dir](const ViewSlot& x, const ViewSlot& y) {
-        return CompareEntriesBy(x.entry, y.entry, column, dir) < 0;
-    });
-    for (size_t i = 0; i < n; i++)
-        view[i].count = 0;
-    view[0].count = (unsigned)n;
-}
 
 void Show() {
     if (!mlvw.ColumnText(0)) {
@@ -307,47 +155,8 @@ void Sort() {
     }
     // Without a view the list must not keep rows it can no longer answer for.
     if (!mcfg.view) mlvw.SetItemCount(0);
-    Size(0, 0);
+    AskLayout();
     log_line("%s\tShow () OK ...\n", time_stamp());
     log_line("%s\tSort () OK ...\n", time_stamp());
 }
 
-void ReleaseView() {
-    StopScan();
-    delete[] mcfg.view;
-    mcfg.view = nullptr;
-}
-
-void ReleaseEntries() {
-    // The view goes first, and with it any scan that still reads the entries.
-    ReleaseView();
-    mcfg.entries.clear();
-}
-
-bool EntryPath(const FolderEntry& e, char* out, size_t size) {
-    if (!out || size == 0) return false;
-    out[0] = '\0';
-    size_t name_length = strnlen(e.name, sizeof e.name);
-    if (name_length == sizeof e.name || name_length == 0) return false;
-    char folder[MAX_PATH];
-    const char* name = e.name;
-    if (mcfg.find_mode) {
-        // A find result holds its folder (made of usable names by the search) and the
-        // file's own name, which may have lost characters.
-        const char* cut = strrchr(e.name, '\\');
-        if (!cut) return false;
-        snprintf(folder, sizeof folder, "%.*s", (int)(cut - e.name), e.name);
-        name = cut + 1;
-    } else {
-        lstrcpynA(folder, mcfg.folder, sizeof folder);
-        if (!folder[0]) return false;
-    }
-    const char* usable = PathName(name, e.short_name);
-    if (!usable) {
-        log_line("%s\tEntryPath () %s skipped: the name lost characters and has no short name "
-                 "...\n",
-                 time_stamp(), e.name);
-        return false;
-    }
-    return JoinPath(folder, usable, out, size);
-}

@@ -1,6 +1,6 @@
 #include "browse/format.h"
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 
 #include <shellapi.h>
 #include <cstdio>

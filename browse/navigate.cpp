@@ -5,13 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
-#include "app/window.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/entries.h"
-#include "browse/paths.h"
-#include "scan/scan.h"
+#include "core/paths.h"
+#include "core/messages.h"
 
 namespace {
 
@@ -62,8 +61,7 @@ bool PathBoxText(char* out, size_t size) {
 // that no routine acts on the folder read before in its place, and none shows empty a folder
 // whose real contents a Delete would remove.
 void ShowUnreadable(const char* shown, const char* why) {
-    mcfg.drives_mode = 0;
-    mcfg.find_mode = 0;
+    SetMode(kShowFolder);
     UncheckAttributeButtons();
     mcfg.folder[0] = '\0';
     mcbx.SetText(shown);
@@ -146,7 +144,7 @@ void Init() {
     if (!opened) {
         // Without a start folder the root is the selected item: the drive view.
         mtvw.Select(root);
-        Size(0, 0);
+        AskLayout();
     }
     log_line("%s\tInit () OK ...\n", time_stamp());
 }
@@ -168,8 +166,7 @@ void ReadPath(const char* path) {
         RestorePathBox();
         return;
     }
-    mcfg.drives_mode = 0;
-    mcfg.find_mode = 0;
+    SetMode(kShowFolder);
     UncheckAttributeButtons();
     if (strlen(folder) > kLongestListedFolder) {
         ShowUnreadable(folder, "too long to list");
@@ -185,9 +182,9 @@ void ReadPath(const char* path) {
         ListFolder(mcfg.entries, folder);
         mcfg.sort_column = 0;
         Sort();
-        // The scan takes its own copy of the folder and the names, so nothing here has to
-        // wait for it to start.
-        if (mcfg.size_mode) Scan();
+        // What follows a read (the size scan in size mode) is the window's to start. The scan
+        // takes its own copy of the folder and the names, so nothing here waits for it.
+        SendMessageA(mwin.hwnd, WM_APP_FOLDER_READ, 0, 0);
     }
     log_line("%s\tRead () OK ...\n", time_stamp());
 }
@@ -227,8 +224,7 @@ void Back() {
     char* cut = strrchr(path, '\\');
     // A path without a parent ("C:") leaves everything as it is, the view's modes too.
     if (path[0] && cut) {
-        mcfg.drives_mode = 0;
-        mcfg.find_mode = 0;
+        SetMode(kShowFolder);
         *cut = '\0';
         mcbx.SetText(path);
         HTREEITEM caret = mtvw.Caret();
@@ -250,9 +246,8 @@ void SelectionChanged() {
     if (!caret) return;
     if (caret == mtvw.Root()) {
         mlvw.DeleteAll();
-        mcfg.drives_mode = 1;
-        mcfg.preview = 0;
-        Size(0, 0);
+        SetMode(kShowDrives);
+        AskLayout();
         InvalidateRect(mwin.hwnd, nullptr, TRUE);
         return;
     }

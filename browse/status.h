@@ -31,4 +31,5 @@ struct StatusAreas {
 StatusAreas ComputeStatusAreas(int width, int height, int tree_width, int chart_top, bool preview,
                                bool scanning, unsigned ticks);
 
-void Paint();
+// Shows the search box and the find button, or hides them while a scan shows its progress.
+void ShowFindControls(bool show);

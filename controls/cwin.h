@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "core/geometry.h"
+
 class CWin {
   public:
     HINSTANCE instance = nullptr;
@@ -20,9 +22,6 @@ class CWin {
     HWND create(int show);
 };
 
-struct WindowGeometry {
-    int x, y, width, height;
-};
 
 // Two thirds of the usable screen, centred: the window's place before any setting.
 WindowGeometry DefaultWindowGeometry(int full_width, int full_height);

@@ -6,9 +6,9 @@
 #include <shlguid.h>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/entries.h"
 #include "fileops/clnk.h"
 #include "fileops/fileops.h"

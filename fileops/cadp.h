@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/com.h"
+#include "core/com.h"
 
 class CADP {
   public:

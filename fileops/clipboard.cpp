@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
-#include "app/wndproc.h"
-#include "browse/paths.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
+#include "core/messages.h"
+#include "core/paths.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
@@ -72,19 +72,20 @@ void ForEachSelectedPath(const char* routine, const std::function<void(const cha
     }
 }
 
-void GatherSelection() {
-    mcfg.paths.clear(0);
+void GatherSelection(PathList& into) {
+    into.clear();
     int row = mlvw.NextSelected(-1);
     if (row < 0) {
         // The folder of the tree's selection; the root "Drives" shows no folder, and the one
         // read before it is not what the user sees selected.
-        if (TreeShowsFolderRead()) mcfg.paths.add_from(mcfg.folder);
+        if (TreeShowsFolderRead()) into.append(mcfg.folder);
+        into.close();
         return;
     }
     int selected = mlvw.SelectedCount();
-    mcfg.paths.from.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(mcfg.folder) + 24));
-    ForEachSelectedPath("Copy", [](const char* path) { mcfg.paths.from.append(path); });
-    mcfg.paths.from.close();
+    into.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(mcfg.folder) + 24));
+    ForEachSelectedPath("Copy", [&into](const char* path) { into.append(path); });
+    into.close();
 }
 
 namespace {
@@ -92,17 +93,18 @@ namespace {
 // The clipboard format in which a list's maker says whether it is to be copied or moved.
 UINT DropEffectFormat() { return RegisterClipboardFormatA("Preferred DropEffect"); }
 
-// Puts the gathered list on the clipboard (marked as a move for a cut), logs it under
-// `routine` and empties the list.
-void GatheredToClipboard(const char* routine, bool cut) {
+// Gathers the selected rows and puts them on the clipboard (marked as a move for a cut),
+// logged under `routine`.
+void SelectionToClipboard(const char* routine, bool cut) {
+    PathList from;
+    GatherSelection(from);
     // Without a row, or with no row whose path could be composed, the user's clipboard keeps
     // what it holds.
-    if (mlvw.NextSelected(-1) < 0 || mcfg.paths.from.length() <= 1) {
+    if (mlvw.NextSelected(-1) < 0 || from.length() <= 1) {
         log_line("%s\t%s () refused: nothing gathered ...\n", time_stamp(), routine);
-        mcfg.paths.clear(1);
         return;
     }
-    std::string image = BuildDropBlock(mcfg.paths.from);
+    std::string image = BuildDropBlock(from);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, image.size());
     HGLOBAL effect = cut ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)) : nullptr;
     if (block && (!cut || effect)) {
@@ -130,21 +132,14 @@ void GatheredToClipboard(const char* routine, bool cut) {
     }
     if (block) GlobalFree(block);
     if (effect) GlobalFree(effect);
-    log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, mcfg.paths.from.data());
-    mcfg.paths.clear(1);
+    log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, from.data());
 }
 
 }  // namespace
 
-void Copy(bool to_clipboard) {
-    GatherSelection();
-    if (to_clipboard) GatheredToClipboard("Copy", false);
-}
+void Copy() { SelectionToClipboard("Copy", false); }
 
-void Cut() {
-    GatherSelection();
-    GatheredToClipboard("Cut", true);
-}
+void Cut() { SelectionToClipboard("Cut", true); }
 
 bool EffectMoves(DWORD effect) {
     return (effect & DROPEFFECT_MOVE) && !(effect & DROPEFFECT_COPY);
@@ -380,22 +375,20 @@ unsigned __stdcall EmptyClipboardThread(void* arg) {
     return 0;
 }
 
-// Copies (or, for a cut list, moves) the names in mcfg.paths.from into the folder that was
-// read, under names that replace nothing, and reads the folder again. True when a move ran
-// whole: every name moved.
-bool PasteList(bool move) {
-    if (mcfg.paths.from.length() <= 2) return false;
+// Copies (or, for a cut list, moves) the names in `from` into the folder that was read,
+// under names that replace nothing, and reads the folder again. True when a move ran whole:
+// every name moved.
+bool PasteList(const PathList& from, bool move) {
+    if (from.length() <= 2) return false;
     char folder[MAX_PATH];
     lstrcpynA(folder, mcfg.folder, sizeof folder);
     if (!folder[0] || mcfg.drives_mode) {
         MessageBeep(MB_ICONWARNING);
         return false;
     }
-    mcfg.paths.clear(2);
-    mcfg.paths.add_to(folder);
-    log_line("%s\tPaste () %s %s OK ...\n", time_stamp(), mcfg.paths.from.data(), folder);
+    log_line("%s\tPaste () %s %s OK ...\n", time_stamp(), from.data(), folder);
     size_t left_out = 0;
-    int result = RunTransfer("Paste", !move, &left_out);
+    int result = RunTransfer("Paste", !move, from, folder, &left_out);
     Read();
     return move && result == 0 && left_out == 0;
 }
@@ -408,24 +401,23 @@ void Paste(HANDLE drop) {
         log_line("  Paste (NULL)\n");
         return;
     }
-    mcfg.paths.clear(1);
-    ReadDropList((HDROP)drop, mcfg.paths.from);
-    PasteList(false);
+    PathList from;
+    ReadDropList((HDROP)drop, from);
+    PasteList(from, false);
 }
 
 void PasteClipboard() {
     // The block is copied on a thread of its own, given up after a second, and read only
     // after its checks; the clipboard is closed before the copy runs.
-    mcfg.paths.clear(1);
     ClipboardList list;
+    PathList from;
     if (!ReadClipboardBlock(&list, 1000) ||
-        ParseDropBlock(list.block.data(), list.block.size(), mcfg.paths.from) < 0) {
-        mcfg.paths.clear(1);
+        ParseDropBlock(list.block.data(), list.block.size(), from) < 0) {
         log_line("  Paste (NULL)\n");
         return;
     }
     // A cut list is moved, and once every name has moved the cut is spent.
-    if (PasteList(EffectMoves(list.effect))) {
+    if (PasteList(from, EffectMoves(list.effect))) {
         uintptr_t thread = _beginthreadex(nullptr, 0, EmptyClipboardThread,
                                           (void*)(uintptr_t)list.sequence, 0, nullptr);
         if (thread) CloseHandle((HANDLE)thread);

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/log.h"
+#include "core/log.h"
 
 bool WidePath(const char* path, WCHAR* out, int size) {
     out[0] = L'\0';
@@ -14,16 +14,16 @@ bool WidePath(const char* path, WCHAR* out, int size) {
 
 CLnk::CLnk(FILE* log) : log_(log) {
     hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                          (void**)&link_);
+                          (void**)link_.out());
     if (FAILED(hr)) {
-        link_ = nullptr;
+        link_.reset();
         if (log_)
             log_line("%s\tCLnk::CoCreateInstance () failed: 0x%08x\n", time_stamp(), (unsigned)hr);
         return;
     }
-    hr = link_->QueryInterface(IID_IPersistFile, (void**)&file_);
+    hr = link_->QueryInterface(IID_IPersistFile, (void**)file_.out());
     if (FAILED(hr)) {
-        file_ = nullptr;
+        file_.reset();
         if (log_)
             log_line("%s\tCLnk::QueryInterface (IID_IPersistFile) failed: 0x%08x\n", time_stamp(),
                      (unsigned)hr);
@@ -31,8 +31,9 @@ CLnk::CLnk(FILE* log) : log_(log) {
 }
 
 CLnk::~CLnk() {
-    if (file_) file_->Release();
-    if (link_) link_->Release();
+    // The component library is still in use here: its scope is the last member to go.
+    file_.reset();
+    link_.reset();
 }
 
 void CLnk::clear() {
@@ -51,7 +52,7 @@ void Step(FILE* log, HRESULT result, const char* what) {
 }  // namespace
 
 int CLnk::get_link(const char* shortcut) {
-    if (!link_ || !file_) return 2;
+    if (!link_.get() || !file_.get()) return 2;
     WCHAR wide[MAX_PATH];
     if (!WidePath(shortcut, wide, MAX_PATH)) return 1;
     hr = file_->Load(wide, STGM_READ);
@@ -83,7 +84,7 @@ int CLnk::get_link(const char* shortcut) {
 }
 
 int CLnk::set_link(const char* shortcut) {
-    if (!link_ || !file_) return 2;
+    if (!link_.get() || !file_.get()) return 2;
     Step(log_, hr = link_->SetArguments(arguments), "SetArguments");
     Step(log_, hr = link_->SetDescription(description), "SetDescription");
     Step(log_, hr = link_->SetIconLocation(icon_location, icon_index), "SetIconLocation");

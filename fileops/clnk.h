@@ -5,7 +5,7 @@
 #include <shlobj.h>
 #include <cstdio>
 
-#include "app/com.h"
+#include "core/com.h"
 
 class CLnk {
   public:
@@ -33,8 +33,8 @@ class CLnk {
   private:
     ComScope com_;
     FILE* log_;
-    IShellLinkA* link_ = nullptr;
-    IPersistFile* file_ = nullptr;
+    ComPtr<IShellLinkA> link_;
+    ComPtr<IPersistFile> file_;
 };
 
 // A narrow path as the wide text the persist-file interface takes, through the ANSI code

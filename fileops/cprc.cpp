@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
-#include "app/mcfg.h"
+#include "core/log.h"
+#include "core/mcfg.h"
 #include "fileops/fileops.h"
 
 int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log) {

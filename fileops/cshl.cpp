@@ -3,7 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "app/log.h"
+#include "core/log.h"
 
 int ShellJobFlags(int mode) {
     switch (mode) {

@@ -5,9 +5,10 @@
 #include <windows.h>
 #include <string>
 
-#include "fileops/plan.h"
+#include "core/plan.h"
 
-void Copy(bool to_clipboard);
+// Command 203: puts the selected rows (or, with none, the folder shown) on the clipboard.
+void Copy();
 // Command 215: puts the selected rows on the clipboard as Copy does, marked as a move
 // ("Preferred DropEffect" = DROPEFFECT_MOVE), so that Paste moves them.
 void Cut();
@@ -49,6 +50,8 @@ void NewFolder();
 // on. An existing file is never opened.
 void NewFile();
 std::string NewFileName(const NameTaken& taken);
+// Takes the selected rows for a drag of the list that begins now.
+void CaptureDragged();
 // Moves the rows gathered when the drag began into the folder now shown.
 void MoveDragged();
 

@@ -4,24 +4,27 @@
 #include <cstring>
 #include <string>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/msgbox.h"
-#include "app/ui.h"
-#include "app/wndproc.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/msgbox.h"
+#include "controls/ui.h"
+#include "core/messages.h"
 #include "browse/navigate.h"
-#include "browse/paths.h"
+#include "core/paths.h"
 #include "fileops/fileops.h"
-#include "fileops/plan.h"
+#include "core/plan.h"
 #include "fileops/transfer.h"
 #include "scan/scan.h"
 
 namespace {
 
-// The path of the file whose name is being edited, kept apart from mcfg.paths: a drop onto
-// the list while the edit is open refills that list, and Enter must still rename the file
-// whose label is being edited, never the first dropped one.
+// The path of the file whose name is being edited, kept by the rename itself: whatever runs
+// while the edit is open (a drop onto the list) leaves it alone, and Enter renames the file
+// whose label is being edited.
 std::string rename_old_path;
+
+// The rows a drag of the list took when it began, for the move at its drop.
+PathList dragged;
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -81,12 +84,10 @@ bool FolderStillThere(const char* routine, const char* folder) {
     return false;
 }
 
-int RunTransfer(const char* routine, bool copy, size_t* left_out) {
+int RunTransfer(const char* routine, bool copy, const PathList& from, const std::string& folder,
+                size_t* left_out) {
     if (left_out) *left_out = 0;
-    std::vector<std::string> destinations = mcfg.paths.to.paths();
-    if (destinations.empty()) return -1;
-    std::string folder = destinations[0];
-    if (!FolderStillThere(routine, folder.c_str())) return -1;
+    if (folder.empty() || !FolderStillThere(routine, folder.c_str())) return -1;
     // "Inside" is decided on the folders themselves, so that no other name of a folder (a
     // linked folder, "..", a short name) lets it go into its own tree.
     FolderChain chain(folder);
@@ -95,7 +96,7 @@ int RunTransfer(const char* routine, bool copy, size_t* left_out) {
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                chain.Holds(source);
     };
-    TransferPlan plan = PlanTransfer(mcfg.paths.from.paths(), folder, copy, Exists, within);
+    TransferPlan plan = PlanTransfer(from.paths(), folder, copy, Exists, within);
     if (left_out) *left_out = plan.left_out.size();
     std::string into_itself;
     for (const LeftOut& out : plan.left_out) {
@@ -123,7 +124,6 @@ int RunTransfer(const char* routine, bool copy, size_t* left_out) {
 }
 
 void Delete(bool to_recycle_bin) {
-    mcfg.paths.clear(0);
     bool rows = mlvw.NextSelected(-1) >= 0;
     if (!rows) {
         // The folder of the tree, only when it is the folder shown: never the root "Drives",
@@ -135,15 +135,12 @@ void Delete(bool to_recycle_bin) {
             return;
         }
     }
-    GatherSelection();
-    if (mcfg.paths.from.empty() || mcfg.paths.from.length() <= 1) {
-        mcfg.paths.clear(0);
-        return;
-    }
+    CSHL job;
+    GatherSelection(job.from);
+    if (job.from.empty() || job.from.length() <= 1) return;
     StopScan();
-    int result = mcfg.paths.shell_job(1, to_recycle_bin ? 2 : 1, mcfg.log);
-    log_line("%s\tOpen () %s OK ...\n", time_stamp(), mcfg.paths.from.data());
-    mcfg.paths.clear(0);
+    int result = job.shell_job(1, to_recycle_bin ? 2 : 1, mcfg.log);
+    log_line("%s\tOpen () %s OK ...\n", time_stamp(), job.from.data());
     if (result != 0) return;
     if (!rows) {
         // The deleted folder's item goes; its parent is selected first, which reads it.
@@ -156,13 +153,15 @@ void Delete(bool to_recycle_bin) {
     Read();
 }
 
+void CaptureDragged() { GatherSelection(dragged); }
+
 void MoveDragged() {
+    // The rows are those captured when the drag began, used once.
+    PathList from = std::move(dragged);
+    dragged.clear();
     // The tree's selection under the pointer has read the folder the rows go to.
-    if (mcfg.paths.from.length() <= 2 || !mcfg.folder[0] || mcfg.drives_mode) return;
-    mcfg.paths.clear(2);
-    mcfg.paths.add_to(mcfg.folder);
-    RunTransfer("MoveDragged", false);
-    mcfg.paths.clear(0);
+    if (from.length() <= 2 || !mcfg.folder[0] || mcfg.drives_mode) return;
+    RunTransfer("MoveDragged", false, from, mcfg.folder);
     Read();
 }
 
@@ -173,7 +172,6 @@ void Rename() {
     if (row < 0 || !(SendMessageA(mlvw.hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
         row = mlvw.NextSelected(-1);
     if (row < 0) return;
-    mcfg.paths.clear(0);
     rename_old_path.clear();
     HWND edit = mlvw.EditLabel(row);
     mcfg.rename_edit = edit;
@@ -185,7 +183,6 @@ void Rename() {
     // The old path comes from the entry itself, so a name that lost characters goes by its
     // short name, as every path does.
     if (!e || !EntryPath(*e, old_path, sizeof old_path)) return;
-    mcfg.paths.add_from(old_path);
     rename_old_path = old_path;
 }
 
@@ -238,9 +235,9 @@ void RenameEnd() {
         MsgBox(("\"" + name + "\" already exists in this folder.").c_str());
         return;
     }
-    mcfg.paths.clear(0);
-    mcfg.paths.add_from(old_path.c_str());
-    mcfg.paths.add_to(new_path.c_str());
+    CSHL job;
+    job.add_from(old_path.c_str());
+    job.add_to(new_path.c_str());
     StopScan();
     if (_stricmp(new_path.c_str(), old_path.c_str()) == 0) {
         if (!RenameCaseOnly(old_path, new_path)) {
@@ -248,7 +245,7 @@ void RenameEnd() {
                      GetLastError());
             return;
         }
-    } else if (mcfg.paths.shell_job(4, 1, mcfg.log) != 0) {
+    } else if (job.shell_job(4, 1, mcfg.log) != 0) {
         return;
     }
     Read();

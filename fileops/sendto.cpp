@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/gdi.h"
+#include "controls/ui.h"
 #include "browse/entries.h"
-#include "browse/paths.h"
+#include "core/paths.h"
 #include "fileops/clnk.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
@@ -157,16 +158,15 @@ HBITMAP icon_bitmap(HICON icon) {
         if (info.hbmMask) DeleteObject(info.hbmMask);
         return nullptr;
     }
-    HDC mask_dc = CreateCompatibleDC(nullptr), colour_dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old_mask = SelectObject(mask_dc, info.hbmMask);
-    HGDIOBJ old_colour = SelectObject(colour_dc, info.hbmColor);
-    // Where the mask is white (the icon's transparent part, black in the colour bitmap) the
-    // menu bitmap turns white; elsewhere the colour stays.
-    BitBlt(colour_dc, 0, 0, colour.bmWidth, colour.bmHeight, mask_dc, 0, 0, SRCINVERT);
-    SelectObject(colour_dc, old_colour);
-    SelectObject(mask_dc, old_mask);
-    DeleteDC(colour_dc);
-    DeleteDC(mask_dc);
+    {
+        MemoryDC mask_dc(nullptr), colour_dc(nullptr);
+        Selection mask(mask_dc.get(), info.hbmMask);
+        Selection colour_in(colour_dc.get(), info.hbmColor);
+        // Where the mask is white (the icon's transparent part, black in the colour bitmap)
+        // the menu bitmap turns white; elsewhere the colour stays.
+        BitBlt(colour_dc.get(), 0, 0, colour.bmWidth, colour.bmHeight, mask_dc.get(), 0, 0,
+               SRCINVERT);
+    }
     DeleteObject(info.hbmMask);
     return info.hbmColor;
 }

@@ -23,10 +23,10 @@ const FolderEntry* FirstSelectedEntry();
 // whose path cannot be composed whole are left out with a log line naming `routine`.
 void ForEachSelectedPath(const char* routine, const std::function<void(const char*)>& visit);
 
-// Fills mcfg.paths.from with the selected rows in ascending order (their composed paths),
-// or with the folder that was read when no row is selected and the tree has a selection.
-// Rows whose path cannot be composed whole are left out with a log line.
-void GatherSelection();
+// Fills `into` with the selected rows in ascending order (their composed paths), or with the
+// folder that was read when no row is selected and the tree has a selection. Rows whose path
+// cannot be composed whole are left out with a log line.
+void GatherSelection(PathList& into);
 
 // Reads the names of a CF_HDROP block of `size` bytes into `list` (closed with its final NUL)
 // in one walk. The header must fit, the names must start inside the block after it, and
@@ -42,8 +42,9 @@ int ReadDropList(HDROP drop, PathList& list);
 // and logs it under `routine`. Nothing is ever created in its place.
 bool FolderStillThere(const char* routine, const char* folder);
 
-// Copies (copy set, mode 1) or moves (mode 2) the paths of mcfg.paths.from into the folder
-// that mcfg.paths.to names, each under a name that replaces nothing; sources that cannot go
-// are left out with a log line naming `routine`. Stops a running size scan first. Returns
-// the job's result, or -1 when nothing ran; *left_out (when given) counts the sources left out.
-int RunTransfer(const char* routine, bool copy, size_t* left_out = nullptr);
+// Copies (copy set, mode 1) or moves (mode 2) the paths of `from` into `folder`, each under a
+// name that replaces nothing; sources that cannot go are left out with a log line naming
+// `routine`. Stops a running size scan first. Returns the job's result, or -1 when nothing
+// ran; *left_out (when given) counts the sources left out.
+int RunTransfer(const char* routine, bool copy, const PathList& from, const std::string& folder,
+                size_t* left_out = nullptr);

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/msgbox.h"
-#include "app/ui.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/msgbox.h"
+#include "controls/ui.h"
 #include "browse/format.h"
 #include "pages/pagewriter.h"
 

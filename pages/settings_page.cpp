@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/mcfg.h"
-#include "app/tempfile.h"
+#include "core/mcfg.h"
+#include "core/tempfile.h"
 #include "pages/pagewriter.h"
 
 namespace {

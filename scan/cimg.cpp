@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/com.h"
-#include "app/log.h"
-#include "scan/picture.h"
+#include "core/com.h"
+#include "core/log.h"
+#include "core/picture.h"
 
 namespace {
 
@@ -131,21 +131,18 @@ CImg::~CImg() {
 }
 
 void CImg::Release() {
-    if (extractor) extractor->Release();
-    if (folder) folder->Release();
-    if (desktop) desktop->Release();
-    extractor = nullptr;
-    folder = nullptr;
-    desktop = nullptr;
+    extractor.reset();
+    folder.reset();
+    desktop.reset();
 }
 
 void CImg::load_img(const char* folder_path, const char* file, int width, int height) {
     if (bitmap) DeleteObject(bitmap);
     bitmap = nullptr;
     if (!folder_path || !file) return;
-    HRESULT hr = SHGetDesktopFolder(&desktop);
-    if (FAILED(hr) || !desktop) {
-        desktop = nullptr;
+    HRESULT hr = SHGetDesktopFolder(desktop.out());
+    if (FAILED(hr) || !desktop.get()) {
+        desktop.reset();
         if (log)
             log_line("%s\tCImg::SHGetDesktopFolder () failed: 0x%08x\n", time_stamp(),
                      (unsigned)hr);
@@ -199,9 +196,9 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
                          folder_path, (unsigned)hr);
             break;
         }
-        hr = desktop->BindToObject(folder_list.p, nullptr, IID_IShellFolder, (void**)&folder);
+        hr = desktop->BindToObject(folder_list.p, nullptr, IID_IShellFolder, (void**)folder.out());
         if (FAILED(hr)) {
-            folder = nullptr;
+            folder.reset();
             if (log)
                 log_line("%s\tCImg::BindToObject () failed: 0x%08x\n", time_stamp(), (unsigned)hr);
             break;
@@ -214,9 +211,9 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
             break;
         }
         LPCITEMIDLIST item = file_list.p;
-        hr = folder->GetUIObjectOf(nullptr, 1, &item, kExtractImage, nullptr, (void**)&extractor);
+        hr = folder->GetUIObjectOf(nullptr, 1, &item, kExtractImage, nullptr, (void**)extractor.out());
         if (FAILED(hr)) {
-            extractor = nullptr;
+            extractor.reset();
             if (log)
                 log_line("%s\tCImg::GetUIObjectOf () failed: 0x%08x\n", time_stamp(), (unsigned)hr);
             // No extractor for the file here: the imaging codecs decode the pictures whose

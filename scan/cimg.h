@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/com.h"
+#include "core/com.h"
 
 class CImg {
   public:
@@ -22,9 +22,9 @@ class CImg {
 
     FILE* log;
     HBITMAP bitmap = nullptr;
-    IShellFolder* desktop = nullptr;
-    IShellFolder* folder = nullptr;
-    IExtractImage* extractor = nullptr;
+    ComPtr<IShellFolder> desktop;
+    ComPtr<IShellFolder> folder;
+    ComPtr<IExtractImage> extractor;
 
   private:
     void Release();

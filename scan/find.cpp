@@ -9,14 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/tempfile.h"
-#include "app/ui.h"
-#include "app/window.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "core/tempfile.h"
+#include "controls/ui.h"
 #include "browse/navigate.h"
-#include "browse/paths.h"
+#include "core/paths.h"
 #include "browse/status.h"
+#include "scan/view.h"
 
 namespace {
 
@@ -347,8 +347,7 @@ int WriteFindFile(const char* path, const ViewSlot* view) {
 
 void Find() {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    mcfg.drives_mode = 0;
-    mcfg.size_mode = 0;
+    SetMode(kStartFind);
 
     // The search runs below the folder that was read; text typed into the path box and
     // not entered is no folder of the program's, and the box shows the folder again.
@@ -373,7 +372,7 @@ void Find() {
             SearchFolder(mcfg.entries, folder, pattern, nullptr, 0);
 
         if (!mcfg.entries.empty()) {
-            mcfg.find_mode = 1;
+            SetMode(kShowFound);
             mcfg.sort_column = 0;
             mcfg.selected = 0;
             mcfg.folders = 0;
@@ -386,7 +385,7 @@ void Find() {
             mcfg.selected = 0;
             mcfg.folders = 0;
             mcfg.count = 0;
-            Size(0, 0);
+            AskLayout();
             Paint();
         }
     }

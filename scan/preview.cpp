@@ -4,12 +4,13 @@
 #include <set>
 #include <string>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
-#include "browse/paths.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/gdi.h"
+#include "controls/ui.h"
+#include "core/paths.h"
 #include "scan/cimg.h"
-#include "scan/picture.h"
+#include "core/picture.h"
 #include "scan/view.h"
 
 namespace {
@@ -192,10 +193,8 @@ void Preview(HDC dc) {
     log_line("%s\txs = %d\n", time_stamp(), (int)s.cx);
     log_line("%s\tys = %d\n", time_stamp(), (int)s.cy);
     PreviewPlace at = PlacePreview(mcfg.tree_width, mcfg.list_width, mcfg.chart_top, s.cx, s.cy);
-    HDC memory = CreateCompatibleDC(dc);
-    if (!memory) return;
-    HGDIOBJ old = SelectObject(memory, shown.bitmap);
-    BitBlt(dc, at.x, at.y, s.cx, s.cy, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    MemoryDC memory(dc);
+    if (!memory.get()) return;
+    Selection picture(memory.get(), shown.bitmap);
+    BitBlt(dc, at.x, at.y, s.cx, s.cy, memory.get(), 0, 0, SRCCOPY);
 }

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
-#include "app/wndproc.h"
-#include "browse/paths.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
+#include "core/messages.h"
+#include "core/paths.h"
+#include "browse/entries.h"
 #include "browse/status.h"
+#include "scan/view.h"
 
 namespace {
 
@@ -150,6 +152,8 @@ void Scan() {
     static bool stop_at_exit = atexit(StopAtExit) == 0;
     (void)stop_at_exit;
     StopScan();
+    // The view goes only after this scan, which reads it, has stopped.
+    SetViewReaderStop(StopScan);
     unsigned own_generation = ++generation;
     job = MakeJob(own_generation);
     mcfg.size = 0;

@@ -5,13 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/gdi.h"
+#include "controls/ui.h"
 #include "browse/format.h"
 #include "browse/navigate.h"
-#include "browse/paths.h"
+#include "core/paths.h"
 #include "scan/scan.h"
+#include "browse/status.h"
 
 const COLORREF SliceColors[12] = {RGB(255, 0, 0),   RGB(255, 0, 128), RGB(255, 0, 255),
                                   RGB(128, 0, 255), RGB(0, 0, 255),   RGB(0, 128, 255),
@@ -29,39 +31,6 @@ constexpr int kFirstBarY = 40;
 constexpr int kBarGap = 10;
 const COLORREF kBarFill = RGB(0, 0, 153);
 const COLORREF kGrey = RGB(153, 153, 153);
-
-// A GDI object created for one paint, deleted when the holder goes. Holders of objects
-// selected into the device context must be declared before the Selection that selects
-// them, so that the old object is back in the context before the object is deleted.
-class GdiObject {
-  public:
-    explicit GdiObject(HGDIOBJ object) : object_(object) {}
-    ~GdiObject() {
-        if (object_) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    HGDIOBJ get() const { return object_; }
-
-  private:
-    HGDIOBJ object_;
-};
-
-// Selects an object into the device context and selects the previous one back at the end.
-class Selection {
-  public:
-    Selection(HDC dc, HGDIOBJ object)
-        : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
-    ~Selection() {
-        if (old_) SelectObject(dc_, old_);
-    }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 HBRUSH SolidBrush(COLORREF colour) {
     LOGBRUSH lb = {BS_SOLID, colour, 0};
@@ -315,4 +284,59 @@ void ChartHit(int x, int y) {
     if (!current || !mtvw.FindChild(current, name)) return;
     Open((unsigned)slot, 0);
     Scan();
+}
+
+namespace {
+
+void DrawStatusText(HDC dc, UINT align, int x, int y, const std::string& text) {
+    if (text.empty()) return;
+    SetTextAlign(dc, align | TA_BASELINE);
+    TextOutA(dc, x, y, text.c_str(), (int)text.size());
+}
+
+}  // namespace
+
+void Paint() {
+    HWND window = mwin.hwnd;
+    if (!window) return;
+    RECT client = {};
+    GetClientRect(window, &client);
+    int W = client.right, H = client.bottom;
+    bool scanning = mcfg.scanning != 0;
+    unsigned ticks = mcfg.ticks;
+    StatusAreas areas = ComputeStatusAreas(W, H, mcfg.tree_width, mcfg.chart_top, mcfg.preview != 0,
+                                           scanning, ticks);
+    InvalidateRect(window, &areas.strip, TRUE);
+    InvalidateRect(window, &areas.pane, TRUE);
+
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    FillRect(dc, &areas.strip, face);
+    FillRect(dc, &areas.pane, face);
+    if (!scanning && (mcfg.drives_mode || mcfg.preview || mcfg.size_mode)) View(dc);
+
+    LOGFONTA lf = mcfg.logfont;
+    lf.lfHeight = 16;
+    GdiObject font(CreateFontIndirectA(&lf));
+    if (font.get()) {
+        // The progress names the folder being measured: the folder that was read.
+        char path[MAX_PATH] = {};
+        if (scanning) lstrcpynA(path, mcfg.folder, sizeof path);
+        StatusInput in = {
+            scanning,     ticks,        path,         mcfg.preview != 0, mcfg.drives_mode != 0,
+            mcfg.image_w, mcfg.image_h, mcfg.folders, mcfg.count,        mcfg.selected,
+            mcfg.size,    mcfg.sep};
+        StatusTexts texts = ComposeStatus(in);
+        ShowFindControls(!scanning);
+
+        Selection status_font(dc, font.get());
+        SetBkMode(dc, TRANSPARENT);
+        // The chart painter may have left its own colour in the target.
+        SetTextColor(dc, RGB(0, 0, 0));
+        DrawStatusText(dc, TA_LEFT, 5, H - 3, texts.left);
+        DrawStatusText(dc, TA_RIGHT, W - 5, H - 3, texts.right);
+    }
+    EndPaint(window, &ps);
+    log_line("%s\tPaint () OK ...\n", time_stamp());
 }

@@ -7,6 +7,8 @@
 
 #include "browse/entries.h"
 
+// Paints the status line and, below the list, the drive bars, the chart or the preview.
+void Paint();
 void View(HDC dc);
 void ChartHit(int x, int y);
 

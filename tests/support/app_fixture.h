@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/entries.h"
 #include "tests/support/testenv.h"
 

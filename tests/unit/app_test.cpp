@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "controls/cwin.h"
 
 TEST(StartDir, TakesTheTailAsItStands) {
@@ -54,4 +54,28 @@ TEST(StartValues, AreThoseOfAFreshStart) {
     EXPECT_EQ(fresh.entries.depth_limit, 100u);
     EXPECT_EQ(fresh.view, nullptr);
     EXPECT_STREQ(kDefaultSettingsKey, "SOFTWARE\\Halvorin\\Trelvista");
+}
+
+TEST(SetMode, EachChangeKeepsTheModesRules) {
+    auto modes = [] {
+        return std::to_string(mcfg.drives_mode) + std::to_string(mcfg.find_mode) +
+               std::to_string(mcfg.size_mode) + std::to_string(mcfg.preview);
+    };
+    mcfg.drives_mode = 1, mcfg.find_mode = 0, mcfg.size_mode = 0, mcfg.preview = 0;
+    SetMode(kTogglePreview);
+    EXPECT_EQ(modes(), "1000") << "no preview in the drive view";
+    SetMode(kShowFolder);
+    SetMode(kTogglePreview);
+    EXPECT_EQ(modes(), "0001");
+    SetMode(kToggleSize);
+    EXPECT_EQ(modes(), "0010") << "size mode and the preview exclude each other";
+    SetMode(kTogglePreview);
+    EXPECT_EQ(modes(), "0001");
+    SetMode(kStartFind);
+    SetMode(kShowFound);
+    EXPECT_EQ(modes(), "0101");
+    SetMode(kShowDrives);
+    EXPECT_EQ(modes(), "1100") << "the drive view drops the preview";
+    SetMode(kShowFolder);
+    EXPECT_EQ(modes(), "0000");
 }

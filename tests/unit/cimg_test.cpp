@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "scan/cimg.h"
 #include "tests/support/testenv.h"
 

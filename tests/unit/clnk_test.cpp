@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "fileops/cadp.h"
 #include "fileops/clnk.h"
 #include "fileops/cprc.h"

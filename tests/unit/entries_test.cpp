@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "browse/entries.h"
-#include "browse/paths.h"
+#include "core/paths.h"
 #include "tests/support/testenv.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "browse/format.h"
 #include "tests/support/testenv.h"
 

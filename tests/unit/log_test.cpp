@@ -3,7 +3,7 @@
 #include <cstring>
 #include <thread>
 
-#include "app/log.h"
+#include "core/log.h"
 
 TEST(TimeStamp, FormatsYearMonthDayAndTimeWithLeadingZeros) {
     SYSTEMTIME st = {};
@@ -48,7 +48,7 @@ TEST(TimeStamp, EachThreadKeepsItsOwnStamp) {
 
 #include <cstdlib>
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "tests/support/testenv.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 #include "browse/navigate.h"
 
 TEST(DriveTable, FollowsTheDrivesThePlatformReports) {

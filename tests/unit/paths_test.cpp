@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "browse/paths.h"
+#include "core/paths.h"
 #include "tests/support/testenv.h"
 
 TEST(PathNames, LossyNamesGoByTheirShortNameOrNotAtAll) {

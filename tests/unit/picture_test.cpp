@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/picture.h"
+#include "core/picture.h"
 #include "tests/support/picture_file.h"
 #include "tests/support/testenv.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fileops/fileops.h"
-#include "fileops/plan.h"
+#include "core/plan.h"
 
 namespace {
 

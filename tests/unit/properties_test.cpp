@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/navigate.h"
 #include "pages/pages.h"
 #include "tests/support/testenv.h"

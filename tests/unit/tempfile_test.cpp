@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/tempfile.h"
+#include "core/tempfile.h"
 
 TEST(TempFilePath, UsesTempElseThePlatformFolderAndNeverOverruns) {
     const char* saved = getenv("TEMP");

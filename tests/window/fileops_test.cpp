@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
@@ -83,7 +83,6 @@ TEST_F(FileOps, CopyPutsTheSelectedRowsOnTheClipboardInRowOrder) {
     ASSERT_GE(block.size(), (size_t)DropBlockSize((uint32_t)list.size()));
     EXPECT_EQ(block.substr(20, list.size()), list);
     EXPECT_EQ(block[0], 20);
-    EXPECT_TRUE(mcfg.paths.from.empty()) << "Copy empties its list";
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Copy () " + dir + "\\a OK ..."), 0);
 
     // No row, or "Drives" selected: nothing is gathered, and the clipboard keeps its list.
@@ -167,9 +166,7 @@ TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () name 0 left out: longer than 259"), 0);
     EXPECT_FALSE(Exists(tree_.path("To\\one - Copy.txt")));
 
-    // Without a handle nothing runs, whatever the list still holds.
-    mcfg.paths.clear(0);
-    mcfg.paths.add_from(tree_.path("From\\x.txt").c_str());
+    // Without a handle nothing runs.
     int reads = tv::CountEntries("Read () OK");
     Paste(nullptr);
     EXPECT_FALSE(Exists(tree_.path("To\\x.txt")));
@@ -327,8 +324,6 @@ TEST_F(FileOps, RenameOncePerEnterRefusesBadNamesAndNeverReplaces) {
     SendCommand(CMD_RENAME, 1);
     HWND edit = mcfg.rename_edit;
     ASSERT_NE(edit, nullptr);
-    mcfg.paths.clear(0);
-    mcfg.paths.add_from(dropped.c_str());
     SetWindowTextA(edit, "after-drop.txt");
     tv::PressThroughLoop(edit, VK_RETURN);
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\after-drop.txt")), "old");

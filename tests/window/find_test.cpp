@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "scan/find.h"
 #include "tests/support/app_fixture.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/info.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
 

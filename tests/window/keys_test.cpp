@@ -8,8 +8,8 @@
 #include <shlobj.h>
 #include <string>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"

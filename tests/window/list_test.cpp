@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/window.h"
 #include "browse/entries.h"
 #include "browse/format.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
 

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/window.h"
 #include "browse/status.h"
 #include "res/resource.h"
-#include "scan/picture.h"
+#include "core/picture.h"
 #include "scan/view.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/picture_file.h"

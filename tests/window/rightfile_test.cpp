@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/wndproc.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"
@@ -150,7 +150,7 @@ TEST_F(RightFile, AFolderNeverGoesIntoItselfThroughALinkOrDots) {
     // The drag move is refused the same way, with its message.
     ReadPath(tree_.root().c_str());
     tv::SelectRows({tv::RowOf("Src")});
-    Copy(false);
+    CaptureDragged();
     ReadPath(tree_.path("Link\\Sub").c_str());
     {
         tv::DialogPresser ok("", IDOK);

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/wndproc.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"

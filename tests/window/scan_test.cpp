@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/wndproc.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"

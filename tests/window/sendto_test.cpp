@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/navigate.h"
 #include "fileops/clnk.h"
 #include "fileops/cshl.h"

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "browse/status.h"
+#include "scan/view.h"
 #include "tests/support/app_fixture.h"
 
 namespace {

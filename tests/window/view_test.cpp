@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/window.h"
 #include "browse/status.h"
 #include "scan/scan.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/mcfg.h"
-#include "app/ui.h"
+#include "core/mcfg.h"
+#include "controls/ui.h"
 #include "app/wndproc.h"
 #include "fileops/fileops.h"
 #include "res/resource.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fileops/cshl.h"
+#include <windows.h>
 
 // Whether a name is in use in the destination folder (compared as the file system does,
 // ignoring case).

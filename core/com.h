@@ -27,9 +27,17 @@ template <typename T> class ComPtr {
     }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
-    T** out() { return &p_; }
+    // The place for a call that hands out an interface; one held before is released first.
+    T** out() {
+        reset();
+        return &p_;
+    }
     T* operator->() const { return p_; }
     T* get() const { return p_; }
+    void reset() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+    }
 
   private:
     T* p_ = nullptr;

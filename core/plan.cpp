@@ -1,4 +1,4 @@
-#include "fileops/plan.h"
+#include "core/plan.h"
 
 #include <windows.h>
 #include <cctype>

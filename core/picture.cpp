@@ -1,4 +1,4 @@
-#include "scan/picture.h"
+#include "core/picture.h"
 
 #include <windows.h>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/msgbox.h"
+#include "controls/msgbox.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "app/log.h"
+#include "core/log.h"
 
-#include "app/mcfg.h"
+#include "core/mcfg.h"
 
 #include <cstdarg>
 #include <cstdio>

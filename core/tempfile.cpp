@@ -1,4 +1,4 @@
-#include "app/tempfile.h"
+#include "core/tempfile.h"
 
 #include <windows.h>
 #include <cstdio>

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/log.h"
-#include "app/mcfg.h"
-#include "app/msgbox.h"
-#include "app/tempfile.h"
-#include "app/ui.h"
+#include "core/log.h"
+#include "core/mcfg.h"
+#include "controls/msgbox.h"
+#include "core/tempfile.h"
+#include "controls/ui.h"
 #include "browse/navigate.h"
-#include "browse/paths.h"
+#include "core/paths.h"
 #include "pages/pages.h"
 
 void Open(unsigned index, int properties) {

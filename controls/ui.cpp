@@ -1,11 +1,4 @@
-#include "app/mcfg.h"
-
-#include "app/ui.h"
-
-Mcfg mcfg;
-
-const char* const kDefaultSettingsKey = "SOFTWARE\\Halvorin\\Trelvista";
-const char* settings_key = kDefaultSettingsKey;
+#include "controls/ui.h"
 
 CWin mwin;
 CTbr mtbr;

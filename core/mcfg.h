@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "browse/entries.h"
-#include "controls/cwin.h"
-#include "fileops/cshl.h"
+#include "core/entry.h"
+#include "core/geometry.h"
 
 struct DriveInfo {
     long long total;
@@ -36,6 +35,7 @@ struct Mcfg {
     // redirects nothing until it is entered.
     char folder[MAX_PATH] = {};
 
+    // The view's modes: written by SetMode alone.
     int drives_mode = 1;
     int find_mode = 0;
     int preview = 0;
@@ -64,7 +64,6 @@ struct Mcfg {
     int dragging = 0;
     HCURSOR size_cursor = nullptr;
 
-    CSHL paths;
     // Whether the clipboard holds a file list, as the clipboard watcher last answered.
     unsigned clipboard_names = 0;
     HWND rename_edit = nullptr;
@@ -77,6 +76,16 @@ struct Mcfg {
 };
 
 extern Mcfg mcfg;
+
+// The changes of the view's modes, each with its rules, in the one routine that writes them:
+//   kShowFolder   a folder is read: neither the drives nor find results;
+//   kShowDrives   the tree's root: the drive view, which shows no preview;
+//   kStartFind    a search begins: no drive view and no size mode;
+//   kShowFound    the list holds find results;
+//   kToggleSize   Read Folder Size: size mode on or off, the preview off;
+//   kTogglePreview Image Preview: size mode off, the preview on or off (never in the drive view).
+enum ModeChange { kShowFolder, kShowDrives, kStartFind, kShowFound, kToggleSize, kTogglePreview };
+void SetMode(ModeChange change);
 
 // The registry key of the stored settings under HKEY_CURRENT_USER. Tests point it at a
 // key of their own before the window is built; the program never changes it.

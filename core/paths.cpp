@@ -1,4 +1,4 @@
-#include "browse/paths.h"
+#include "core/paths.h"
 
 #include <cstdio>
 

@@ -1,0 +1,107 @@
+// The entries of a folder as listed, the rows of their sorted view, their order and paths.
+#pragma once
+
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// One entry of a folder: a byte-for-byte copy of the platform's find record.
+struct FolderEntry {
+    DWORD attributes;
+    FILETIME creation_time;
+    FILETIME last_access_time;
+    FILETIME last_write_time;
+    DWORD size_high;
+    DWORD size_low;
+    DWORD reserved0;
+    DWORD reserved1;
+    char name[MAX_PATH];
+    char short_name[14];
+};
+
+// The kinds of entries every routine distinguishes, by the directory (0x10) and
+// reparse-point (0x400) bits.
+inline bool IsFolder(const FolderEntry& e) { return (e.attributes & 0x410) == 0x10; }
+inline bool IsLinkedFolder(const FolderEntry& e) { return (e.attributes & 0x410) == 0x410; }
+inline uint64_t EntrySize(const FolderEntry& e) {
+    return ((uint64_t)e.size_high << 32) | e.size_low;
+}
+inline void SetEntrySize(FolderEntry& e, uint64_t size) {
+    e.size_high = (DWORD)(size >> 32);
+    e.size_low = (DWORD)(size & 0xFFFFFFFFu);
+}
+
+// The entry list owns its records, each allocated by itself, in the order of enumeration.
+// depth and depth_limit belong to the recursive find.
+class EntryList {
+  public:
+    EntryList() = default;
+    EntryList(const EntryList&) = delete;
+    EntryList& operator=(const EntryList&) = delete;
+    ~EntryList() { release(); }
+
+    // Releases every record and resets the depth. Callers that may race a size scan
+    // stop it first (ReleaseEntries below does both for mcfg.entries).
+    void clear() {
+        release();
+        depth = 0;
+    }
+    // Appends a copy of the record; returns false (and adds nothing) when out of memory.
+    bool append(const WIN32_FIND_DATAA& record);
+    size_t size() const { return items_.size(); }
+    bool empty() const { return items_.empty(); }
+    FolderEntry* operator[](size_t i) const { return items_[i]; }
+
+    unsigned depth = 0;
+    unsigned depth_limit = 100;
+
+  private:
+    void release();
+    std::vector<FolderEntry*> items_;
+};
+
+// One row of the sorted view. The first slot carries the row count.
+struct ViewSlot {
+    FolderEntry* entry;
+    unsigned count;
+    double start;
+    double sweep;
+};
+
+// Number of rows of a view array (none counts as zero rows).
+inline unsigned ViewCount(const ViewSlot* view) { return view ? view[0].count : 0; }
+
+// The longest folder path that can be listed: its pattern "\*.*" still fits 259 characters.
+constexpr size_t kLongestListedFolder = MAX_PATH - 5;
+
+// Fills `list` with the entries of `path`. Returns 1 (list empty) when the path is longer
+// than 255 characters, else 0; a folder that cannot be opened gives an empty list.
+int ListFolder(EntryList& list, const char* path);
+
+// Orders two slots by mcfg.sort_column and mcfg.sort_dir; negative puts a first.
+int CompareEntries(const ViewSlot* a, const ViewSlot* b);
+
+// The same ordering with the column and direction given, for the sort itself.
+int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir);
+
+// Orders the n slots of `view` by CompareEntriesBy with the column and direction given;
+// the first slot's count is n afterwards. The part of Sort that tests and benchmarks time.
+void OrderView(ViewSlot* view, size_t n, int column, int dir);
+
+
+// The full path of an entry: in find mode its name, else the folder that was read
+// (mcfg.folder), a backslash and the name. A name that lost characters in the code page is
+// replaced by its short name. Returns false (out empty) when the result would not fit
+// `size` bytes or 259 characters, or when the name is lossy and has no short name.
+bool EntryPath(const FolderEntry& e, char* out, size_t size);
+
+// The reader of the view on another thread (the size scan) gives the routine that stops it
+// and waits for it; ReleaseView runs it before the view goes. None: nothing to stop.
+void SetViewReaderStop(void (*stop)());
+
+// Releases mcfg.view, after stopping a size scan that may read it.
+void ReleaseView();
+
+// Clears mcfg.entries (and the view that refers to them), after stopping a size scan.
+void ReleaseEntries();
