@@ -11,6 +11,7 @@
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "res/resource.h"
+#include "scan/find.h"
 
 HACCEL accelerators = nullptr;
 
@@ -96,6 +97,8 @@ void LoopStep(MSG& msg) {
     // of those would run the action again.
     bool key = msg.message == WM_KEYDOWN;
     if (key && msg.wParam == VK_ESCAPE && mcfg.dragging) CancelDrag();
+    // Esc stops a running search and shows what it found so far.
+    if (key && msg.wParam == VK_ESCAPE && FindRunning()) StopFind(true);
     if (key && msg.wParam == VK_RETURN) {
         if (msg.hwnd && mcbx.hwnd && GetParent(msg.hwnd) == mcbx.hwnd)
             PathEntered();

@@ -8,13 +8,13 @@
 #include "core/mcfg.h"
 #include "app/settings.h"
 #include "controls/ui.h"
+#include "scan/find.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "res/resource.h"
 
 namespace {
 
-const char kFindTip[] = "Enter filename with optional {text} to find. Then press this button.";
 
 HIMAGELIST LoadStrip(int bitmap) {
     return ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmap), 16, 0,

@@ -92,7 +92,7 @@ void PressReadSizeButton(bool pressed) {
 
 void OnTimer(HWND hwnd) {
     mcfg.ticks++;
-    if (mcfg.scanning) Paint();
+    if (mcfg.scanning || FindRunning()) Paint();
     AskClipboard(hwnd);
     ContextMenu(0, 0);
 }
@@ -243,6 +243,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
         if (mcfg.dragging) EndRowDrag();
         mcfg.splitting = 0;
         break;
+    case WM_APP_FIND_DONE: FindFinished((unsigned)wparam); break;
     case WM_APP_FOLDER_READ:
         if (mcfg.size_mode) Scan();
         break;

@@ -245,6 +245,7 @@ void SelectionChanged() {
     HTREEITEM caret = mtvw.Caret();
     if (!caret) return;
     if (caret == mtvw.Root()) {
+        StopListJobs();
         mlvw.DeleteAll();
         SetMode(kShowDrives);
         AskLayout();

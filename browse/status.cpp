@@ -14,6 +14,14 @@ StatusTexts ComposeStatus(const StatusInput& in) {
         texts.left = "Reading size: ";
         texts.left += in.path ? in.path : "";
         texts.left += dots[in.ticks & 3];
+    } else if (in.finding) {
+        static const char* const dots[4] = {"", " .", " ..", " ..."};
+        char count[48];
+        snprintf(count, sizeof count, " (%lld found)", in.found);
+        texts.left = "Searching: ";
+        texts.left += in.searching ? in.searching : "";
+        texts.left += count;
+        texts.left += dots[in.ticks & 3];
     }
     char line[160];
     if (in.preview) {

@@ -15,6 +15,10 @@ struct StatusInput {
     int folders, count, selected;
     long long size;
     char sep;
+    // A search that runs: the folder it searches and the count found so far.
+    bool finding = false;
+    const char* searching = nullptr;
+    long long found = 0;
 };
 struct StatusTexts {
     std::string left;

@@ -15,6 +15,18 @@ class CTip {
         return hwnd;
     }
     void SetText(const char* s) { lstrcpynA(text, s, sizeof text); }
+    // Gives the tool a new text while it is attached.
+    void Update(HWND tool, const char* s) {
+        SetText(s);
+        if (!hwnd) return;
+        TOOLINFOA ti = {};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = hwnd;
+        ti.uId = (UINT_PTR)tool;
+        ti.hinst = GetModuleHandleA(nullptr);
+        ti.lpszText = text;
+        SendMessageA(hwnd, TTM_UPDATETIPTEXTA, 0, (LPARAM)&ti);
+    }
     // Attaches the tooltip to `tool`, a window identified by its handle, over its client area.
     void AddTool(HWND tool) {
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);

@@ -197,6 +197,16 @@ void (*view_reader_stop)() = nullptr;
 
 void SetViewReaderStop(void (*stop)()) { view_reader_stop = stop; }
 
+namespace {
+void (*list_job_stop)() = nullptr;
+}  // namespace
+
+void SetListJobStop(void (*stop)()) { list_job_stop = stop; }
+
+void StopListJobs() {
+    if (list_job_stop) list_job_stop();
+}
+
 void ReleaseView() {
     if (view_reader_stop) view_reader_stop();
     delete[] mcfg.view;
@@ -204,7 +214,9 @@ void ReleaseView() {
 }
 
 void ReleaseEntries() {
-    // The view goes first, and with it any scan that still reads the entries.
+    // A search about to fill the list gives up, and the view goes first, and with it any scan
+    // that still reads the entries.
+    StopListJobs();
     ReleaseView();
     mcfg.entries.clear();
 }

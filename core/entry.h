@@ -52,6 +52,13 @@ class EntryList {
     size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
     FolderEntry* operator[](size_t i) const { return items_[i]; }
+    // Exchanges the records (and depths) of two lists.
+    void swap(EntryList& other) {
+        items_.swap(other.items_);
+        unsigned d = depth;
+        depth = other.depth;
+        other.depth = d;
+    }
 
     unsigned depth = 0;
     unsigned depth_limit = 100;
@@ -99,6 +106,11 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size);
 // The reader of the view on another thread (the size scan) gives the routine that stops it
 // and waits for it; ReleaseView runs it before the view goes. None: nothing to stop.
 void SetViewReaderStop(void (*stop)());
+
+// A job that fills the list from another thread (a search) gives the routine that gives it
+// up; ReleaseEntries and every other change of what the list shows run it first.
+void SetListJobStop(void (*stop)());
+void StopListJobs();
 
 // Releases mcfg.view, after stopping a size scan that may read it.
 void ReleaseView();

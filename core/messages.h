@@ -19,3 +19,6 @@ constexpr UINT WM_APP_CLIPBOARD = WM_APP + 3;
 // Sent by the navigation once a folder has been read and shown (no parameters): the window
 // starts what follows a read, such as the size scan in size mode.
 constexpr UINT WM_APP_FOLDER_READ = WM_APP + 4;
+// Posted by a search's thread when it has ended (wParam its generation): the window shows
+// its results.
+constexpr UINT WM_APP_FIND_DONE = WM_APP + 5;

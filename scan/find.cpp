@@ -1,15 +1,19 @@
 #include "scan/find.h"
 
 #include <windows.h>
+#include <process.h>
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/log.h"
+#include "core/messages.h"
 #include "core/mcfg.h"
 #include "core/tempfile.h"
 #include "controls/ui.h"
@@ -199,14 +203,16 @@ class PieceScanner {
 
 // Reads the file in large blocks and scans its text-mode pieces. A file that cannot be
 // opened (a folder among them) has no content match.
-bool ContentMatch(const char* path, std::string_view text, char* block) {
+bool ContentMatch(const char* path, std::string_view text, char* block,
+                  const std::atomic<bool>* stop = nullptr) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     PieceScanner scanner(text);
     bool found = false, pending_cr = false, end = false;
     DWORD got = 0;
-    while (!found && !end && ReadFile(file, block, (DWORD)kBlock, &got, nullptr) && got > 0) {
+    while (!found && !end && !(stop && stop->load()) &&
+           ReadFile(file, block, (DWORD)kBlock, &got, nullptr) && got > 0) {
         found = scanner.FeedRaw(block, got, pending_cr, end);
         // A short read of a disk file is its end; asking again would only confirm it.
         if (got < kBlock) break;
@@ -225,6 +231,8 @@ struct Search {
     int both;
     char path[MAX_PATH];
     std::vector<char> block;
+    const SearchControl* control;
+    bool Stopped() const { return control && control->stop && control->stop->load(); }
 };
 
 // Files whose contents live elsewhere (offline, or fetched when opened) are never opened
@@ -237,7 +245,8 @@ bool Matches(Search& s, const char* name, DWORD attributes) {
         s.pattern && (strstr(name, s.pattern) != nullptr || _stricmp(name, s.pattern) == 0);
     bool test_content =
         s.text && (s.both ? name_match : s.pattern == nullptr) && !(attributes & kRemoteContent);
-    bool content_match = test_content && ContentMatch(s.path, s.text, s.block.data());
+    bool content_match =
+        test_content && ContentMatch(s.path, s.text, s.block.data(), s.control ? s.control->stop : nullptr);
     return s.both ? name_match && content_match : name_match || content_match;
 }
 
@@ -247,8 +256,10 @@ bool Matches(Search& s, const char* name, DWORD attributes) {
 // characters in the code page goes in by its short name, and without one it is passed
 // over with a log line.
 void Walk(Search& s, size_t len) {
+    if (s.control && s.control->entering) s.control->entering(s.path);
     WIN32_FIND_DATAA fd;
     WalkFolder(s.path, len, fd, [&s, len](WIN32_FIND_DATAA& r) {
+        if (s.Stopped()) return false;
         const char* name = PathName(r.cFileName, r.cAlternateFileName);
         if (!name) {
             log_line("%s\tFind () %s\\%s skipped: the name lost characters and has no short "
@@ -281,7 +292,7 @@ void Walk(Search& s, size_t len) {
             if (shown <= kPiece) {
                 snprintf(r.cFileName, sizeof r.cFileName, "%.*s\\%s", (int)len, s.path,
                          std::string(r.cFileName).c_str());
-                s.list.append(r);
+                if (s.list.append(r) && s.control && s.control->found) ++*s.control->found;
             }
         }
         s.path[len] = '\0';
@@ -312,11 +323,11 @@ FindQuery SplitQuery(const char* input) {
 }
 
 void SearchFolder(EntryList& list, const char* folder, const char* pattern, const char* text,
-                  int both) {
+                  int both, const SearchControl* control) {
     if (!folder) return;
     size_t len = strlen(folder);
     if (len > kPiece) return;
-    Search s{list, pattern, text, both, {}, {}};
+    Search s{list, pattern, text, both, {}, {}, control};
     memcpy(s.path, folder, len + 1);
     // The folder is joined to names with a backslash of its own.
     while (len > 0 && s.path[len - 1] == '\\')
@@ -345,8 +356,152 @@ int WriteFindFile(const char* path, const ViewSlot* view) {
     return 0;
 }
 
+namespace {
+
+// One search on a thread of its own. The window's thread makes it (the folder, the query and
+// a generation) and takes its results once it has ended or been stopped; the thread writes
+// only its own list and progress.
+struct FindJob {
+    std::string folder;
+    FindQuery query;
+    unsigned generation = 0;
+    HWND window = nullptr;
+    std::atomic<bool> stop{false};
+    EntryList found;
+    std::atomic<long long> count{0};
+    std::mutex where_lock;
+    std::string where;
+};
+
+std::unique_ptr<FindJob> find_job;
+HANDLE find_thread = nullptr;
+unsigned find_generation = 0;
+const char* const kStopTip = "Stop the search";
+
+unsigned __stdcall FindThread(void* arg) {
+    FindJob* job = (FindJob*)arg;
+    SearchControl control;
+    control.stop = &job->stop;
+    control.found = &job->count;
+    control.entering = [job](const char* folder) {
+        std::lock_guard<std::mutex> hold(job->where_lock);
+        job->where = folder;
+    };
+    const FindQuery& q = job->query;
+    const char* pattern = q.pattern.c_str();
+    const char* text = q.text.c_str();
+    const char* folder = job->folder.c_str();
+    if (!q.pattern.empty() && !q.text.empty())
+        SearchFolder(job->found, folder, pattern, text, 1, &control);
+    else if (!q.text.empty())
+        SearchFolder(job->found, folder, nullptr, text, 0, &control);
+    else
+        SearchFolder(job->found, folder, pattern, nullptr, 0, &control);
+    PostMessageA(job->window, WM_APP_FIND_DONE, job->generation, 0);
+    return 0;
+}
+
+// Ends the running job's thread (asked to stop when `stop`) and hands the job over.
+std::unique_ptr<FindJob> EndJob(bool stop) {
+    if (!find_job) return nullptr;
+    if (stop) find_job->stop = true;
+    if (find_thread) {
+        WaitForSingleObject(find_thread, INFINITE);
+        CloseHandle(find_thread);
+        find_thread = nullptr;
+    }
+    mtip.Update(mbtn.hwnd, kFindTip);
+    return std::move(find_job);
+}
+
+// find.txt in the temporary folder, with the rows of the list in its order.
+void WriteFindTxt() {
+    if (!mcfg.entries.empty() && ViewCount(mcfg.view) > 0) {
+        char path[MAX_PATH];
+        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, mcfg.view);
+    }
+}
+
+// Shows what a job found, as a search that ran on the window's thread always has.
+void ShowResults(std::unique_ptr<FindJob> job, bool stopped) {
+    // Whatever the list held goes (the job's own is free of it), and the job's list takes
+    // its place.
+    ReleaseEntries();
+    mcfg.entries.swap(job->found);
+    if (!mcfg.entries.empty()) {
+        SetMode(kShowFound);
+        mcfg.sort_column = 0;
+        mcfg.selected = 0;
+        mcfg.folders = 0;
+        mcfg.count = (int)mcfg.entries.size();
+        Sort();
+    } else {
+        // The list is empty now: so are the view and the counts that the status line
+        // shows, and the layout follows the modes switched off when the search began.
+        ReleaseView();
+        mcfg.selected = 0;
+        mcfg.folders = 0;
+        mcfg.count = 0;
+        AskLayout();
+    }
+    Paint();
+    const FindQuery& q = job->query;
+    if (stopped)
+        log_line("%s\tFind (%s,%s,%s) stopped: %u found ...\n", time_stamp(), job->folder.c_str(),
+                 q.pattern.c_str(), q.text.c_str(), (unsigned)mcfg.entries.size());
+    log_line("%s\tFind (%s,%s,%s) OK ...\n", time_stamp(), job->folder.c_str(), q.pattern.c_str(),
+             q.text.c_str());
+    WriteFindTxt();
+}
+
+// A job still running when the program ends is stopped and waited for, so that its thread
+// never outlives the objects it uses.
+void StopFindAtExit() {
+    if (find_job) {
+        find_job->stop = true;
+        if (find_thread) WaitForSingleObject(find_thread, INFINITE);
+    }
+}
+
+// Any change of what the list shows gives the running search up.
+void GiveUpFind() { StopFind(false); }
+
+}  // namespace
+
+bool FindRunning() { return find_job != nullptr; }
+
+void StopFind(bool show) {
+    if (!find_job) return;
+    std::unique_ptr<FindJob> job = EndJob(true);
+    if (show) {
+        ShowResults(std::move(job), true);
+    } else {
+        log_line("%s\tFind (%s) given up ...\n", time_stamp(), job->folder.c_str());
+        Paint();
+    }
+}
+
+void FindFinished(unsigned generation) {
+    // A job given up, or stopped and shown, has left; its late message changes nothing.
+    if (!find_job || find_job->generation != generation) return;
+    ShowResults(EndJob(false), false);
+}
+
+std::string FindProgress(long long* found) {
+    if (found) *found = find_job ? find_job->count.load() : 0;
+    if (!find_job) return "";
+    std::lock_guard<std::mutex> hold(find_job->where_lock);
+    return find_job->where;
+}
+
 void Find() {
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    static bool stop_at_exit = atexit(StopFindAtExit) == 0;
+    (void)stop_at_exit;
+    // The find button stops the search it started, showing what it found so far.
+    if (find_job) {
+        StopFind(true);
+        return;
+    }
     SetMode(kStartFind);
 
     // The search runs below the folder that was read; text typed into the path box and
@@ -358,44 +513,31 @@ void Find() {
     if (input[0] && AddHistory(input)) mcby.AddString(input);
 
     FindQuery q = SplitQuery(input);
-    if (folder[0]) {
-        // Stopping the scan first: its last step may still hand rows to the list.
-        ReleaseEntries();
-        mlvw.DeleteAll();
-        const char* pattern = q.pattern.c_str();
-        const char* text = q.text.c_str();
-        if (!q.pattern.empty() && !q.text.empty())
-            SearchFolder(mcfg.entries, folder, pattern, text, 1);
-        else if (!q.text.empty())
-            SearchFolder(mcfg.entries, folder, nullptr, text, 0);
-        else
-            SearchFolder(mcfg.entries, folder, pattern, nullptr, 0);
-
-        if (!mcfg.entries.empty()) {
-            SetMode(kShowFound);
-            mcfg.sort_column = 0;
-            mcfg.selected = 0;
-            mcfg.folders = 0;
-            mcfg.count = (int)mcfg.entries.size();
-            Sort();
-        } else {
-            // The list is empty now: so are the view and the counts that the status line
-            // shows, and the layout follows the modes switched off above.
-            ReleaseView();
-            mcfg.selected = 0;
-            mcfg.folders = 0;
-            mcfg.count = 0;
-            AskLayout();
-            Paint();
-        }
+    if (!folder[0]) {
+        log_line("%s\tFind (%s,%s,%s) OK ...\n", time_stamp(), folder, q.pattern.c_str(),
+                 q.text.c_str());
+        WriteFindTxt();
+        return;
     }
+    // Stopping the scan first: its last step may still hand rows to the list.
+    ReleaseEntries();
+    mlvw.DeleteAll();
+    SetListJobStop(GiveUpFind);
 
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    log_line("%s\tFind (%s,%s,%s) OK ...\n", time_stamp(), folder, q.pattern.c_str(),
-             q.text.c_str());
-
-    if (!mcfg.entries.empty() && ViewCount(mcfg.view) > 0) {
-        char path[MAX_PATH];
-        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, mcfg.view);
+    auto job = std::make_unique<FindJob>();
+    job->folder = folder;
+    job->query = q;
+    job->generation = ++find_generation;
+    job->window = mwin.hwnd;
+    FindJob* running = job.get();
+    find_job = std::move(job);
+    uintptr_t thread = _beginthreadex(nullptr, 0, FindThread, running, 0, nullptr);
+    if (thread) {
+        find_thread = (HANDLE)thread;
+        mtip.Update(mbtn.hwnd, kStopTip);
+    } else {
+        // No thread to be had: the search runs here, and its message shows the results.
+        FindThread(running);
     }
+    Paint();
 }

@@ -12,6 +12,7 @@
 #include "browse/format.h"
 #include "browse/navigate.h"
 #include "core/paths.h"
+#include "scan/find.h"
 #include "scan/scan.h"
 #include "browse/status.h"
 
@@ -327,6 +328,11 @@ void Paint() {
             scanning,     ticks,        path,         mcfg.preview != 0, mcfg.drives_mode != 0,
             mcfg.image_w, mcfg.image_h, mcfg.folders, mcfg.count,        mcfg.selected,
             mcfg.size,    mcfg.sep};
+        long long found = 0;
+        std::string searching = FindProgress(&found);
+        in.finding = FindRunning();
+        in.searching = searching.c_str();
+        in.found = found;
         StatusTexts texts = ComposeStatus(in);
         ShowFindControls(!scanning);
 

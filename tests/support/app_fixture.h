@@ -14,6 +14,7 @@
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
+#include "scan/find.h"
 #include "tests/support/testenv.h"
 
 namespace tv {
@@ -60,6 +61,12 @@ inline void BeginRowDrag() {
     begin.hdr.idFrom = GetDlgCtrlID(mlvw.hwnd);
     begin.hdr.code = LVN_BEGINDRAG;
     SendMessageA(mwin.hwnd, WM_NOTIFY, begin.hdr.idFrom, (LPARAM)&begin);
+}
+
+// Runs Find and waits, with a bound, until its search has ended and its results are shown.
+inline bool FindAndWait(DWORD timeout_ms = 20000) {
+    Find();
+    return WaitUntil([] { return !FindRunning(); }, timeout_ms, true);
 }
 
 // One key press as the program's message loop sees it: key down, character, key up.

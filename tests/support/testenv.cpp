@@ -304,16 +304,18 @@ bool RunLinux(const std::string& command, const std::function<bool()>& done, DWO
     return WaitUntil(done, timeout_ms);
 }
 
-bool Xdotool(const std::string& arguments) {
+bool RunLinuxAndWait(const std::string& command) {
     // Wine's own way to start a Linux program and wait for its end.
     typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
     Spawn spawn = (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"),
                                                 "__wine_unix_spawnvp");
     if (!spawn) return false;
-    std::string line = "xdotool " + arguments;
+    std::string line = command;
     char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
     return spawn(argv, 1) == 0;
 }
+
+bool Xdotool(const std::string& arguments) { return RunLinuxAndWait("xdotool " + arguments); }
 
 bool MakeFolderLink(const std::string& target, const std::string& link) {
     std::string from = UnixPath(target), to = UnixPath(link);

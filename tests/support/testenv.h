@@ -103,6 +103,8 @@ bool RunLinux(const std::string& command, const std::function<bool()>& done,
 // and clicks, which reach the window as the user's do (with the key state that accelerators
 // read). False when it cannot be run.
 bool Xdotool(const std::string& arguments);
+// Runs a Linux shell command line and waits for it to end; false when it cannot be run.
+bool RunLinuxAndWait(const std::string& command);
 
 // Makes, in `folder` and from the Linux side, a file and a folder whose names hold
 // characters outside the ANSI code page: "<japanese>.txt" holding `file_bytes` and the folder

@@ -136,3 +136,14 @@ TEST(StatusLine, PaintClearsTheBottomStripAndTheRightPane) {
     EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, true, true, 11).pane.top, 584);
     EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, true, true, 10).pane.top, 307);
 }
+
+TEST(StatusLine, ASearchShowsTheFolderItSearchesAndTheCountFound) {
+    StatusInput in = FolderView();
+    in.finding = true;
+    in.searching = "C:\\Data\\Sub";
+    in.found = 12;
+    in.ticks = 2;
+    EXPECT_EQ(ComposeStatus(in).left, "Searching: C:\\Data\\Sub (12 found) ..");
+    in.searching = nullptr;
+    EXPECT_EQ(ComposeStatus(in).left, "Searching:  (12 found) ..");
+}

@@ -339,7 +339,7 @@ TEST_F(FileOps, RenameInFindModeChangesTheNameOnly) {
     tree_.file("Data\\Sub\\found.txt", "f");
     StartApp(tree_.path("Data").c_str());
     mcby.SetText("found");
-    Find();
+    ASSERT_TRUE(tv::FindAndWait());
     ASSERT_TRUE(mcfg.find_mode);
     ASSERT_EQ(ViewCount(mcfg.view), 1u);
     tv::SelectRows({0});
@@ -354,9 +354,9 @@ TEST_F(FileOps, RenameInFindModeChangesTheNameOnly) {
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Sub\\renamed.txt")), "f");
 
     // Another folder in the edit is refused.
-    Find();
+    ASSERT_TRUE(tv::FindAndWait());
     mcby.SetText("renamed");
-    Find();
+    ASSERT_TRUE(tv::FindAndWait());
     ASSERT_EQ(ViewCount(mcfg.view), 1u);
     tv::SelectRows({0});
     SendCommand(CMD_RENAME, 1);

@@ -9,6 +9,7 @@
 
 #include "core/mcfg.h"
 #include "controls/ui.h"
+#include "browse/navigate.h"
 #include "scan/find.h"
 #include "tests/support/app_fixture.h"
 
@@ -30,7 +31,7 @@ class FindTest : public tv::AppTest {
         lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
         mcbx.SetText(folder.c_str());
         mcby.SetText(input);
-        Find();
+        EXPECT_TRUE(tv::FindAndWait());
         std::vector<std::string> names;
         for (size_t i = 0; i < mcfg.entries.size(); i++) {
             std::string name = mcfg.entries[i]->name;
@@ -119,4 +120,53 @@ TEST_F(FindTest, EachInputJoinsTheDropDownOnce) {
     Run(tree_.root(), "");
     Run(tree_.root(), "Report");
     EXPECT_EQ(SendMessageA(mcby.hwnd, CB_GETCOUNT, 0, 0), before + 2);
+}
+
+TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
+    // 20,000 files that all hold the text, made on the Linux side at once.
+    std::string big = tree_.dir("Big");
+    ASSERT_TRUE(tv::RunLinuxAndWait("cd '" + tv::UnixPath(big) +
+                                    "' && for d in $(seq 1 40); do mkdir d$d; for f in $(seq 1 "
+                                    "500); do echo needle > d$d/f$f.txt; done; done"));
+    lstrcpynA(mcfg.folder, big.c_str(), sizeof mcfg.folder);
+    mcby.SetText("{needle}");
+    auto started = [&] {
+        Find();
+        ASSERT_TRUE(FindRunning()) << "the window's thread does not search";
+        long long found = 0;
+        ASSERT_TRUE(Until([&] { return FindProgress(&found), found > 0; }));
+        EXPECT_EQ(FindProgress(&found).compare(0, big.size(), big), 0);
+    };
+    auto shows_what_it_found = [&] {
+        EXPECT_FALSE(FindRunning());
+        EXPECT_EQ(mcfg.find_mode, 1);
+        EXPECT_GT(mcfg.entries.size(), 0u);
+        EXPECT_LT(mcfg.entries.size(), 20000u) << "the search ran to its end";
+        EXPECT_EQ(ViewCount(mcfg.view), mcfg.entries.size());
+        EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), (LRESULT)mcfg.entries.size());
+    };
+
+    // The find button, pressed again.
+    started();
+    int stopped = tv::CountEntries("Find (" + big + ",,needle) stopped");
+    Find();
+    shows_what_it_found();
+    EXPECT_EQ(tv::CountEntries("Find (" + big + ",,needle) stopped"), stopped + 1);
+
+    // Esc through the program's loop.
+    lstrcpynA(mcfg.folder, big.c_str(), sizeof mcfg.folder);
+    started();
+    tv::PressThroughLoop(mlvw.hwnd, VK_ESCAPE);
+    shows_what_it_found();
+
+    // Navigation: the new folder stays shown, and no late result reaches the list.
+    lstrcpynA(mcfg.folder, big.c_str(), sizeof mcfg.folder);
+    started();
+    ReadPath(tree_.path("sub").c_str());
+    EXPECT_FALSE(FindRunning());
+    tv::PumpMessages(true);
+    EXPECT_EQ(mcfg.find_mode, 0);
+    EXPECT_STREQ(mcfg.folder, tree_.path("sub").c_str());
+    EXPECT_EQ(ViewCount(mcfg.view), 3u) << "report_b.txt, README, deeper";
+    EXPECT_GE(tv::CountEntries("Find (" + big + ") given up"), 1);
 }

@@ -160,7 +160,7 @@ TEST_F(SafeGround, FindKeepsTheTreeChildrenOfTheSearchedFolderAndSearchesTheFold
     ASSERT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"}));
     mcbx.SetText(b.c_str());
     mcby.SetText("inner");
-    Find();
+    ASSERT_TRUE(tv::FindAndWait());
     EXPECT_TRUE(mcfg.find_mode);
     ASSERT_EQ(mcfg.entries.size(), 1u);
     EXPECT_EQ(std::string(mcfg.entries[0]->name), a + "\\Sub\\inner.dat");
@@ -203,7 +203,7 @@ TEST_F(SafeGround, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     EXPECT_EQ(ViewCount(mcfg.view), 1u);
     Back();
     mcby.SetText(".dat");
-    Find();
+    ASSERT_TRUE(tv::FindAndWait());
     ASSERT_EQ(mcfg.entries.size(), 1u);
     EXPECT_EQ(std::string(mcfg.entries[0]->name), tree_.path(dir_short + "\\in.dat"));
     // A lossy name without a short name is never turned into a path.

@@ -162,7 +162,7 @@ TEST_F(SendToTest, AnEntryRunsItsTargetWithTheFirstSelectedRow) {
 
     // In find mode the row's full path goes as it is.
     mcby.SetText("b.txt");
-    Find();
+    ASSERT_TRUE(tv::FindAndWait());
     ASSERT_TRUE(mcfg.find_mode);
     tv::SelectRows({0});
     out = tv::HelperOutput(tree_.path("out2.txt"));
