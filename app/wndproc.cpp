@@ -91,7 +91,7 @@ void PressReadSizeButton(bool pressed) {
 }
 
 void OnTimer(HWND hwnd) {
-    mcfg.ticks++;
+    ScanTick();
     if (mcfg.scanning || FindRunning()) Paint();
     AskClipboard(hwnd);
     ContextMenu(0, 0);
@@ -147,12 +147,6 @@ void OnBeginDrag() {
     CaptureDragged();
 }
 
-void CountSelected() {
-    mcfg.selected = mlvw.SelectedCount();
-    RECT strip = ClientRect();
-    strip.top = strip.bottom - 10;
-    InvalidateRect(mwin.hwnd, &strip, FALSE);
-}
 
 void OnItemChanged(const NMLISTVIEW* change) {
     if (SelectionMoving()) return;
@@ -344,8 +338,7 @@ int Notify(NMHDR* header) {
     case LVN_BEGINDRAG: OnBeginDrag(); break;
     case LVN_COLUMNCLICK:
         // The direction flips on every click, also when the column changes.
-        mcfg.sort_dir = !mcfg.sort_dir;
-        mcfg.sort_column = ((NMLISTVIEW*)header)->iSubItem;
+        SetOrder(((NMLISTVIEW*)header)->iSubItem, !mcfg.sort_dir);
         Sort();
         break;
     case LVN_ITEMCHANGED: OnItemChanged((NMLISTVIEW*)header); break;
@@ -353,7 +346,7 @@ int Notify(NMHDR* header) {
     case LVN_ENDLABELEDITA:
         // The edit control is gone once its editing ends, whichever way: a later Enter must
         // not read it. The list keeps its old label; the rename re-reads the folder.
-        mcfg.rename_edit = nullptr;
+        RenameEditEnded();
         break;
     case NM_RCLICK: OnRightClick(); break;
     case NM_DBLCLK:

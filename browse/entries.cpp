@@ -26,6 +26,26 @@ const int kFolderImage = 5;
 
 }  // namespace
 
+void SetOrder(int column, int dir) {
+    mcfg.sort_column = column;
+    mcfg.sort_dir = dir;
+}
+
+void ClearCounts() {
+    mcfg.selected = 0;
+    mcfg.folders = 0;
+    mcfg.count = 0;
+}
+
+void CountSelected() {
+    mcfg.selected = mlvw.SelectedCount();
+    // The status line's strip repaints with the new count.
+    RECT strip = {};
+    GetClientRect(mwin.hwnd, &strip);
+    strip.top = strip.bottom - 10;
+    InvalidateRect(mwin.hwnd, &strip, FALSE);
+}
+
 void Show() {
     if (!mlvw.ColumnText(0)) {
         for (int i = 0; i < 5; i++)
@@ -33,15 +53,20 @@ void Show() {
     }
     unsigned rows = ViewCount(mcfg.view);
     mlvw.SetItemCount((int)rows);
-
-    // The tree learns the subfolders of a folder that was read, never find results, and
-    // only under the item that shows that very folder.
-    if (mcfg.sort_column != 0 || mcfg.find_mode) return;
     int folders = 0;
     for (unsigned i = 0; i < rows; i++)
         if (mcfg.view[i].entry && IsFolder(*mcfg.view[i].entry)) folders++;
     mcfg.folders = folders;
     mcfg.count = (int)rows;
+
+    ShowSubfolders();
+}
+
+void ShowSubfolders() {
+    unsigned rows = ViewCount(mcfg.view);
+    // The tree learns the subfolders of a folder that was read, never find results, and
+    // only under the item that shows that very folder.
+    if (mcfg.sort_column != 0 || mcfg.find_mode) return;
     HTREEITEM selected = mtvw.Caret();
     if (!selected || selected == mtvw.Root()) return;
     if (_stricmp(mtvw.ItemPath(selected), mcfg.folder) != 0) return;
@@ -139,16 +164,14 @@ void Sort() {
     ReleaseView();
     size_t n = mcfg.entries.size();
     if (n == 0) {
-        mcfg.selected = 0;
-        mcfg.folders = 0;
-        mcfg.count = 0;
+        ClearCounts();
     } else {
         ViewSlot* view = new (std::nothrow) ViewSlot[n];
         if (view) {
             for (size_t i = 0; i < n; i++)
                 view[i] = {mcfg.entries[i], 0, 0.0, 0.0};
             OrderView(view, n, mcfg.sort_column, mcfg.sort_dir);
-            mcfg.view = view;
+            InstallView(view);
             Show();
             RestoreSelection(kept, view);
         }

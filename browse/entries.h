@@ -17,10 +17,23 @@
 // nothing.
 void Sort();
 
+// Sets the order of the view (column 0..4, direction 1 ascending) without sorting yet.
+void SetOrder(int column, int dir);
+
 // True while Sort moves the list's selection to the new rows of the same entries; the list's
 // change reports meanwhile change no count and no attribute button.
 bool SelectionMoving();
 
-// Hands the view to the list and the selected tree item's subfolders to the tree.
+// Hands the view to the list (with its counts of rows and folders) and the selected tree
+// item's subfolders to the tree.
 void Show();
+// The tree's part of Show: the selected item, when it shows the folder that was read, gets
+// the folder's subfolders as its children.
+void ShowSubfolders();
+
+// The counts the status line shows are the view's own: Show counts the rows and folders,
+// CountSelected the selected rows after each change of the list's selection, ClearCounts
+// empties all three for an empty list.
+void CountSelected();
+void ClearCounts();
 

@@ -11,6 +11,10 @@
 #include "browse/entries.h"
 #include "core/paths.h"
 #include "core/messages.h"
+#include "controls/treepath.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -72,6 +76,49 @@ void ShowUnreadable(const char* shown, const char* why) {
 }
 
 }  // namespace
+
+namespace {
+
+// Set while the navigation brings the tree to the folder it has read: the tree's selection
+// change then reads nothing.
+bool tree_quiet = false;
+
+class TreeQuiet {
+  public:
+    TreeQuiet() : was_(tree_quiet) { tree_quiet = true; }
+    ~TreeQuiet() { tree_quiet = was_; }
+    TreeQuiet(const TreeQuiet&) = delete;
+    TreeQuiet& operator=(const TreeQuiet&) = delete;
+
+  private:
+    bool was_;
+};
+
+}  // namespace
+
+bool Navigate(const char* to) {
+    // The path may live in a buffer that the read fills again (the tree's path): it is
+    // copied first, and one too long for the copy is refused whole.
+    if (!to || strlen(to) >= MAX_PATH) return false;
+    char path[MAX_PATH];
+    lstrcpynA(path, to, sizeof path);
+    std::vector<std::string> parts;
+    if (!SplitTreePath(path, parts) || !mtvw.FindChild(nullptr, parts[0].c_str())) return false;
+    // The tree takes the path first, quietly: its items (made where missing) give the folder
+    // the spelling every later path is built from, as a click on them would.
+    {
+        TreeQuiet quiet;
+        if (mtvw.SelectPath(path, 5) != 0) return false;
+    }
+    const char* shown = mtvw.ItemPath(mtvw.Caret());
+    if (!shown[0]) {
+        ShowUnreadable("", "the tree item's path passes 259 characters");
+        return true;
+    }
+    // The read gives the list, the path box and the tree item's subfolders.
+    ReadPath(shown);
+    return true;
+}
 
 bool TreeShowsFolderRead() {
     HTREEITEM caret = mtvw.Caret();
@@ -137,8 +184,7 @@ void Init() {
         char folder[MAX_PATH];
         StartFolder(folder, sizeof folder);
         mcbx.SetText(folder);
-        // Selecting the folder's item reads it through the tree's selection change.
-        opened = IsFullFolderPath(folder) && mtvw.SelectPath(folder, 5) == 0;
+        opened = IsFullFolderPath(folder) && Navigate(folder);
         if (!opened) mcbx.SetText("C:");
     }
     if (!opened) {
@@ -180,7 +226,7 @@ void ReadPath(const char* path) {
         // The old entries go first, after any scan that reads them has stopped.
         ReleaseEntries();
         ListFolder(mcfg.entries, folder);
-        mcfg.sort_column = 0;
+        SetOrder(0, mcfg.sort_dir);
         Sort();
         // What follows a read (the size scan in size mode) is the window's to start. The scan
         // takes its own copy of the folder and the names, so nothing here waits for it.
@@ -222,26 +268,18 @@ void Back() {
         return;
     }
     char* cut = strrchr(path, '\\');
-    // A path without a parent ("C:") leaves everything as it is, the view's modes too.
+    // A path without a parent ("C:") leaves everything as it is, the view's modes too; a path
+    // the tree cannot show changes nothing either.
     if (path[0] && cut) {
-        SetMode(kShowFolder);
         *cut = '\0';
-        mcbx.SetText(path);
-        HTREEITEM caret = mtvw.Caret();
-        if (caret && caret != mtvw.Root()) {
-            // The parent's selection reads the parent folder, or shows the drive view.
-            mtvw.Select(mtvw.Parent(caret));
-            if (mtvw.Caret() == caret) ReadPath(path);
-        } else if (mtvw.SelectPath(path, 5) != 0) {
-            // From the drive view the tree follows the cut path, and its selection reads
-            // it; a path the tree cannot show changes nothing more.
-            mcbx.SetText(mcfg.folder);
-        }
+        Navigate(path);
     }
     log_line("%s\tBack () OK ...\n", time_stamp());
 }
 
 void SelectionChanged() {
+    // The navigation itself moved the tree to the folder it has read.
+    if (tree_quiet) return;
     HTREEITEM caret = mtvw.Caret();
     if (!caret) return;
     if (caret == mtvw.Root()) {
@@ -257,7 +295,8 @@ void SelectionChanged() {
         ShowUnreadable("", "the tree item's path passes 259 characters");
         return;
     }
-    ReadPath(path);
+    // The user's own selection: the tree is at the folder already.
+    if (!Navigate(path)) ReadPath(path);
 }
 
 void PathEntered() {
@@ -272,12 +311,6 @@ void PathEntered() {
         RestorePathBox();
         return;
     }
-    HTREEITEM before = mtvw.Caret();
-    if (mtvw.SelectPath(expanded, 5) != 0) {
-        RestorePathBox();
-        return;
-    }
-    // The item was selected already, so no selection change reads it: Enter re-reads it.
-    HTREEITEM after = mtvw.Caret();
-    if (after && after == before) ReadPath(mtvw.ItemPath(after));
+    // Enter reads the folder again also when it is the one shown.
+    if (!Navigate(expanded)) RestorePathBox();
 }

@@ -21,17 +21,19 @@ void Read();
 // names no folder by a full path reads nothing and puts the folder that was read back into
 // the path box.
 void ReadPath(const char* path);
+
+// The one way to another folder: the tree's item for `path` is selected (missing items made)
+// with the tree's selection notifications held off, then the folder is read under the item's
+// spelling, which brings the list, the path box and the item's subfolders, so that no read
+// depends on a notification firing. False, with nothing changed, when the tree has no drive
+// item for the path.
+bool Navigate(const char* path);
 // Whether the path box holds text the user typed and has not entered.
 bool PathBoxEdited();
 void Back();
 void SelectionChanged();
 void PathEntered();
 
-// Opens the row `index` of the view: a folder through its tree item, a file through the
-// shell; with `properties` set, the entry's properties page instead.
-void Open(unsigned index, int properties);
-// Hands a file to the shell, with its own folder as the working folder.
-int ShellOpen(const char* path);
 
 // Appends `text` to mcfg.history unless an equal text (case counts) is there; returns
 // true when it was added.

@@ -213,6 +213,16 @@ void ReleaseView() {
     mcfg.view = nullptr;
 }
 
+void TakeEntries(EntryList& found) {
+    ReleaseEntries();
+    mcfg.entries.swap(found);
+}
+
+void InstallView(ViewSlot* view) {
+    if (mcfg.view) ReleaseView();
+    mcfg.view = view;
+}
+
 void ReleaseEntries() {
     // A search about to fill the list gives up, and the view goes first, and with it any scan
     // that still reads the entries.

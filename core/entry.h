@@ -112,6 +112,12 @@ void SetViewReaderStop(void (*stop)());
 void SetListJobStop(void (*stop)());
 void StopListJobs();
 
+// mcfg.entries takes the records of `found` (a search's own list), after the list it held
+// and its view were released.
+void TakeEntries(EntryList& found);
+// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before).
+void InstallView(ViewSlot* view);
+
 // Releases mcfg.view, after stopping a size scan that may read it.
 void ReleaseView();
 

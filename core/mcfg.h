@@ -17,6 +17,27 @@ struct DriveInfo {
     char name[12];
 };
 
+// The one application state record. Start-up (app/app.cpp) gives it its start values; after
+// that each field has one file that writes it, and every other file only reads it:
+//   log                                  core/log.cpp
+//   window, logfont, font, sep, list_width, chart_top
+//                                        app/window.cpp (the settings and the layout)
+//   win_major, start_dir                 app/app.cpp
+//   unit, tree_width, splitting, dragging, size_cursor, clipboard_names
+//                                        app/wndproc.cpp
+//   folder, history, drives              browse/navigate.cpp
+//   drives_mode, find_mode, preview, size_mode
+//                                        core/mcfg.cpp (SetMode)
+//   entries, view                        core/entry.cpp (ListFolder, TakeEntries, InstallView,
+//                                        ReleaseView, ReleaseEntries)
+//   sort_column, sort_dir, selected, folders, count
+//                                        browse/entries.cpp (SetOrder and the view's counts)
+//   scanning, ticks, size                scan/scan.cpp
+//   image_w, image_h                     scan/preview.cpp
+//   chart_x, chart_y, chart_radius       scan/view.cpp
+//   rename_edit                          fileops/operations.cpp
+//   make_notepad_link, sendto_targets    fileops/sendto.cpp
+//   product_line, info_link, link_cursor app/info.cpp
 struct Mcfg {
     FILE* log = nullptr;
     int win_major = 0;

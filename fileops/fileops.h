@@ -36,6 +36,8 @@ LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 void Delete(bool to_recycle_bin);
 void Rename();
 void RenameEnd();
+// The list's label edit has ended, whichever way: a later Enter finds no rename to finish.
+void RenameEditEnded();
 // The rule a new name breaks ("." and "..", the characters \ / : * ? " < > |, blanks only),
 // as the message that says so; none when the name is fine.
 const char* RenameRule(const std::string& name);

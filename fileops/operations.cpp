@@ -143,10 +143,11 @@ void Delete(bool to_recycle_bin) {
     log_line("%s\tOpen () %s OK ...\n", time_stamp(), job.from.data());
     if (result != 0) return;
     if (!rows) {
-        // The deleted folder's item goes; its parent is selected first, which reads it.
+        // The deleted folder's item goes; its parent is read first, and the tree follows.
         HTREEITEM gone = mtvw.Caret();
         HTREEITEM parent = mtvw.Parent(gone);
-        if (parent) mtvw.Select(parent);
+        if (parent && parent != mtvw.Root()) Navigate(mtvw.ItemPath(parent));
+        else if (parent) mtvw.Select(parent);
         mtvw.DeleteItems(gone, 1);
         return;
     }
@@ -185,6 +186,8 @@ void Rename() {
     if (!e || !EntryPath(*e, old_path, sizeof old_path)) return;
     rename_old_path = old_path;
 }
+
+void RenameEditEnded() { mcfg.rename_edit = nullptr; }
 
 const char* RenameRule(const std::string& name) {
     if (name == "." || name == "..") return "A name cannot be \".\" or \"..\".";

@@ -31,8 +31,8 @@ void Open(unsigned index, int properties) {
                 ShellExecuteA(nullptr, nullptr, page, nullptr, nullptr, SW_SHOW);
             }
         } else if (IsFolder(*e) && !mcfg.find_mode) {
-            // The tree holds a folder under the name its paths are built from.
-            if (const char* name = PathName(e->name, e->short_name)) mtvw.SelectChild(name);
+            // The folder is read, and the tree and the path box follow it.
+            if (have_path) Navigate(path);
         } else if (have_path) {
             ShellOpen(path);
         }

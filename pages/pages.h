@@ -14,3 +14,9 @@ void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path);
 void Settings();
 // Writes the settings page to `out` (which it closes).
 void WriteSettingsPage(FILE* out);
+
+// Opens the row `index` of the view: a folder by the navigation (Navigate), a file through the
+// shell; with `properties` set, the entry's properties page instead.
+void Open(unsigned index, int properties);
+// Hands a file to the shell, with its own folder as the working folder.
+int ShellOpen(const char* path);

@@ -426,22 +426,17 @@ void WriteFindTxt() {
 void ShowResults(std::unique_ptr<FindJob> job, bool stopped) {
     // Whatever the list held goes (the job's own is free of it), and the job's list takes
     // its place.
-    ReleaseEntries();
-    mcfg.entries.swap(job->found);
+    TakeEntries(job->found);
     if (!mcfg.entries.empty()) {
         SetMode(kShowFound);
-        mcfg.sort_column = 0;
-        mcfg.selected = 0;
-        mcfg.folders = 0;
-        mcfg.count = (int)mcfg.entries.size();
+        SetOrder(0, mcfg.sort_dir);
+        ClearCounts();
         Sort();
     } else {
         // The list is empty now: so are the view and the counts that the status line
         // shows, and the layout follows the modes switched off when the search began.
         ReleaseView();
-        mcfg.selected = 0;
-        mcfg.folders = 0;
-        mcfg.count = 0;
+        ClearCounts();
         AskLayout();
     }
     Paint();

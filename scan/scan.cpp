@@ -148,6 +148,8 @@ void StopScan() {
     generation++;
 }
 
+void ScanTick() { mcfg.ticks++; }
+
 void Scan() {
     static bool stop_at_exit = atexit(StopAtExit) == 0;
     (void)stop_at_exit;
@@ -182,8 +184,7 @@ void ScanFinished(unsigned own_generation, bool measured) {
     // With the tree's root selected the list shows no rows, and the order must not bring
     // them back. The sort stops (joins) the finished thread and lets the job go.
     if (measured && !mcfg.drives_mode) {
-        mcfg.sort_dir = 1;
-        mcfg.sort_column = 1;
+        SetOrder(1, 1);
         Sort();
     }
     Paint();

@@ -9,6 +9,8 @@
 // thread posts WM_APP_SCAN_SIZE for every folder it has measured and WM_APP_SCAN_DONE at
 // its end; it never reads a control and never sends to a window.
 void Scan();
+// One more second of the timer: the scan's progress dots move on.
+void ScanTick();
 // Asks a running scan to stop and waits until its thread has ended. It dispatches nothing:
 // the thread never waits on this one, so the join is short (the walk checks the request
 // between any two records) and no message is served inside the caller.

@@ -279,11 +279,9 @@ void ChartHit(int x, int y) {
     char path[MAX_PATH];
     // A path that would not fit 259 characters could not be read: nothing is opened.
     if (!name || !JoinPath(mcfg.folder, name, path, sizeof path)) return;
-    // Open steps into the folder through the tree item of its name; without one the folder
-    // that was read would stay, and the scan would measure it again.
-    HTREEITEM current = mtvw.Caret();
-    if (!current || !mtvw.FindChild(current, name)) return;
-    Open((unsigned)slot, 0);
+    // The slice's folder is opened as its row would be, and measured in its turn.
+    if (!Navigate(path)) return;
+    log_line("%s\tOpen () OK ...\n", time_stamp());
     Scan();
 }
 

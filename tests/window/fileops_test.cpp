@@ -16,6 +16,7 @@
 #include "controls/ui.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"
+#include "pages/pages.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
 #include "res/resource.h"

@@ -9,6 +9,7 @@
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
+#include "pages/pages.h"
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
 
@@ -234,4 +235,39 @@ TEST_F(Navigation, ReadOnTheRootRebuildsTheDrivesAndStaysThere) {
     EXPECT_EQ(mtvw.Caret(), mtvw.Root());
     EXPECT_STREQ(mtvw.ItemText(mtvw.Root()), "Drives");
     EXPECT_EQ(tv::FindEntry(tv::LogEntries(), "Init () OK", 0) >= 0, true);
+}
+
+TEST_F(Navigation, NavigateReadsOnceThenBringsTreeAndPathBoxWithoutANotificationsRead) {
+    MakeFolder();
+    StartApp();
+    std::string data = tree_.path("data");
+    int reads = tv::CountEntries("Read () OK");
+    ASSERT_TRUE(Navigate(data.c_str()));
+    // Everything is in place when the call returns, from one read.
+    EXPECT_STREQ(mcfg.folder, data.c_str());
+    EXPECT_EQ(PathBox(), data);
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(_stricmp(mtvw.ItemPath(mtvw.Caret()), data.c_str()), 0);
+    EXPECT_EQ(tv::Children(mtvw.Caret()), (std::vector<std::string>{"Alpha", "beta"}));
+    tv::PumpMessages(true);
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 1);
+
+    // Into a subfolder by opening its row (its tree item found whatever its case), and back
+    // up, the same way.
+    HTREEITEM alpha = tv::Children(mtvw.Caret())[0] == "Alpha"
+                          ? TreeView_GetChild(mtvw.hwnd, mtvw.Caret())
+                          : nullptr;
+    Open((unsigned)tv::RowOf("Alpha"), 0);
+    EXPECT_STREQ(mcfg.folder, tree_.path("data\\Alpha").c_str());
+    EXPECT_EQ(mtvw.Caret(), alpha);
+    EXPECT_EQ(Rows(), 1);
+    Back();
+    EXPECT_STREQ(mcfg.folder, data.c_str());
+    EXPECT_EQ(_stricmp(mtvw.ItemPath(mtvw.Caret()), data.c_str()), 0);
+    tv::PumpMessages(true);
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 3);
+
+    // A drive the tree does not hold: nothing changes.
+    EXPECT_FALSE(Navigate("Q:\\nowhere"));
+    EXPECT_STREQ(mcfg.folder, data.c_str());
 }

@@ -15,6 +15,7 @@
 #include "app/wndproc.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"
+#include "pages/pages.h"
 #include "res/resource.h"
 #include "scan/find.h"
 #include "scan/scan.h"
