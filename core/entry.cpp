@@ -85,22 +85,31 @@ uint64_t FileTimeValue(const FILETIME& t) {
 }  // namespace
 
 bool EntryList::append(const WIN32_FIND_DATAA& record) {
-    FolderEntry* e = new (std::nothrow) FolderEntry;
-    if (!e) return false;
-    memcpy(e, &record, sizeof *e);
+    if (chunks_.empty() || used_ == kChunk) {
+        std::unique_ptr<FolderEntry[]> chunk(new (std::nothrow) FolderEntry[kChunk]);
+        if (!chunk) return false;
+        try {
+            chunks_.push_back(std::move(chunk));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        used_ = 0;
+    }
+    FolderEntry* e = &chunks_.back()[used_];
     try {
         items_.push_back(e);
     } catch (const std::bad_alloc&) {
-        delete e;
         return false;
     }
+    memcpy(e, &record, sizeof *e);
+    used_++;
     return true;
 }
 
 void EntryList::release() {
-    for (FolderEntry* e : items_)
-        delete e;
     items_.clear();
+    chunks_.clear();
+    used_ = 0;
 }
 
 int ListFolder(EntryList& list, const char* path) {
@@ -155,9 +164,11 @@ int CompareEntries(const ViewSlot* a, const ViewSlot* b) {
 
 void OrderView(ViewSlot* view, size_t n, int column, int dir) {
     if (!view || n == 0) return;
-    std::sort(view, view + n, [column, dir](const ViewSlot& x, const ViewSlot& y) {
+    auto before = [column, dir](const ViewSlot& x, const ViewSlot& y) {
         return CompareEntriesBy(x.entry, y.entry, column, dir) < 0;
-    });
+    };
+    // A listing often comes in the order asked for already (by name): one pass tells.
+    if (!std::is_sorted(view, view + n, before)) std::sort(view, view + n, before);
     for (size_t i = 0; i < n; i++)
         view[i].count = 0;
     view[0].count = (unsigned)n;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // One entry of a folder: a byte-for-byte copy of the platform's find record.
@@ -32,7 +33,7 @@ inline void SetEntrySize(FolderEntry& e, uint64_t size) {
     e.size_low = (DWORD)(size & 0xFFFFFFFFu);
 }
 
-// The entry list owns its records, each allocated by itself, in the order of enumeration.
+// The entry list owns its records, in the order of enumeration.
 // depth and depth_limit belong to the recursive find.
 class EntryList {
   public:
@@ -55,6 +56,10 @@ class EntryList {
     // Exchanges the records (and depths) of two lists.
     void swap(EntryList& other) {
         items_.swap(other.items_);
+        chunks_.swap(other.chunks_);
+        size_t u = used_;
+        used_ = other.used_;
+        other.used_ = u;
         unsigned d = depth;
         depth = other.depth;
         other.depth = d;
@@ -65,7 +70,12 @@ class EntryList {
 
   private:
     void release();
+    // The records live in chunks of kChunk, filled in order: one allocation per chunk, not
+    // per record, and their addresses never move while the list holds them.
+    static constexpr size_t kChunk = 512;
     std::vector<FolderEntry*> items_;
+    std::vector<std::unique_ptr<FolderEntry[]>> chunks_;
+    size_t used_ = 0;
 };
 
 // One row of the sorted view. The first slot carries the row count.

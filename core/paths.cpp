@@ -58,10 +58,21 @@ namespace {
 // exact counterpart; "?" when the result does not fit.
 void NarrowName(const WCHAR* wide, size_t wide_size, char* out, size_t size) {
     size_t n = 0;
-    while (n < wide_size && wide[n])
+    bool ascii = true;
+    while (n < wide_size && wide[n]) {
+        if (wide[n] >= 0x80) ascii = false;
         n++;
+    }
     if (n == 0) {
         out[0] = '\0';
+        return;
+    }
+    // Most names are plain ASCII, which every ANSI code page spells the same: taken as they
+    // are, without the converter's exact-fit check.
+    if (ascii && n < size) {
+        for (size_t i = 0; i < n; i++)
+            out[i] = (char)wide[i];
+        out[n] = '\0';
         return;
     }
     int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, (int)n, out,
