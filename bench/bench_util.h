@@ -13,6 +13,20 @@ inline double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
     return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
 }
 
+// The number of entries of a folder by a bare FindFirstFileA/FindNextFileA walk, the floor
+// that reading a folder is measured against.
+inline int BareWalk(const std::string& folder) {
+    WIN32_FIND_DATAA record;
+    HANDLE h = FindFirstFileA((folder + "\\*.*").c_str(), &record);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    int n = 0;
+    do {
+        if (strcmp(record.cFileName, ".") && strcmp(record.cFileName, "..")) n++;
+    } while (FindNextFileA(h, &record));
+    FindClose(h);
+    return n;
+}
+
 // Removes a folder and everything below it.
 inline void Remove(const std::string& path) {
     WIN32_FIND_DATAA fd;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
@@ -56,19 +57,7 @@ size_t CommittedPrivateBytes() {
     return total;
 }
 
-int BareWalk(const char* folder) {
-    char pattern[MAX_PATH];
-    snprintf(pattern, sizeof pattern, "%s\\*.*", folder);
-    WIN32_FIND_DATAA record;
-    HANDLE h = FindFirstFileA(pattern, &record);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    int n = 0;
-    do {
-        if (strcmp(record.cFileName, ".") && strcmp(record.cFileName, "..")) n++;
-    } while (FindNextFileA(h, &record));
-    FindClose(h);
-    return n;
-}
+int BareWalk(const char* folder) { return bench::BareWalk(folder); }
 
 bool EnsureFolder(const char* folder) {
     if (BareWalk(folder) == kEntries) return true;

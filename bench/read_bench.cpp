@@ -41,18 +41,6 @@ bool MakeFolder(const std::string& folder, const std::string& unix_folder) {
     return true;
 }
 
-int BareWalk(const std::string& folder) {
-    WIN32_FIND_DATAA record;
-    HANDLE h = FindFirstFileA((folder + "\\*.*").c_str(), &record);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    int n = 0;
-    do {
-        if (strcmp(record.cFileName, ".") && strcmp(record.cFileName, "..")) n++;
-    } while (FindNextFileA(h, &record));
-    FindClose(h);
-    return n;
-}
-
 void PumpUntil(const std::function<bool()>& done) {
     MSG msg;
     while (!done()) {
@@ -88,8 +76,8 @@ int main() {
         lstrcpynA(unix_path, u, sizeof unix_path);
         HeapFree(GetProcessHeap(), 0, u);
     }
-    if (BareWalk(folder) != kEntries) MakeFolder(folder, unix_path);
-    printf("folder %s: %d entries\n", folder.c_str(), BareWalk(folder));
+    if (bench::BareWalk(folder) != kEntries) MakeFolder(folder, unix_path);
+    printf("folder %s: %d entries\n", folder.c_str(), bench::BareWalk(folder));
 
     AppStart(GetModuleHandleA(nullptr), parent.c_str(), SW_SHOW);
     if (!mwin.hwnd) return 1;
@@ -99,7 +87,7 @@ int main() {
     double best_walk = 1e9, best_read = 1e9, best_window = 1e9;
     for (int round = 0; round < 5; round++) {
         LARGE_INTEGER a = Now();
-        int n = BareWalk(folder);
+        int n = bench::BareWalk(folder);
         double walk = bench::Seconds(a, Now());
 
         a = Now();
