@@ -2,38 +2,8 @@
 #pragma once
 
 #include <windows.h>
-#include <string>
 
-// What the status line shows, from plain inputs.
-struct StatusInput {
-    bool scanning;
-    unsigned ticks;
-    const char* path;  // the path box text
-    bool preview;
-    bool drives_mode;
-    int image_w, image_h;
-    int folders, count, selected;
-    long long size;
-    char sep;
-    // A search that runs: the folder it searches and the count found so far.
-    bool finding = false;
-    const char* searching = nullptr;
-    long long found = 0;
-};
-struct StatusTexts {
-    std::string left;
-    std::string right;
-};
-StatusTexts ComposeStatus(const StatusInput& in);
-
-// The two areas that one paint clears: the bottom strip and the right pane, for a client
-// area of width x height.
-struct StatusAreas {
-    RECT strip;
-    RECT pane;
-};
-StatusAreas ComputeStatusAreas(int width, int height, int tree_width, int chart_top, bool preview,
-                               bool scanning, unsigned ticks);
+#include "core/statusline.h"
 
 // Shows the search box and the find button, or hides them while a scan shows its progress.
 void ShowFindControls(bool show);

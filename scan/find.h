@@ -6,13 +6,8 @@
 #include <string>
 
 #include "browse/entries.h"
+#include "core/query.h"
 
-// The query of the search box: a name pattern and an optional {text}.
-struct FindQuery {
-    std::string pattern;
-    std::string text;
-};
-FindQuery SplitQuery(const char* input);
 
 // What a search run as a job is told and tells: a flag that asks it to stop (read between
 // records and between blocks of a file), the folder it enters, and the count it found.

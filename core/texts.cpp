@@ -1,0 +1,158 @@
+#include "core/texts.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/mcfg.h"
+
+int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap,
+            bool paths) {
+    int rows = (int)ViewCount(view);
+    if (!text || rows <= 0) return -1;
+    int length = (int)strnlen(text, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return -1;
+    if (start < 0 || start >= rows) start = 0;
+    for (int step = 0; step < rows; step++) {
+        int row = start + step;
+        if (row >= rows) {
+            if (!wrap) break;
+            row -= rows;
+        }
+        const FolderEntry* e = view[row].entry;
+        if (!e) continue;
+        const char* name = e->name;
+        if (paths) {
+            const char* cut = strrchr(name, '\\');
+            if (cut) name = cut + 1;
+        }
+        int have = (int)strnlen(name, sizeof e->name);
+        if (have < length || (!partial && have != length)) continue;
+        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length, text, length) ==
+            CSTR_EQUAL)
+            return row;
+    }
+    return -1;
+}
+
+namespace {
+
+const char* const kUnitNames[5] = {"B", "KB", "MB", "GB", "TB"};
+
+// Copies at most size - 1 bytes of `text` and terminates the copy.
+void CopyText(char* out, size_t size, const char* text) {
+    if (!out || size == 0) return;
+    size_t n = strnlen(text, size - 1);
+    memcpy(out, text, n);
+    out[n] = '\0';
+}
+
+}  // namespace
+
+int FormatSizeWith(char* out, long long size, int unit, char sep) {
+    // Any unit outside 0..4 other than the automatic -1 is taken as the nearest valid one, so
+    // the unit name is always one of the table.
+    if (unit < -1) unit = 0;
+    if (unit > 4) unit = 4;
+    if (unit == -1) {
+        unit = 0;
+        for (int u = 1; u <= 4; u++)
+            if ((size >> (10 * u)) != 0) unit = u;
+    }
+    long long value = unit == 0 ? size : ((size >> (10 * (unit - 1))) + 512) >> 10;
+
+    char digits[24];
+    snprintf(digits, sizeof digits, "%lld", value);
+    const char* d = digits;
+    char grouped[40];
+    size_t at = 0;
+    if (*d == '-') grouped[at++] = *d++;
+    size_t length = strlen(d);
+    for (size_t i = 0; i < length; i++) {
+        if (sep && i > 0 && (length - i) % 3 == 0) grouped[at++] = sep;
+        grouped[at++] = d[i];
+    }
+    grouped[at] = '\0';
+    snprintf(out, 32, "%s %s", grouped, kUnitNames[unit]);
+    return 0;
+}
+
+int FormatSize(char* out, long long size, int unit) {
+    return FormatSizeWith(out, size, unit, mcfg.sep);
+}
+
+void FormatDate(DateText& date, FILETIME time) {
+    SYSTEMTIME st;
+    if (!FileTimeToSystemTime(&time, &st)) {
+        CopyText(date.text, sizeof date.text, "YYYY.MM.DD hh:mm");
+        return;
+    }
+    date.year = st.wYear;
+    date.month = st.wMonth;
+    date.day = st.wDay;
+    date.hour = st.wHour;
+    date.minute = st.wMinute;
+    date.second = st.wSecond;
+    snprintf(date.text, sizeof date.text, "%4i.%02i.%02i %02i:%02i", date.year, date.month,
+             date.day, date.hour, date.minute);
+}
+
+void TypeText(const char* name, char* out, size_t size) {
+    if (!out || size == 0) return;
+    out[0] = '\0';
+    const char* dot = name ? strrchr(name, '.') : nullptr;
+    if (!dot) return;
+    size_t limit = size < MAX_PATH ? size : MAX_PATH;
+    size_t n = 0;
+    for (const char* p = dot; *p && n + 1 < limit; p++) {
+        char c = *p;
+        out[n++] = c >= 'A' && c <= 'Z' ? (char)(c + ('a' - 'A')) : c;
+    }
+    out[n] = '\0';
+}
+
+void AttributeText(DWORD attributes, char* out, size_t size) {
+    static const struct {
+        DWORD bit;
+        char letter;
+    } kLetters[6] = {{0x20, 'A'}, {0x800, 'C'}, {0x2, 'H'}, {0x1, 'R'}, {0x200, 'P'}, {0x4, 'S'}};
+    if (!out || size == 0) return;
+    size_t n = 0;
+    for (const auto& l : kLetters)
+        if ((attributes & l.bit) && n + 1 < size) out[n++] = l.letter;
+    out[n] = '\0';
+}
+
+bool CellText(const FolderEntry& e, int column, char* out, size_t size) {
+    if (!out || size == 0) return false;
+    out[0] = '\0';
+    // A record always ends its name within the field; copy it bounded all the same.
+    char name[MAX_PATH];
+    memcpy(name, e.name, sizeof name - 1);
+    name[sizeof name - 1] = '\0';
+    switch (column) {
+    case 0:
+        if (IsLinkedFolder(e))
+            snprintf(out, size, "%s->", name);
+        else
+            CopyText(out, size, name);
+        return true;
+    case 1: {
+        char text[32];
+        FormatSize(text, (long long)EntrySize(e), mcfg.unit);
+        CopyText(out, size, text);
+        return true;
+    }
+    case 2: {
+        DateText date;
+        FormatDate(date, e.last_write_time);
+        CopyText(out, size, date.text);
+        return true;
+    }
+    case 3:
+        if (!strchr(name, '.')) return false;
+        TypeText(name, out, size);
+        return true;
+    case 4: AttributeText(e.attributes, out, size); return true;
+    default: return false;
+    }
+}
