@@ -24,7 +24,7 @@ int FindRowAsked(const NMHDR* request) {
         lstrcpynA(text, find.psz, sizeof text);
     }
     return FindRow(mcfg.view, text, asked->iStart, (find.flags & LVFI_PARTIAL) != 0,
-                   (find.flags & LVFI_WRAP) != 0, mcfg.find_mode != 0);
+                   (find.flags & LVFI_WRAP) != 0);
 }
 
 void ItemText(NMLVDISPINFOA* request) {

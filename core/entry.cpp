@@ -106,8 +106,14 @@ bool EntryList::append(const WIN32_FIND_DATAA& record) {
     return true;
 }
 
+unsigned EntryList::AddFolder(const char* folder) {
+    folders_.emplace_back(folder ? folder : "");
+    return (unsigned)(folders_.size() - 1);
+}
+
 void EntryList::release() {
     items_.clear();
+    folders_.clear();
     chunks_.clear();
     used_ = 0;
 }
@@ -140,7 +146,17 @@ int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int
 
     int r = 0;
     switch (column) {
-    case 0: r = CompareFolded(a->name, b->name, sizeof a->name); return dir ? r : -r;
+    case 0:
+        if (mcfg.find_mode) {
+            // Find results are ordered by their whole shown path, folder first.
+            char x[2 * MAX_PATH], y[2 * MAX_PATH];
+            ShownName(*a, x, sizeof x);
+            ShownName(*b, y, sizeof y);
+            r = CompareFolded(x, y, sizeof x);
+        } else {
+            r = CompareFolded(a->name, b->name, sizeof a->name);
+        }
+        return dir ? r : -r;
     case 1: r = Order(EntrySize(*a), EntrySize(*b)); return dir ? -r : r;
     case 2:
         r = Order(FileTimeValue(a->last_write_time), FileTimeValue(b->last_write_time));
@@ -174,6 +190,20 @@ void OrderView(ViewSlot* view, size_t n, int column, int dir) {
     view[0].count = (unsigned)n;
 }
 
+bool ShownName(const FolderEntry& e, char* out, size_t size) {
+    if (!out || size == 0) return false;
+    out[0] = '\0';
+    size_t n = strnlen(e.name, sizeof e.name);
+    if (n == sizeof e.name) return false;
+    int written = mcfg.find_mode ? snprintf(out, size, "%s\\%s", mcfg.entries.Folder(e.reserved1), e.name)
+                                 : snprintf(out, size, "%s", e.name);
+    if (written < 0 || (size_t)written >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
 bool EntryPath(const FolderEntry& e, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
@@ -182,12 +212,10 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size) {
     char folder[MAX_PATH];
     const char* name = e.name;
     if (mcfg.find_mode) {
-        // A find result holds its folder (made of usable names by the search) and the
-        // file's own name, which may have lost characters.
-        const char* cut = strrchr(e.name, '\\');
-        if (!cut) return false;
-        snprintf(folder, sizeof folder, "%.*s", (int)(cut - e.name), e.name);
-        name = cut + 1;
+        // A find result's folder (made of usable names by the search) is in the list's
+        // table; its own name may have lost characters.
+        lstrcpynA(folder, mcfg.entries.Folder(e.reserved1), sizeof folder);
+        if (!folder[0]) return false;
     } else {
         lstrcpynA(folder, mcfg.folder, sizeof folder);
         if (!folder[0]) return false;

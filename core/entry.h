@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // One entry of a folder: a byte-for-byte copy of the platform's find record.
@@ -53,9 +54,17 @@ class EntryList {
     size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
     FolderEntry* operator[](size_t i) const { return items_[i]; }
+    // Find results keep their folder apart from their name: the list holds a table of the
+    // folders, and a result's `reserved1` field is its folder's place in it.
+    unsigned AddFolder(const char* folder);
+    // The folder at `index` of the table; "" when there is none.
+    const char* Folder(unsigned index) const {
+        return index < folders_.size() ? folders_[index].c_str() : "";
+    }
     // Exchanges the records (and depths) of two lists.
     void swap(EntryList& other) {
         items_.swap(other.items_);
+        folders_.swap(other.folders_);
         chunks_.swap(other.chunks_);
         size_t u = used_;
         used_ = other.used_;
@@ -76,6 +85,7 @@ class EntryList {
     std::vector<FolderEntry*> items_;
     std::vector<std::unique_ptr<FolderEntry[]>> chunks_;
     size_t used_ = 0;
+    std::vector<std::string> folders_;
 };
 
 // One row of the sorted view. The first slot carries the row count.
@@ -112,6 +122,10 @@ void OrderView(ViewSlot* view, size_t n, int column, int dir);
 // replaced by its short name. Returns false (out empty) when the result would not fit
 // `size` bytes or 259 characters, or when the name is lossy and has no short name.
 bool EntryPath(const FolderEntry& e, char* out, size_t size);
+
+// The name of an entry as the list shows it: in find mode its folder (from mcfg.entries'
+// table), a backslash and its name; else its name. False (out empty) when it does not fit.
+bool ShownName(const FolderEntry& e, char* out, size_t size);
 
 // The reader of the view on another thread (the size scan) gives the routine that stops it
 // and waits for it; ReleaseView runs it before the view goes. None: nothing to stop.

@@ -5,8 +5,7 @@
 
 #include "core/mcfg.h"
 
-int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap,
-            bool paths) {
+int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap) {
     int rows = (int)ViewCount(view);
     if (!text || rows <= 0) return -1;
     int length = (int)strnlen(text, MAX_PATH);
@@ -20,11 +19,8 @@ int FindRow(const ViewSlot* view, const char* text, int start, bool partial, boo
         }
         const FolderEntry* e = view[row].entry;
         if (!e) continue;
+        // The name alone, also of a find result, whose folder is kept apart.
         const char* name = e->name;
-        if (paths) {
-            const char* cut = strrchr(name, '\\');
-            if (cut) name = cut + 1;
-        }
         int have = (int)strnlen(name, sizeof e->name);
         if (have < length || (!partial && have != length)) continue;
         if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length, text, length) ==
@@ -130,12 +126,16 @@ bool CellText(const FolderEntry& e, int column, char* out, size_t size) {
     memcpy(name, e.name, sizeof name - 1);
     name[sizeof name - 1] = '\0';
     switch (column) {
-    case 0:
+    case 0: {
+        // Find results show their folder in front of their name.
+        char shown[2 * MAX_PATH];
+        if (!ShownName(e, shown, sizeof shown)) lstrcpynA(shown, name, sizeof shown);
         if (IsLinkedFolder(e))
-            snprintf(out, size, "%s->", name);
+            snprintf(out, size, "%s->", shown);
         else
-            CopyText(out, size, name);
+            CopyText(out, size, shown);
         return true;
+    }
     case 1: {
         char text[32];
         FormatSize(text, (long long)EntrySize(e), mcfg.unit);

@@ -29,6 +29,5 @@ bool CellText(const FolderEntry& e, int column, char* out, size_t size);
 
 // The row of `view` whose name begins with `text` (equals it, unless `partial`), case ignored,
 // looked for from row `start` to the end and then, with `wrap`, from the top; -1 when none.
-// With `paths` (find results) the name is the part after the path's last backslash.
-int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap,
-            bool paths);
+// Find results are matched on their name, not their folder.
+int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap);

@@ -26,7 +26,10 @@ void Open(unsigned index, int properties) {
             if (have_path && TempFilePath("file-properties.htm", page, sizeof page))
                 out = fopen(page, "wt");
             if (out) {
-                WritePropertiesPage(out, *e, path);
+                // The page names the entry as the list shows it (a find result with its folder).
+                FolderEntry shown = *e;
+                if (!ShownName(*e, shown.name, sizeof shown.name)) lstrcpynA(shown.name, e->name, sizeof shown.name);
+                WritePropertiesPage(out, shown, path);
                 fclose(out);
                 ShellExecuteA(nullptr, nullptr, page, nullptr, nullptr, SW_SHOW);
             }

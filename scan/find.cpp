@@ -257,8 +257,10 @@ bool Matches(Search& s, const char* name, DWORD attributes) {
 // over with a log line.
 void Walk(Search& s, size_t len) {
     if (s.control && s.control->entering) s.control->entering(s.path);
+    // This folder's place in the results' table of folders, taken at its first result.
+    long folder = -1;
     WIN32_FIND_DATAA fd;
-    WalkFolder(s.path, len, fd, [&s, len](WIN32_FIND_DATAA& r) {
+    WalkFolder(s.path, len, fd, [&s, len, &folder](WIN32_FIND_DATAA& r) {
         if (s.Stopped()) return false;
         const char* name = PathName(r.cFileName, r.cAlternateFileName);
         if (!name) {
@@ -288,10 +290,16 @@ void Walk(Search& s, size_t len) {
         // The name test sees the name as listed; the list shows it as listed too, while
         // every path is made from the usable name (the short name keeps its own field).
         if (Matches(s, r.cFileName, r.dwFileAttributes)) {
+            // The folder and the name as the list shows them fit 259 characters, as every
+            // path the program hands on must.
             size_t shown = len + 1 + strlen(r.cFileName);
             if (shown <= kPiece) {
-                snprintf(r.cFileName, sizeof r.cFileName, "%.*s\\%s", (int)len, s.path,
-                         std::string(r.cFileName).c_str());
+                if (folder < 0) {
+                    s.path[len] = '\0';
+                    folder = (long)s.list.AddFolder(s.path);
+                    s.path[len] = '\\';
+                }
+                r.dwReserved1 = (DWORD)folder;
                 if (s.list.append(r) && s.control && s.control->found) ++*s.control->found;
             }
         }
@@ -328,8 +336,9 @@ int WriteFindFile(const char* path, const ViewSlot* view) {
     setvbuf(out, nullptr, _IOFBF, kBlock);
     unsigned n = ViewCount(view);
     for (unsigned i = 0; i < n; i++) {
-        if (!view[i].entry) continue;
-        fputs(view[i].entry->name, out);
+        char shown[2 * MAX_PATH];
+        if (!view[i].entry || !ShownName(*view[i].entry, shown, sizeof shown)) continue;
+        fputs(shown, out);
         fputc('\n', out);
     }
     fclose(out);

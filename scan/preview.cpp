@@ -111,23 +111,16 @@ void Preview(HDC dc) {
         NoImage();
         return;
     }
-    char folder[MAX_PATH] = {}, file[MAX_PATH] = {};
-    if (mcfg.find_mode) {
-        const char* cut = strrchr(e->name, '\\');
-        if (cut) {
-            snprintf(folder, sizeof folder, "%.*s", (int)(cut - e->name), e->name);
-            const char* name = PathName(cut + 1, e->short_name);
-            lstrcpynA(file, name ? name : "", sizeof file);
-        }
-    } else {
-        lstrcpynA(folder, mcfg.folder, sizeof folder);
-        const char* name = PathName(e->name, e->short_name);
-        lstrcpynA(file, name ? name : "", sizeof file);
+    // The path comes from the one place that composes them; the loader takes its folder and
+    // its name apart.
+    char path[MAX_PATH], folder[MAX_PATH] = {}, file[MAX_PATH] = {};
+    const char* cut = EntryPath(*e, path, sizeof path) ? strrchr(path, '\\') : nullptr;
+    if (cut) {
+        snprintf(folder, sizeof folder, "%.*s", (int)(cut - path), path);
+        lstrcpynA(file, cut + 1, sizeof file);
     }
-    char path[MAX_PATH];
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!folder[0] || !file[0] || !JoinPath(folder, file, path, sizeof path) ||
-        !GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+    if (!folder[0] || !file[0] || !GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
         NoImage();
         return;
     }

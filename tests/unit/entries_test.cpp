@@ -428,7 +428,10 @@ TEST_F(SortTest, ListFolderIntoTheEntriesReleasesTheViewFirst) {
 TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     int saved = mcfg.find_mode;
     mcfg.find_mode = 1;
-    FolderEntry e = Entry("C:\\Data\\report.txt");
+    // A find result: its folder in the list's table, its name apart.
+    mcfg.entries.clear();
+    FolderEntry e = Entry("report.txt");
+    e.reserved1 = mcfg.entries.AddFolder("C:\\Data");
     char out[MAX_PATH];
     EXPECT_TRUE(EntryPath(e, out, sizeof out));
     EXPECT_STREQ(out, "C:\\Data\\report.txt");
@@ -436,6 +439,9 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     memset(small, 'x', sizeof small);
     EXPECT_FALSE(EntryPath(e, small, sizeof small));
     EXPECT_STREQ(small, "");
+    e.reserved1 = 7;
+    EXPECT_FALSE(EntryPath(e, out, sizeof out)) << "no such folder in the table";
+    mcfg.entries.clear();
     mcfg.find_mode = saved;
 }
 

@@ -12,6 +12,11 @@
 
 namespace {
 
+// A result's path as the list shows it: its folder from the list's table, and its name.
+std::string FullName(const EntryList& list, size_t i) {
+    return std::string(list.Folder(list[i]->reserved1)) + "\\" + list[i]->name;
+}
+
 // The names of the list's entries below `root` ("" for names that are not below it).
 std::vector<std::string> Found(const tv::TempTree& tree, const char* pattern, const char* text,
                                int both) {
@@ -19,7 +24,7 @@ std::vector<std::string> Found(const tv::TempTree& tree, const char* pattern, co
     SearchFolder(list, tree.root().c_str(), pattern, text, both);
     std::vector<std::string> names;
     for (size_t i = 0; i < list.size(); i++) {
-        std::string name = list[i]->name;
+        std::string name = FullName(list, i);
         names.push_back(name.rfind(tree.root() + "\\", 0) == 0 ? name.substr(tree.root().size() + 1)
                                                                : "<bare> " + name);
     }
@@ -114,7 +119,7 @@ TEST(SearchFolder, NamesMatchBySubstringOrWholeNameIgnoringCase) {
     EntryList list;
     SearchFolder(list, (tree.root() + "\\").c_str(), "readme.t", nullptr, 0);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(std::string(list[0]->name), tree.root() + "\\readme.txt");
+    EXPECT_EQ(FullName(list, 0), tree.root() + "\\readme.txt");
     EXPECT_EQ(EntrySize(*list[0]), 5u);
     EXPECT_EQ(list[0]->attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(list.depth, 0u);
@@ -250,7 +255,7 @@ TEST(SearchFolder, SearchesNinetyNineLevelsDown) {
     SearchFolder(list, root, "level", nullptr, 0);
     tv::RemoveTree(root);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_NE(strstr(list[0]->name, "\\level99.txt"), nullptr);
+    EXPECT_NE(FullName(list, 0).find("\\level99.txt"), std::string::npos);
     EXPECT_EQ(list.depth, 0u);
 }
 
@@ -305,7 +310,7 @@ TEST(SearchFolder, FilesWhoseContentsLiveElsewhereAreNotOpened) {
     EntryList list;
     SearchFolder(list, tree.root().c_str(), nullptr, "needle", 0);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(std::string(list[0]->name), tree.path("here.txt"));
+    EXPECT_EQ(FullName(list, 0), tree.path("here.txt"));
     // A name match still lists it: only the reading is left out.
     SearchFolder(list, tree.root().c_str(), "away", nullptr, 0);
     EXPECT_EQ(list.size(), 2u);

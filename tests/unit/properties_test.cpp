@@ -216,7 +216,10 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     char page[MAX_PATH];
     snprintf(page, sizeof page, "%s\\file-properties.htm", getenv("TEMP"));
     DeleteFileA(page);
-    FolderEntry entries[2] = {Entry("report.txt", 0), Entry("C:\\found\\a.txt", 0)};
+    // The second is a find result: its folder in the results' table, its name apart.
+    FolderEntry entries[2] = {Entry("report.txt", 0), Entry("a.txt", 0)};
+    mcfg.entries.clear();
+    entries[1].reserved1 = mcfg.entries.AddFolder("C:\\found");
     lstrcpynA(mcfg.folder, "C:\\data", sizeof mcfg.folder);
     SetView(entries, 2);
     MessageBoxAnswer none(2000);
@@ -226,6 +229,7 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     mcfg.find_mode = 1;
     Open(1, 1);
     EXPECT_NE(tv::ReadFile(page).find("Properties: C:\\found\\a.txt</code>"), std::string::npos);
+    mcfg.entries.clear();
     // A page that cannot be created: nothing but the log line.
     std::string temp = getenv("TEMP");
     _putenv_s("TEMP", tree_.path("missing").c_str());

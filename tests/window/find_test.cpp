@@ -15,6 +15,12 @@
 
 namespace {
 
+// An entry's name as the list shows it (a find result with its folder).
+std::string Shown(const FolderEntry& e) {
+    char shown[2 * MAX_PATH];
+    return ShownName(e, shown, sizeof shown) ? shown : "";
+}
+
 class FindTest : public tv::AppTest {
   protected:
     void SetUp() override {
@@ -34,7 +40,7 @@ class FindTest : public tv::AppTest {
         EXPECT_TRUE(tv::FindAndWait());
         std::vector<std::string> names;
         for (size_t i = 0; i < mcfg.entries.size(); i++) {
-            std::string name = mcfg.entries[i]->name;
+            std::string name = Shown(*mcfg.entries[i]);
             names.push_back(name.rfind(tree_.root() + "\\", 0) == 0
                                 ? name.substr(tree_.root().size() + 1)
                                 : name);
@@ -101,7 +107,7 @@ TEST_F(FindTest, FindTxtListsTheResultsInViewOrder) {
     ASSERT_NE(mcfg.view, nullptr);
     std::string expected;
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        expected += std::string(mcfg.view[i].entry->name) + "\r\n";
+        expected += Shown(*mcfg.view[i].entry) + "\r\n";
     EXPECT_EQ(ViewCount(mcfg.view), 5u);
     EXPECT_EQ(tv::ReadFile(FindTxt()), expected);
     EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), 5);

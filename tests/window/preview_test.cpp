@@ -76,6 +76,15 @@ TEST_F(PreviewTest, ShowsTheSelectedPictureInItsColoursAtItsPlaceOncePerSelectio
     PaintNow();
     EXPECT_EQ(mcfg.image_w, -1);
     EXPECT_EQ(StatusRight(), "");
+
+    // A find result, whose folder the results keep apart from its name.
+    ASSERT_TRUE(tv::WritePicture(tree_.path("Folder\\deep.png"), 30, 20, 0x0000C0, false));
+    mcby.SetText("deep");
+    ASSERT_TRUE(tv::FindAndWait());
+    ASSERT_EQ(mcfg.find_mode, 1);
+    tv::SelectRows({0});
+    PaintNow();
+    EXPECT_EQ(mcfg.image_w, 30);
 }
 
 TEST_F(PreviewTest, APictureTooLargeToDecodeShowsItsSizeAndNothingElse) {

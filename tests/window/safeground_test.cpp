@@ -164,7 +164,9 @@ TEST_F(SafeGround, FindKeepsTheTreeChildrenOfTheSearchedFolderAndSearchesTheFold
     ASSERT_TRUE(tv::FindAndWait());
     EXPECT_TRUE(mcfg.find_mode);
     ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_EQ(std::string(mcfg.entries[0]->name), a + "\\Sub\\inner.dat");
+    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->reserved1)) + "\\" +
+                  mcfg.entries[0]->name,
+              a + "\\Sub\\inner.dat");
     EXPECT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"}));
     EXPECT_EQ(std::string(mcbx.GetText()), a);
 }
@@ -206,7 +208,9 @@ TEST_F(SafeGround, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     mcby.SetText(".dat");
     ASSERT_TRUE(tv::FindAndWait());
     ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_EQ(std::string(mcfg.entries[0]->name), tree_.path(dir_short + "\\in.dat"));
+    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->reserved1)) + "\\" +
+                  mcfg.entries[0]->name,
+              tree_.path(dir_short + "\\in.dat"));
     // A lossy name without a short name is never turned into a path.
     FolderEntry bare = file;
     bare.short_name[0] = '\0';
