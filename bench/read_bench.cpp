@@ -104,6 +104,21 @@ int main() {
         }
         ReadPath(parent.c_str());
         PumpUntil([] { return true; });
+        a = Now();
+        Navigate(folder.c_str());
+        double navigate = bench::Seconds(a, Now());
+        a = Now();
+        UpdateWindow(mlvw.hwnd);
+        double list_paint = bench::Seconds(a, Now());
+        a = Now();
+        UpdateWindow(mwin.hwnd);
+        double main_paint = bench::Seconds(a, Now());
+        a = Now();
+        UpdateWindow(mtvw.hwnd);
+        printf("  Navigate %.3f s; paint of the window %.3f s, the list %.3f s, the tree %.3f s\n",
+               navigate, main_paint, list_paint, bench::Seconds(a, Now()));
+        ReadPath(parent.c_str());
+        PumpUntil([] { return true; });
 
         // Enter in the path box, through the program's own loop, to the painted list.
         mcbx.SetText(folder.c_str());
