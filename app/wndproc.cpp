@@ -92,6 +92,8 @@ void PressReadSizeButton(bool pressed) {
 
 void OnTimer(HWND hwnd) {
     ScanTick();
+    // A running search shows its results so far; the status line its progress.
+    if (FindRunning()) FindShowSoFar();
     if (mcfg.scanning || FindRunning()) Paint();
     AskClipboard(hwnd);
     ContextMenu(0, 0);

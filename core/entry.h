@@ -61,6 +61,7 @@ class EntryList {
     const char* Folder(unsigned index) const {
         return index < folders_.size() ? folders_[index].c_str() : "";
     }
+    unsigned FolderCount() const { return (unsigned)folders_.size(); }
     // Exchanges the records (and depths) of two lists.
     void swap(EntryList& other) {
         items_.swap(other.items_);

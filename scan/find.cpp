@@ -294,6 +294,8 @@ void Walk(Search& s, size_t len) {
             // path the program hands on must.
             size_t shown = len + 1 + strlen(r.cFileName);
             if (shown <= kPiece) {
+                std::unique_lock<std::mutex> hold;
+                if (s.control && s.control->lock) hold = std::unique_lock<std::mutex>(*s.control->lock);
                 if (folder < 0) {
                     s.path[len] = '\0';
                     folder = (long)s.list.AddFolder(s.path);
@@ -356,7 +358,10 @@ struct FindJob {
     unsigned generation = 0;
     HWND window = nullptr;
     std::atomic<bool> stop{false};
-    EntryList found;
+    EntryList found;     // written by the thread under `found_lock`
+    std::mutex found_lock;
+    size_t taken = 0;    // results and folders already in the list (the window's thread's)
+    unsigned folders_taken = 0;
     std::atomic<long long> count{0};
     std::mutex where_lock;
     std::string where;
@@ -372,6 +377,7 @@ unsigned __stdcall FindThread(void* arg) {
     SearchControl control;
     control.stop = &job->stop;
     control.found = &job->count;
+    control.lock = &job->found_lock;
     control.entering = [job](const char* folder) {
         std::lock_guard<std::mutex> hold(job->where_lock);
         job->where = folder;
@@ -411,11 +417,35 @@ void WriteFindTxt() {
     }
 }
 
+// Copies the results the job found since the last call into the list's entries, with their
+// folders: the list, emptied when the search began, holds the job's folder table in the
+// same order, so every result's folder place stays right. True when there were any.
+bool TakeFound(FindJob& job) {
+    std::lock_guard<std::mutex> hold(job.found_lock);
+    for (const char* f; job.folders_taken < job.found.FolderCount(); job.folders_taken++) {
+        f = job.found.Folder(job.folders_taken);
+        mcfg.entries.AddFolder(f);
+    }
+    size_t before = job.taken;
+    for (; job.taken < job.found.size(); job.taken++) {
+        WIN32_FIND_DATAA record;
+        memcpy(&record, job.found[job.taken], sizeof record);
+        mcfg.entries.append(record);
+    }
+    return job.taken > before;
+}
+
+// Shows the results found so far while the search runs, in the list's order.
+void ShowBatch(FindJob& job) {
+    if (!TakeFound(job)) return;
+    SetMode(kShowFound);
+    Sort();
+}
+
 // Shows what a job found, as a search that ran on the window's thread always has.
 void ShowResults(std::unique_ptr<FindJob> job, bool stopped) {
-    // Whatever the list held goes (the job's own is free of it), and the job's list takes
-    // its place.
-    TakeEntries(job->found);
+    // The list has held the job's results since it began; the last ones join them.
+    TakeFound(*job);
     if (!mcfg.entries.empty()) {
         SetMode(kShowFound);
         SetOrder(0, mcfg.sort_dir);
@@ -453,6 +483,10 @@ void GiveUpFind() { StopFind(false); }
 }  // namespace
 
 bool FindRunning() { return find_job != nullptr; }
+
+void FindShowSoFar() {
+    if (find_job) ShowBatch(*find_job);
+}
 
 void StopFind(bool show) {
     if (!find_job) return;
@@ -506,6 +540,7 @@ void Find() {
     // Stopping the scan first: its last step may still hand rows to the list.
     ReleaseEntries();
     mlvw.DeleteAll();
+    SetOrder(0, mcfg.sort_dir);
     SetListJobStop(GiveUpFind);
 
     auto job = std::make_unique<FindJob>();

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "browse/entries.h"
@@ -15,6 +16,8 @@ struct SearchControl {
     const std::atomic<bool>* stop = nullptr;
     std::function<void(const char* folder)> entering;
     std::atomic<long long>* found = nullptr;
+    // Held while a result goes into the list, so that another thread may read the list.
+    std::mutex* lock = nullptr;
 };
 
 // Appends every file below `folder` that matches to `list`. With `both` set, the name and
@@ -42,6 +45,8 @@ constexpr const char* kFindTip =
 void Find();
 // Whether a search runs.
 bool FindRunning();
+// While a search runs, the list shows the results found so far (each second, in batches).
+void FindShowSoFar();
 // Stops a running search: with `show` its results so far are shown (the find button, Esc),
 // without them nothing of it reaches the list (navigation, the program's end).
 void StopFind(bool show);

@@ -129,10 +129,10 @@ TEST_F(FindTest, EachInputJoinsTheDropDownOnce) {
 }
 
 TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
-    // 20,000 files that all hold the text, made on the Linux side at once.
+    // 40,000 files that all hold the text, made on the Linux side at once.
     std::string big = tree_.dir("Big");
     ASSERT_TRUE(tv::RunLinuxAndWait("cd '" + tv::UnixPath(big) +
-                                    "' && for d in $(seq 1 40); do mkdir d$d; for f in $(seq 1 "
+                                    "' && for d in $(seq 1 80); do mkdir d$d; for f in $(seq 1 "
                                     "500); do echo needle > d$d/f$f.txt; done; done"));
     lstrcpynA(mcfg.folder, big.c_str(), sizeof mcfg.folder);
     mcby.SetText("{needle}");
@@ -147,13 +147,19 @@ TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
         EXPECT_FALSE(FindRunning());
         EXPECT_EQ(mcfg.find_mode, 1);
         EXPECT_GT(mcfg.entries.size(), 0u);
-        EXPECT_LT(mcfg.entries.size(), 20000u) << "the search ran to its end";
+        EXPECT_LT(mcfg.entries.size(), 40000u) << "the search ran to its end";
         EXPECT_EQ(ViewCount(mcfg.view), mcfg.entries.size());
         EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), (LRESULT)mcfg.entries.size());
     };
 
-    // The find button, pressed again.
+    // The results so far show in the list while it searches, a batch each second.
     started();
+    EXPECT_TRUE(Until([] { return ViewCount(mcfg.view) > 0; }, 3000));
+    EXPECT_TRUE(FindRunning());
+    EXPECT_EQ(mcfg.find_mode, 1);
+    EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), (LRESULT)ViewCount(mcfg.view));
+
+    // The find button, pressed again.
     int stopped = tv::CountEntries("Find (" + big + ",,needle) stopped");
     Find();
     shows_what_it_found();
