@@ -41,13 +41,19 @@ bool MakeFolder(const std::string& folder, const std::string& unix_folder) {
     return true;
 }
 
-void PumpUntil(const std::function<bool()>& done) {
+// Runs the program's loop until `done` holds, asking after every message; the time it first
+// held goes to *at when given. Then runs the messages still waiting.
+void PumpUntil(const std::function<bool()>& done, LARGE_INTEGER* at = nullptr) {
     MSG msg;
-    while (!done()) {
+    bool held = done();
+    while (!held) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        while (!held && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             LoopStep(msg);
+            held = done();
+        }
     }
+    if (at) *at = Now();
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         LoopStep(msg);
 }
@@ -84,7 +90,7 @@ int main() {
     PumpUntil([] { return true; });
     HWND edit = GetWindow(mcbx.hwnd, GW_CHILD);
     // Each figure's best of five: the machine's other load only adds to a run.
-    double best_walk = 1e9, best_read = 1e9, best_window = 1e9;
+    double best_walk = 1e9, best_read = 1e9, best_window = 1e9, best_log = 1e9;
     for (int round = 0; round < 5; round++) {
         LARGE_INTEGER a = Now();
         int n = bench::BareWalk(folder);
@@ -125,22 +131,26 @@ int main() {
         a = Now();
         PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
         PostMessageA(edit, WM_KEYUP, VK_RETURN, (LPARAM)0xC0000001);
-        PumpUntil([&] { return ViewCount(mcfg.view) == (unsigned)kEntries; });
+        LARGE_INTEGER logged;
+        PumpUntil([&] { return ViewCount(mcfg.view) == (unsigned)kEntries; }, &logged);
+        double to_log = bench::Seconds(a, logged);
         UpdateWindow(mwin.hwnd);
         UpdateWindow(mlvw.hwnd);
         double window = bench::Seconds(a, Now());
-        printf("walk %d entries %.3f s; ReadPath %.3f s (%.2fx); Enter in the window to the "
-               "painted list %.3f s (%.2fx)\n",
-               n, walk, read, read / walk, window, window / walk);
+        printf("walk %d entries %.3f s; ReadPath %.3f s (%.2fx); Enter in the window to its log "
+               "line %.3f s (%.2fx), to the painted list %.3f s (%.2fx)\n",
+               n, walk, read, read / walk, to_log, to_log / walk, window, window / walk);
+        if (to_log < best_log) best_log = to_log;
         if (walk < best_walk) best_walk = walk;
         if (read < best_read) best_read = read;
         if (window < best_window) best_window = window;
         ReadPath(parent.c_str());
         PumpUntil([] { return true; });
     }
-    printf("best of five: walk %.3f s; ReadPath %.3f s (%.2fx); Enter in the window %.3f s "
-           "(%.2fx)\n",
-           best_walk, best_read, best_read / best_walk, best_window, best_window / best_walk);
+    printf("best of five: walk %.3f s; ReadPath %.3f s (%.2fx); Enter in the window to its log "
+           "line %.3f s (%.2fx), to the painted list %.3f s (%.2fx)\n",
+           best_walk, best_read, best_read / best_walk, best_log, best_log / best_walk, best_window,
+           best_window / best_walk);
     DestroyWindow(mwin.hwnd);
     return 0;
 }
