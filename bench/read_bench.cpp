@@ -29,16 +29,14 @@ LARGE_INTEGER Now() {
 }
 
 // Makes the files from the Linux side, where a new name costs microseconds, not a listing.
-bool MakeFolder(const std::string& folder, const std::string& unix_folder) {
+bool MakeFolder(const std::string& unix_folder) {
     typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
     Spawn spawn = (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
     if (!spawn) return false;
     std::string line = "mkdir -p '" + unix_folder + "' && cd '" + unix_folder +
                        "' && seq -f 'file%06g.dat' 1 " + std::to_string(kEntries) + " | xargs touch";
     char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
-    spawn(argv, 1);
-    (void)folder;
-    return true;
+    return spawn(argv, 1) == 0;
 }
 
 // Runs the program's loop until `done` holds, asking after every message; the time it first
@@ -82,7 +80,7 @@ int main() {
         lstrcpynA(unix_path, u, sizeof unix_path);
         HeapFree(GetProcessHeap(), 0, u);
     }
-    if (bench::BareWalk(folder) != kEntries) MakeFolder(folder, unix_path);
+    if (bench::BareWalk(folder) != kEntries) MakeFolder(unix_path);
     printf("folder %s: %d entries\n", folder.c_str(), bench::BareWalk(folder));
 
     AppStart(GetModuleHandleA(nullptr), parent.c_str(), SW_SHOW);

@@ -26,10 +26,6 @@ extern CBtn mbts;
 // Unchecks the four attribute buttons "A", "H", "R" and "S".
 void UncheckAttributeButtons();
 
-// Requests of the subsystems to the main window, which they never include: lay the window
-// out again (its WM_SIZE with no size), and paint the status line and the pane below the
-// list at once.
+// The subsystems' request to the main window, whose headers they never include: lay the
+// window out again (its WM_SIZE with no size).
 inline void AskLayout() { SendMessageA(mwin.hwnd, WM_SIZE, 0, 0); }
-inline void AskPaint() {
-    RedrawWindow(mwin.hwnd, nullptr, nullptr, RDW_INTERNALPAINT | RDW_UPDATENOW | RDW_NOCHILDREN);
-}

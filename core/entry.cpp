@@ -78,6 +78,42 @@ const char* TypeKey(const FolderEntry& e, size_t* limit) {
     return "";
 }
 
+// The characters of a find result's shown text, folder, backslash and name, one at a time,
+// without composing it: the order of find results compares them as one text.
+class ShownText {
+  public:
+    explicit ShownText(const FolderEntry& e) : e_(e), at_(mcfg.entries.Folder(e.reserved1)) {}
+    unsigned char Next() {
+        if (stage_ == 0) {
+            if (*at_) return (unsigned char)*at_++;
+            stage_ = 1;
+            return '\\';
+        }
+        if (stage_ == 1) {
+            stage_ = 2;
+            at_ = e_.name;
+            end_ = e_.name + sizeof e_.name;
+        }
+        return at_ < end_ && *at_ ? (unsigned char)*at_++ : 0;
+    }
+
+  private:
+    const FolderEntry& e_;
+    const char* at_;
+    const char* end_ = nullptr;
+    int stage_ = 0;
+};
+
+// CompareFolded over two find results' shown texts.
+int CompareShownFolded(const FolderEntry& a, const FolderEntry& b) {
+    ShownText x(a), y(b);
+    for (;;) {
+        unsigned char p = Fold(x.Next()), q = Fold(y.Next());
+        if (p != q) return p < q ? -1 : 1;
+        if (!p) return 0;
+    }
+}
+
 uint64_t FileTimeValue(const FILETIME& t) {
     return ((uint64_t)t.dwHighDateTime << 32) | t.dwLowDateTime;
 }
@@ -147,15 +183,8 @@ int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int
     int r = 0;
     switch (column) {
     case 0:
-        if (mcfg.find_mode) {
-            // Find results are ordered by their whole shown path, folder first.
-            char x[2 * MAX_PATH], y[2 * MAX_PATH];
-            ShownName(*a, x, sizeof x);
-            ShownName(*b, y, sizeof y);
-            r = CompareFolded(x, y, sizeof x);
-        } else {
-            r = CompareFolded(a->name, b->name, sizeof a->name);
-        }
+        r = mcfg.find_mode ? CompareShownFolded(*a, *b)
+                           : CompareFolded(a->name, b->name, sizeof a->name);
         return dir ? r : -r;
     case 1: r = Order(EntrySize(*a), EntrySize(*b)); return dir ? -r : r;
     case 2:
@@ -250,11 +279,6 @@ void ReleaseView() {
     if (view_reader_stop) view_reader_stop();
     delete[] mcfg.view;
     mcfg.view = nullptr;
-}
-
-void TakeEntries(EntryList& found) {
-    ReleaseEntries();
-    mcfg.entries.swap(found);
 }
 
 void InstallView(ViewSlot* view) {

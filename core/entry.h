@@ -62,18 +62,6 @@ class EntryList {
         return index < folders_.size() ? folders_[index].c_str() : "";
     }
     unsigned FolderCount() const { return (unsigned)folders_.size(); }
-    // Exchanges the records (and depths) of two lists.
-    void swap(EntryList& other) {
-        items_.swap(other.items_);
-        folders_.swap(other.folders_);
-        chunks_.swap(other.chunks_);
-        size_t u = used_;
-        used_ = other.used_;
-        other.used_ = u;
-        unsigned d = depth;
-        depth = other.depth;
-        other.depth = d;
-    }
 
     unsigned depth = 0;
     unsigned depth_limit = 100;
@@ -137,9 +125,6 @@ void SetViewReaderStop(void (*stop)());
 void SetListJobStop(void (*stop)());
 void StopListJobs();
 
-// mcfg.entries takes the records of `found` (a search's own list), after the list it held
-// and its view were released.
-void TakeEntries(EntryList& found);
 // mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before).
 void InstallView(ViewSlot* view);
 

@@ -28,7 +28,7 @@ struct DriveInfo {
 //   folder, history, drives              browse/navigate.cpp
 //   drives_mode, find_mode, preview, size_mode
 //                                        core/mcfg.cpp (SetMode)
-//   entries, view                        core/entry.cpp (ListFolder, TakeEntries, InstallView,
+//   entries, view                        core/entry.cpp (ListFolder, InstallView,
 //                                        ReleaseView, ReleaseEntries)
 //   sort_column, sort_dir, selected, folders, count
 //                                        browse/entries.cpp (SetOrder and the view's counts)

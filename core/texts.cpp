@@ -129,11 +129,12 @@ bool CellText(const FolderEntry& e, int column, char* out, size_t size) {
     case 0: {
         // Find results show their folder in front of their name.
         char shown[2 * MAX_PATH];
-        if (!ShownName(e, shown, sizeof shown)) lstrcpynA(shown, name, sizeof shown);
+        const char* text = name;
+        if (mcfg.find_mode && ShownName(e, shown, sizeof shown)) text = shown;
         if (IsLinkedFolder(e))
-            snprintf(out, size, "%s->", shown);
+            snprintf(out, size, "%s->", text);
         else
-            CopyText(out, size, shown);
+            CopyText(out, size, text);
         return true;
     }
     case 1: {

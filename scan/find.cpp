@@ -422,10 +422,8 @@ void WriteFindTxt() {
 // same order, so every result's folder place stays right. True when there were any.
 bool TakeFound(FindJob& job) {
     std::lock_guard<std::mutex> hold(job.found_lock);
-    for (const char* f; job.folders_taken < job.found.FolderCount(); job.folders_taken++) {
-        f = job.found.Folder(job.folders_taken);
-        mcfg.entries.AddFolder(f);
-    }
+    for (; job.folders_taken < job.found.FolderCount(); job.folders_taken++)
+        mcfg.entries.AddFolder(job.found.Folder(job.folders_taken));
     size_t before = job.taken;
     for (; job.taken < job.found.size(); job.taken++) {
         WIN32_FIND_DATAA record;

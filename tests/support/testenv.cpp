@@ -345,7 +345,7 @@ std::string WideDropBlock(const std::vector<std::wstring>& paths) {
     return block;
 }
 
-bool PutClipboardBlock(const std::string& image, DWORD effect) {
+bool PutClipboardBlock(const std::string& image, DWORD effect, size_t effect_size) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
     if (!block) return false;
     memcpy(GlobalLock(block), image.data(), image.size());
@@ -358,8 +358,8 @@ bool PutClipboardBlock(const std::string& image, DWORD effect) {
     bool set = SetClipboardData(CF_HDROP, block) != nullptr;
     if (!set) GlobalFree(block);
     if (set && effect) {
-        HGLOBAL mark = GlobalAlloc(GMEM_MOVEABLE, sizeof effect);
-        memcpy(GlobalLock(mark), &effect, sizeof effect);
+        HGLOBAL mark = GlobalAlloc(GMEM_MOVEABLE, effect_size);
+        memcpy(GlobalLock(mark), &effect, effect_size < sizeof effect ? effect_size : sizeof effect);
         GlobalUnlock(mark);
         set = SetClipboardData(RegisterClipboardFormatA("Preferred DropEffect"), mark) != nullptr;
         if (!set) GlobalFree(mark);

@@ -134,8 +134,10 @@ HelperRun WaitForHelper(const std::string& path, DWORD timeout_ms = 20000);
 bool PutFilesOnClipboard(const std::vector<std::string>& paths);
 // Puts the bytes of a CF_HDROP block on the clipboard as they are (crafted ones included).
 // With `effect` the list is also marked with "Preferred DropEffect" (DROPEFFECT_MOVE for a
-// cut), as the desktop shell marks the lists it puts.
-bool PutClipboardBlock(const std::string& bytes, DWORD effect = 0);
+// cut), as the desktop shell marks the lists it puts, in a block of `effect_size` bytes (a
+// crafted one may be shorter than the value).
+bool PutClipboardBlock(const std::string& bytes, DWORD effect = 0,
+                       size_t effect_size = sizeof(DWORD));
 // The block of a wide file list (fWide 1), as programs of the wide interface put it.
 std::string WideDropBlock(const std::vector<std::wstring>& paths);
 

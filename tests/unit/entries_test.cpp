@@ -473,3 +473,20 @@ TEST(ListFolder, NamesTheCodePageCanOnlyBestFitAreLostNamesNeverTheLookAlike) {
     EXPECT_EQ(exact, 1) << "only the real a.txt lists as a.txt";
     EXPECT_EQ(sizes, (std::set<uint64_t>{7, 49})) << "each look-alike reached by its short name";
 }
+
+TEST(CompareEntries, FindResultsOrderByTheirWholeShownPath) {
+    int saved = mcfg.find_mode;
+    mcfg.find_mode = 1;
+    mcfg.entries.clear();
+    // "C:\a b\x" comes before "C:\a\y": the blank sorts before the backslash.
+    FolderEntry in_ab = Entry("x"), in_a = Entry("Y");
+    in_ab.reserved1 = mcfg.entries.AddFolder("C:\\a b");
+    in_a.reserved1 = mcfg.entries.AddFolder("C:\\A");
+    EXPECT_LT(CompareEntriesBy(&in_ab, &in_a, 0, 1), 0);
+    EXPECT_GT(CompareEntriesBy(&in_ab, &in_a, 0, 0), 0);
+    FolderEntry same = Entry("y");
+    same.reserved1 = in_a.reserved1;
+    EXPECT_EQ(CompareEntriesBy(&same, &in_a, 0, 1), 0) << "case is folded";
+    mcfg.entries.clear();
+    mcfg.find_mode = saved;
+}

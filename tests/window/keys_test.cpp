@@ -147,4 +147,12 @@ TEST_F(KeysTest, AnotherProgramsCutMovesAndACopiedListIsStillCopied) {
     EXPECT_EQ(tv::ReadFile(tree_.path("Mine\\copied.txt")), "copied");
     EXPECT_EQ(tv::ReadFile(tree_.path("Theirs\\copied.txt")), "copied");
     EXPECT_TRUE(HasFileList()) << "a copied list stays for the next paste";
+
+    // A mark of one byte, shorter than its value: no move is read from it, the list is copied.
+    tree_.file("Theirs\\short.txt", "short");
+    ASSERT_TRUE(tv::PutClipboardBlock(tv::WideDropBlock({wide(tree_.path("Theirs\\short.txt"))}),
+                                      DROPEFFECT_MOVE, 1));
+    SendCommand(CMD_PASTE);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Mine\\short.txt")), "short");
+    EXPECT_EQ(tv::ReadFile(tree_.path("Theirs\\short.txt")), "short");
 }
