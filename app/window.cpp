@@ -35,14 +35,37 @@ void AddToolbarButtons() {
     SendMessageA(mtbr.hwnd, TB_ADDBUTTONSA, 5, (LPARAM)buttons);
 }
 
+// Where each control was last put. Every read asks for the layout, and moving a control onto
+// its own place still costs the window system a round of position messages and a repaint
+// of the control (a list of 100,000 rows included), so a placement that changes nothing is
+// skipped. The controls' own rectangles cannot tell: a combo box keeps its closed height and
+// the toolbar sizes itself. The table is cleared whenever the controls are made.
+struct Placed {
+    HWND hwnd;
+    Placement at;
+};
+Placed placed[10];
+
 void Place(HWND hwnd, const Placement& p) {
-    if (hwnd) MoveWindow(hwnd, p.x, p.y, p.width, p.height, TRUE);
+    if (!hwnd) return;
+    Placed* slot = nullptr;
+    for (Placed& s : placed)
+        if (s.hwnd == hwnd || (!s.hwnd && !slot)) {
+            slot = &s;
+            if (s.hwnd == hwnd) break;
+        }
+    if (slot && slot->hwnd == hwnd && slot->at.x == p.x && slot->at.y == p.y &&
+        slot->at.width == p.width && slot->at.height == p.height)
+        return;
+    MoveWindow(hwnd, p.x, p.y, p.width, p.height, TRUE);
+    if (slot) *slot = {hwnd, p};
 }
 
 }  // namespace
 
 int CreateControls() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (Placed& s : placed) s = {};
 
     CReg reg(2, 0);
     StoredSettings settings = ReadSettings(reg, settings_key);

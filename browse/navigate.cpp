@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/mcfg.h"
 #include "controls/ui.h"
+#include "controls/clvw.h"
 #include "browse/entries.h"
 #include "core/paths.h"
 #include "core/messages.h"
@@ -222,12 +223,18 @@ void ReadPath(const char* path) {
         lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
         mcbx.SetText(folder);
         if (AddHistory(folder)) mcbx.AddString(folder);
-        mlvw.DeleteAll();
-        // The old entries go first, after any scan that reads them has stopped.
-        ReleaseEntries();
-        ListFolder(mcfg.entries, folder);
-        SetOrder(0, mcfg.sort_dir);
-        Sort();
+        {
+            // The list is emptied and filled again without drawing in between: each change
+            // of its row count would otherwise lay out its scroll bars anew, a round trip to
+            // the window system each time.
+            HeldRedraw held(mlvw.hwnd);
+            mlvw.DeleteAll();
+            // The old entries go first, after any scan that reads them has stopped.
+            ReleaseEntries();
+            ListFolder(mcfg.entries, folder);
+            SetOrder(0, mcfg.sort_dir);
+            Sort();
+        }
         // What follows a read (the size scan in size mode) is the window's to start. The scan
         // takes its own copy of the folder and the names, so nothing here waits for it.
         SendMessageA(mwin.hwnd, WM_APP_FOLDER_READ, 0, 0);
