@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <process.h>
+#include <cstdint>
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -27,6 +28,24 @@ namespace {
 // The longest piece: what fgets reads into a 260-byte buffer.
 const size_t kPiece = MAX_PATH - 1;
 const size_t kBlock = 64 * 1024;
+
+// Whether the byte c occurs in [p, p + n), eight bytes at a time. Every block a content
+// search reads is tested for Ctrl+Z, and the C library's memchr here goes byte by byte.
+bool HasByte(const char* p, size_t n, unsigned char c) {
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t spread = ones * c;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        memcpy(&w, p + i, 8);
+        w ^= spread;
+        // A zero byte in w (a byte equal to c) sets its high bit here, and only then.
+        if ((w - ones) & ~w & highs) return true;
+    }
+    for (; i < n; i++)
+        if ((unsigned char)p[i] == c) return true;
+    return false;
+}
 
 // The platform's text mode, applied to raw bytes in place: CR LF becomes LF, a lone CR
 // stays, and a Ctrl+Z byte ends the file (`end` set). A CR that is the last byte waits for
@@ -77,8 +96,14 @@ size_t TextMode(char* buf, size_t n, bool& pending_cr, bool& end) {
 class PieceScanner {
   public:
     explicit PieceScanner(std::string_view text)
-        : text_(text), searcher_(text.begin(), text.end()),
-          plain_(text.find_first_of("\r\n") == std::string_view::npos) {}
+        : text_(text), plain_(text.find_first_of("\r\n") == std::string_view::npos) {
+        // Horspool's skips: how far the window may move when its last byte is c.
+        size_t m = text.size();
+        size_t most = m < 255 ? m : 255;
+        memset(skip_, (int)most, sizeof skip_);
+        for (size_t i = m > most ? m - most : 0; i + 1 < m; i++)
+            skip_[(unsigned char)text[i]] = (unsigned char)(m - 1 - i);
+    }
 
     // Feeds one raw block of the file; true once the text was found in a finished piece.
     // `pending_cr` carries a CR at a block's end to the next block; `end` is set at a
@@ -94,7 +119,7 @@ class PieceScanner {
         // Text mode drops only CRs in front of an LF, so a text without CR and LF occurs in
         // the translated block exactly when it occurs in the raw one: the translation can
         // then wait until there is a candidate.
-        if (!plain_ || memchr(raw + pos, 0x1A, n - pos)) {
+        if (!plain_ || HasByte(raw + pos, n - pos, 0x1A)) {
             size_t len = TextMode(raw + pos, n - pos, pending_cr, end);
             return Feed(raw + pos, len);
         }
@@ -183,8 +208,21 @@ class PieceScanner {
         carry_len_ = keep;
     }
 
+    // Whether the text occurs anywhere in [data, data + n): the test that lets a block without
+    // it pass untranslated and uncut, so it runs over every byte read and is kept tight.
     bool Occurs(const char* data, size_t n) const {
-        return std::search(data, data + n, searcher_) != data + n;
+        size_t m = text_.size();
+        if (m == 0) return true;
+        if (n < m) return false;
+        const unsigned char* p = (const unsigned char*)data;
+        const unsigned char* last = p + (n - m);
+        const unsigned char end = (unsigned char)text_[m - 1];
+        while (p <= last) {
+            unsigned char c = p[m - 1];
+            if (c == end && memcmp(p, text_.data(), m - 1) == 0) return true;
+            p += skip_[c];
+        }
+        return false;
     }
 
     // A piece ends, for the search, at its first zero byte.
@@ -195,7 +233,7 @@ class PieceScanner {
     }
 
     std::string_view text_;
-    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> searcher_;
+    unsigned char skip_[256];
     bool plain_;
     char carry_[MAX_PATH];
     size_t carry_len_ = 0;

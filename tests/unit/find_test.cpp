@@ -160,6 +160,15 @@ TEST(FileContains, KeepsThePiecesOfTextModeLines) {
     EXPECT_FALSE(FileContains(zero.c_str(), "cd"));
     EXPECT_TRUE(FileContains(zero.c_str(), "ef"));
     EXPECT_FALSE(FileContains(zero.c_str(), "gh"));
+    // A text nearly as long as a piece, in a line of its own and one byte off.
+    std::string long_text;
+    for (int i = 0; i < 258; i++)
+        long_text += (char)('a' + (i * 7) % 26);
+    std::string held = tree.file("long", "x\n" + long_text + "\ny\n");
+    EXPECT_TRUE(FileContains(held.c_str(), long_text.c_str()));
+    std::string other = long_text;
+    other[3] = 'Z';
+    EXPECT_FALSE(FileContains(held.c_str(), other.c_str()));
     EXPECT_FALSE(FileContains(tree.path("missing").c_str(), "a"));
     EXPECT_FALSE(FileContains(tree.root().c_str(), "a"));
 
@@ -172,6 +181,18 @@ TEST(FileContains, KeepsThePiecesOfTextModeLines) {
     std::string large = tree.file("large", big);
     EXPECT_TRUE(FileContains(large.c_str(), "needle\n"));
     EXPECT_TRUE(FileContains(large.c_str(), "hay"));
+
+    // A Ctrl+Z early in the first block ends the file, wherever it sits in an eight-byte
+    // word: a text in a later block is not in the file.
+    for (size_t at = 5000; at < 5008; at++) {
+        std::string ended = std::string(at, 'k') + "\x1a" + "\n";
+        while (ended.size() < 70000)
+            ended += std::string(99, 'q') + "\n";
+        ended += "needle\n";
+        std::string ends = tree.file("ends" + std::to_string(at), ended);
+        EXPECT_FALSE(FileContains(ends.c_str(), "needle")) << at;
+        EXPECT_TRUE(FileContains(ends.c_str(), "kk")) << at;
+    }
 }
 
 TEST(FileContains, AgreesWithFgetsOnRandomFiles) {
