@@ -15,7 +15,6 @@
 
 namespace {
 
-
 HIMAGELIST LoadStrip(int bitmap) {
     return ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmap), 16, 0,
                                 CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);

@@ -149,7 +149,6 @@ void OnBeginDrag() {
     CaptureDragged();
 }
 
-
 void OnItemChanged(const NMLISTVIEW* change) {
     if (SelectionMoving()) return;
     if (mcfg.preview) SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);

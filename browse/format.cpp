@@ -1,6 +1,7 @@
 #include "browse/format.h"
 
 #include "core/mcfg.h"
+#include "core/paths.h"
 
 #include <shellapi.h>
 #include <cstdio>
@@ -16,10 +17,7 @@ int FindRowAsked(const NMHDR* request) {
         return -1;
     char text[MAX_PATH];
     if (request->code == LVN_ODFINDITEMW) {
-        BOOL lost = FALSE;
-        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, (LPCWSTR)find.psz, -1, text,
-                                    sizeof text, nullptr, &lost);
-        if (n <= 0 || lost) return -1;
+        if (!NarrowExact((LPCWSTR)find.psz, text, sizeof text)) return -1;
     } else {
         lstrcpynA(text, find.psz, sizeof text);
     }

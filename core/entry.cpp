@@ -238,18 +238,11 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size) {
     out[0] = '\0';
     size_t name_length = strnlen(e.name, sizeof e.name);
     if (name_length == sizeof e.name || name_length == 0) return false;
-    char folder[MAX_PATH];
-    const char* name = e.name;
-    if (mcfg.find_mode) {
-        // A find result's folder (made of usable names by the search) is in the list's
-        // table; its own name may have lost characters.
-        lstrcpynA(folder, mcfg.entries.Folder(e.reserved1), sizeof folder);
-        if (!folder[0]) return false;
-    } else {
-        lstrcpynA(folder, mcfg.folder, sizeof folder);
-        if (!folder[0]) return false;
-    }
-    const char* usable = PathName(name, e.short_name);
+    // A find result's folder (made of usable names by the search) is in the list's table;
+    // its own name may have lost characters.
+    const char* folder = mcfg.find_mode ? mcfg.entries.Folder(e.reserved1) : mcfg.folder;
+    if (!folder[0]) return false;
+    const char* usable = PathName(e.name, e.short_name);
     if (!usable) {
         log_line("%s\tEntryPath () %s skipped: the name lost characters and has no short name "
                  "...\n",
@@ -261,13 +254,10 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size) {
 
 namespace {
 void (*view_reader_stop)() = nullptr;
+void (*list_job_stop)() = nullptr;
 }  // namespace
 
 void SetViewReaderStop(void (*stop)()) { view_reader_stop = stop; }
-
-namespace {
-void (*list_job_stop)() = nullptr;
-}  // namespace
 
 void SetListJobStop(void (*stop)()) { list_job_stop = stop; }
 

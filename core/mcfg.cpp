@@ -1,6 +1,5 @@
 #include "core/mcfg.h"
 
-
 Mcfg mcfg;
 
 const char* const kDefaultSettingsKey = "SOFTWARE\\Halvorin\\Trelvista";
