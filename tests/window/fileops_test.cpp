@@ -175,7 +175,7 @@ TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
     EXPECT_NE(tv::ReadLog().find("\n  Paste (NULL)\n"), std::string::npos);
 }
 
-TEST_F(FileOps, DroppedFilesAreCopiedAndTheHandleReleased) {
+TEST_F(FileOps, DroppedFilesAreCopiedCraftedDropsPasteNothingAndEachHandleIsReleased) {
     tree_.file("From\\dropped.txt", "d");
     tree_.dir("To");
     StartApp(tree_.path("To").c_str());
@@ -191,6 +191,27 @@ TEST_F(FileOps, DroppedFilesAreCopiedAndTheHandleReleased) {
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Drop () OK"), 0);
     // DragFinish freed the block.
     EXPECT_EQ(GlobalSize(block), 0u);
+
+    // Crafted drops: names beyond the block, and a name that never ends. Nothing is pasted
+    // and each handle is still released.
+    std::string from = tree_.path("From\\dropped.txt");
+    std::string outside(20, '\0'), open_name(20, '\0');
+    outside[2] = '\x01';  // pFiles 0x10000
+    open_name[0] = 20;
+    open_name += from;  // no closing zeros
+    int reads = tv::CountEntries("Read () OK");
+    for (const std::string& crafted : {outside, open_name}) {
+        HGLOBAL bad = GlobalAlloc(GMEM_MOVEABLE, crafted.size());
+        char* bytes = (char*)GlobalLock(bad);
+        // Any room the allocator added holds no zero either.
+        memset(bytes, 'x', GlobalSize(bad));
+        memcpy(bytes, crafted.data(), crafted.size());
+        GlobalUnlock(bad);
+        SendMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)bad, 0);
+        EXPECT_EQ(GlobalSize(bad), 0u);
+    }
+    EXPECT_FALSE(Exists(tree_.path("To\\dropped - Copy.txt")));
+    EXPECT_EQ(tv::CountEntries("Read () OK"), reads);
 }
 
 TEST_F(FileOps, DeleteToTheBinForGoodAndCancelled) {
