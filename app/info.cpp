@@ -5,6 +5,7 @@
 
 #include "core/mcfg.h"
 #include "controls/gdi.h"
+#include "controls/painttext.h"
 #include "controls/ui.h"
 #include "res/resource.h"
 
@@ -19,7 +20,7 @@ HFONT MakeInfoFont(int height) {
     lf.lfHeight = height;
     lf.lfWeight = FW_NORMAL;
     lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
-    return CreateFontIndirectA(&lf);
+    return MakeFont(lf);
 }
 
 }  // namespace
@@ -63,12 +64,12 @@ void InfoPaint(HWND dialog) {
     r.top += 10;
     {
         Selection product(dc, product_font.get());
-        DrawTextA(dc, mcfg.product_line, -1, &r, flags);
+        PaintTextIn(dc, mcfg.product_line, &r, flags);
     }
     {
         Selection credit(dc, credit_font.get());
         r.top += 20;
-        DrawTextA(dc, "Development & Design", -1, &r, flags);
+        PaintTextIn(dc, "Development & Design", &r, flags);
 
         SetTextColor(dc, RGB(0, 0, 255));
         r.top += 20;
@@ -77,7 +78,7 @@ void InfoPaint(HWND dialog) {
         char domain[32] = {};
         DWORD length = GetEnvironmentVariableA("USERDOMAIN", domain, sizeof domain);
         const char* address = InfoAddress(length > 0 && length < sizeof domain ? domain : nullptr);
-        DrawTextA(dc, address, -1, &r, flags);
+        PaintTextIn(dc, address, &r, flags);
         lstrcpynA(mcfg.info_link, address, sizeof mcfg.info_link);
     }
     EndPaint(dialog, &ps);

@@ -84,10 +84,10 @@ int CreateControls() {
     // The UI font starts as the toolbar's font; face and height come from the settings.
     HFONT toolbar_font = (HFONT)SendMessageA(mtbr.hwnd, WM_GETFONT, 0, 0);
     if (!toolbar_font) toolbar_font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
-    GetObjectA(toolbar_font, sizeof(LOGFONTA), &mcfg.logfont);
+    DescribeFont(toolbar_font, &mcfg.logfont);
     lstrcpynA(mcfg.logfont.lfFaceName, settings.face, LF_FACESIZE);
     mcfg.logfont.lfHeight = settings.font_height;
-    mcfg.font = CreateFontIndirectA(&mcfg.logfont);
+    mcfg.font = MakeFont(mcfg.logfont);
     log_line("%s\tmtbr () OK ...\n", time_stamp());
 
     CBtn* attribute_buttons[4] = {&mbta, &mbth, &mbtr, &mbts};

@@ -143,10 +143,10 @@ void OnLeftButtonUp(int x, int y) {
 }
 
 void OnBeginDrag() {
+    if (mlvw.NextSelected(-1) < 0 || !CaptureDragged()) return;
     if (mlvw.BeginDrag() != 0) return;  // no row selected
     mcfg.dragging = 1;
     SetCapture(mwin.hwnd);
-    CaptureDragged();
 }
 
 void OnItemChanged(const NMLISTVIEW* change) {

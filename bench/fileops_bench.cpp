@@ -35,7 +35,7 @@ void GatherBench(int rows, int step, int first) {
     std::vector<ViewSlot> view(rows);
     for (int i = 0; i < rows; i++) {
         FolderEntry& e = entries[i];
-        memset(&e, 0, sizeof e);
+        e = FolderEntry{};
         snprintf(e.name, sizeof e.name, "file-%06d.dat", i);
         view[i] = {&e, 0, 0, 0};
     }
@@ -60,7 +60,7 @@ void GatherBench(int rows, int step, int first) {
         LARGE_INTEGER a, b;
         PathList gathered;
         QueryPerformanceCounter(&a);
-        GatherSelection(gathered);
+        GatherSelection("Copy", Names::kOwn, gathered);
         QueryPerformanceCounter(&b);
         LARGE_INTEGER c;
         int walked = 0;

@@ -44,7 +44,7 @@ double PreviewOnce(HDC dc) {
 }
 
 void Show(const std::string& folder, const char* name) {
-    memset(&entry, 0, sizeof entry);
+    entry = FolderEntry{};
     lstrcpynA(entry.name, name, sizeof entry.name);
     slot = {&entry, 1, 0, 0};
     mcfg.view = &slot;

@@ -1,6 +1,7 @@
 #include "browse/entries.h"
 
 #include "core/log.h"
+#include "controls/msgbox.h"
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "core/paths.h"
@@ -25,6 +26,13 @@ const Column kColumns[5] = {
 const int kFolderImage = 5;
 
 }  // namespace
+
+bool OperandPath(const FolderEntry& e, char* out, size_t size) {
+    std::string why;
+    if (EntryPath(e, out, size, &why)) return true;
+    if (!why.empty()) MsgBox((why + "\n\nNothing was done.").c_str());
+    return false;
+}
 
 void SetOrder(int column, int dir) {
     mcfg.sort_column = column;
@@ -69,7 +77,7 @@ void ShowSubfolders() {
     if (mcfg.sort_column != 0 || mcfg.find_mode) return;
     HTREEITEM selected = mtvw.Caret();
     if (!selected || selected == mtvw.Root()) return;
-    if (_stricmp(mtvw.ItemPath(selected), mcfg.folder) != 0) return;
+    if (strcmp(mtvw.ItemPath(selected), mcfg.folder) != 0) return;
     mtvw.DeleteItems(selected, 2);
     HTREEITEM after = nullptr;
     // The tree repaints once after all children are in, not after each of them.
@@ -77,9 +85,9 @@ void ShowSubfolders() {
     for (unsigned i = 0; i < rows; i++) {
         const FolderEntry* e = mcfg.view[i].entry;
         if (!e || !IsFolder(*e)) continue;
-        // An item's text is a step of the paths built from the tree, so a folder whose name
-        // lost characters goes in under its short name, and without one not at all.
-        const char* name = PathName(e->name, e->short_name);
+        // An item's text is a step of the paths built from the tree, so a folder that is not
+        // reached by its own name goes in under its proved short name, or not at all.
+        const char* name = ReachName(*e);
         if (!name) continue;
         HTREEITEM child = mtvw.InsertItem(name, kFolderImage, selected, after);
         if (child) after = child;

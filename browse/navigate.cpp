@@ -126,7 +126,8 @@ bool TreeShowsFolderRead() {
     if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || !mcfg.folder[0])
         return false;
     const char* path = mtvw.ItemPath(caret);
-    return path[0] && _stricmp(path, mcfg.folder) == 0;
+    // Spelt exactly so: a case twin of the folder that was read is another folder.
+    return path[0] && strcmp(path, mcfg.folder) == 0;
 }
 
 bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }

@@ -71,10 +71,16 @@ const char* CTvw::ItemText(HTREEITEM item) {
 HTREEITEM CTvw::FindChild(HTREEITEM parent, const char* text) {
     if (!text) return nullptr;
     if (!parent) parent = Root();
+    // The exact spelling first: where "Foo" and "foo" stand side by side (a file system that
+    // tells case apart), each is reached by its own name. Letter case is ignored only when no
+    // child is spelt so.
+    HTREEITEM folded = nullptr;
     for (HTREEITEM child = Next(parent, TVGN_CHILD); child; child = Next(child, TVGN_NEXT)) {
-        if (lstrcmpiA(ItemText(child), text) == 0) return child;
+        const char* item = ItemText(child);
+        if (strcmp(item, text) == 0) return child;
+        if (!folded && lstrcmpiA(item, text) == 0) folded = child;
     }
-    return nullptr;
+    return folded;
 }
 
 int CTvw::SelectChild(const char* text) {

@@ -49,7 +49,8 @@ class CTvw {
     // The text of an item into item_text ("" when it cannot be read).
     const char* ItemText(HTREEITEM item);
 
-    // The child of `parent` (none: the root item) whose text equals `text` ignoring case.
+    // The child of `parent` (none: the root item) whose text is `text`: spelt exactly so, or
+    // else the first one equal to it ignoring case.
     HTREEITEM FindChild(HTREEITEM parent, const char* text);
     // Selects the child of the selected item named `text`: 0 done, 1 no text, 2 no match.
     int SelectChild(const char* text);

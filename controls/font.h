@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "controls/painttext.h"
+
 // The small font of the combo boxes and buttons: face and cell height as given, weight 400,
 // quality byte 100 passed as it is, every other field zero. Each call makes a new font;
 // the controls keep theirs until the process ends, so none is ever deleted.
@@ -11,5 +13,5 @@ inline HFONT MakeSmallFont(const char* face, int height) {
     lf.lfHeight = height;
     lf.lfWeight = 400;
     lf.lfQuality = 100;
-    return CreateFontIndirectA(&lf);
+    return MakeFont(lf);
 }

@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
-// Every record of the platform is copied whole into a FolderEntry, so the two must agree
-// in size and in the place of every field.
-static_assert(sizeof(FolderEntry) == sizeof(WIN32_FIND_DATAA), "FolderEntry size");
+// Every record of the platform is copied whole into the start of a FolderEntry, so the two
+// must agree in the place of every field.
+static_assert(sizeof(FolderEntry) > sizeof(WIN32_FIND_DATAA), "FolderEntry size");
 static_assert(offsetof(FolderEntry, attributes) == offsetof(WIN32_FIND_DATAA, dwFileAttributes),
               "attributes");
 static_assert(offsetof(FolderEntry, creation_time) == offsetof(WIN32_FIND_DATAA, ftCreationTime),
@@ -120,14 +122,30 @@ uint64_t FileTimeValue(const FILETIME& t) {
 
 }  // namespace
 
-bool EntryList::append(const WIN32_FIND_DATAA& record) {
+bool EntryList::append(const WIN32_FIND_DATAA& record, const Reach& reach) {
+    FolderEntry* e = Slot();
+    if (!e) return false;
+    memcpy((void*)e, &record, sizeof record);
+    e->reach = reach.how;
+    e->id = reach.how == kReachShort ? reach.id : FileId{};
+    return true;
+}
+
+bool EntryList::append(const FolderEntry& entry) {
+    FolderEntry* e = Slot();
+    if (!e) return false;
+    *e = entry;
+    return true;
+}
+
+FolderEntry* EntryList::Slot() {
     if (chunks_.empty() || used_ == kChunk) {
         std::unique_ptr<FolderEntry[]> chunk(new (std::nothrow) FolderEntry[kChunk]);
-        if (!chunk) return false;
+        if (!chunk) return nullptr;
         try {
             chunks_.push_back(std::move(chunk));
         } catch (const std::bad_alloc&) {
-            return false;
+            return nullptr;
         }
         used_ = 0;
     }
@@ -135,11 +153,10 @@ bool EntryList::append(const WIN32_FIND_DATAA& record) {
     try {
         items_.push_back(e);
     } catch (const std::bad_alloc&) {
-        return false;
+        return nullptr;
     }
-    memcpy(e, &record, sizeof *e);
     used_++;
-    return true;
+    return e;
 }
 
 unsigned EntryList::AddFolder(const char* folder) {
@@ -154,6 +171,34 @@ void EntryList::release() {
     used_ = 0;
 }
 
+namespace {
+
+// A short name that another entry of the listing has too, as its name or its short name,
+// may open that other entry: it is never used.
+void RefuseSharedShortNames(EntryList& list) {
+    auto folded = [](const char* text, size_t limit) {
+        std::string key(text, strnlen(text, limit));
+        for (char& c : key)
+            if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+        return key;
+    };
+    std::unordered_map<std::string, size_t> proved;
+    for (size_t i = 0; i < list.size(); i++)
+        if (list[i]->reach == kReachShort)
+            proved.emplace(folded(list[i]->short_name, sizeof list[i]->short_name), i);
+    auto refuse_other = [&](const std::string& key, size_t owner) {
+        auto found = proved.find(key);
+        if (found != proved.end() && found->second != owner) list[found->second]->reach = kReachNone;
+    };
+    for (size_t i = 0; i < list.size(); i++) {
+        const FolderEntry& e = *list[i];
+        refuse_other(folded(e.name, sizeof e.name), i);
+        if (e.short_name[0]) refuse_other(folded(e.short_name, sizeof e.short_name), i);
+    }
+}
+
+}  // namespace
+
 int ListFolder(EntryList& list, const char* path) {
     if (&list == &mcfg.entries)
         ReleaseEntries();
@@ -167,10 +212,12 @@ int ListFolder(EntryList& list, const char* path) {
     memcpy(buffer, path, length + 1);
     WIN32_FIND_DATAA record;
     // A record that cannot be stored is left out; the others still are.
-    WalkFolder(buffer, length, record, [&list](const WIN32_FIND_DATAA& r) {
-        list.append(r);
+    size_t by_short = 0;
+    WalkFolder(buffer, length, record, [&list, &by_short](const WIN32_FIND_DATAA& r, const Reach& reach) {
+        if (list.append(r, reach) && reach.how == kReachShort) by_short++;
         return true;
     });
+    if (by_short) RefuseSharedShortNames(list);
     return 0;
 }
 
@@ -233,23 +280,39 @@ bool ShownName(const FolderEntry& e, char* out, size_t size) {
     return true;
 }
 
-bool EntryPath(const FolderEntry& e, char* out, size_t size) {
+const char* ReachName(const FolderEntry& e) {
+    if (strnlen(e.name, sizeof e.name) == sizeof e.name) return nullptr;
+    switch (e.reach) {
+    case kReachName: return NameReachable(e.name) ? e.name : nullptr;
+    case kReachShort:
+        return strnlen(e.short_name, sizeof e.short_name) < sizeof e.short_name &&
+                       NameReachable(e.short_name)
+                   ? e.short_name
+                   : nullptr;
+    default: return nullptr;
+    }
+}
+
+bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why) {
+    if (why) why->clear();
     if (!out || size == 0) return false;
     out[0] = '\0';
     size_t name_length = strnlen(e.name, sizeof e.name);
     if (name_length == sizeof e.name || name_length == 0) return false;
-    // A find result's folder (made of usable names by the search) is in the list's table;
-    // its own name may have lost characters.
+    // A find result's folder (made of names that reach their folders) is in the list's table.
     const char* folder = mcfg.find_mode ? mcfg.entries.Folder(e.reserved1) : mcfg.folder;
     if (!folder[0]) return false;
-    const char* usable = PathName(e.name, e.short_name);
-    if (!usable) {
-        log_line("%s\tEntryPath () %s skipped: the name lost characters and has no short name "
-                 "...\n",
+    const char* name = ReachName(e);
+    if (name && e.reach == kReachShort && !ShortNameStillReaches(folder, name, e.id)) name = nullptr;
+    if (!name) {
+        log_line("%s\tEntryPath () %s refused: the entry cannot be reached by its name ...\n",
                  time_stamp(), e.name);
+        if (why) *why = UnreachableText(e.name);
         return false;
     }
-    return JoinPath(folder, usable, out, size);
+    if (JoinPath(folder, name, out, size)) return true;
+    if (why) *why = "The path of \"" + std::string(e.name) + "\" is longer than 259 characters.";
+    return false;
 }
 
 namespace {

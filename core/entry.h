@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
-// One entry of a folder: a byte-for-byte copy of the platform's find record.
+#include "core/names.h"
+
+// One entry of a folder: a byte-for-byte copy of the platform's find record, and how the
+// entry is reached.
 struct FolderEntry {
     DWORD attributes;
     FILETIME creation_time;
@@ -20,6 +23,10 @@ struct FolderEntry {
     DWORD reserved1;
     char name[MAX_PATH];
     char short_name[14];
+    // kReachName, kReachShort or kReachNone, as the listing decided; with kReachShort the
+    // identity that the short name was proved to open.
+    unsigned char reach;
+    FileId id;
 };
 
 // The kinds of entries every routine distinguishes, by the directory (0x10) and
@@ -49,8 +56,10 @@ class EntryList {
         release();
         depth = 0;
     }
-    // Appends a copy of the record; returns false (and adds nothing) when out of memory.
-    bool append(const WIN32_FIND_DATAA& record);
+    // Appends a copy of the record with how it is reached; returns false (and adds nothing)
+    // when out of memory.
+    bool append(const WIN32_FIND_DATAA& record, const Reach& reach = Reach());
+    bool append(const FolderEntry& entry);
     size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
     FolderEntry* operator[](size_t i) const { return items_[i]; }
@@ -68,6 +77,8 @@ class EntryList {
 
   private:
     void release();
+    // A place for one more record at the end; none when out of memory.
+    FolderEntry* Slot();
     // The records live in chunks of kChunk, filled in order: one allocation per chunk, not
     // per record, and their addresses never move while the list holds them.
     static constexpr size_t kChunk = 512;
@@ -106,11 +117,16 @@ int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int
 void OrderView(ViewSlot* view, size_t n, int column, int dir);
 
 
-// The full path of an entry: in find mode its name, else the folder that was read
-// (mcfg.folder), a backslash and the name. A name that lost characters in the code page is
-// replaced by its short name. Returns false (out empty) when the result would not fit
-// `size` bytes or 259 characters, or when the name is lossy and has no short name.
-bool EntryPath(const FolderEntry& e, char* out, size_t size);
+// The name that goes into an entry's paths: its own, or its short name when that was proved
+// to open it; none when the entry is not reached.
+const char* ReachName(const FolderEntry& e);
+
+// The full path of an entry: in find mode its folder (from mcfg.entries' table), else the
+// folder that was read (mcfg.folder), a backslash and its name as ReachName gives it; a short
+// name is proved again to open the entry. Returns false (out empty) when the entry is not
+// reached, or when the result would not fit `size` bytes or 259 characters; `why` (when
+// given) then gets the message that tells the user.
+bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why = nullptr);
 
 // The name of an entry as the list shows it: in find mode its folder (from mcfg.entries'
 // table), a backslash and its name; else its name. False (out empty) when it does not fit.

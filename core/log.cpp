@@ -1,6 +1,8 @@
 #include "core/log.h"
 
 #include "core/mcfg.h"
+#include "core/paths.h"
+#include "core/tempfile.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -27,7 +29,8 @@ void log_line(const char* format, ...) {
     va_start(args, format);
     vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    fputs(line, log);
+    // The log is UTF-8 whatever the program's code page.
+    fputs(Utf8Text(line).c_str(), log);
     fflush(log);
 }
 
@@ -37,7 +40,7 @@ void log_open(unsigned version) {
     if (!temp || !*temp) return;
     char path[MAX_PATH];
     if (snprintf(path, sizeof path, "%s\\trelvista.log", temp) >= (int)sizeof path) return;
-    FILE* log = fopen(path, "wt");
+    FILE* log = CreateOutputFile(path);
     if (!log) return;
     fprintf(log, "Logfile created by trelvista.exe:\n");
     fprintf(log, "Windows Version: %d.%d\n\n", (int)(version & 0xFF), (int)((version >> 8) & 0xFF));

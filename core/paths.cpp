@@ -1,14 +1,31 @@
 #include "core/paths.h"
 
 #include <cstdio>
+#include <vector>
 
 bool NameIsLossy(const char* name) { return name && strpbrk(name, "?\\/:*\"<>|") != nullptr; }
 
-const char* PathName(const char* name, const char* short_name) {
-    if (!name || !name[0]) return nullptr;
-    if (!NameIsLossy(name)) return name;
-    if (short_name && short_name[0] && !NameIsLossy(short_name)) return short_name;
-    return nullptr;
+size_t CharacterPrefix(const char* text, size_t length, size_t limit) {
+    if (length <= limit) return length;
+    UINT cp = GetACP();
+    if (cp == CP_UTF8) {
+        // A UTF-8 character's later bytes are 10xxxxxx: the cut backs off to its first byte.
+        size_t n = limit;
+        while (n > 0 && ((unsigned char)text[n] & 0xC0) == 0x80)
+            n--;
+        return n;
+    }
+    CPINFO info = {};
+    if (!GetCPInfo(cp, &info) || info.MaxCharSize < 2) return limit;
+    // A double-byte code page: the characters are walked from the start, since a trail byte
+    // may look like a lead byte.
+    size_t n = 0;
+    while (n < limit) {
+        size_t step = IsDBCSLeadByteEx(cp, (BYTE)text[n]) ? 2 : 1;
+        if (n + step > limit) break;
+        n += step;
+    }
+    return n;
 }
 
 bool JoinPath(const char* folder, const char* name, char* out, size_t size) {
@@ -30,7 +47,10 @@ bool IsFullFolderPath(const char* path) {
     bool letter = (d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z');
     if (!letter || path[1] != ':') return false;
     if (path[2] != '\0' && path[2] != '\\') return false;
-    return strlen(path) <= MAX_PATH - 1 && !strpbrk(path, "?*\"<>|") && !strchr(path + 2, ':');
+    // A step the path rules would read as another name ("x.", "...", "aux") would list
+    // another folder than the one typed.
+    return strlen(path) <= MAX_PATH - 1 && !strpbrk(path, "?*\"<>|") && !strchr(path + 2, ':') &&
+           !PathHasRewrittenStep(path);
 }
 
 bool IsDriveRoot(const char* path) {
@@ -38,13 +58,62 @@ bool IsDriveRoot(const char* path) {
     return path[2] == '\0' || (path[2] == '\\' && path[3] == '\0');
 }
 
+std::string Utf8Text(const char* text) {
+    if (!text) return std::string();
+    bool ascii = true;
+    for (const unsigned char* p = (const unsigned char*)text; *p && ascii; p++)
+        ascii = *p < 0x80;
+    if (ascii || GetACP() == CP_UTF8) return text;
+    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (n <= 0) return text;
+    std::vector<WCHAR> wide((size_t)n);
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    if (m <= 0) return text;
+    std::string out((size_t)m, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, &out[0], m, nullptr, nullptr);
+    out.resize((size_t)m - 1);
+    return out;
+}
+
+UINT SystemAnsiCodePage() {
+    DWORD cp = 0;
+    if (!GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        (LPWSTR)&cp, sizeof cp / sizeof(WCHAR)) ||
+        cp == 0)
+        return GetACP();
+    return (UINT)cp;
+}
+
+bool NarrowFromSystem(const char* text, size_t length, char* out, size_t size) {
+    if (!out || size == 0) return false;
+    out[0] = '\0';
+    if (!text || length >= size) return false;
+    UINT system = SystemAnsiCodePage();
+    if (system == GetACP()) {
+        memcpy(out, text, length);
+        out[length] = '\0';
+        return true;
+    }
+    if (length == 0) return true;
+    std::vector<WCHAR> wide(length + 1, 0);
+    int n = MultiByteToWideChar(system, MB_ERR_INVALID_CHARS, text, (int)length, wide.data(),
+                                (int)length);
+    if (n <= 0) return false;
+    wide[(size_t)n] = 0;
+    return NarrowExact(wide.data(), out, size);
+}
+
 bool NarrowExact(const WCHAR* text, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
     if (!text) return false;
     BOOL lost = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, out, (int)size, nullptr,
-                                &lost);
+    // UTF-8 spells every character but a lone surrogate, which the strict conversion refuses;
+    // it takes neither the best-fit flag nor the question whether a default was used.
+    bool utf8 = GetACP() == CP_UTF8;
+    int n = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text,
+                                -1, out, (int)size, nullptr, utf8 ? nullptr : &lost);
     if (n <= 0 || lost) {
         out[0] = '\0';
         return false;
@@ -55,41 +124,68 @@ bool NarrowExact(const WCHAR* text, char* out, size_t size) {
 namespace {
 
 // One name of a find record, converted without best fit: '?' for every character without an
-// exact counterpart; "?" when the result does not fit.
-void NarrowName(const WCHAR* wide, size_t wide_size, char* out, size_t size) {
+// exact counterpart. A name too long for `size` is cut on a character and ends in "...".
+// True when it came over exactly.
+bool NarrowName(const WCHAR* wide, size_t wide_size, char* out, size_t size) {
     size_t n = 0;
     bool ascii = true;
     while (n < wide_size && wide[n]) {
         if (wide[n] >= 0x80) ascii = false;
         n++;
     }
-    if (n == 0) {
-        out[0] = '\0';
-        return;
-    }
+    out[0] = '\0';
+    if (n == 0) return true;
     // Most names are plain ASCII, which every ANSI code page spells the same: taken as they
     // are, without the converter's exact-fit check.
     if (ascii && n < size) {
         for (size_t i = 0; i < n; i++)
             out[i] = (char)wide[i];
         out[n] = '\0';
-        return;
+        return true;
     }
-    int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, (int)n, out,
-                                      (int)size - 1, "?", nullptr);
-    // A UTF-8 code page takes neither the flag nor a default character, and loses nothing.
-    if (written <= 0 && GetLastError() == ERROR_INVALID_PARAMETER)
-        written = WideCharToMultiByte(CP_ACP, 0, wide, (int)n, out, (int)size - 1, nullptr, nullptr);
+    // U+FFFD stands for characters the platform could not give; the name is not the entry's.
+    bool exact = true;
+    for (size_t i = 0; i < n; i++)
+        if (wide[i] == 0xFFFD) exact = false;
+    char whole[4 * MAX_PATH];
+    int written = 0;
+    if (GetACP() == CP_UTF8) {
+        // UTF-8 holds every character; only a lone surrogate has no spelling, and the strict
+        // conversion refuses it. The name is then shown with U+FFFD in its place.
+        written = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, (int)n, whole,
+                                      (int)sizeof whole, nullptr, nullptr);
+        if (written <= 0) {
+            exact = false;
+            written = WideCharToMultiByte(CP_UTF8, 0, wide, (int)n, whole, (int)sizeof whole,
+                                          nullptr, nullptr);
+        }
+    } else {
+        BOOL lost = FALSE;
+        written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, (int)n, whole,
+                                      (int)sizeof whole, "?", &lost);
+        if (lost) exact = false;
+    }
     if (written <= 0) {
         lstrcpynA(out, "?", (int)size);
-        return;
+        return false;
     }
-    out[written] = '\0';
+    size_t length = (size_t)written;
+    if (length >= size) {
+        // Cut on a character, with room for the dots that tell it was cut.
+        length = CharacterPrefix(whole, length, size > 4 ? size - 4 : 0);
+        memcpy(out, whole, length);
+        memcpy(out + length, "...", size > 4 ? 4 : 1);
+        if (size <= 4) out[0] = '\0';
+        return false;
+    }
+    memcpy(out, whole, length);
+    out[length] = '\0';
+    return exact;
 }
 
 }  // namespace
 
-void NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record) {
+bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record) {
     memset(&record, 0, sizeof record);
     record.dwFileAttributes = wide.dwFileAttributes;
     record.ftCreationTime = wide.ftCreationTime;
@@ -99,8 +195,10 @@ void NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record) {
     record.nFileSizeLow = wide.nFileSizeLow;
     record.dwReserved0 = wide.dwReserved0;
     record.dwReserved1 = wide.dwReserved1;
-    NarrowName(wide.cFileName, sizeof wide.cFileName / sizeof(WCHAR), record.cFileName,
-               sizeof record.cFileName);
-    NarrowName(wide.cAlternateFileName, sizeof wide.cAlternateFileName / sizeof(WCHAR),
-               record.cAlternateFileName, sizeof record.cAlternateFileName);
+    bool name = NarrowName(wide.cFileName, sizeof wide.cFileName / sizeof(WCHAR),
+                           record.cFileName, sizeof record.cFileName);
+    bool short_name =
+        NarrowName(wide.cAlternateFileName, sizeof wide.cAlternateFileName / sizeof(WCHAR),
+                   record.cAlternateFileName, sizeof record.cAlternateFileName);
+    return name && short_name;
 }

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstring>
+#include <string>
+
+#include "core/names.h"
 
 // "." and "..", which a listing reports and no routine visits.
 inline bool IsDotName(const char* name) {
@@ -20,9 +23,10 @@ inline bool IsRealFolder(DWORD attributes) { return (attributes & 0x410) == 0x10
 // path, so it never goes into a composed path.
 bool NameIsLossy(const char* name);
 
-// The name to put into a path for a listed record: its own name, or its 8.3 short name when
-// the name is lossy. Null when the name is lossy and there is no usable short name.
-const char* PathName(const char* name, const char* short_name);
+// The length of the longest start of text[0, length) that fits `limit` bytes and ends on a
+// character of the code page: a text cut to fit a buffer or a column never ends in half a
+// character.
+size_t CharacterPrefix(const char* text, size_t length, size_t limit);
 
 // Joins folder and name with one backslash into out. False (out empty) when the result
 // would pass 259 characters or `size`, or when either part is missing.
@@ -31,7 +35,8 @@ bool JoinPath(const char* folder, const char* name, char* out, size_t size);
 // A text that names a folder by a full path: a drive letter, a colon, and either nothing
 // more (the drive's root) or a backslash and the rest. "docs", "C:docs" (relative to the
 // drive's current folder) and "\\server\share" are not, and nor is a text holding a
-// wildcard, which a listing would expand.
+// wildcard, which a listing would expand, or a step that the path rules would read as another
+// name ("x.", "...", "aux").
 bool IsFullFolderPath(const char* path);
 
 // Whether a path names a drive or its root ("C:", "C:\"), which no file operation may take.
@@ -39,19 +44,35 @@ bool IsDriveRoot(const char* path);
 
 // Turns the platform's wide find record into the ANSI record the program keeps. Names are
 // converted without best fit: a character the code page cannot hold exactly becomes '?', so
-// "a-macron.txt" (U+0101) lists as "?.txt" (a lost name, reached by its short name) and never as
-// "a.txt", which would name another file. A name that does not fit becomes "?" as well.
-void NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record);
+// "a-macron.txt" (U+0101) lists as "?.txt" under a code page without it, and never as
+// "a.txt", which would name another file. A name too long for the record is cut on a
+// character and ends in "...". True when both names came over exactly, which they do not when
+// a character was lost or stood for (U+FFFD, a lone surrogate) or a name was cut.
+bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record);
+
+// The system's ANSI code page (of its locale), which programs without a code page of their
+// own speak; it differs from the program's when the program's manifest gives it UTF-8.
+UINT SystemAnsiCodePage();
+// Converts `length` bytes of an 8-bit text in the system's code page into the program's code
+// page exactly (as they are when the two are one); false (out empty) when a character has no
+// exact counterpart, a byte is no character, or the result does not fit `size` bytes.
+bool NarrowFromSystem(const char* text, size_t length, char* out, size_t size);
+
+// The text, in the program's code page, as UTF-8 (the same bytes when the code page is UTF-8
+// or the text is plain ASCII): the log, find.txt and the pages are UTF-8.
+std::string Utf8Text(const char* text);
 
 // Converts a wide name or path into the code page exactly; false (out empty) when a
 // character has no exact counterpart or the result does not fit `size` bytes.
 bool NarrowExact(const WCHAR* text, char* out, size_t size);
 
 // Lists the folder held in path[0, length) (a buffer of MAX_PATH bytes: the pattern "\*.*"
-// is appended for the listing and cut off again) and calls visit(record) for every record
-// but "." and "..". visit returns false to end the walk early. Returns false when the
-// folder could not be listed, or its pattern would not fit. The folder is listed by its
-// wide names and each record converted by NarrowFindRecord.
+// is appended for the listing and cut off again) and calls visit(record, reach) for every
+// record but "." and "..". `reach` says how the entry is reached and which name goes into its
+// paths: entries reached as they are spelled are visited as they come, the others (see
+// OddNames) once the listing is complete. visit returns false to end the walk early. Returns
+// false when the folder could not be listed, or its pattern would not fit. The folder is
+// listed by its wide names and each record converted by NarrowFindRecord.
 template <typename Visit>
 bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit) {
     if (length + 4 > MAX_PATH - 1) return false;
@@ -64,15 +85,32 @@ bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit
     memset(&wide, 0, sizeof wide);
     HANDLE find = FindFirstFileExW(pattern, FindExInfoStandard, &wide, FindExSearchNameMatch,
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    // Systems before Windows 7 refuse the large fetch.
-    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find = FindFirstFileW(pattern, &wide);
     if (find == INVALID_HANDLE_VALUE) return false;
+    OddNames odd;
+    bool going = true;
     do {
-        NarrowFindRecord(wide, record);
-        if (record.cFileName[0] && !IsDotName(record.cFileName) && !visit(record)) break;
+        bool exact = NarrowFindRecord(wide, record);
+        if (record.cFileName[0] && !IsDotName(record.cFileName)) {
+            if (exact && NameReachable(record.cFileName)) {
+                Reach reach;
+                reach.name = record.cFileName;
+                going = visit(record, reach);
+            } else {
+                odd.Add(wide, record, exact);
+            }
+        }
         memset(&wide, 0, sizeof wide);
-    } while (FindNextFileW(find, &wide));
+    } while (going && FindNextFileW(find, &wide));
     FindClose(find);
+    if (going && !odd.empty()) {
+        odd.Decide(path);
+        for (size_t i = 0; i < odd.size(); i++) {
+            record = odd.record(i);
+            Reach reach = odd.reach(i);
+            // The record is the caller's from here on: the name points into it.
+            if (reach.how == kReachShort) reach.name = record.cAlternateFileName;
+            if (!visit(record, reach)) break;
+        }
+    }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "core/picture.h"
 
+#include "core/names.h"
+
 #include <windows.h>
 #include <cstring>
 #include <vector>
@@ -86,8 +88,7 @@ bool PictureSizeFromBytes(const unsigned char* data, size_t size, int* width, in
 }
 
 bool PictureSize(const char* path, int* width, int* height) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = OpenDiskFile(path);
     if (file == INVALID_HANDLE_VALUE) return false;
     unsigned char head[64] = {};
     DWORD got = 0;
@@ -215,8 +216,7 @@ bool GifFirstFrameOnly(const std::vector<unsigned char>& file, std::vector<unsig
 
 bool ReadWholeFile(const char* path, size_t limit, std::vector<unsigned char>* out) {
     out->clear();
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = OpenDiskFile(path);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size = {};
     bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && (uint64_t)size.QuadPart <= limit;

@@ -42,21 +42,6 @@ std::string Trimmed(std::string folder) {
 
 const char* const kIntoItself = "a folder cannot go into itself";
 
-bool IdentityOf(const std::string& path, FileId* id) {
-    *id = FileId{};
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    if (!ok) return false;
-    id->volume = info.dwVolumeSerialNumber;
-    id->high = info.nFileIndexHigh;
-    id->low = info.nFileIndexLow;
-    return true;
-}
-
 FolderChain::FolderChain(const std::string& folder) {
     char full[MAX_PATH];
     DWORD n = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
@@ -118,6 +103,11 @@ TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::st
         }
         if (!FullPath(source)) {
             plan.left_out.push_back({source, "not a full path"});
+            continue;
+        }
+        // "x." would copy "x", "folder\..." the folder itself, "aux.c" a device.
+        if (PathHasRewrittenStep(source.c_str())) {
+            plan.left_out.push_back({source, "the platform would read another name"});
             continue;
         }
         if (!Split(source, &from_folder, &name) || !exists(source)) {

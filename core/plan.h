@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "core/names.h"
+
 // Whether a name is in use in the destination folder (compared as the file system does,
 // ignoring case).
 using NameTaken = std::function<bool(const std::string& name)>;
@@ -28,7 +30,8 @@ struct LeftOut {
 // Plans the copy (copy set) or the move of `sources` into `folder`: every source gets
 // folder\name, or a free name when that one is in use in the folder or was given to an
 // earlier source of the same plan. Sources are left out when they hold a wildcard, are no
-// full path (a drive's "X:\..." or a share's "\\server\..."), or name no file, when a folder would
+// full path (a drive's "X:\..." or a share's "\\server\..."), hold a step the platform
+// would read as another name (a trailing dot or blank, "...", a device name), or name no file, when a folder would
 // go into itself or below itself, when a move would leave the file where it is, or when the
 // destination would pass 259 characters. `exists` says whether a path names a file or folder (the
 // file system's answer in the program).
@@ -49,18 +52,6 @@ extern const char* const kIntoItself;
 
 // Whether `path` is `folder` itself or lies below it (ignoring case).
 bool PathWithin(const std::string& path, const std::string& folder);
-
-// A folder's identity on its volume: the volume's serial number and the file index.
-struct FileId {
-    DWORD volume = 0;
-    DWORD high = 0, low = 0;
-    bool operator==(const FileId& o) const {
-        return volume == o.volume && high == o.high && low == o.low;
-    }
-};
-// The identity of the file or folder at `path` (a linked folder gives its target's); false
-// when it cannot be opened.
-bool IdentityOf(const std::string& path, FileId* id);
 
 // The identities of a folder and of each of its parents up to the drive's root, after "."
 // and ".." are resolved; a step that cannot be opened is left out. A folder is inside the

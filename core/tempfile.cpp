@@ -1,6 +1,8 @@
 #include "core/tempfile.h"
 
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,4 +29,23 @@ bool TempFilePath(const char* name, char* out, size_t size) {
         return false;
     }
     return true;
+}
+
+FILE* CreateOutputFile(const char* path) {
+    if (!path || !path[0]) return nullptr;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    int fd = _open_osfhandle((intptr_t)file, _O_TEXT | _O_WRONLY);
+    if (fd < 0) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    FILE* out = _fdopen(fd, "wt");
+    if (!out) _close(fd);
+    return out;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/mcfg.h"
+#include "core/paths.h"
 
 int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap) {
     int rows = (int)ViewCount(view);
@@ -34,10 +35,11 @@ namespace {
 
 const char* const kUnitNames[5] = {"B", "KB", "MB", "GB", "TB"};
 
-// Copies at most size - 1 bytes of `text` and terminates the copy.
+// Copies at most size - 1 bytes of `text`, cut on a character, and terminates the copy.
 void CopyText(char* out, size_t size, const char* text) {
     if (!out || size == 0) return;
-    size_t n = strnlen(text, size - 1);
+    size_t n = strnlen(text, size);
+    if (n >= size) n = CharacterPrefix(text, n, size - 1);
     memcpy(out, text, n);
     out[n] = '\0';
 }
@@ -98,10 +100,10 @@ void TypeText(const char* name, char* out, size_t size) {
     const char* dot = name ? strrchr(name, '.') : nullptr;
     if (!dot) return;
     size_t limit = size < MAX_PATH ? size : MAX_PATH;
-    size_t n = 0;
-    for (const char* p = dot; *p && n + 1 < limit; p++) {
-        char c = *p;
-        out[n++] = c >= 'A' && c <= 'Z' ? (char)(c + ('a' - 'A')) : c;
+    size_t n = CharacterPrefix(dot, strlen(dot), limit - 1);
+    for (size_t i = 0; i < n; i++) {
+        char c = dot[i];
+        out[i] = c >= 'A' && c <= 'Z' ? (char)(c + ('a' - 'A')) : c;
     }
     out[n] = '\0';
 }

@@ -89,7 +89,6 @@ void Wallpaper() {
     const FolderEntry* e = FirstSelectedEntry();
     if (!e || !WallpaperName(e->name)) return;
     char path[MAX_PATH];
-    // The row's own path: in find mode its name, otherwise the folder that was read and the
-    // name, by its short name when the name lost characters.
-    if (EntryPath(*e, path, sizeof path)) desktop.set_dpwp(path);
+    // The row's own path, as every operation composes it.
+    if (OperandPath(*e, path, sizeof path)) desktop.set_dpwp(path);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "controls/msgbox.h"
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "core/messages.h"
@@ -35,13 +36,25 @@ bool OpenClipboardSoon(HWND owner) {
 uint32_t DropBlockSize(uint32_t list_length) { return ((list_length + 22) & ~31u) + 32; }
 
 std::string BuildDropBlock(const PathList& list) {
-    uint32_t length = (uint32_t)list.length();
+    // The list goes out wide, so that every program reads the real names, whatever its code
+    // page; the program's own names convert from its code page exactly.
+    std::vector<WCHAR> wide;
+    wide.reserve(list.length());
+    for (const char* p = list.data(); *p; p += strlen(p) + 1) {
+        int n = MultiByteToWideChar(CP_ACP, 0, p, -1, nullptr, 0);
+        if (n <= 1) continue;
+        size_t at = wide.size();
+        wide.resize(at + (size_t)n);
+        MultiByteToWideChar(CP_ACP, 0, p, -1, wide.data() + at, n);
+    }
+    wide.push_back(0);
+    uint32_t length = (uint32_t)(wide.size() * sizeof(WCHAR));
     std::string block(DropBlockSize(length), '\0');
     DROPFILES header = {};
     header.pFiles = sizeof header;  // 20: the paths follow the header
-    header.fWide = FALSE;
+    header.fWide = TRUE;
     memcpy(&block[0], &header, sizeof header);
-    if (length) memcpy(&block[sizeof header], list.data(), length);
+    memcpy(&block[sizeof header], wide.data(), length);
     return block;
 }
 
@@ -50,42 +63,64 @@ const FolderEntry* FirstSelectedEntry() {
     return row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
 }
 
-void ForEachSelectedPath(const char* routine, const std::function<void(const char*)>& visit) {
+std::string RefusedRowsText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (size_t i = 0; i < lines.size() && i < 10; i++)
+        text += lines[i] + "\n";
+    if (lines.size() > 10) text += "... and " + std::to_string(lines.size() - 10) + " more.\n";
+    return text + "\nNothing was done.";
+}
+
+bool SelectedPaths(const char* routine, Names names, PathList& into) {
+    into.clear();
     unsigned rows = ViewCount(mcfg.view);
     int row = mlvw.NextSelected(-1);
     // With every row selected (Ctrl+A) the rows are taken in order without asking the list
     // for each next one, which costs more than the rest of the walk.
     int selected = row >= 0 ? mlvw.SelectedCount() : 0;
     bool all = selected > 0 && (unsigned)selected == rows;
+    into.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(mcfg.folder) + 24));
+    std::vector<std::string> refused;
     for (; row >= 0 && (unsigned)row < rows;
          row = all ? ((unsigned)row + 1 < rows ? row + 1 : -1) : mlvw.NextSelected(row)) {
         const FolderEntry* e = mcfg.view[row].entry;
         if (!e) continue;
         char path[MAX_PATH];
-        // A row whose path cannot be composed whole is left out, never cut into the name of
-        // another file.
-        if (!EntryPath(*e, path, sizeof path)) {
-            log_line("%s\t%s () %s left out: no usable path ...\n", time_stamp(), routine, e->name);
+        std::string why;
+        // A row whose path cannot be composed whole is never cut into the name of another
+        // file, and one the platform would not reach by its name never stands for another.
+        if (!EntryPath(*e, path, sizeof path, &why)) {
+            refused.push_back(why.empty() ? UnreachableText(e->name) : why);
             continue;
         }
-        visit(path);
+        if (names == Names::kOwn && e->reach != kReachName) {
+            refused.push_back("\"" + std::string(e->name) +
+                              "\" is reached only by its short name; a copy or a move would lose "
+                              "its name.");
+            continue;
+        }
+        if (refused.empty()) into.append(path);
     }
+    if (!refused.empty()) {
+        into.clear();
+        into.close();
+        log_line("%s\t%s () refused: %u rows cannot be reached by their names ...\n",
+                 time_stamp(), routine, (unsigned)refused.size());
+        MsgBox(RefusedRowsText(refused).c_str());
+        return false;
+    }
+    into.close();
+    return true;
 }
 
-void GatherSelection(PathList& into) {
+bool GatherSelection(const char* routine, Names names, PathList& into) {
+    if (mlvw.NextSelected(-1) >= 0) return SelectedPaths(routine, names, into);
+    // The folder of the tree's selection; the root "Drives" shows no folder, and the one read
+    // before it is not what the user sees selected.
     into.clear();
-    int row = mlvw.NextSelected(-1);
-    if (row < 0) {
-        // The folder of the tree's selection; the root "Drives" shows no folder, and the one
-        // read before it is not what the user sees selected.
-        if (TreeShowsFolderRead()) into.append(mcfg.folder);
-        into.close();
-        return;
-    }
-    int selected = mlvw.SelectedCount();
-    into.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(mcfg.folder) + 24));
-    ForEachSelectedPath("Copy", [&into](const char* path) { into.append(path); });
+    if (TreeShowsFolderRead()) into.append(mcfg.folder);
     into.close();
+    return true;
 }
 
 namespace {
@@ -97,13 +132,13 @@ UINT DropEffectFormat() { return RegisterClipboardFormatA("Preferred DropEffect"
 // logged under `routine`.
 void SelectionToClipboard(const char* routine, bool cut) {
     PathList from;
-    GatherSelection(from);
-    // Without a row, or with no row whose path could be composed, the user's clipboard keeps
-    // what it holds.
-    if (mlvw.NextSelected(-1) < 0 || from.length() <= 1) {
+    // Without a row, or with a row that cannot be reached, the user's clipboard keeps what it
+    // holds.
+    if (mlvw.NextSelected(-1) < 0) {
         log_line("%s\t%s () refused: nothing gathered ...\n", time_stamp(), routine);
         return;
     }
+    if (!SelectedPaths(routine, Names::kOwn, from) || from.length() <= 1) return;
     std::string image = BuildDropBlock(from);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, image.size());
     HGLOBAL effect = cut ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)) : nullptr;
@@ -197,9 +232,12 @@ int ParseDropBlock(const void* block, size_t size, PathList& list) {
                          time_stamp(), index);
                 continue;
             }
-        } else if (fits) {
-            memcpy(name, bytes + start, length);
-            name[length] = '\0';
+        } else if (fits && !NarrowFromSystem((const char*)bytes + start, length, name, sizeof name)) {
+            // An 8-bit list is in its maker's code page, the system's, which need not be the
+            // program's: a name that does not convert exactly would name another file.
+            log_line("%s\tPaste () name %u left out: the code page cannot spell it ...\n",
+                     time_stamp(), index);
+            continue;
         }
         if (!fits) {
             log_line("%s\tPaste () name %u left out: longer than 259 characters ...\n",

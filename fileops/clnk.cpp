@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "core/names.h"
 
 bool WidePath(const char* path, WCHAR* out, int size) {
     out[0] = L'\0';
@@ -168,8 +169,7 @@ const char* ShortcutProblem(const unsigned char* data, size_t size) {
 }
 
 const char* ShortcutFileProblem(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file = OpenDiskFile(path);
     if (file == INVALID_HANDLE_VALUE) return "it cannot be opened";
     std::vector<unsigned char> bytes(kLargestShortcut + 1);
     DWORD got = 0;

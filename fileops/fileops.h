@@ -38,8 +38,9 @@ void Rename();
 void RenameEnd();
 // The list's label edit has ended, whichever way: a later Enter finds no rename to finish.
 void RenameEditEnded();
-// The rule a new name breaks ("." and "..", the characters \ / : * ? " < > |, blanks only),
-// as the message that says so; none when the name is fine.
+// The rule a new name breaks ("." and "..", the characters \ / : * ? " < > | and control
+// characters, blanks only, a name the platform would store as another: a trailing dot or
+// blank, a device name), as the message that says so; none when the name is fine.
 const char* RenameRule(const std::string& name);
 // Code 1..4 sets, -1..-4 clears the attribute of its button on every selected row (read from
 // the disk as it runs); 0 sets the buttons from the selected entries' listed attributes.
@@ -52,8 +53,9 @@ void NewFolder();
 // on. An existing file is never opened.
 void NewFile();
 std::string NewFileName(const NameTaken& taken);
-// Takes the selected rows for a drag of the list that begins now.
-void CaptureDragged();
+// Takes the selected rows for a drag of the list that begins now; false (with a message that
+// names them) when a row cannot be moved under its own name, and then no drag begins.
+bool CaptureDragged();
 // Moves the rows gathered when the drag began into the folder now shown.
 void MoveDragged();
 

@@ -67,9 +67,20 @@ bool RenameCaseOnly(const std::string& old_path, const std::string& new_path) {
     if (step.empty() || !MoveFileA(old_path.c_str(), step.c_str())) return false;
     if (MoveFileA(step.c_str(), new_path.c_str())) return true;
     DWORD error = GetLastError();
-    MoveFileA(step.c_str(), old_path.c_str());
+    // Nothing is ever left under the passing name unsaid: when the old name cannot be had
+    // back either, the user is told where the file is.
+    if (!MoveFileA(step.c_str(), old_path.c_str()))
+        MsgBox(("The rename failed, and the file could not get its old name back. It is now "
+                "\"" + step + "\".")
+                   .c_str());
     SetLastError(error);
     return false;
+}
+
+// Whether two paths open one and the same file or folder.
+bool SameEntry(const std::string& a, const std::string& b) {
+    FileId x, y;
+    return IdentityOf(a, &x) && IdentityOf(b, &y) && x == y;
 }
 
 }  // namespace
@@ -136,7 +147,7 @@ void Delete(bool to_recycle_bin) {
         }
     }
     CSHL job;
-    GatherSelection(job.from);
+    if (!GatherSelection("Delete", Names::kReaching, job.from)) return;
     if (job.from.empty() || job.from.length() <= 1) return;
     StopScan();
     int result = job.shell_job(1, to_recycle_bin ? 2 : 1, mcfg.log);
@@ -154,7 +165,11 @@ void Delete(bool to_recycle_bin) {
     Read();
 }
 
-void CaptureDragged() { GatherSelection(dragged); }
+bool CaptureDragged() {
+    if (GatherSelection("MoveDragged", Names::kOwn, dragged)) return true;
+    dragged.clear();
+    return false;
+}
 
 void MoveDragged() {
     // The rows are those captured when the drag began, used once.
@@ -174,16 +189,14 @@ void Rename() {
         row = mlvw.NextSelected(-1);
     if (row < 0) return;
     rename_old_path.clear();
-    HWND edit = mlvw.EditLabel(row);
-    mcfg.rename_edit = edit;
-    if (!edit) return;
-    std::string name = EditText(edit);
-    if (name.empty()) return;
     const FolderEntry* e = (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
     char old_path[MAX_PATH];
-    // The old path comes from the entry itself, so a name that lost characters goes by its
-    // short name, as every path does.
-    if (!e || !EntryPath(*e, old_path, sizeof old_path)) return;
+    // The old path comes from the entry itself, as every path does: an entry that cannot be
+    // reached is refused before any edit opens.
+    if (!e || !OperandPath(*e, old_path, sizeof old_path)) return;
+    HWND edit = mlvw.EditLabel(row);
+    mcfg.rename_edit = edit;
+    if (!edit || EditText(edit).empty()) return;
     rename_old_path = old_path;
 }
 
@@ -194,6 +207,11 @@ const char* RenameRule(const std::string& name) {
     if (name.find_first_of("\\/:*?\"<>|") != std::string::npos)
         return "A name cannot hold any of these characters: \\ / : * ? \" < > |";
     if (name.find_first_not_of(' ') == std::string::npos) return "A name cannot be empty.";
+    if (NameHasPathCharacter(name.c_str())) return "A name cannot hold control characters.";
+    // The platform would store such a name as another one, or reach a device by it.
+    if (NameRewritten(name.c_str()))
+        return "A name cannot end in a dot or a blank, or be a device name such as CON, PRN, "
+               "AUX, NUL, COM1 or LPT1.";
     return nullptr;
 }
 
@@ -232,9 +250,11 @@ void RenameEnd() {
         return;
     }
     if (new_path == old_path) return;
-    // An existing file of that name is never replaced; a change of letter case only is the
-    // same file and goes ahead.
-    if (Exists(new_path) && _stricmp(new_path.c_str(), old_path.c_str()) != 0) {
+    // An existing file of that name is never replaced. A change of letter case only is the
+    // same file and goes ahead, unless the new spelling is another entry of its own (a case
+    // twin on a file system that tells case apart).
+    bool case_only = _stricmp(new_path.c_str(), old_path.c_str()) == 0;
+    if (Exists(new_path) && (!case_only || !SameEntry(new_path, old_path))) {
         MsgBox(("\"" + name + "\" already exists in this folder.").c_str());
         return;
     }
@@ -242,7 +262,7 @@ void RenameEnd() {
     job.add_from(old_path.c_str());
     job.add_to(new_path.c_str());
     StopScan();
-    if (_stricmp(new_path.c_str(), old_path.c_str()) == 0) {
+    if (case_only) {
         if (!RenameCaseOnly(old_path, new_path)) {
             log_line("%s\tRenameEnd () %s failed: %lu ...\n", time_stamp(), old_path.c_str(),
                      GetLastError());
@@ -317,17 +337,22 @@ void SetAttr(int code) {
         return;
     }
     UncheckAttributeButtons();
+    PathList paths;
+    if (!SelectedPaths("SetAttr", Names::kReaching, paths)) {
+        Read();
+        return;
+    }
     // The change reads each file's attributes as they are on the disk when it runs.
-    ForEachSelectedPath("SetAttr", [&](const char* path) {
+    for (const char* path = paths.data(); *path; path += strlen(path) + 1) {
         DWORD attributes = GetFileAttributesA(path);
         // A row whose attributes cannot be read is written nothing.
-        if (attributes == INVALID_FILE_ATTRIBUTES) return;
+        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
         if (code > 0) {
             if (attributes != bit) SetFileAttributesA(path, attributes | bit);
         } else if (attributes & bit) {
             SetFileAttributesA(path, attributes & ~bit);
         }
-    });
+    }
     Read();
     log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
 }

@@ -115,7 +115,7 @@ void RunEntry(int index) {
     bool known = index >= 0 && (size_t)index < mcfg.sendto_targets.size() &&
                  !mcfg.sendto_targets[index].empty();
     char path[MAX_PATH];
-    if (e && known && EntryPath(*e, path, sizeof path)) {
+    if (e && known && OperandPath(*e, path, sizeof path)) {
         const std::string& target = mcfg.sendto_targets[index];
         DWORD attributes = GetFileAttributesA(target.c_str());
         int n = snprintf(line, sizeof line, "\"%s\" \"%s\"", target.c_str(), path);

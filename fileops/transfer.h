@@ -19,14 +19,24 @@ std::string BuildDropBlock(const PathList& list);
 // The entry of the first selected row, or none when no row of the view is selected.
 const FolderEntry* FirstSelectedEntry();
 
-// Calls visit with the path of every selected row of the view, in ascending row order. Rows
-// whose path cannot be composed whole are left out with a log line naming `routine`.
-void ForEachSelectedPath(const char* routine, const std::function<void(const char*)>& visit);
+// What a gathering of the selected rows takes: every row by the name that reaches it, or
+// (for a copy or a move, which give the file its name anew) only rows reached by their own
+// names.
+enum class Names { kReaching, kOwn };
 
-// Fills `into` with the selected rows in ascending order (their composed paths), or with the
-// folder that was read when no row is selected and the tree has a selection. Rows whose path
-// cannot be composed whole are left out with a log line.
-void GatherSelection(PathList& into);
+// Fills `into` with the paths of every selected row of the view, in ascending row order, and
+// closes it. An operation acts on exactly the rows selected or on none: when a row cannot be
+// reached (or, with Names::kOwn, is reached only by its short name) or its path does not fit,
+// `into` is left empty, one message box names the rows and `routine`'s log line says so, and
+// false is returned.
+bool SelectedPaths(const char* routine, Names names, PathList& into);
+
+// The same, but with no row selected the folder that was read, when the tree shows it.
+bool GatherSelection(const char* routine, Names names, PathList& into);
+
+// The message that tells the user which rows were refused and that nothing was done: one
+// line per row (at most ten, then how many more).
+std::string RefusedRowsText(const std::vector<std::string>& lines);
 
 // Reads the names of a CF_HDROP block of `size` bytes into `list` (closed with its final NUL)
 // in one walk. The header must fit, the names must start inside the block after it, and

@@ -19,12 +19,12 @@ void Open(unsigned index, int properties) {
         char path[MAX_PATH];
         // A path that does not fit 259 characters names no file that can be opened here:
         // neither page nor shell call then, only the log line.
-        bool have_path = EntryPath(*e, path, sizeof path);
+        bool have_path = OperandPath(*e, path, sizeof path);
         if (properties) {
             char page[MAX_PATH];
             FILE* out = nullptr;
             if (have_path && TempFilePath("file-properties.htm", page, sizeof page))
-                out = fopen(page, "wt");
+                out = CreateOutputFile(page);
             if (out) {
                 // The page names the entry as the list shows it (a find result with its folder).
                 FolderEntry shown = *e;

@@ -9,6 +9,7 @@ int PageWriter::WritePageHead(FILE* out, const char* title) {
     if (!stream) return 0;
     fprintf(stream, "<html>\n");
     fprintf(stream, "<head>\n");
+    fprintf(stream, "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n");
     fprintf(stream, "<title>%s</title>\n", title);
     fprintf(stream, "<style>\n");
     fprintf(stream, "<!--\n");

@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/paths.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "browse/format.h"
@@ -52,7 +53,9 @@ void Row(FILE* out, const char* label, const char* value) {
 
 std::string EscapeHtml(const char* text) {
     std::string out;
-    for (const char* p = text ? text : ""; *p; p++) {
+    // The pages are UTF-8, as they declare.
+    std::string utf8 = Utf8Text(text ? text : "");
+    for (const char* p = utf8.c_str(); *p; p++) {
         switch (*p) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
@@ -68,6 +71,7 @@ void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path) {
     if (!out) return;
     char text[MAX_PATH];
     fprintf(out, "<html>\n");
+    fprintf(out, "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>\n");
     fprintf(out, "<body>\n");
     // A file's name may hold & and < (not " on this platform, but a path from elsewhere
     // might): each is written as text, never as markup.

@@ -79,7 +79,7 @@ void WriteSettingsPage(FILE* out) {
 void Settings() {
     char path[MAX_PATH];
     if (!TempFilePath("Trelvista.hta", path, sizeof path)) return;
-    FILE* out = fopen(path, "wt");
+    FILE* out = CreateOutputFile(path);
     if (!out) return;
     WriteSettingsPage(out);
     ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOW);

@@ -7,6 +7,7 @@
 
 #include "core/com.h"
 #include "core/log.h"
+#include "core/names.h"
 #include "core/picture.h"
 
 namespace {
@@ -150,6 +151,15 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
     }
     if (log) log_line("%s\tCImg::img_load (%s\\%s) GO ...\n", time_stamp(), folder_path, file);
     std::string path = std::string(folder_path) + "\\" + file;
+    // A device or a pipe under a picture's name is handed to no decoder: its first read could
+    // wait for good.
+    if (path.size() > MAX_PATH - 1 || OpensNoDiskFile(path.c_str())) {
+        if (log)
+            log_line("%s\tCImg::load_img (%s\\%s) refused: no file on a disk ...\n", time_stamp(),
+                     folder_path, file);
+        Release();
+        return;
+    }
     int pw = 0, ph = 0;
     bool known = path.size() <= MAX_PATH - 1 && PictureSize(path.c_str(), &pw, &ph);
     // A picture past the budget is never handed to a decoder, the shell's included: its

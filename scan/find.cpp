@@ -240,11 +240,11 @@ class PieceScanner {
 };
 
 // Reads the file in large blocks and scans its text-mode pieces. A file that cannot be
-// opened (a folder among them) has no content match.
+// opened (a folder among them), or that is no file on a disk (a device, a pipe), has no
+// content match: a read of those may wait for good.
 bool ContentMatch(const char* path, std::string_view text, char* block,
                   const std::atomic<bool>* stop = nullptr) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = OpenDiskFile(path, FILE_FLAG_SEQUENTIAL_SCAN);
     if (file == INVALID_HANDLE_VALUE) return false;
     PieceScanner scanner(text);
     bool found = false, pending_cr = false, end = false;
@@ -275,8 +275,9 @@ struct Search {
 
 // Files whose contents live elsewhere (offline, or fetched when opened) are never opened
 // for the content test: reading them would bring every one of them back over the network.
-const DWORD kRemoteContent =
-    FILE_ATTRIBUTE_OFFLINE | 0x40000 /* RECALL_ON_OPEN */ | 0x400000 /* RECALL_ON_DATA_ACCESS */;
+// Devices are never read either.
+const DWORD kRemoteContent = FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_DEVICE |
+                             0x40000 /* RECALL_ON_OPEN */ | 0x400000 /* RECALL_ON_DATA_ACCESS */;
 
 bool Matches(Search& s, const char* name, DWORD attributes) {
     bool name_match =
@@ -298,12 +299,11 @@ void Walk(Search& s, size_t len) {
     // This folder's place in the results' table of folders, taken at its first result.
     long folder = -1;
     WIN32_FIND_DATAA fd;
-    WalkFolder(s.path, len, fd, [&s, len, &folder](WIN32_FIND_DATAA& r) {
+    WalkFolder(s.path, len, fd, [&s, len, &folder](WIN32_FIND_DATAA& r, const Reach& reach) {
         if (s.Stopped()) return false;
-        const char* name = PathName(r.cFileName, r.cAlternateFileName);
+        const char* name = reach.name;
         if (!name) {
-            log_line("%s\tFind () %s\\%s skipped: the name lost characters and has no short "
-                     "name ...\n",
+            log_line("%s\tFind () %s\\%s skipped: it cannot be reached by its name ...\n",
                      time_stamp(), s.path, r.cFileName);
             return true;
         }
@@ -340,7 +340,7 @@ void Walk(Search& s, size_t len) {
                     s.path[len] = '\\';
                 }
                 r.dwReserved1 = (DWORD)folder;
-                if (s.list.append(r) && s.control && s.control->found) ++*s.control->found;
+                if (s.list.append(r, reach) && s.control && s.control->found) ++*s.control->found;
             }
         }
         s.path[len] = '\0';
@@ -371,14 +371,22 @@ bool FileContains(const char* path, const char* text) {
 }
 
 int WriteFindFile(const char* path, const ViewSlot* view) {
-    FILE* out = fopen(path, "wt");
+    FILE* out = CreateOutputFile(path);
     if (!out) return 1;
     setvbuf(out, nullptr, _IOFBF, kBlock);
     unsigned n = ViewCount(view);
     for (unsigned i = 0; i < n; i++) {
         char shown[2 * MAX_PATH];
         if (!view[i].entry || !ShownName(*view[i].entry, shown, sizeof shown)) continue;
-        fputs(shown, out);
+        // The file holds one result per line: a name with a line break in it (which some file
+        // systems allow) would read as two results, so it is left out.
+        if (strpbrk(shown, "\r\n")) {
+            log_line("%s\tFind () a result left out of find.txt: its name holds a line break "
+                     "...\n",
+                     time_stamp());
+            continue;
+        }
+        fputs(Utf8Text(shown).c_str(), out);
         fputc('\n', out);
     }
     fclose(out);
@@ -405,13 +413,22 @@ struct FindJob {
     std::string where;
 };
 
-std::unique_ptr<FindJob> find_job;
+// The running job. Its thread holds a share of it too: a thread given up (see kStopBound)
+// goes on with a job the window no longer knows, and lets it go when it ends.
+std::shared_ptr<FindJob> find_job;
 HANDLE find_thread = nullptr;
 unsigned find_generation = 0;
 const char* const kStopTip = "Stop the search";
 
+// How long a stop waits for the search's thread. The search asks for its stop between any
+// two records and blocks, so it ends within milliseconds; one that does not is held by a read
+// that never ends (a drive that stopped answering), and it is given up: its results so far
+// are kept or dropped, its late message changes nothing, and the window goes on.
+const DWORD kStopBound = 250;
+
 unsigned __stdcall FindThread(void* arg) {
-    FindJob* job = (FindJob*)arg;
+    std::unique_ptr<std::shared_ptr<FindJob>> share((std::shared_ptr<FindJob>*)arg);
+    FindJob* job = share->get();
     SearchControl control;
     control.stop = &job->stop;
     control.found = &job->count;
@@ -434,12 +451,17 @@ unsigned __stdcall FindThread(void* arg) {
     return 0;
 }
 
-// Ends the running job's thread (asked to stop when `stop`) and hands the job over.
-std::unique_ptr<FindJob> EndJob(bool stop) {
+// Ends the running job's thread (asked to stop when `stop`), waiting for it at most
+// kStopBound, and hands the job over.
+std::shared_ptr<FindJob> EndJob(bool stop) {
     if (!find_job) return nullptr;
     if (stop) find_job->stop = true;
     if (find_thread) {
-        WaitForSingleObject(find_thread, INFINITE);
+        if (WaitForSingleObject(find_thread, stop ? kStopBound : INFINITE) != WAIT_OBJECT_0) {
+            find_job->stop = true;
+            log_line("%s\tFind (%s) given up: the search does not answer ...\n", time_stamp(),
+                     find_job->folder.c_str());
+        }
         CloseHandle(find_thread);
         find_thread = nullptr;
     }
@@ -463,11 +485,8 @@ bool TakeFound(FindJob& job) {
     for (; job.folders_taken < job.found.FolderCount(); job.folders_taken++)
         mcfg.entries.AddFolder(job.found.Folder(job.folders_taken));
     size_t before = job.taken;
-    for (; job.taken < job.found.size(); job.taken++) {
-        WIN32_FIND_DATAA record;
-        memcpy(&record, job.found[job.taken], sizeof record);
-        mcfg.entries.append(record);
-    }
+    for (; job.taken < job.found.size(); job.taken++)
+        mcfg.entries.append(*job.found[job.taken]);
     return job.taken > before;
 }
 
@@ -479,7 +498,7 @@ void ShowBatch(FindJob& job) {
 }
 
 // Shows what a job found, as a search that ran on the window's thread always has.
-void ShowResults(std::unique_ptr<FindJob> job, bool stopped) {
+void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
     // The list has held the job's results since it began; the last ones join them.
     TakeFound(*job);
     if (!mcfg.entries.empty()) {
@@ -504,12 +523,12 @@ void ShowResults(std::unique_ptr<FindJob> job, bool stopped) {
     WriteFindTxt();
 }
 
-// A job still running when the program ends is stopped and waited for, so that its thread
-// never outlives the objects it uses.
+// A job still running when the program ends is stopped and waited for a moment; a thread
+// that does not answer keeps its own share of the job, which outlives the program's objects.
 void StopFindAtExit() {
     if (find_job) {
         find_job->stop = true;
-        if (find_thread) WaitForSingleObject(find_thread, INFINITE);
+        if (find_thread) WaitForSingleObject(find_thread, kStopBound);
     }
 }
 
@@ -526,7 +545,7 @@ void FindShowSoFar() {
 
 void StopFind(bool show) {
     if (!find_job) return;
-    std::unique_ptr<FindJob> job = EndJob(true);
+    std::shared_ptr<FindJob> job = EndJob(true);
     if (show) {
         ShowResults(std::move(job), true);
     } else {
@@ -579,20 +598,20 @@ void Find() {
     SetOrder(0, mcfg.sort_dir);
     SetListJobStop(GiveUpFind);
 
-    auto job = std::make_unique<FindJob>();
+    auto job = std::make_shared<FindJob>();
     job->folder = folder;
     job->query = q;
     job->generation = ++find_generation;
     job->window = mwin.hwnd;
-    FindJob* running = job.get();
-    find_job = std::move(job);
-    uintptr_t thread = _beginthreadex(nullptr, 0, FindThread, running, 0, nullptr);
+    find_job = job;
+    auto* share = new std::shared_ptr<FindJob>(job);
+    uintptr_t thread = _beginthreadex(nullptr, 0, FindThread, share, 0, nullptr);
     if (thread) {
         find_thread = (HANDLE)thread;
         mtip.Update(mbtn.hwnd, kStopTip);
     } else {
         // No thread to be had: the search runs here, and its message shows the results.
-        FindThread(running);
+        FindThread(share);
     }
     Paint();
 }

@@ -129,6 +129,15 @@ void Preview(HDC dc) {
         NoImage();
         return;
     }
+    // Only a file on a disk is handed to a decoder: a device or a pipe under a picture's name
+    // would hold the window in its first read.
+    if (!shown.known || shown.path != path) {
+        if (!IsDiskFile(path)) {
+            Failed(key);
+            NoImage();
+            return;
+        }
+    }
     shown.Select(path, data);
     int wmax = mcfg.list_width - 20, hlim = mcfg.chart_top - 20;
     int request_w = 0, request_h = 0;

@@ -49,7 +49,7 @@ std::atomic<unsigned> generation{0};
 bool SizeBelow(char* path, size_t length, WIN32_FIND_DATAA& record, const std::atomic<int>& go,
                long long* total) {
     bool stopped = false;
-    WalkFolder(path, length, record, [&](const WIN32_FIND_DATAA& r) {
+    WalkFolder(path, length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
         if (go.load(std::memory_order_relaxed) == 0) {
             stopped = true;
             return false;
@@ -58,7 +58,8 @@ bool SizeBelow(char* path, size_t length, WIN32_FIND_DATAA& record, const std::a
             *total += (long long)(((uint64_t)r.nFileSizeHigh << 32) | r.nFileSizeLow);
             return true;
         }
-        const char* name = PathName(r.cFileName, r.cAlternateFileName);
+        // A folder that cannot be reached by its name is not measured.
+        const char* name = reach.name;
         size_t name_length = name ? strlen(name) : 0;
         if (!name || length + 1 + name_length > MAX_PATH - 1) return true;
         path[length] = '\\';
@@ -120,7 +121,7 @@ std::unique_ptr<ScanJob> MakeJob(unsigned own_generation) {
     for (unsigned i = 0; i < rows; i++) {
         FolderEntry* e = mcfg.view[i].entry;
         if (!e) continue;
-        const char* name = IsFolder(*e) ? PathName(e->name, e->short_name) : nullptr;
+        const char* name = IsFolder(*e) ? ReachName(*e) : nullptr;
         if (name && j->folder[0]) {
             j->entries.push_back(e);
             j->names.emplace_back(name);

@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/mcfg.h"
 #include "controls/gdi.h"
+#include "controls/painttext.h"
 #include "controls/ui.h"
 #include "browse/format.h"
 #include "browse/navigate.h"
@@ -25,7 +26,7 @@ HBRUSH SolidBrush(COLORREF colour) {
 }
 
 void DrawText(HDC dc, int x, int y, const char* text, size_t limit) {
-    TextOutA(dc, x, y, text, (int)strnlen(text, limit));
+    PaintText(dc, x, y, text, (int)strnlen(text, limit));
 }
 
 void DrawDriveBars(HDC dc, int lv_w, int cw, int ch) {
@@ -96,15 +97,14 @@ bool DrawChart(HDC dc, const RECT& client, int lv_w, int lv_h) {
         POINT E = CirclePoint(cx, cy, r, a1, -1);
 
         int name_length = (int)strnlen(e.name, sizeof e.name);
-        SIZE text = {};
-        GetTextExtentPointA(dc, e.name, name_length, &text);
+        SIZE text = PaintedSize(dc, e.name, name_length);
         LabelPlace label =
             PlaceLabel(cx, cy, r, slice.th * 0.5 + slice.start, (int)text.cx, (int)text.cy);
         HGDIOBJ pen = grey_pen.get() ? SelectObject(dc, grey_pen.get()) : nullptr;
         if (!BoxesOverlap(label.box, B)) {
             MoveToEx(dc, label.leader.x, label.leader.y, nullptr);
             LineTo(dc, label.rim.x, label.rim.y);
-            TextOutA(dc, label.text_x, label.top, e.name, name_length);
+            PaintText(dc, label.text_x, label.top, e.name, name_length);
             if (grey_brush.get()) FrameRect(dc, &label.box, (HBRUSH)grey_brush.get());
             B = label.box;
         }
@@ -137,8 +137,7 @@ void View(HDC dc) {
 
     Selection font_back(dc, mcfg.font);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
-    SIZE unit = {};
-    GetTextExtentPointA(dc, "C: ", 3, &unit);
+    SIZE unit = PaintedSize(dc, "C: ", 3);
 
     if (mcfg.drives_mode) DrawDriveBars(dc, lv_w, (int)unit.cx, (int)unit.cy);
     bool has_rows = ViewCount(mcfg.view) > 0;
@@ -153,10 +152,10 @@ void ChartHit(int x, int y) {
     int slot = HitSlot(mcfg.view, ClickAngle(cx, cy, x, y));
     if (slot < 0 || mcfg.find_mode) return;
     const FolderEntry& e = *mcfg.view[slot].entry;
-    const char* name = PathName(e.name, e.short_name);
     char path[MAX_PATH];
-    // A path that would not fit 259 characters could not be read: nothing is opened.
-    if (!name || !JoinPath(mcfg.folder, name, path, sizeof path)) return;
+    // A folder that is not reached, or whose path would not fit 259 characters, could not be
+    // read: nothing is opened.
+    if (!EntryPath(e, path, sizeof path)) return;
     // The slice's folder is opened as its row would be, and measured in its turn.
     if (!Navigate(path)) return;
     log_line("%s\tOpen () OK ...\n", time_stamp());
@@ -168,7 +167,7 @@ namespace {
 void DrawStatusText(HDC dc, UINT align, int x, int y, const std::string& text) {
     if (text.empty()) return;
     SetTextAlign(dc, align | TA_BASELINE);
-    TextOutA(dc, x, y, text.c_str(), (int)text.size());
+    PaintText(dc, x, y, text.c_str(), (int)text.size());
 }
 
 }  // namespace
@@ -195,7 +194,7 @@ void Paint() {
 
     LOGFONTA lf = mcfg.logfont;
     lf.lfHeight = 16;
-    GdiObject font(CreateFontIndirectA(&lf));
+    GdiObject font(MakeFont(lf));
     if (font.get()) {
         // The progress names the folder being measured: the folder that was read.
         char path[MAX_PATH] = {};

@@ -54,6 +54,16 @@ inline void SelectRows(std::initializer_list<int> rows) {
     }
 }
 
+// Selects exactly the rows of the entries with these names (none focused).
+inline void SelectNames(std::initializer_list<const char*> names) {
+    ListView_SetItemState(mlvw.hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (const char* name : names) {
+        int row = RowOf(name);
+        ASSERT_GE(row, 0) << name;
+        ListView_SetItemState(mlvw.hwnd, row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+}
+
 // The list's notification that the user began to drag the selected rows.
 inline void BeginRowDrag() {
     NMLISTVIEW begin = {};

@@ -290,6 +290,64 @@ bool MakeLossyNames(const std::string& folder, const std::string& file_bytes,
     return RunLinux("/bin/sh " + UnixPath(file), [&] { return ListedCount(folder) == before + 2; });
 }
 
+namespace {
+
+// The bytes as printf's octal escapes: no code page stands between the test and the names.
+std::string Octal(const std::string& bytes) {
+    std::string out;
+    char escape[8];
+    for (unsigned char c : bytes) {
+        snprintf(escape, sizeof escape, "\\%03o", c);
+        out += escape;
+    }
+    return out;
+}
+
+}  // namespace
+
+bool MakeLinuxEntries(const std::string& folder, const std::vector<LinuxEntry>& entries) {
+    std::string root = UnixPath(folder);
+    if (root.empty()) return false;
+    TempTree scripts("script");
+    std::string done = scripts.path("done");
+    std::string script = "cd '" + root + "' || exit 1\n";
+    for (const LinuxEntry& e : entries) {
+        script += "n=\"$(printf '" + Octal(e.name) + "')\"\n";
+        switch (e.kind) {
+        case LinuxEntry::kFile: script += "printf '" + Octal(e.content) + "' > \"$n\"\n"; break;
+        case LinuxEntry::kFolder: script += "mkdir -p \"$n\"\n"; break;
+        case LinuxEntry::kFifo: script += "mkfifo \"$n\"\n"; break;
+        case LinuxEntry::kLink: script += "ln -s '" + e.content + "' \"$n\"\n"; break;
+        case LinuxEntry::kIdleFifo:
+            // The writer's open waits for a reader; it is bounded, so no writer outlives a minute.
+            script += "mkfifo \"$n\"\ntimeout 60 sh -c 'exec 3>\"$0\"; sleep 60' \"$n\" "
+                      "</dev/null >/dev/null 2>&1 &\n";
+            break;
+        }
+    }
+    script += "touch '" + UnixPath(done) + "'\n";
+    std::string file = scripts.file("run.sh", script);
+    return RunLinux("/bin/sh " + UnixPath(file),
+                    [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+std::vector<std::wstring> WideNames(const std::string& folder) {
+    std::vector<std::wstring> names;
+    std::wstring pattern(folder.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, &pattern[0], (int)pattern.size());
+    if (n <= 0) return names;
+    pattern.resize((size_t)n - 1);
+    pattern += L"\\*";
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) names.push_back(fd.cFileName);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
 bool RunLinux(const std::string& command, const std::function<bool()>& done, DWORD timeout_ms) {
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
@@ -332,6 +390,25 @@ bool PutFilesOnClipboard(const std::vector<std::string>& paths) {
         list.append(p.c_str());
     list.close();
     return PutClipboardBlock(BuildDropBlock(list));
+}
+
+std::string WideListBytes(const std::string& list) {
+    std::string out;
+    size_t at = 0;
+    while (at < list.size()) {
+        size_t end = list.find('\0', at);
+        if (end == std::string::npos) end = list.size();
+        std::string path = list.substr(at, end - at);
+        if (!path.empty()) {
+            std::wstring wide(path.size(), L'\0');
+            int n = MultiByteToWideChar(CP_ACP, 0, path.data(), (int)path.size(), &wide[0],
+                                        (int)wide.size());
+            out.append((const char*)wide.data(), (size_t)n * sizeof(WCHAR));
+        }
+        if (end < list.size()) out.append(2, '\0');
+        at = end + 1;
+    }
+    return out;
 }
 
 std::string WideDropBlock(const std::vector<std::wstring>& paths) {

@@ -113,6 +113,19 @@ bool RunLinuxAndWait(const std::string& command);
 bool MakeLossyNames(const std::string& folder, const std::string& file_bytes,
                     const std::string& inner_bytes);
 
+// An entry made from the Linux side, whose name is taken byte for byte (any bytes, also ones
+// that are no UTF-8 and ones the platform's path rules would read otherwise).
+struct LinuxEntry {
+    enum Kind { kFile, kFolder, kFifo, kLink, kIdleFifo } kind = kFile;
+    std::string name;     // the bytes of the name below the folder ("d/in.dat" for one below)
+    std::string content;  // a file's bytes; a link's target (a Linux path)
+};
+// Makes the entries in `folder` in order, and waits (bounded) until they are all made. A
+// kIdleFifo is a named pipe with a writer that holds it open and writes nothing for a minute.
+bool MakeLinuxEntries(const std::string& folder, const std::vector<LinuxEntry>& entries);
+// The names of a folder as the platform lists them in UTF-16, "." and ".." left out.
+std::vector<std::wstring> WideNames(const std::string& folder);
+
 // Makes `link` a Linux symbolic link to the folder `target`, which Wine lists as a linked
 // folder (attributes 0x410). False when that cannot be done here.
 bool MakeFolderLink(const std::string& target, const std::string& link);
@@ -140,6 +153,10 @@ bool PutClipboardBlock(const std::string& bytes, DWORD effect = 0,
                        size_t effect_size = sizeof(DWORD));
 // The block of a wide file list (fWide 1), as programs of the wide interface put it.
 std::string WideDropBlock(const std::vector<std::wstring>& paths);
+
+// The bytes of a path list (paths in the program's code page, each ended by a zero, one more
+// zero at the end) as the wide list of a file-list block: UTF-16, two zero bytes per zero.
+std::string WideListBytes(const std::string& list);
 
 // Writes a picture of w by h pixels in one colour (0x00RRGGBB) through the platform's
 // imaging encoders: a PNG, or a JPEG when `jpeg` is set. False when it cannot.

@@ -21,7 +21,8 @@ TEST(PageWriter, WritesTheHeadWithItsColourAndThePiecesInOrder) {
     page.WriteScriptBegin();
     page.WritePageEnd();
     std::string expected =
-        "<html>\r\n<head>\r\n<title>Some Title</title>\r\n<style>\r\n<!--\r\n"
+        "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
+        "charset=utf-8\">\r\n<title>Some Title</title>\r\n<style>\r\n<!--\r\n"
         "body {background-color:#00123456;}\r\n"
         "body {color:#000000; font-family:Verdana, Arial, Helvetica; font-size: 60%;}\r\n"
         "input{color:#000000; font-family:Verdana, Arial, Helvetica; font-size: 90%;}\r\n"

@@ -145,7 +145,8 @@ TEST(PropertiesPage, ListsTheEntryLineByLine) {
     e.size_low = 1073741824;
     mcfg.unit = 0;
     EXPECT_EQ(Page(e, "C:\\data\\report.txt"),
-              "<html>\r\n<body>\r\n"
+              "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+              "charset=utf-8\"></head>\r\n<body>\r\n"
               "<b><code>Properties: C:\\data\\report.txt</code></b><br>\r\n<p>\r\n"
               "<table>\r\n"
               "<tr><td><code>Name:</code></td><td><code>report.txt</code></td></tr>\r\n"

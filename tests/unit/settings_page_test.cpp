@@ -11,7 +11,8 @@ namespace {
 // The page as the shell host would run it, with the platform's text-file line ends.
 std::string ExpectedPage() {
     std::string page =
-        "<html>\n<head>\n<title>Trelvista Settings</title>\n<style>\n<!--\n"
+        "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n"
+        "<title>Trelvista Settings</title>\n<style>\n<!--\n"
         "body {background-color:#00f0f0f0;}\n"
         "body {color:#000000; font-family:Verdana, Arial, Helvetica; font-size: 60%;}\n"
         "input{color:#000000; font-family:Verdana, Arial, Helvetica; font-size: 90%;}\n"

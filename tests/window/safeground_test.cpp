@@ -171,54 +171,6 @@ TEST_F(SafeGround, FindKeepsTheTreeChildrenOfTheSearchedFolderAndSearchesTheFold
     EXPECT_EQ(std::string(mcbx.GetText()), a);
 }
 
-TEST_F(SafeGround, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
-    // Created on the Linux side with characters that the ANSI code page lacks, beside names
-    // of the same length that a wildcard would match.
-    tree_.file("abc.txt", "abc");
-    tree_.file("xyz.txt", "xyz");
-    ASSERT_TRUE(tv::MakeLossyNames(tree_.root(), "12345", "1234567"));
-    StartApp(tree_.root().c_str());
-    int file_row = tv::RowOf("???.txt");
-    ASSERT_GE(file_row, 0) << "the name did not come back with '?'";
-    const FolderEntry& file = *mcfg.view[file_row].entry;
-    ASSERT_NE(file.short_name[0], '\0') << "no short name here";
-    char path[MAX_PATH];
-    ASSERT_TRUE(EntryPath(file, path, sizeof path));
-    EXPECT_EQ(std::string(path), tree_.path(file.short_name));
-    EXPECT_EQ(tv::ReadFile(path), "12345") << "the short name names another file";
-
-    // The folder is in the tree under its short name, and the scan measures it.
-    int dir_row = tv::RowOf("??");
-    ASSERT_GE(dir_row, 0);
-    std::string dir_short = mcfg.view[dir_row].entry->short_name;
-    EXPECT_EQ(tv::Children(mtvw.Caret()), (std::vector<std::string>{dir_short}));
-    SendCommand(CMD_READ_SIZE);
-    ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
-    dir_row = tv::RowOf("??");
-    ASSERT_GE(dir_row, 0);
-    EXPECT_EQ(EntrySize(*mcfg.view[dir_row].entry), 7u);
-    SendCommand(CMD_READ_SIZE);
-    Until([] { return mcfg.scanning == 0; });
-
-    // Opening the folder goes in by the short name, and a find below it finds its file.
-    Open((unsigned)tv::RowOf("??"), 0);
-    EXPECT_EQ(std::string(mcfg.folder), tree_.path(dir_short));
-    EXPECT_EQ(ViewCount(mcfg.view), 1u);
-    Back();
-    mcby.SetText(".dat");
-    ASSERT_TRUE(tv::FindAndWait());
-    ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->reserved1)) + "\\" +
-                  mcfg.entries[0]->name,
-              tree_.path(dir_short + "\\in.dat"));
-    // A lossy name without a short name is never turned into a path.
-    FolderEntry bare = file;
-    bare.short_name[0] = '\0';
-    mcfg.find_mode = 0;
-    EXPECT_FALSE(EntryPath(bare, path, sizeof path));
-    EXPECT_STREQ(path, "");
-}
-
 TEST_F(SafeGround, ADragEndsCleanlyWhenTheMouseIsTakenOrEscIsPressed) {
     MakeTwoFolders();
     StartApp(tree_.path("A").c_str());
