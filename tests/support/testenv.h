@@ -60,8 +60,14 @@ class DialogPresser {
     // True once the dialog was found and its button pressed.
     bool pressed() const { return pressed_; }
     HWND dialog() const { return dialog_; }
+    // The text of a message box that was pressed (its static text, in the program's code
+    // page); read once the presser has ended (after its scope or wait()).
+    const std::string& text() const { return text_; }
+    // Waits for the presser's thread to end.
+    void wait();
 
   private:
+    std::string text_;
     std::string title_;
     int button_;
     DWORD timeout_;
