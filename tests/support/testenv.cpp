@@ -343,6 +343,18 @@ bool MakeLinuxEntries(const std::string& folder, const std::vector<LinuxEntry>& 
                     [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
+TmpfsMount::TmpfsMount(const std::string& folder, const std::string& options)
+    : unix_(UnixPath(folder)) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    mounted_ = !unix_.empty() &&
+               RunLinuxAndWait("mount -t tmpfs -o '" + options + "' tmpfs '" + unix_ + "' 2>/dev/null");
+}
+
+TmpfsMount::~TmpfsMount() {
+    // Lazily: a handle the program still holds must not keep the mount behind.
+    if (mounted_) RunLinuxAndWait("umount -l '" + unix_ + "'");
+}
+
 std::vector<std::wstring> WideNames(const std::string& folder) {
     std::vector<std::wstring> names;
     std::wstring pattern(folder.size() + 1, L'\0');

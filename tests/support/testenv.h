@@ -129,6 +129,22 @@ struct LinuxEntry {
 // Makes the entries in `folder` in order, and waits (bounded) until they are all made. A
 // kIdleFifo is a named pipe with a writer that holds it open and writes nothing for a minute.
 bool MakeLinuxEntries(const std::string& folder, const std::vector<LinuxEntry>& entries);
+// A file system of its own mounted on `folder` (made empty first) from the Linux side, for
+// what a full or read-only disk does; mounted() is false where this machine lets no one mount,
+// and the test then skips. Unmounted at the end.
+class TmpfsMount {
+  public:
+    TmpfsMount(const std::string& folder, const std::string& options);
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+    bool mounted() const { return mounted_; }
+
+  private:
+    std::string unix_;
+    bool mounted_ = false;
+};
+
 // The names of a folder as the platform lists them in UTF-16, "." and ".." left out.
 std::vector<std::wstring> WideNames(const std::string& folder);
 
