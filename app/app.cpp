@@ -84,13 +84,33 @@ bool EndsAtItsCommand(const MSG& msg) {
 
 }  // namespace
 
+namespace {
+
+// Set when an accelerator with Alt has run its command: the window never saw the key that
+// came with Alt, and would take the Alt key's release for a press of Alt alone, which opens the
+// menu bar (the next Enter would then run the File menu's first item).
+bool alt_command_ran = false;
+
+}  // namespace
+
 void LoopStep(MSG& msg) {
     if (mcbx.hwnd && GetFocus() == mcbx.hwnd)
         EnableMenuItem(GetMenu(mwin.hwnd), CMD_PASTE, MF_BYCOMMAND | MF_ENABLED);
 
     if (msg.hwnd && (msg.hwnd == mtvw.hwnd || msg.hwnd == mlvw.hwnd || msg.hwnd == mbtn.hwnd) &&
-        TranslateAcceleratorA(mwin.hwnd, accelerators, &msg) && EndsAtItsCommand(msg))
+        TranslateAcceleratorA(mwin.hwnd, accelerators, &msg) && EndsAtItsCommand(msg)) {
+        if (msg.message == WM_SYSKEYDOWN) alt_command_ran = true;
         return;
+    }
+    if (alt_command_ran && (msg.message == WM_SYSKEYUP || msg.message == WM_KEYUP) &&
+        msg.wParam == VK_MENU) {
+        alt_command_ran = false;
+        return;
+    }
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        // Another key in between: the release of Alt is an ordinary one again.
+        if (msg.wParam != VK_MENU) alt_command_ran = false;
+    }
 
     // Enter and F5 act on the key-down message only: one press also sends a character and
     // a key-up message (and a mouse message's button flags may read 13 or 116), and each

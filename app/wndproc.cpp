@@ -49,6 +49,7 @@ void CancelDrag() {
     if (!mcfg.dragging) return;
     mcfg.dragging = 0;
     mlvw.EndDrag();
+    mtvw.DropHighlight(nullptr);
     // Releasing the capture sends WM_CAPTURECHANGED, which finds the drag over already.
     ReleaseCapture();
 }
@@ -61,8 +62,18 @@ RECT ClientRect() {
     return client;
 }
 
-// The View menu mirrors the size unit and the preview mode after every message.
+// The Read Folder Size button shows size mode pressed, whichever routine changed the mode.
+void MirrorSizeButton() {
+    if (!mtbr.hwnd) return;
+    bool pressed = SendMessageA(mtbr.hwnd, TB_ISBUTTONPRESSED, CMD_READ_SIZE, 0) != 0;
+    if (pressed != (mcfg.size_mode != 0))
+        SendMessageA(mtbr.hwnd, TB_PRESSBUTTON, CMD_READ_SIZE, MAKELONG(mcfg.size_mode ? TRUE : FALSE, 0));
+}
+
+// The View menu mirrors the size unit and the preview mode after every message, and the
+// toolbar the size mode.
 void UpdateCheckMarks(HWND hwnd) {
+    MirrorSizeButton();
     HMENU menu = GetMenu(hwnd);
     if (!menu) return;
     for (int unit = 0; unit < 4; unit++)
@@ -88,10 +99,6 @@ void InsertSendTo(HWND hwnd, HMENU opening) {
     SendTo(send_to, 0);
 }
 
-void PressReadSizeButton(bool pressed) {
-    SendMessageA(mtbr.hwnd, TB_PRESSBUTTON, CMD_READ_SIZE, MAKELONG(pressed ? TRUE : FALSE, 0));
-}
-
 void OnTimer(HWND hwnd) {
     ScanTick();
     // A running search shows its results so far; the status line its progress.
@@ -101,17 +108,32 @@ void OnTimer(HWND hwnd) {
     ContextMenu(0, 0);
 }
 
-// Ends a drag of rows: the flag goes and the drag image is removed.
+// Ends a drag of rows: the flag goes, and the drag image and the drop target's mark with it.
 void EndRowDrag() {
     mcfg.dragging = 0;
     mlvw.EndDrag();
+    mtvw.DropHighlight(nullptr);
 }
 
-void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y) {
+// The tree item under a point of the main window's client area. Positions are taken as
+// signed here: a captured pointer left of or above the window is on no item.
+HTREEITEM TreeItemUnder(HWND hwnd, LPARAM lparam) {
+    return mtvw.ItemAt(hwnd, (short)LOWORD(lparam), (short)HIWORD(lparam));
+}
+
+void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y, LPARAM lparam) {
     if (mcfg.dragging) {
-        mtvw.SelectAt(x, y - 26);
-        POINT at = {x, y};
+        // The item under the pointer is shown as the drop target; nothing is read until the
+        // rows are dropped.
+        HTREEITEM target = TreeItemUnder(hwnd, lparam);
+        POINT at = {(short)LOWORD(lparam), (short)HIWORD(lparam)};
         ClientToScreen(hwnd, &at);
+        if (target != mtvw.DropTarget()) {
+            ImageList_DragShowNolock(FALSE);
+            mtvw.DropHighlight(target);
+            UpdateWindow(mtvw.hwnd);
+            ImageList_DragShowNolock(TRUE);
+        }
         ImageList_DragMove(at.x, at.y);
         return;
     }
@@ -132,16 +154,18 @@ void OnLeftButtonDown(HWND hwnd, int x) {
     SetCapture(hwnd);
 }
 
-void OnLeftButtonUp(int x, int y) {
-    if (mcfg.size_mode) ChartHit(x, y);
+void OnLeftButtonUp(HWND hwnd, int x, int y, LPARAM lparam) {
+    if (mcfg.size_mode && !mcfg.dragging) ChartHit(x, y);
     bool dragging = mcfg.dragging != 0;
+    HTREEITEM target = dragging ? TreeItemUnder(hwnd, lparam) : nullptr;
     // The drag is over before the capture goes, so its release does not read as a lost
     // drag, and before the move, whose dialogs take the mouse.
     if (dragging) EndRowDrag();
     mcfg.splitting = 0;
     ReleaseCapture();
-    // Releasing over no tree item moves nothing.
-    if (dragging && mtvw.SelectAt(x, y - 26)) MoveDragged();
+    // Releasing over no tree item moves nothing; over one, its folder is read and the rows
+    // go there.
+    if (target && target != mtvw.Root() && Navigate(mtvw.ItemPath(target))) MoveDragged();
 }
 
 void OnBeginDrag() {
@@ -239,9 +263,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     // states are made current then, so that F2 renames a row selected a moment ago.
     case WM_INITMENU: ContextMenu(0, 0); break;
     case WM_INITMENUPOPUP: InsertSendTo(hwnd, (HMENU)wparam); break;
-    case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y); break;
+    case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y, lparam); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
-    case WM_LBUTTONUP: OnLeftButtonUp(x, y); break;
+    case WM_LBUTTONUP: OnLeftButtonUp(hwnd, x, y, lparam); break;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a dialog, a task switch): the drag ends with
         // nothing moved.
@@ -302,7 +326,6 @@ int Command(WPARAM wparam) {
     }
     case CMD_READ_SIZE:
         SetMode(kToggleSize);
-        PressReadSizeButton(mcfg.size_mode != 0);
         Size(0, 0);
         Scan();
         break;
@@ -312,7 +335,6 @@ int Command(WPARAM wparam) {
     case CMD_NEW_FILE: NewFile(); break;
     case CMD_PREVIEW:
         SetMode(kTogglePreview);
-        PressReadSizeButton(false);
         SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
         break;
     case CMD_ATTR_A:

@@ -5,6 +5,7 @@
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "core/paths.h"
+#include "core/statusline.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -39,19 +40,30 @@ void SetOrder(int column, int dir) {
     mcfg.sort_dir = dir;
 }
 
+namespace {
+
+// The status line shows the view's counts: its strip is painted again whenever they change.
+void CountsChanged() {
+    if (!mwin.hwnd) return;
+    RECT client = {};
+    GetClientRect(mwin.hwnd, &client);
+    StatusAreas areas = ComputeStatusAreas(client.right, client.bottom, mcfg.tree_width,
+                                           mcfg.chart_top, mcfg.preview != 0, false, 0);
+    InvalidateRect(mwin.hwnd, &areas.strip, FALSE);
+}
+
+}  // namespace
+
 void ClearCounts() {
     mcfg.selected = 0;
     mcfg.folders = 0;
     mcfg.count = 0;
+    CountsChanged();
 }
 
 void CountSelected() {
     mcfg.selected = mlvw.SelectedCount();
-    // The status line's strip repaints with the new count.
-    RECT strip = {};
-    GetClientRect(mwin.hwnd, &strip);
-    strip.top = strip.bottom - 10;
-    InvalidateRect(mwin.hwnd, &strip, FALSE);
+    CountsChanged();
 }
 
 void Show() {
@@ -66,6 +78,7 @@ void Show() {
         if (mcfg.view[i].entry && IsFolder(*mcfg.view[i].entry)) folders++;
     mcfg.folders = folders;
     mcfg.count = (int)rows;
+    CountsChanged();
 
     ShowSubfolders();
 }

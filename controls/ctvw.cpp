@@ -107,6 +107,18 @@ HTREEITEM CTvw::SelectAt(int x, int y) {
     return nullptr;
 }
 
+HTREEITEM CTvw::ItemAt(HWND window, int x, int y) const {
+    POINT at = {x, y};
+    MapWindowPoints(window, hwnd, &at, 1);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    if (!PtInRect(&client, at)) return nullptr;
+    TVHITTESTINFO hit = {};
+    hit.pt = at;
+    HTREEITEM item = (HTREEITEM)SendMessageA(hwnd, TVM_HITTEST, 0, (LPARAM)&hit);
+    return item && (hit.flags & TVHT_ONITEM) ? item : nullptr;
+}
+
 const char* CTvw::ItemPath(HTREEITEM item) {
     path[0] = '\0';
     if (!item) item = Caret();

@@ -56,6 +56,14 @@ class CTvw {
     int SelectChild(const char* text);
     // Selects and returns the first visible item whose text rectangle holds the point.
     HTREEITEM SelectAt(int x, int y);
+    // The item under a point of `window`'s client area (mapped into the tree), none when the
+    // point is on no item.
+    HTREEITEM ItemAt(HWND window, int x, int y) const;
+    // Shows `item` as the target of a drop (none: no item).
+    void DropHighlight(HTREEITEM item) const {
+        SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, (LPARAM)item);
+    }
+    HTREEITEM DropTarget() const { return Next(nullptr, TVGN_DROPHILITE); }
     // The path of an item (none: the selected item) in `path`: the texts below the root
     // joined by backslashes. A path that would not fit 259 characters gives "".
     const char* ItemPath(HTREEITEM item);

@@ -316,11 +316,11 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why) {
 }
 
 namespace {
-void (*view_reader_stop)() = nullptr;
+void (*entries_writer_stop)() = nullptr;
 void (*list_job_stop)() = nullptr;
 }  // namespace
 
-void SetViewReaderStop(void (*stop)()) { view_reader_stop = stop; }
+void SetEntriesWriterStop(void (*stop)()) { entries_writer_stop = stop; }
 
 void SetListJobStop(void (*stop)()) { list_job_stop = stop; }
 
@@ -329,7 +329,6 @@ void StopListJobs() {
 }
 
 void ReleaseView() {
-    if (view_reader_stop) view_reader_stop();
     delete[] mcfg.view;
     mcfg.view = nullptr;
 }
@@ -340,9 +339,10 @@ void InstallView(ViewSlot* view) {
 }
 
 void ReleaseEntries() {
-    // A search about to fill the list gives up, and the view goes first, and with it any scan
-    // that still reads the entries.
+    // A search about to fill the list gives up, a scan that writes into the entries stops,
+    // and the view goes before the entries it refers to.
     StopListJobs();
+    if (entries_writer_stop) entries_writer_stop();
     ReleaseView();
     mcfg.entries.clear();
 }

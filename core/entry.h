@@ -132,9 +132,11 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why = 
 // table), a backslash and its name; else its name. False (out empty) when it does not fit.
 bool ShownName(const FolderEntry& e, char* out, size_t size);
 
-// The reader of the view on another thread (the size scan) gives the routine that stops it
-// and waits for it; ReleaseView runs it before the view goes. None: nothing to stop.
-void SetViewReaderStop(void (*stop)());
+// A job that writes into the entries (the size scan, whose totals go into its folders'
+// entries) gives the routine that stops it; ReleaseEntries runs it before the entries go. A
+// new order of the view leaves the entries as they are, and the job goes on. None: nothing to
+// stop.
+void SetEntriesWriterStop(void (*stop)());
 
 // A job that fills the list from another thread (a search) gives the routine that gives it
 // up; ReleaseEntries and every other change of what the list shows run it first.
@@ -144,7 +146,7 @@ void StopListJobs();
 // mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before).
 void InstallView(ViewSlot* view);
 
-// Releases mcfg.view, after stopping a size scan that may read it.
+// Releases mcfg.view.
 void ReleaseView();
 
 // Clears mcfg.entries (and the view that refers to them), after stopping a size scan.

@@ -115,7 +115,8 @@ std::unique_ptr<ScanJob> MakeJob(unsigned own_generation) {
     j->generation = own_generation;
     j->window = mwin.hwnd;
     unsigned rows = ViewCount(mcfg.view);
-    j->measure = rows >= 1 && mcfg.size_mode;
+    // The drive view shows no folder: the rows behind it belong to the folder left behind.
+    j->measure = rows >= 1 && mcfg.size_mode && !mcfg.drives_mode;
     if (!j->measure) return j;
     lstrcpynA(j->folder, mcfg.find_mode ? "" : mcfg.folder, sizeof j->folder);
     for (unsigned i = 0; i < rows; i++) {
@@ -155,8 +156,8 @@ void Scan() {
     static bool stop_at_exit = atexit(StopAtExit) == 0;
     (void)stop_at_exit;
     StopScan();
-    // The view goes only after this scan, which reads it, has stopped.
-    SetViewReaderStop(StopScan);
+    // The entries go only after this scan, whose totals go into them, has stopped.
+    SetEntriesWriterStop(StopScan);
     unsigned own_generation = ++generation;
     job = MakeJob(own_generation);
     mcfg.size = 0;

@@ -156,10 +156,9 @@ void ChartHit(int x, int y) {
     // A folder that is not reached, or whose path would not fit 259 characters, could not be
     // read: nothing is opened.
     if (!EntryPath(e, path, sizeof path)) return;
-    // The slice's folder is opened as its row would be, and measured in its turn.
+    // The slice's folder is opened as its row would be; the read starts its scan in size mode.
     if (!Navigate(path)) return;
     log_line("%s\tOpen () OK ...\n", time_stamp());
-    Scan();
 }
 
 namespace {

@@ -90,6 +90,22 @@ TEST_F(KeysTest, BackspaceAndAltUpGoBackToTheParentFromTheListAndTheTree) {
     Keys("key alt+Up");
     EXPECT_TRUE(Until([&] { return _stricmp(mcfg.folder, tree_.root().c_str()) == 0; }, 5000))
         << mcfg.folder;
+
+    // Alt+Up leaves no menu bar open: the next Enter in the list reads the folder again (the
+    // end of no rename) and never runs the File menu's first item, Find.
+    ASSERT_TRUE(Navigate(tree_.path("One\\Two").c_str()));
+    tv::SelectRows({tv::RowOf("file.txt")});
+    SetFocus(mlvw.hwnd);
+    Keys("key alt+Up");
+    ASSERT_TRUE(Until([&] { return _stricmp(mcfg.folder, tree_.path("One").c_str()) == 0; }, 5000));
+    int reads = tv::CountEntries("Read () OK"), finds = tv::CountEntries("Find (");
+    Keys("key Return");
+    ASSERT_TRUE(Until([&] {
+        return tv::CountEntries("Read () OK") > reads || tv::CountEntries("Find (") > finds ||
+               FindRunning();
+    }, 5000));
+    EXPECT_EQ(tv::CountEntries("Find ("), finds) << "Enter ran Find from the menu bar";
+    EXPECT_FALSE(FindRunning());
 }
 
 TEST_F(KeysTest, CutAndPasteMovesOnceAndEmptiesTheClipboard) {

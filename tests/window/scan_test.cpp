@@ -367,3 +367,42 @@ TEST_F(SizeScan, TreeSelectionsQueuedDuringAHugeScanEachReadTheirOwnFolder) {
     EXPECT_EQ(lines[1], "TOP: size:0") << "the first scan ran to its end";
     mcfg.size_mode = 0;
 }
+
+TEST_F(SizeScan, AHeaderClickKeepsTheScanAndTheDriveViewOrAFindMeasuresNothingLeftBehind) {
+    const tv::TempTree* slow = MakeSlowTree();
+    ASSERT_NE(slow, nullptr);
+    const tv::TempTree& tree = *slow;
+    StartApp(tree.root().c_str());
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([] { return SizeOf("A") == 11; }));
+    ASSERT_EQ(mcfg.scanning, 1) << "the scan ended before the test could click";
+    // A click on the Name header orders the view anew; the scan goes on to its total.
+    NMLISTVIEW click = {};
+    click.hdr.hwndFrom = mlvw.hwnd;
+    click.hdr.idFrom = GetDlgCtrlID(mlvw.hwnd);
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iSubItem = 0;
+    SendMessageA(mwin.hwnd, WM_NOTIFY, click.hdr.idFrom, (LPARAM)&click);
+    ASSERT_TRUE(Until([&] { return ScanFinished(1) && mcfg.sort_column == 1; }, 60000));
+    EXPECT_EQ(mcfg.size, 41);
+    EXPECT_TRUE(mcfg.size_mode);
+
+    // The drive view shows no folder: Read Folder Size there measures nothing.
+    SendCommand(CMD_READ_SIZE);  // off
+    mtvw.Select(mtvw.Root());
+    tv::PumpMessages(true);
+    int ends = tv::CountEntries("Thread () END");
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([&] { return ScanFinished(2); }));
+    EXPECT_EQ(tv::CountEntries("Thread () END"), ends) << "the folder left behind was measured";
+    EXPECT_EQ(mcfg.size, 0);
+
+    // Find leaves size mode, and the button follows.
+    ASSERT_TRUE(Navigate(tree.path("A").c_str()));
+    ASSERT_TRUE(Until([&] { return mcfg.scanning == 0; }));
+    EXPECT_TRUE(SendMessageA(mtbr.hwnd, TB_ISBUTTONPRESSED, CMD_READ_SIZE, 0));
+    mcby.SetText("a.dat");
+    ASSERT_TRUE(tv::FindAndWait());
+    EXPECT_FALSE(mcfg.size_mode);
+    EXPECT_FALSE(SendMessageA(mtbr.hwnd, TB_ISBUTTONPRESSED, CMD_READ_SIZE, 0));
+}

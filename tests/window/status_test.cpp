@@ -6,6 +6,7 @@
 
 #include "core/mcfg.h"
 #include "controls/ui.h"
+#include "browse/navigate.h"
 #include "browse/status.h"
 #include "scan/view.h"
 #include "tests/support/app_fixture.h"
@@ -72,4 +73,25 @@ TEST_F(StatusPaint, CountsAtTheRightEndAndDuringAScanItsTextAtTheLeftWithoutFind
     PaintNow();
     EXPECT_TRUE(IsWindowVisible(mcby.hwnd));
     EXPECT_TRUE(IsWindowVisible(mbtn.hwnd));
+}
+
+TEST_F(StatusPaint, TheCountsArePaintedAgainAfterEveryRead) {
+    tv::TempTree tree("status");
+    tree.file("Few\\a.txt", "a");
+    for (int i = 0; i < 25; i++)
+        tree.file("Many\\f" + std::to_string(i) + ".txt", "f");
+    StartApp(tree.path("Few").c_str());
+    tv::PumpMessages(true);
+    Capture few;
+    int W = few.width, H = few.height;
+    // Another folder opened as a double click opens it: the counts line shows its counts once
+    // the window has painted what changed, with no other repaint asked for.
+    ASSERT_TRUE(Navigate(tree.path("Many").c_str()));
+    tv::PumpMessages(true);
+    Capture many;
+    int differing = 0;
+    for (int y = H - 12; y < H; y++)
+        for (int x = W - 250; x < W; x++)
+            if (few.pixels[(size_t)y * W + x] != many.pixels[(size_t)y * W + x]) differing++;
+    EXPECT_GT(differing, 10) << "the status line still shows the first folder's counts";
 }

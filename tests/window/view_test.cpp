@@ -98,9 +98,11 @@ TEST_F(ChartView, SizeModePaintsSlicesAndAClickOnAFolderSliceOpensIt) {
     double mid = a.start + a.sweep / 2;
     int x = cx + (int)(std::cos(mid) * r / 2), y = cy - (int)(std::sin(mid) * r / 2);
     std::string expected = tree.path() + "\\alpha";
+    int scans = tv::CountEntries("Scan () OK");
     SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     EXPECT_TRUE(Until([&] { return std::string(mcbx.GetText()) == expected; }));
     EXPECT_STREQ(mtvw.ItemText(mtvw.Caret()), "alpha");
+    EXPECT_EQ(tv::CountEntries("Scan () OK"), scans + 1) << "one slice, one scan";
 
     mcfg.size_mode = 0;
     StopScan();

@@ -458,7 +458,7 @@ TEST_F(WindowProcedure, ToolbarTooltipsGetTheirTexts) {
     }
 }
 
-TEST_F(WindowProcedure, DraggedRowsSelectTreeItemsOnTheWayAndTheDragEndsOnRelease) {
+TEST_F(WindowProcedure, DraggedRowsMarkTheItemUnderThePointerAndTheDragEndsOnRelease) {
     tv::TempTree tree("drag");
     tree.file("a.txt");
     tree.file("b.txt");
@@ -479,12 +479,20 @@ TEST_F(WindowProcedure, DraggedRowsSelectTreeItemsOnTheWayAndTheDragEndsOnReleas
     ASSERT_EQ(mcfg.dragging, 1);
     EXPECT_EQ(GetCapture(), mwin.hwnd);
 
-    // The pointer is taken as (x, y - 26) in the tree.
+    // The pointer is mapped into the tree: the item under it, also just above its lower edge,
+    // is shown as the drop target, and nothing is selected or read meanwhile.
     mtvw.Select(mtvw.Root());
     drive = FirstDrive();
+    RECT rect = {};
+    ASSERT_TRUE(TreeView_GetItemRect(mtvw.hwnd, drive, &rect, TRUE));
+    for (int y : {(int)(rect.top + rect.bottom) / 2, (int)rect.bottom - 2}) {
+        POINT at = {(rect.left + rect.right) / 2, y};
+        MapWindowPoints(mtvw.hwnd, mwin.hwnd, &at, 1);
+        SendMouse(WM_MOUSEMOVE, MK_LBUTTON, at.x, at.y);
+        EXPECT_EQ(mtvw.DropTarget(), drive) << "at " << y;
+    }
+    EXPECT_EQ(mtvw.Caret(), mtvw.Root());
     POINT at = ItemCentre(drive);
-    SendMouse(WM_MOUSEMOVE, MK_LBUTTON, at.x, at.y + 26);
-    EXPECT_EQ(mtvw.Caret(), drive);
 
     // Released over no item: nothing is moved and the drag ends.
     HTREEITEM before = mtvw.Caret();
