@@ -2,4 +2,4 @@
 
 #include <windows.h>
 
-void MsgBox(const char* text) { MessageBoxA(nullptr, text, "", MB_OK); }
+void MsgBox(const char* text) { MessageBoxA(nullptr, text, "Trelvista", MB_OK); }
