@@ -162,8 +162,10 @@ Layout ComputeLayout(int width, int height, int tree_width, bool drives_mode, bo
     l.findbutton = {5, B - 22, 20, 18};
     l.list = {T + 3, 28, l.list_width, L};
     l.tree = {0, 28, T, B - 56};
+    // Check boxes as tall as the path box beside them, so that their box and letter show
+    // whole, in the middle of the toolbar's strip.
     for (int i = 0; i < 4; i++)
-        l.attr[i] = {90 + 30 * i, 8, 30, 10};
+        l.attr[i] = {90 + 30 * i, 4, 30, 18};
     return l;
 }
 

@@ -23,8 +23,9 @@ TEST(Layout, FolderViewGivesTheListTheWholeRightColumn) {
     ExpectPlace(l.findbutton, 5, 578, 20, 18, "find button");
     ExpectPlace(l.list, 303, 28, 697, 558, "list");
     ExpectPlace(l.tree, 0, 28, 300, 544, "tree");
+    // The attribute buttons are as tall as the path box beside them, so that they show whole.
     for (int i = 0; i < 4; i++)
-        ExpectPlace(l.attr[i], 90 + 30 * i, 8, 30, 10, "attribute");
+        ExpectPlace(l.attr[i], 90 + 30 * i, 4, 30, 18, "attribute");
 }
 
 TEST(Layout, PreviewAndSizeModesHalveTheList) {

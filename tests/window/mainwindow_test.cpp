@@ -250,8 +250,8 @@ TEST_F(MainWindow, LayoutFollowsTheClientSizeAndTheModes) {
     ExpectPlace(mcby.hwnd, 30, 576, 270, -1, "search box");
     ExpectPlace(mbtn.hwnd, 5, 578, 20, 18, "find button");
     ExpectPlace(mtvw.hwnd, 0, 28, 300, 544, "tree");
-    ExpectPlace(mbta.hwnd, 90, 8, 30, 10, "A");
-    ExpectPlace(mbts.hwnd, 180, 8, 30, 10, "S");
+    ExpectPlace(mbta.hwnd, 90, 4, 30, 18, "A");
+    ExpectPlace(mbts.hwnd, 180, 4, 30, 18, "S");
 
     // At start the drive view is on: the list has no height.
     ASSERT_EQ(mcfg.drives_mode, 1);
