@@ -19,20 +19,20 @@
 #include "scan/view.h"
 
 SplitterMove MoveSplitter(int x, int y, WPARAM keys, bool splitting, int tree_width,
-                          int client_right, int client_bottom) {
+                          int client_right, int client_bottom, int dpi) {
     SplitterMove move = {false, false, tree_width};
-    if (abs(x - tree_width) >= 20 || y >= client_bottom - 16) return move;
+    if (abs(x - tree_width) >= Scale(20, dpi) || y >= client_bottom - Scale(16, dpi)) return move;
     move.size_cursor = true;
-    // Only the left button alone drags; a movement of 20 pixels or more in one step
-    // leaves the splitter behind until the pointer comes back near it.
+    // Only the left button alone drags; a movement of 20 pixels (at 96 DPI) or more in one
+    // step leaves the splitter behind until the pointer comes back near it.
     if (keys == MK_LBUTTON && splitting) {
-        if (x < client_right - 200) move.tree_width = x;
+        if (x < client_right - Scale(200, dpi)) move.tree_width = x;
         move.resize = true;
     }
     return move;
 }
 
-bool GrabsSplitter(int x, int tree_width) { return abs(x - tree_width) < 10; }
+bool GrabsSplitter(int x, int tree_width, int dpi) { return abs(x - tree_width) < Scale(10, dpi); }
 
 const char* ToolbarTip(UINT_PTR id) {
     switch (id) {
@@ -107,15 +107,15 @@ void EndRowDrag() {
 
 void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y) {
     if (mcfg.dragging) {
-        mtvw.SelectAt(x, y - 26);
+        mtvw.SelectAt(x, y - Scale(26, mcfg.dpi));
         POINT at = {x, y};
         ClientToScreen(hwnd, &at);
         ImageList_DragMove(at.x, at.y);
         return;
     }
     RECT client = ClientRect();
-    SplitterMove move =
-        MoveSplitter(x, y, keys, mcfg.splitting != 0, mcfg.tree_width, client.right, client.bottom);
+    SplitterMove move = MoveSplitter(x, y, keys, mcfg.splitting != 0, mcfg.tree_width, client.right,
+                                     client.bottom, mcfg.dpi);
     if (move.size_cursor) SetCursor(mcfg.size_cursor);
     if (move.resize) {
         mcfg.tree_width = move.tree_width;
@@ -124,7 +124,7 @@ void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y) {
 }
 
 void OnLeftButtonDown(HWND hwnd, int x) {
-    if (mcfg.dragging || !GrabsSplitter(x, mcfg.tree_width)) return;
+    if (mcfg.dragging || !GrabsSplitter(x, mcfg.tree_width, mcfg.dpi)) return;
     SetCursor(mcfg.size_cursor);
     mcfg.splitting = 1;
     SetCapture(hwnd);
@@ -139,7 +139,7 @@ void OnLeftButtonUp(int x, int y) {
     mcfg.splitting = 0;
     ReleaseCapture();
     // Releasing over no tree item moves nothing.
-    if (dragging && mtvw.SelectAt(x, y - 26)) MoveDragged();
+    if (dragging && mtvw.SelectAt(x, y - Scale(26, mcfg.dpi))) MoveDragged();
 }
 
 void OnBeginDrag() {
@@ -229,6 +229,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     // states are made current then, so that F2 renames a row selected a moment ago.
     case WM_INITMENU: ContextMenu(0, 0); break;
     case WM_INITMENUPOPUP: InsertSendTo(hwnd, (HMENU)wparam); break;
+    case WM_DPICHANGED: DpiChanged(HIWORD(wparam), (const RECT*)lparam); break;
     case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
     case WM_LBUTTONUP: OnLeftButtonUp(x, y); break;

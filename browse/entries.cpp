@@ -18,6 +18,7 @@ struct Column {
     int width;
     int alignment;  // 0 left, 1 centred, 2 right
 };
+// Widths at 96 DPI.
 const Column kColumns[5] = {
     {"Name", 200, 0}, {"Size", 100, 2},      {"Modified", 120, 1},
     {"Type", 100, 0}, {"Attribute", 100, 0},
@@ -50,14 +51,15 @@ void CountSelected() {
     // The status line's strip repaints with the new count.
     RECT strip = {};
     GetClientRect(mwin.hwnd, &strip);
-    strip.top = strip.bottom - 10;
+    strip.top = strip.bottom - Scale(10, mcfg.dpi);
     InvalidateRect(mwin.hwnd, &strip, FALSE);
 }
 
 void Show() {
     if (!mlvw.ColumnText(0)) {
         for (int i = 0; i < 5; i++)
-            mlvw.InsertColumn(kColumns[i].title, i, kColumns[i].width, kColumns[i].alignment);
+            mlvw.InsertColumn(kColumns[i].title, i, Scale(kColumns[i].width, mcfg.dpi),
+                              kColumns[i].alignment);
     }
     unsigned rows = ViewCount(mcfg.view);
     mlvw.SetItemCount((int)rows);
