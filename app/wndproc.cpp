@@ -364,6 +364,9 @@ int Command(WPARAM wparam) {
         SetMode(kTogglePreview);
         PressReadSizeButton(false);
         SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
+        // From the size mode the list keeps its half height, so the layout moves nothing and
+        // repaints nothing: the pane under it changes from the chart to the picture here.
+        Paint();
         break;
     case CMD_ATTR_A:
     case CMD_ATTR_H:
