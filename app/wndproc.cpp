@@ -5,7 +5,9 @@
 #include <cstdlib>
 
 #include "app/info.h"
+#include "core/log.h"
 #include "core/mcfg.h"
+#include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "app/window.h"
 #include "browse/entries.h"
@@ -259,6 +261,14 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     // Positions are read as unsigned: a captured pointer left of or above the client
     // area reads as a number near 65535, far from the splitter.
     int x = LOWORD(lparam), y = HIWORD(lparam);
+    // Inside a message box or a shell job of the program's own, no command and no tick runs:
+    // each would act on the folder that the routine which opened it is about to change.
+    if ((message == WM_COMMAND || message == WM_TIMER) && ModalScope::Active()) {
+        if (message == WM_COMMAND && HIWORD(wparam) <= 1)
+            log_line("%s\tCommand (%d) refused: a dialog is open ...\n", time_stamp(),
+                     (int)LOWORD(wparam));
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         mcfg.size_cursor = LoadCursorA(nullptr, IDC_SIZEWE);

@@ -165,7 +165,7 @@ void CopyBench() {
         std::string ours_to = root + "\\ours" + tag;
         CreateDirectoryA(ours_to.c_str(), nullptr);
         QueryPerformanceCounter(&a);
-        RunTransfer("Paste", true, list, ours_to);
+        (void)RunTransfer("Paste", true, list, ours_to);
         QueryPerformanceCounter(&b);
         double ours = bench::Seconds(a, b);
 

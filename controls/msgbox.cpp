@@ -2,4 +2,9 @@
 
 #include <windows.h>
 
-void MsgBox(const char* text) { MessageBoxA(nullptr, text, "Trelvista", MB_OK); }
+#include "controls/ui.h"
+
+void MsgBox(const char* text) {
+    ModalScope modal;
+    MessageBoxA(mwin.hwnd, text, "Trelvista", MB_OK);
+}

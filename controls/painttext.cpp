@@ -73,7 +73,8 @@ bool DescribeFont(HGDIOBJ font, LOGFONTA* description) {
     CopyMetrics(wide, *description);
     wide.lfFaceName[LF_FACESIZE - 1] = L'\0';
     char face[4 * LF_FACESIZE];
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.lfFaceName, -1, face, sizeof face, nullptr, nullptr);
+    int n =
+        WideCharToMultiByte(CP_ACP, 0, wide.lfFaceName, -1, face, sizeof face, nullptr, nullptr);
     if (n <= 0) return true;
     size_t length = CharacterPrefix(face, (size_t)n - 1, LF_FACESIZE - 1);
     memcpy(description->lfFaceName, face, length);

@@ -37,7 +37,7 @@ struct DriveInfo {
 //   scanning, ticks, size                scan/scan.cpp
 //   image_w, image_h                     scan/preview.cpp
 //   chart_x, chart_y, chart_radius       scan/view.cpp
-//   rename_edit                          fileops/operations.cpp
+//   rename_edit, busy_text               fileops/operations.cpp
 //   make_notepad_link, sendto_targets    fileops/sendto.cpp
 //   product_line, info_link, link_cursor app/info.cpp
 struct Mcfg {
@@ -91,6 +91,8 @@ struct Mcfg {
     int dragging = 0;
     HCURSOR size_cursor = nullptr;
 
+    // What a long file operation is doing, for the status line while it runs ("" when none).
+    std::string busy_text;
     // Whether the clipboard holds a file list, as the clipboard watcher last answered.
     unsigned clipboard_names = 0;
     HWND rename_edit = nullptr;

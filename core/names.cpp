@@ -66,8 +66,7 @@ std::wstring Folded(const std::wstring& s) {
 }
 
 // Marks, among the items whose `key` is not empty, every one whose folded key another holds too.
-template <typename Key>
-void MarkShared(size_t n, Key key, std::vector<bool>& shared) {
+template <typename Key> void MarkShared(size_t n, Key key, std::vector<bool>& shared) {
     std::vector<std::wstring> folded(n);
     std::vector<size_t> order;
     for (size_t i = 0; i < n; i++) {
@@ -85,7 +84,9 @@ void MarkShared(size_t n, Key key, std::vector<bool>& shared) {
     }
 }
 
-bool HoldsReplacement(const std::wstring& name) { return name.find(L'\xFFFD') != std::wstring::npos; }
+bool HoldsReplacement(const std::wstring& name) {
+    return name.find(L'\xFFFD') != std::wstring::npos;
+}
 
 }  // namespace
 
@@ -219,7 +220,8 @@ void OddNames::Decide(const char* folder) {
         n,
         [this](size_t i) { return HoldsReplacement(items_[i].name) ? &items_[i].name : nullptr; },
         ambiguous);
-    MarkShared(n, [this](size_t i) { return &items_[i].short_name; }, shared);
+    MarkShared(
+        n, [this](size_t i) { return &items_[i].short_name; }, shared);
     for (size_t i = 0; i < n; i++) {
         Item& it = items_[i];
         it.how = kReachNone;

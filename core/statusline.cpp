@@ -6,7 +6,9 @@
 
 StatusTexts ComposeStatus(const StatusInput& in) {
     StatusTexts texts;
-    if (in.scanning) {
+    if (in.busy && in.busy[0]) {
+        texts.left = in.busy;
+    } else if (in.scanning) {
         static const char* const dots[4] = {"", " .", " ..", " ..."};
         texts.left = "Reading size: ";
         texts.left += in.path ? in.path : "";

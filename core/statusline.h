@@ -21,6 +21,8 @@ struct StatusInput {
     bool finding = false;
     const char* searching = nullptr;
     long long found = 0;
+    // What a long file operation is doing ("" or none when nothing runs).
+    const char* busy = nullptr;
 };
 struct StatusTexts {
     std::string left;

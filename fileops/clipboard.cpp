@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "core/outcome.h"
 #include "controls/msgbox.h"
 #include "core/mcfg.h"
 #include "controls/ui.h"
@@ -64,11 +65,7 @@ const FolderEntry* FirstSelectedEntry() {
 }
 
 std::string RefusedRowsText(const std::vector<std::string>& lines) {
-    std::string text;
-    for (size_t i = 0; i < lines.size() && i < 10; i++)
-        text += lines[i] + "\n";
-    if (lines.size() > 10) text += "... and " + std::to_string(lines.size() - 10) + " more.\n";
-    return text + "\nNothing was done.";
+    return ListedLines(lines) + "\nNothing was done.";
 }
 
 bool SelectedPaths(const char* routine, Names names, PathList& into) {
@@ -165,8 +162,16 @@ void SelectionToClipboard(const char* routine, bool cut) {
             if (!block) PostMessageA(mwin.hwnd, WM_APP_CLIPBOARD, 1, 0);
         }
     }
+    bool set = !block && !effect;
     if (block) GlobalFree(block);
     if (effect) GlobalFree(effect);
+    if (!set) {
+        log_line("%s\t%s () %s failed: the clipboard could not be had ...\n", time_stamp(),
+                 routine, from.data());
+        MsgBox("The clipboard is busy: another program holds it. Nothing was put on the "
+               "clipboard.");
+        return;
+    }
     log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, from.data());
 }
 
@@ -316,8 +321,25 @@ unsigned __stdcall ReadClipboardThread(void* arg) {
 
 }  // namespace
 
+namespace {
+
+// A reader given up because the clipboard's owner did not answer: it holds the clipboard open
+// until the owner renders or goes, and no other reader is started meanwhile.
+HANDLE given_up_reader = nullptr;
+
+}  // namespace
+
+bool ClipboardHeldByAGivenUpReader() {
+    if (!given_up_reader) return false;
+    if (WaitForSingleObject(given_up_reader, 0) == WAIT_TIMEOUT) return true;
+    CloseHandle(given_up_reader);
+    given_up_reader = nullptr;
+    return false;
+}
+
 bool ReadClipboardBlock(ClipboardList* list, DWORD timeout_ms) {
     *list = ClipboardList{};
+    if (ClipboardHeldByAGivenUpReader()) return false;
     ClipboardRead* read = new ClipboardRead;
     if (mwin.hwnd && GetClipboardOwner() == mwin.hwnd) {
         // The program's own list, set whole by Copy or Cut: nothing is rendered late, and it
@@ -333,7 +355,10 @@ bool ReadClipboardBlock(ClipboardList* list, DWORD timeout_ms) {
         return false;
     }
     bool done = WaitForSingleObject((HANDLE)thread, timeout_ms) == WAIT_OBJECT_0;
-    CloseHandle((HANDLE)thread);
+    if (done)
+        CloseHandle((HANDLE)thread);
+    else
+        given_up_reader = (HANDLE)thread;
     if (done && read->have) *list = std::move(read->list);
     bool have = done && !list->block.empty();
     if (!done)
@@ -424,11 +449,10 @@ bool PasteList(const PathList& from, bool move) {
         MessageBeep(MB_ICONWARNING);
         return false;
     }
-    log_line("%s\tPaste () %s %s OK ...\n", time_stamp(), from.data(), folder);
-    size_t left_out = 0;
-    int result = RunTransfer("Paste", !move, from, folder, &left_out);
+    log_line("%s\tPaste () %s %s GO ...\n", time_stamp(), from.data(), folder);
+    TransferOutcome outcome = RunTransfer("Paste", !move, from, folder);
     Read();
-    return move && result == 0 && left_out == 0;
+    return move && outcome.all_done();
 }
 
 }  // namespace
@@ -449,8 +473,22 @@ void PasteClipboard() {
     // after its checks; the clipboard is closed before the copy runs.
     ClipboardList list;
     PathList from;
-    if (!ReadClipboardBlock(&list, 1000) ||
-        ParseDropBlock(list.block.data(), list.block.size(), from) < 0) {
+    if (ClipboardHeldByAGivenUpReader()) {
+        log_line("%s\tPaste () refused: the clipboard is busy ...\n", time_stamp());
+        MsgBox("The clipboard is busy: the program that put the list there does not answer. "
+               "Nothing was pasted.");
+        return;
+    }
+    if (!ReadClipboardBlock(&list, 1000)) {
+        log_line("  Paste (NULL)\n");
+        // A list whose owner did not render it within the second is told; an empty clipboard
+        // (Paste is greyed then) is not.
+        if (ClipboardHeldByAGivenUpReader())
+            MsgBox("The program that put the list on the clipboard does not answer. Nothing was "
+                   "pasted.");
+        return;
+    }
+    if (ParseDropBlock(list.block.data(), list.block.size(), from) < 0) {
         log_line("  Paste (NULL)\n");
         return;
     }

@@ -44,6 +44,9 @@ class CSHL {
     // Set when `to` holds one destination path per source (FOF_MULTIDESTFILES) rather than
     // one destination folder: the copies and moves then get exactly the names given.
     bool each_destination = false;
+    // The window that owns the shell's dialogs (the main window): it is disabled while they
+    // are open, so that no click of it runs inside their modal loops.
+    HWND owner = nullptr;
 
     // 0 empties both lists, 1 the from list, 2 the to list; other values do nothing.
     void clear(int which) {

@@ -29,6 +29,9 @@ struct ClipboardList {
 // Copies the clipboard's file list into *list on a thread of its own, waiting at most
 // timeout_ms for it; false (and a log line when the time ran out) without a block.
 bool ReadClipboardBlock(ClipboardList* list, DWORD timeout_ms);
+// Whether a reader of the clipboard, given up because the list's owner did not answer, still
+// holds the clipboard open.
+bool ClipboardHeldByAGivenUpReader();
 // Whether a list marked with `effect` is to be moved: a move was asked for and no copy.
 bool EffectMoves(DWORD effect);
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

@@ -13,8 +13,10 @@
 #include "core/paths.h"
 #include "fileops/fileops.h"
 #include "core/plan.h"
+#include "core/outcome.h"
 #include "fileops/transfer.h"
 #include "scan/scan.h"
+#include "scan/view.h"
 
 namespace {
 
@@ -85,6 +87,16 @@ bool SameEntry(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+BusyNote::BusyNote(const std::string& text) {
+    mcfg.busy_text = text;
+    Paint();
+}
+
+BusyNote::~BusyNote() {
+    mcfg.busy_text.clear();
+    Paint();
+}
+
 bool FolderStillThere(const char* routine, const char* folder) {
     DWORD attributes = GetFileAttributesA(folder);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -95,10 +107,10 @@ bool FolderStillThere(const char* routine, const char* folder) {
     return false;
 }
 
-int RunTransfer(const char* routine, bool copy, const PathList& from, const std::string& folder,
-                size_t* left_out) {
-    if (left_out) *left_out = 0;
-    if (folder.empty() || !FolderStillThere(routine, folder.c_str())) return -1;
+TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from,
+                            const std::string& folder) {
+    TransferOutcome outcome;
+    if (folder.empty() || !FolderStillThere(routine, folder.c_str())) return outcome;
     // "Inside" is decided on the folders themselves, so that no other name of a folder (a
     // linked folder, "..", a short name) lets it go into its own tree.
     FolderChain chain(folder);
@@ -108,7 +120,7 @@ int RunTransfer(const char* routine, bool copy, const PathList& from, const std:
                chain.Holds(source);
     };
     TransferPlan plan = PlanTransfer(from.paths(), folder, copy, Exists, within);
-    if (left_out) *left_out = plan.left_out.size();
+    outcome.left_out = plan.left_out.size();
     std::string into_itself;
     for (const LeftOut& out : plan.left_out) {
         log_line("%s\t%s () %s left out: %s ...\n", time_stamp(), routine, out.path.c_str(),
@@ -119,19 +131,39 @@ int RunTransfer(const char* routine, bool copy, const PathList& from, const std:
         MsgBox(("A folder cannot go into itself; left out:" + into_itself).c_str());
     if (plan.from.empty()) {
         MessageBeep(MB_ICONWARNING);
-        return -1;
+        return outcome;
     }
     CSHL job;
-    for (const std::string& p : plan.from)
-        job.from.append(p.c_str());
+    job.owner = mwin.hwnd;
+    std::vector<TransferItem> items;
+    for (size_t i = 0; i < plan.from.size(); i++) {
+        job.from.append(plan.from[i].c_str());
+        job.to.append(plan.to[i].c_str());
+        items.push_back(TransferItemOf(plan.from[i], plan.to[i]));
+    }
     job.from.close();
-    for (const std::string& p : plan.to)
-        job.to.append(p.c_str());
     job.to.close();
     job.each_destination = true;
     // A running size scan reads the folder the job is about to change.
     StopScan();
-    return job.shell_job(copy ? 2 : 3, copy ? 1 : 2, mcfg.log);
+    outcome.ran = true;
+    outcome.planned = items.size();
+    {
+        // The shell here shows no progress of its own: the status line says what runs.
+        BusyNote note((copy ? "Copying " : "Moving ") + std::to_string(items.size()) +
+                      (items.size() == 1 ? " item to " : " items to ") + folder + " ...");
+        job.shell_job(copy ? 2 : 3, copy ? 1 : 2, mcfg.log);
+    }
+    std::vector<Shortfall> shortfalls = CheckTransfer(items, copy);
+    outcome.short_of = shortfalls.size();
+    if (shortfalls.empty()) {
+        log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, folder.c_str());
+    } else {
+        log_line("%s\t%s () %s failed: %u of %u fell short ...\n", time_stamp(), routine,
+                 folder.c_str(), (unsigned)shortfalls.size(), (unsigned)items.size());
+        MsgBox(ShortfallText(shortfalls, copy).c_str());
+    }
+    return outcome;
 }
 
 void Delete(bool to_recycle_bin) {
@@ -150,8 +182,27 @@ void Delete(bool to_recycle_bin) {
     if (!GatherSelection("Delete", Names::kReaching, job.from)) return;
     if (job.from.empty() || job.from.length() <= 1) return;
     StopScan();
+    job.owner = mwin.hwnd;
+    // Each path's identity before the job: afterwards a path that still opens it was not
+    // deleted (and one that opens a case twin was).
+    std::vector<std::pair<std::string, FileId>> before;
+    for (const std::string& p : job.from.paths()) {
+        FileId id;
+        if (IdentityOf(p, &id)) before.emplace_back(p, id);
+    }
     int result = job.shell_job(1, to_recycle_bin ? 2 : 1, mcfg.log);
-    log_line("%s\tOpen () %s OK ...\n", time_stamp(), job.from.data());
+    // What is still there after a job the shell calls done is told: nothing was deleted of it.
+    std::vector<std::string> kept;
+    if (result == 0)
+        for (const auto& [p, id] : before)
+            if (StillThere(p, id)) kept.push_back("\"" + p + "\" was not deleted.");
+    // A job the user cancelled at the shell's question (2) is the user's choice, not a failure.
+    if ((result == 0 && kept.empty()) || result == 2) {
+        log_line("%s\tOpen () %s OK ...\n", time_stamp(), job.from.data());
+    } else {
+        log_line("%s\tOpen () %s failed: %d ...\n", time_stamp(), job.from.data(), result);
+        if (!kept.empty()) MsgBox(ListedLines(kept).c_str());
+    }
     if (result != 0) return;
     if (!rows) {
         // The deleted folder's item goes; its parent is read first, and the tree follows.
@@ -261,6 +312,7 @@ void RenameEnd() {
     CSHL job;
     job.add_from(old_path.c_str());
     job.add_to(new_path.c_str());
+    job.owner = mwin.hwnd;
     StopScan();
     if (case_only) {
         if (!RenameCaseOnly(old_path, new_path)) {
@@ -357,11 +409,41 @@ void SetAttr(int code) {
     log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
 }
 
+namespace {
+
+// Tells the user that a new item could not be made, with the platform's reason.
+void NewItemFailed(const char* routine, const char* path, DWORD error) {
+    char reason[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   reason, sizeof reason, nullptr);
+    // The system's text ends in a line break.
+    for (size_t n = strlen(reason); n > 0 && (reason[n - 1] == '\n' || reason[n - 1] == '\r'); n--)
+        reason[n - 1] = '\0';
+    log_line("%s\t%s () %s failed: %lu ...\n", time_stamp(), routine, path, error);
+    MsgBox(("\"" + std::string(path) + "\" could not be made" +
+            (reason[0] ? ": " + std::string(reason) : std::string(".")))
+               .c_str());
+}
+
+}  // namespace
+
 void NewFolder() {
     char path[MAX_PATH];
     if (mcfg.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFolder", mcfg.folder) &&
-        JoinPath(mcfg.folder, "New Folder", path, sizeof path))
-        CreateDirectoryA(path, nullptr);
+        JoinPath(mcfg.folder, "New Folder", path, sizeof path)) {
+        // What was made is checked on the disk: the platform's answer alone may be wrong.
+        if (Exists(path)) {
+            MsgBox("\"New Folder\" already exists in this folder.");
+        } else if (!CreateDirectoryA(path, nullptr)) {
+            NewItemFailed("NewFolder", path, GetLastError());
+        } else {
+            DWORD made = GetFileAttributesA(path);
+            if (made == INVALID_FILE_ATTRIBUTES || !(made & FILE_ATTRIBUTE_DIRECTORY))
+                NewItemFailed("NewFolder", path, ERROR_CANNOT_MAKE);
+            else
+                log_line("%s\tNewFolder () %s OK ...\n", time_stamp(), path);
+        }
+    }
     Read();
 }
 
@@ -384,7 +466,14 @@ void NewFile() {
         if (!name.empty() && JoinPath(folder.c_str(), name.c_str(), path, sizeof path)) {
             HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+            DWORD error = GetLastError();
             if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+            if (file == INVALID_HANDLE_VALUE || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+                NewItemFailed("NewFile", path, file == INVALID_HANDLE_VALUE ? error : ERROR_CANNOT_MAKE);
+            else
+                log_line("%s\tNewFile () %s OK ...\n", time_stamp(), path);
+        } else {
+            MsgBox("No free name for a new file could be found in this folder.");
         }
     }
     Read();

@@ -52,9 +52,30 @@ int ReadDropList(HDROP drop, PathList& list);
 // and logs it under `routine`. Nothing is ever created in its place.
 bool FolderStillThere(const char* routine, const char* folder);
 
+// Shows what a long operation does on the status line for as long as it lives.
+class BusyNote {
+  public:
+    explicit BusyNote(const std::string& text);
+    ~BusyNote();
+    BusyNote(const BusyNote&) = delete;
+    BusyNote& operator=(const BusyNote&) = delete;
+};
+
+// What a copy or a move did.
+struct TransferOutcome {
+    bool ran = false;       // a job ran
+    size_t planned = 0;     // the sources that went into it
+    size_t left_out = 0;    // the sources left out before it
+    size_t short_of = 0;    // the sources whose copy or move fell short
+    // Every source named went whole where it was to go (a move's sources are gone).
+    bool all_done() const { return ran && left_out == 0 && short_of == 0; }
+};
+
 // Copies (copy set, mode 1) or moves (mode 2) the paths of `from` into `folder`, each under a
 // name that replaces nothing; sources that cannot go are left out with a log line naming
-// `routine`. Stops a running size scan first. Returns the job's result, or -1 when nothing
-// ran; *left_out (when given) counts the sources left out.
-int RunTransfer(const char* routine, bool copy, const PathList& from, const std::string& folder,
-                size_t* left_out = nullptr);
+// `routine`. Stops a running size scan first. What the job really did is checked on the disk
+// against what each source held before it (see CheckTransfer), whatever the shell answered:
+// what fell short is told in one message box, and `routine`'s log line says OK only when
+// nothing did. While the job runs the status line says what is copied or moved.
+TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from,
+                            const std::string& folder);

@@ -208,6 +208,7 @@ void Paint() {
         in.finding = FindRunning();
         in.searching = searching.c_str();
         in.found = found;
+        in.busy = mcfg.busy_text.c_str();
         StatusTexts texts = ComposeStatus(in);
         ShowFindControls(!scanning);
 

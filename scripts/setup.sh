@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building and testing Trelvista needs on Debian, when it is missing.
+# Installs what building, testing and releasing Trelvista needs on Debian, when it is missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
-          python3 wine wine64 xvfb imagemagick x11-utils util-linux xdotool)
+          python3 wine wine64 xvfb imagemagick x11-utils util-linux xdotool wixl zip)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -22,8 +22,11 @@ struct Program {
 
     // `flags` are CreateProcess flags: DETACHED_PROCESS starts it with no console at all, as
     // the desktop starts it, so that a console program it starts opens a window of its own.
-    explicit Program(const std::string& tail, DWORD flags = 0) {
-        std::string command = "\"" + ExeFolder() + "\\trelvista.exe\"";
+    explicit Program(const std::string& tail, DWORD flags = 0)
+        : Program(ExeFolder() + "\\trelvista.exe", tail, flags) {}
+    // The program of another place (an installed copy).
+    Program(const std::string& exe, const std::string& tail, DWORD flags) {
+        std::string command = "\"" + exe + "\"";
         if (!tail.empty()) command += " " + tail;
         STARTUPINFOA si = {};
         si.cb = sizeof si;

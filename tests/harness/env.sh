@@ -14,8 +14,10 @@ tv_env_init() {
     export XDG_DATA_HOME="$TV_ROOT/xdg"
     export WINEARCH=win64
     export WINEDEBUG="${WINEDEBUG:--all}"
-    # No Mono or Gecko installers: their absence is part of the platform under test.
-    export WINEDLLOVERRIDES="mscoree=;mshtml="
+    # No Mono or Gecko installers: their absence is part of the platform under test. No menu
+    # builder either: it would copy each Start menu shortcut (an installer's) into the run's
+    # HOME as a Linux menu entry, and keep it there after the shortcut is gone.
+    export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
     unset WINESERVER
 }
 

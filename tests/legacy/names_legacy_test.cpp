@@ -61,9 +61,10 @@ TEST(LegacyNames, LostNamesThatShareTheirSpellingAndShortNameAreNotReached) {
     tv::TempTree tree("shared");
     std::string folder = tree.dir("f");
     // Two cp1251 names of one length, beside a Japanese one.
-    ASSERT_TRUE(tv::MakeLinuxEntries(folder, {{tv::LinuxEntry::kFile, "\xEE\xF2\xF7\xE5\xF2.doc", "1"},
-                                              {tv::LinuxEntry::kFile, "\xF1\xF3\xEC\xEC\xE0.doc", "22"},
-                                              {tv::LinuxEntry::kFile, "\xE6\x97\xA5\xE6\x9C\xAC.txt", "333"}}));
+    ASSERT_TRUE(tv::MakeLinuxEntries(
+        folder, {{tv::LinuxEntry::kFile, "\xEE\xF2\xF7\xE5\xF2.doc", "1"},
+                 {tv::LinuxEntry::kFile, "\xF1\xF3\xEC\xEC\xE0.doc", "22"},
+                 {tv::LinuxEntry::kFile, "\xE6\x97\xA5\xE6\x9C\xAC.txt", "333"}}));
     EntryList list;
     ASSERT_EQ(ListFolder(list, folder.c_str()), 0);
     ASSERT_EQ(list.size(), 3u);

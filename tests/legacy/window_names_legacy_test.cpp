@@ -77,7 +77,6 @@ TEST_F(LegacyWindow, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     EXPECT_STREQ(path, "");
 }
 
-
 TEST_F(LegacyWindow, ANameThatLostCharactersIsDeletedAloneByItsShortName) {
     tree_.file("abc.txt", "abc");
     tree_.file("xyz.txt", "xyz");
@@ -94,4 +93,3 @@ TEST_F(LegacyWindow, ANameThatLostCharactersIsDeletedAloneByItsShortName) {
     EXPECT_EQ(tv::ReadFile(tree_.path("abc.txt")), "abc");
     EXPECT_EQ(tv::ReadFile(tree_.path("xyz.txt")), "xyz");
 }
-

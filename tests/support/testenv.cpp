@@ -172,6 +172,14 @@ DialogPresser::DialogPresser(const char* title, int button_id, DWORD timeout_ms)
             HWND button = h ? GetDlgItem(h, button_) : nullptr;
             if (button && IsWindowVisible(h)) {
                 dialog_ = h;
+                // A message box shows its text in a static control of id 0xFFFF.
+                WCHAR wide[2048] = {};
+                if (GetDlgItemTextW(h, 0xFFFF, wide, 2048)) {
+                    char narrow[4096] = {};
+                    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr,
+                                        nullptr);
+                    text_ = narrow;
+                }
                 // BM_CLICK is sent to the dialog's thread, which is inside its modal loop.
                 PostMessageA(h, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), (LPARAM)button);
                 pressed_ = true;
@@ -184,6 +192,10 @@ DialogPresser::DialogPresser(const char* title, int button_id, DWORD timeout_ms)
 
 DialogPresser::~DialogPresser() {
     stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void DialogPresser::wait() {
     if (thread_.joinable()) thread_.join();
 }
 
@@ -333,6 +345,18 @@ bool MakeLinuxEntries(const std::string& folder, const std::vector<LinuxEntry>& 
     std::string file = scripts.file("run.sh", script);
     return RunLinux("/bin/sh " + UnixPath(file),
                     [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+TmpfsMount::TmpfsMount(const std::string& folder, const std::string& options)
+    : unix_(UnixPath(folder)) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    mounted_ = !unix_.empty() &&
+               RunLinuxAndWait("mount -t tmpfs -o '" + options + "' tmpfs '" + unix_ + "' 2>/dev/null");
+}
+
+TmpfsMount::~TmpfsMount() {
+    // Lazily: a handle the program still holds must not keep the mount behind.
+    if (mounted_) RunLinuxAndWait("umount -l '" + unix_ + "'");
 }
 
 std::vector<std::wstring> WideNames(const std::string& folder) {

@@ -60,8 +60,14 @@ class DialogPresser {
     // True once the dialog was found and its button pressed.
     bool pressed() const { return pressed_; }
     HWND dialog() const { return dialog_; }
+    // The text of a message box that was pressed (its static text, in the program's code
+    // page); read once the presser has ended (after its scope or wait()).
+    const std::string& text() const { return text_; }
+    // Waits for the presser's thread to end.
+    void wait();
 
   private:
+    std::string text_;
     std::string title_;
     int button_;
     DWORD timeout_;
@@ -129,6 +135,22 @@ struct LinuxEntry {
 // Makes the entries in `folder` in order, and waits (bounded) until they are all made. A
 // kIdleFifo is a named pipe with a writer that holds it open and writes nothing for a minute.
 bool MakeLinuxEntries(const std::string& folder, const std::vector<LinuxEntry>& entries);
+// A file system of its own mounted on `folder` (made empty first) from the Linux side, for
+// what a full or read-only disk does; mounted() is false where this machine lets no one mount,
+// and the test then skips. Unmounted at the end.
+class TmpfsMount {
+  public:
+    TmpfsMount(const std::string& folder, const std::string& options);
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+    bool mounted() const { return mounted_; }
+
+  private:
+    std::string unix_;
+    bool mounted_ = false;
+};
+
 // The names of a folder as the platform lists them in UTF-16, "." and ".." left out.
 std::vector<std::wstring> WideNames(const std::string& folder);
 

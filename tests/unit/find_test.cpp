@@ -311,10 +311,12 @@ TEST(SearchFolder, PathsBeyond259CharactersArePassedOver) {
 
 TEST(WriteFindFile, WritesTheViewInOrderAsTextLines) {
     tv::TempTree tree("find-file");
-    FolderEntry a = {}, b = {};
+    FolderEntry a = {}, b = {}, broken = {};
     strcpy(a.name, "C:\\x\\second.txt");
     strcpy(b.name, "C:\\x\\first.txt");
-    ViewSlot view[3] = {{&b, 3, 0, 0}, {nullptr, 0, 0, 0}, {&a, 0, 0, 0}};
+    // A name with a line break would read as two results: it is left out.
+    strcpy(broken.name, "C:\\x\\two\nlines.txt");
+    ViewSlot view[4] = {{&b, 4, 0, 0}, {nullptr, 0, 0, 0}, {&broken, 0, 0, 0}, {&a, 0, 0, 0}};
     std::string path = tree.path("find.txt");
     ASSERT_EQ(WriteFindFile(path.c_str(), view), 0);
     EXPECT_EQ(tv::ReadFile(path), "C:\\x\\first.txt\r\nC:\\x\\second.txt\r\n");

@@ -81,6 +81,13 @@ TEST(PlanTransfer, SourcesThatCannotGoAreLeftOutWithTheirReason) {
     ASSERT_EQ(partial.left_out.size(), 3u);
     for (const LeftOut& out : partial.left_out)
         EXPECT_STREQ(out.reason, "not a full path") << out.path;
+    // A step that the path rules read as another name would take another file.
+    Names rewritten{{"C:\\x.", "C:\\x", "C:\\d.\\f", "C:\\src\\aux.c"}};
+    TransferPlan other = PlanTransfer({"C:\\x.", "C:\\d.\\f", "C:\\src\\aux.c"}, "C:\\To", true, rewritten);
+    EXPECT_TRUE(other.from.empty());
+    ASSERT_EQ(other.left_out.size(), 3u);
+    for (const LeftOut& out : other.left_out)
+        EXPECT_STREQ(out.reason, "the platform would read another name") << out.path;
     Names share{{"\\\\server\\share\\f.txt"}};
     EXPECT_EQ(PlanTransfer({"\\\\server\\share\\f.txt"}, "C:\\To", true, share).from.size(), 1u);
     // A destination past 259 characters is left out, never cut.
@@ -101,7 +108,8 @@ TEST(PathWithin, ComparesWholeStepsIgnoringCase) {
 
 TEST(RenameRule, RefusesNamesThatAreNoNames) {
     for (const char* bad :
-         {".", "..", "..\\x", "a/b", "c:d", "x*", "what?", "\"q\"", "<a>", "a|b", "   "})
+         {".", "..", "..\\x", "a/b", "c:d", "x*", "what?", "\"q\"", "<a>", "a|b", "   ", "x.",
+          "y ", "aux.c", "COM1", "tab\there"})
         EXPECT_NE(RenameRule(bad), nullptr) << bad;
     for (const char* good : {"a.txt", "...dots", "name with blanks", "Ünïcödé"})
         EXPECT_EQ(RenameRule(good), nullptr) << good;

@@ -446,7 +446,13 @@ TEST_F(FileOps, NewFolderAndNewFileNeverDestroyWhatIsThere) {
     EXPECT_TRUE(GetFileAttributesA(tree_.path("Data\\New Folder").c_str()) &
                 FILE_ATTRIBUTE_DIRECTORY);
     tree_.file("Data\\New Folder\\inside.txt", "i");
-    SendCommand(CMD_NEW_FOLDER);
+    {
+        // A second New Folder makes nothing, and says why.
+        tv::DialogPresser ok("Trelvista", IDOK);
+        SendCommand(CMD_NEW_FOLDER);
+        ok.wait();
+        EXPECT_NE(ok.text().find("already exists"), std::string::npos) << ok.text();
+    }
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\New Folder\\inside.txt")), "i");
 
     SendCommand(CMD_NEW_FILE);

@@ -1,0 +1,56 @@
+// What a copy or a move really did, read from the disk: the platform's shell may answer
+// "done" for a copy cut short by a full disk, a tree copied in part, or a move that moved
+// nothing, so every job is checked against what its sources held before it ran.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/names.h"
+
+// What a file or a folder holds.
+struct TreeSummary {
+    bool exists = false;
+    bool folder = false;
+    unsigned long long files = 0, folders = 0, bytes = 0;
+};
+
+// Counts what `path` holds: a file its size; a folder every file and folder below it, walked
+// through "\\?\" paths so that a tree deeper than 259 characters is counted whole. A linked
+// folder counts as one folder and is not followed.
+TreeSummary Summarize(const std::string& path);
+
+// One item of a copy or a move: its source, its planned destination, and what the source held
+// before the job.
+struct TransferItem {
+    std::string from, to;
+    TreeSummary before;
+    FileId id;  // the source's identity before the job, when it could be had
+    bool has_id = false;
+};
+// The item for a source, taken before the job.
+TransferItem TransferItemOf(const std::string& from, const std::string& to);
+
+// Whether what `path` opens now is still the entry of identity `id` (a case twin that the
+// path also names on a file system that tells case apart is not).
+bool StillThere(const std::string& path, const FileId& id);
+
+// What a finished job left short of one item: the message line that tells the user, and
+// whether the job's partial copy (a destination that this job made, with its source still
+// whole) was removed.
+struct Shortfall {
+    std::string from, to;
+    std::string line;
+};
+
+// Checks each item after the job: its destination holds at least what the source held (a file
+// at least its size), and after a move the source is gone. Partial copies that the job made are
+// removed where the source is still whole: a copy's always, a moved file's when the file is
+// still at its source. Returns what fell short, in the items' order.
+std::vector<Shortfall> CheckTransfer(const std::vector<TransferItem>& items, bool copy);
+
+// Lines for a message box: at most ten, each with its line break, then how many more.
+std::string ListedLines(const std::vector<std::string>& lines);
+
+// The one message that lists what fell short.
+std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy);
