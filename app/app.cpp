@@ -82,6 +82,97 @@ bool EndsAtItsCommand(const MSG& msg) {
     return false;
 }
 
+// The panes that Tab and Shift+Tab move between, in their order: the tree, the list, the path
+// box and the search box. A combo box keeps the focus in its edit child.
+HWND Pane(int i) {
+    HWND panes[4] = {mtvw.hwnd, mlvw.hwnd, mcbx.hwnd, mcby.hwnd};
+    return panes[i];
+}
+
+int PaneOf(HWND focus) {
+    if (!focus) return -1;
+    for (int i = 0; i < 4; i++) {
+        HWND pane = Pane(i);
+        if (!pane) continue;
+        if (focus == pane || (i >= 2 && GetParent(focus) == pane)) return i;
+    }
+    return -1;
+}
+
+// A pane takes the focus only while it shows: a list without height in the drive view, or
+// the search box hidden during a scan, is passed over.
+bool Usable(HWND pane) {
+    RECT r = {};
+    return pane && IsWindowVisible(pane) && IsWindowEnabled(pane) && GetClientRect(pane, &r) &&
+           r.right > r.left && r.bottom > r.top;
+}
+
+void FocusPane(int i) {
+    HWND pane = Pane(i);
+    if (i < 2) {
+        SetFocus(pane);
+        return;
+    }
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    HWND edit = GetComboBoxInfo(pane, &info) && info.hwndItem ? info.hwndItem : pane;
+    SetFocus(edit);
+    // As in a dialog, the text of a box reached by Tab is selected whole, ready to be typed over.
+    SendMessageA(pane, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+}
+
+// Tab and Shift+Tab go round the four panes; F6 goes from the tree to the list and from
+// anywhere else to the tree. True when the key moved the focus, and so is done with.
+bool MoveFocus(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_TAB && msg.wParam != VK_F6)) return false;
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    int from = PaneOf(msg.hwnd);
+    // Keys in other windows (the edit of a rename, a dialog) are theirs.
+    if (from < 0 && msg.hwnd != mwin.hwnd) return false;
+    if (msg.wParam == VK_F6) {
+        int to = from == 0 ? 1 : 0;
+        if (!Usable(Pane(to))) return false;
+        FocusPane(to);
+        return true;
+    }
+    int step = GetKeyState(VK_SHIFT) < 0 ? 3 : 1;
+    int at = from < 0 ? (step == 1 ? 3 : 0) : from;
+    for (int tries = 0; tries < 4; tries++) {
+        at = (at + step) % 4;
+        if (at == from) return true;
+        if (Usable(Pane(at))) {
+            FocusPane(at);
+            return true;
+        }
+    }
+    return true;
+}
+
+// Shift+F10 and the Menu key open the context menu of the tree or the list (WM_CONTEXTMENU at
+// -1, -1). The platform's own handling reports them from the list but not from the tree, and
+// would report the Menu key once more on its release, so both keys end here, and so do their
+// releases (an F10 released after the menu would otherwise open the menu bar).
+bool KeyboardMenu(const MSG& msg) {
+    static bool f10_down = false;
+    if (!msg.hwnd || (msg.hwnd != mtvw.hwnd && msg.hwnd != mlvw.hwnd)) return false;
+    bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+    if (!down && !up) return false;
+    if (msg.wParam == VK_F10) {
+        if (up) {
+            bool ours = f10_down;
+            f10_down = false;
+            return ours;
+        }
+        if (GetKeyState(VK_SHIFT) >= 0) return false;
+        f10_down = true;
+    } else if (msg.wParam != VK_APPS) {
+        return false;
+    }
+    if (down) SendMessageA(mwin.hwnd, WM_CONTEXTMENU, (WPARAM)msg.hwnd, (LPARAM)-1);
+    return true;
+}
+
 }  // namespace
 
 namespace {
@@ -96,6 +187,8 @@ bool alt_command_ran = false;
 void LoopStep(MSG& msg) {
     if (mcbx.hwnd && GetFocus() == mcbx.hwnd)
         EnableMenuItem(GetMenu(mwin.hwnd), CMD_PASTE, MF_BYCOMMAND | MF_ENABLED);
+
+    if (MoveFocus(msg) || KeyboardMenu(msg)) return;
 
     if (msg.hwnd && (msg.hwnd == mtvw.hwnd || msg.hwnd == mlvw.hwnd || msg.hwnd == mbtn.hwnd) &&
         TranslateAcceleratorA(mwin.hwnd, accelerators, &msg) && EndsAtItsCommand(msg)) {

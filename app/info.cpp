@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/mcfg.h"
+#include "controls/dpi.h"
 #include "controls/gdi.h"
 #include "controls/painttext.h"
 #include "controls/ui.h"
@@ -31,9 +32,9 @@ const char* InfoAddress(const char* user_domain) {
     return kMakerAddress;
 }
 
-bool InLinkBand(LPARAM lparam) {
+bool InLinkBand(LPARAM lparam, int dpi) {
     unsigned y = HIWORD(lparam);
-    return y >= 61 && y <= 79;
+    return y >= (unsigned)Scale(61, dpi) && y <= (unsigned)Scale(79, dpi);
 }
 
 void ShowInfo() {
@@ -49,30 +50,34 @@ void InfoPaint(HWND dialog) {
     HDC dc = BeginPaint(dialog, &ps);
     const UINT flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
 
+    // The dialog's template grows with the DPI by itself; what is painted here is given at
+    // 96 DPI and grows with it.
+    int dpi = WindowDpi(dialog);
+    auto px = [dpi](int at96) { return Scale(at96, dpi); };
     RECT r = {};
     GetClientRect(dialog, &r);
-    r.left += 10;
-    r.top += 10;
-    r.right -= 10;
-    r.bottom -= 30;
+    r.left += px(10);
+    r.top += px(10);
+    r.right -= px(10);
+    r.bottom -= px(30);
     FillRect(dc, &r, (HBRUSH)(COLOR_WINDOW + 1));
     // The texts stand on the filled rectangle, whatever the system's window colour is.
     SetBkMode(dc, TRANSPARENT);
 
-    GdiObject product_font(MakeInfoFont(14));
-    GdiObject credit_font(MakeInfoFont(13));
-    r.top += 10;
+    GdiObject product_font(MakeInfoFont(px(14)));
+    GdiObject credit_font(MakeInfoFont(px(13)));
+    r.top += px(10);
     {
         Selection product(dc, product_font.get());
         PaintTextIn(dc, mcfg.product_line, &r, flags);
     }
     {
         Selection credit(dc, credit_font.get());
-        r.top += 20;
+        r.top += px(20);
         PaintTextIn(dc, "Development & Design", &r, flags);
 
         SetTextColor(dc, RGB(0, 0, 255));
-        r.top += 20;
+        r.top += px(20);
         // A domain that does not fit the buffer is longer than the short name, so it
         // cannot equal it.
         char domain[32] = {};
@@ -91,11 +96,12 @@ INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
         if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) EndDialog(dialog, LOWORD(wparam));
         break;
     case WM_MOUSEMOVE:
-        SetCursor(InLinkBand(lparam) ? mcfg.link_cursor : LoadCursorA(nullptr, IDC_ARROW));
+        SetCursor(InLinkBand(lparam, WindowDpi(dialog)) ? mcfg.link_cursor
+                                                        : LoadCursorA(nullptr, IDC_ARROW));
         break;
     case WM_LBUTTONDOWN:
         // The address is set by the first paint; before it there is nothing to open.
-        if (InLinkBand(lparam) && mcfg.info_link[0])
+        if (InLinkBand(lparam, WindowDpi(dialog)) && mcfg.info_link[0])
             ShellExecuteA(nullptr, nullptr, mcfg.info_link, nullptr, nullptr, SW_SHOW);
         break;
     }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "core/dpi.h"
+
 void ShowInfo();
 INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 void InfoPaint(HWND dialog);
@@ -12,5 +14,5 @@ void InfoPaint(HWND dialog);
 const char* InfoAddress(const char* user_domain);
 
 // True when a mouse message's position (lParam) lies in the band of the link line,
-// y 61 to 79 at any x.
-bool InLinkBand(LPARAM lparam);
+// y 61 to 79 at any x (at 96 DPI; scaled to `dpi`).
+bool InLinkBand(LPARAM lparam, int dpi = kBaseDpi);

@@ -4,9 +4,12 @@
 #include <shellapi.h>
 #include <cstdlib>
 
+#include "core/dpi.h"
 #include "core/log.h"
 #include "core/mcfg.h"
 #include "app/settings.h"
+#include "controls/dpi.h"
+#include "controls/font.h"
 #include "controls/ui.h"
 #include "scan/find.h"
 #include "browse/navigate.h"
@@ -60,7 +63,79 @@ void Place(HWND hwnd, const Placement& p) {
     if (slot) *slot = {hwnd, p};
 }
 
+// The small fonts of the attribute buttons and the two combo boxes, one for each control, in
+// the order "A", "H", "R", "S", path box, search box. The window owns them with the UI font
+// (mcfg.font): a change of DPI replaces them all and deletes the ones replaced; otherwise
+// they live until the process ends.
+HFONT small_fonts[6];
+
+HWND SmallFontControl(int i) {
+    HWND controls[6] = {mbta.hwnd, mbth.hwnd, mbtr.hwnd, mbts.hwnd, mcbx.hwnd, mcby.hwnd};
+    return controls[i];
+}
+
+// Gives the control its own small font at the window's DPI, in place of the one it had.
+void GiveSmallFont(int i) {
+    HWND control = SmallFontControl(i);
+    if (!control) return;
+    HFONT font = MakeSmallFont("Tahoma", Scale(13, mcfg.dpi));
+    SendMessageA(control, WM_SETFONT, (WPARAM)font, TRUE);
+    if (small_fonts[i]) DeleteObject(small_fonts[i]);
+    small_fonts[i] = font;
+}
+
+// The tree's rows are at least 18 pixels (at 96 DPI) high, for the 16-pixel pictures.
+void KeepTreeRowHeight() {
+    if (mtvw.ItemHeight() < Scale(18, mcfg.dpi)) mtvw.SetItemHeight(Scale(18, mcfg.dpi));
+}
+
+// The toolbar's buttons hold 16-pixel pictures in 23 x 22 pixels at 96 DPI, and the toolbar
+// takes its height from them: at another DPI they grow, so that the toolbar is as tall as the
+// layout's strip and shows the attribute buttons and the path box whole.
+void SizeToolbarButtons() {
+    SendMessageA(mtbr.hwnd, TB_SETBUTTONSIZE, 0,
+                 MAKELPARAM(Scale(23, mcfg.dpi), Scale(22, mcfg.dpi)));
+}
+
 }  // namespace
+
+void DpiChanged(int dpi, const RECT* suggested) {
+    int old = mcfg.dpi;
+    if (dpi > 0 && dpi != old) {
+        mcfg.dpi = dpi;
+        mcfg.tree_width = Rescale(mcfg.tree_width, old, dpi);
+
+        // The UI font first: the tree's row height and the columns follow it.
+        mcfg.logfont.lfHeight = Scale(mcfg.font_height, dpi);
+        HFONT replaced = mcfg.font;
+        mcfg.font = MakeFont(mcfg.logfont);
+        if (mcfg.font) {
+            SendMessageA(mtvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
+            SendMessageA(mlvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
+            if (replaced) DeleteObject(replaced);
+        } else {
+            mcfg.font = replaced;
+        }
+        for (int i = 0; i < 6; i++)
+            GiveSmallFont(i);
+
+        // A height set once stays until it is set again: -1 gives back the font's own.
+        if (mtvw.hwnd) {
+            mtvw.SetItemHeight(-1);
+            KeepTreeRowHeight();
+        }
+        if (mtbr.hwnd) SizeToolbarButtons();
+        for (int i = 0; i < mlvw.columns; i++)
+            mlvw.SetColumnWidth(i, Rescale(mlvw.ColumnWidth(i), old, dpi));
+    }
+    if (suggested)
+        SetWindowPos(mwin.hwnd, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    Size(0, 0);
+    InvalidateRect(mwin.hwnd, nullptr, TRUE);
+    log_line("%s\tDpiChanged (%d) OK ...\n", time_stamp(), mcfg.dpi);
+}
 
 int CreateControls() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -75,18 +150,24 @@ int CreateControls() {
     if (settings.height >= 0) mcfg.window.height = settings.height;
     MoveWindow(mwin.hwnd, mcfg.window.x, mcfg.window.y, mcfg.window.width, mcfg.window.height,
                TRUE);
+    // The DPI of the screen the window now stands on; the splitter's start place was given
+    // at 96 DPI.
+    mcfg.dpi = WindowDpi(mwin.hwnd);
+    mcfg.tree_width = Rescale(mcfg.tree_width, kBaseDpi, mcfg.dpi);
 
     HIMAGELIST toolbar_images = LoadStrip(IDB_TOOLBAR);
     if (!mtbr.Create(instance, mwin.hwnd, 0x50000910, ID_TOOLBAR)) return 1;
     mtbr.SetImageList(toolbar_images);
     AddToolbarButtons();
+    if (mcfg.dpi != kBaseDpi) SizeToolbarButtons();
 
     // The UI font starts as the toolbar's font; face and height come from the settings.
     HFONT toolbar_font = (HFONT)SendMessageA(mtbr.hwnd, WM_GETFONT, 0, 0);
     if (!toolbar_font) toolbar_font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
     DescribeFont(toolbar_font, &mcfg.logfont);
     lstrcpynA(mcfg.logfont.lfFaceName, settings.face, LF_FACESIZE);
-    mcfg.logfont.lfHeight = settings.font_height;
+    mcfg.font_height = settings.font_height;
+    mcfg.logfont.lfHeight = Scale(settings.font_height, mcfg.dpi);
     mcfg.font = MakeFont(mcfg.logfont);
     log_line("%s\tmtbr () OK ...\n", time_stamp());
 
@@ -95,17 +176,17 @@ int CreateControls() {
     for (int i = 0; i < 4; i++) {
         if (!attribute_buttons[i]->Create(instance, mtbr.hwnd, 0x50000002, CMD_ATTR_A + i))
             continue;
-        attribute_buttons[i]->SetFont("Tahoma", 13);
+        GiveSmallFont(i);
         attribute_buttons[i]->SetText(attribute_texts[i]);
     }
 
     if (!mcbx.Create(instance, mtbr.hwnd, 0x50800002, ID_PATHBOX)) return 2;
     mcbx.SetText("C:");
-    mcbx.SetFont("Tahoma", 13);
+    GiveSmallFont(4);
     log_line("%s\tmcbx () OK ...\n", time_stamp());
 
     if (!mcby.Create(instance, mwin.hwnd, 0x50800002, ID_SEARCHBOX)) return 3;
-    mcby.SetFont("Tahoma", 13);
+    GiveSmallFont(5);
     log_line("%s\tmcby () OK ...\n", time_stamp());
 
     if (!mbtn.Create(instance, mwin.hwnd, 0x5000C080, ID_FINDBUTTON)) return 4;
@@ -118,7 +199,7 @@ int CreateControls() {
     HIMAGELIST tree_images = LoadStrip(IDB_TREE);
     if (!mtvw.Create(instance, mwin.hwnd, 0x50200027, WS_EX_CLIENTEDGE, ID_TREE)) return 5;
     mtvw.SetImageList(tree_images);
-    if (mtvw.ItemHeight() < 18) mtvw.SetItemHeight(18);
+    KeepTreeRowHeight();
     if (mcfg.font) SendMessageA(mtvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
     log_line("%s\tmtvw () OK ...\n", time_stamp());
 
@@ -149,21 +230,25 @@ int CreateControls() {
     return 0;
 }
 
-Layout ComputeLayout(int width, int height, int tree_width, bool drives_mode, bool half_list) {
+Layout ComputeLayout(int width, int height, int tree_width, bool drives_mode, bool half_list,
+                     int dpi) {
+    auto px = [dpi](int at96) { return Scale(at96, dpi); };
     Layout l = {};
     int T = tree_width, W = width, B = height;
-    int H = B - 42;
+    int H = B - px(42);
     int L = drives_mode ? 0 : half_list ? H / 2 : H;
-    l.list_width = W - T - 3;
-    l.chart_top = L + 28;
-    l.toolbar = {0, 0, W, 26};
-    l.pathbox = {T + 3, 2, l.list_width, H};
-    l.searchbox = {30, B - 24, T - 30, H};
-    l.findbutton = {5, B - 22, 20, 18};
-    l.list = {T + 3, 28, l.list_width, L};
-    l.tree = {0, 28, T, B - 56};
+    l.list_width = W - T - px(3);
+    l.chart_top = L + px(28);
+    l.toolbar = {0, 0, W, px(26)};
+    l.pathbox = {T + px(3), px(2), l.list_width, H};
+    l.searchbox = {px(30), B - px(24), T - px(30), H};
+    l.findbutton = {px(5), B - px(22), px(20), px(18)};
+    l.list = {T + px(3), px(28), l.list_width, L};
+    l.tree = {0, px(28), T, B - px(56)};
+    // Check boxes as tall as the path box beside them, so that their box and letter show
+    // whole, in the middle of the toolbar's strip.
     for (int i = 0; i < 4; i++)
-        l.attr[i] = {90 + 30 * i, 8, 30, 10};
+        l.attr[i] = {px(90 + 30 * i), px(4), px(30), px(18)};
     return l;
 }
 
@@ -175,7 +260,7 @@ int Size(int width, int height) {
         height = client.bottom - client.top;
     }
     Layout l = ComputeLayout(width, height, mcfg.tree_width, mcfg.drives_mode != 0,
-                             mcfg.preview || mcfg.size_mode);
+                             mcfg.preview || mcfg.size_mode, mcfg.dpi);
     mcfg.list_width = l.list_width;
     mcfg.chart_top = l.chart_top;
     Place(mtbr.hwnd, l.toolbar);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "core/dpi.h"
+
 // Creates every child control, reads the stored settings and builds the drive tree.
 // Returns 0, or the number of the first control that could not be created.
 int CreateControls();
@@ -23,4 +25,11 @@ struct Layout {
     int list_width;
     int chart_top;
 };
-Layout ComputeLayout(int width, int height, int tree_width, bool drives_mode, bool half_list);
+// Every figure is given at 96 DPI and scaled to `dpi`; the tree width is in pixels at `dpi`.
+Layout ComputeLayout(int width, int height, int tree_width, bool drives_mode, bool half_list,
+                     int dpi = kBaseDpi);
+
+// The window moved to a screen of another DPI (WM_DPICHANGED): the splitter's place, the fonts,
+// the tree's rows, the toolbar's buttons and the list's columns are scaled to `dpi`, the window
+// takes the rectangle the system suggests (none: it stays) and is laid out again.
+void DpiChanged(int dpi, const RECT* suggested);

@@ -1,6 +1,7 @@
 #include "app/wndproc.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 #include <cstdlib>
 
 #include "app/info.h"
@@ -21,20 +22,20 @@
 #include "scan/view.h"
 
 SplitterMove MoveSplitter(int x, int y, WPARAM keys, bool splitting, int tree_width,
-                          int client_right, int client_bottom) {
+                          int client_right, int client_bottom, int dpi) {
     SplitterMove move = {false, false, tree_width};
-    if (abs(x - tree_width) >= 20 || y >= client_bottom - 16) return move;
+    if (abs(x - tree_width) >= Scale(20, dpi) || y >= client_bottom - Scale(16, dpi)) return move;
     move.size_cursor = true;
-    // Only the left button alone drags; a movement of 20 pixels or more in one step
-    // leaves the splitter behind until the pointer comes back near it.
+    // Only the left button alone drags; a movement of 20 pixels (at 96 DPI) or more in one
+    // step leaves the splitter behind until the pointer comes back near it.
     if (keys == MK_LBUTTON && splitting) {
-        if (x < client_right - 200) move.tree_width = x;
+        if (x < client_right - Scale(200, dpi)) move.tree_width = x;
         move.resize = true;
     }
     return move;
 }
 
-bool GrabsSplitter(int x, int tree_width) { return abs(x - tree_width) < 10; }
+bool GrabsSplitter(int x, int tree_width, int dpi) { return abs(x - tree_width) < Scale(10, dpi); }
 
 const char* ToolbarTip(UINT_PTR id) {
     switch (id) {
@@ -138,8 +139,8 @@ void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y, LPARAM lparam) {
         return;
     }
     RECT client = ClientRect();
-    SplitterMove move =
-        MoveSplitter(x, y, keys, mcfg.splitting != 0, mcfg.tree_width, client.right, client.bottom);
+    SplitterMove move = MoveSplitter(x, y, keys, mcfg.splitting != 0, mcfg.tree_width, client.right,
+                                     client.bottom, mcfg.dpi);
     if (move.size_cursor) SetCursor(mcfg.size_cursor);
     if (move.resize) {
         mcfg.tree_width = move.tree_width;
@@ -148,7 +149,7 @@ void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y, LPARAM lparam) {
 }
 
 void OnLeftButtonDown(HWND hwnd, int x) {
-    if (mcfg.dragging || !GrabsSplitter(x, mcfg.tree_width)) return;
+    if (mcfg.dragging || !GrabsSplitter(x, mcfg.tree_width, mcfg.dpi)) return;
     SetCursor(mcfg.size_cursor);
     mcfg.splitting = 1;
     SetCapture(hwnd);
@@ -208,6 +209,63 @@ void OnRightClick() {
     ContextMenu(at.x, at.y);
 }
 
+// The menu bar with the File menu's states made current: Paste follows the clipboard, Rename
+// and Properties the selection. None when the window has no menu.
+HMENU UpdateMenuStates() {
+    UINT count = mcfg.clipboard_names;
+    int row = mlvw.NextSelected(-1);
+    HMENU menu = GetMenu(mwin.hwnd);
+    if (!menu) return nullptr;
+    EnableMenuItem(menu, CMD_PASTE, MF_BYCOMMAND | (count ? MF_ENABLED : MF_GRAYED));
+    UINT rows = MF_BYCOMMAND | (row < 0 ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(menu, CMD_RENAME, rows);
+    EnableMenuItem(menu, CMD_PROPERTIES, rows);
+    return menu;
+}
+
+void ShowFileMenu(HMENU menu, POINT at) {
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, mwin.hwnd, nullptr);
+}
+
+// Where the menu of Shift+F10 or the Menu key opens, in screen coordinates: below the tree's
+// selected item when the tree has the keys, else below the list's row with the focus (the
+// first selected one when no row has it), each first scrolled into view; at the control's
+// upper left corner when it has no such item.
+POINT KeyboardMenuPoint(HWND from) {
+    RECT r = {};
+    HWND control = from == mtvw.hwnd ? mtvw.hwnd : mlvw.hwnd;
+    if (control == mtvw.hwnd) {
+        if (HTREEITEM item = mtvw.Caret()) {
+            TreeView_EnsureVisible(mtvw.hwnd, item);
+            TreeView_GetItemRect(mtvw.hwnd, item, &r, TRUE);
+        }
+    } else {
+        int row = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+        if (row < 0) row = mlvw.NextSelected(-1);
+        if (row >= 0) {
+            ListView_EnsureVisible(mlvw.hwnd, row, FALSE);
+            ListView_GetItemRect(mlvw.hwnd, row, &r, LVIR_LABEL);
+        }
+    }
+    // A point outside the control's own area (a row below a list cut short) is drawn in.
+    RECT client = {};
+    GetClientRect(control, &client);
+    POINT at = {r.left, r.bottom};
+    if (at.x < client.left || at.x >= client.right) at.x = client.left;
+    if (at.y < client.top || at.y >= client.bottom) at.y = client.top;
+    ClientToScreen(control, &at);
+    return at;
+}
+
+// WM_CONTEXTMENU: the menu of the keyboard, whose position is -1, -1. A right click has shown
+// the menu already (NM_RCLICK) when the list or the tree reports it here with the pointer's
+// position, so that report shows nothing more.
+void OnContextMenu(HWND from, LPARAM position) {
+    if (GET_X_LPARAM(position) != -1 || GET_Y_LPARAM(position) != -1) return;
+    POINT at = KeyboardMenuPoint(from);
+    if (HMENU menu = UpdateMenuStates()) ShowFileMenu(menu, at);
+}
+
 void OnAttributeButton(int id) {
     CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
     int index = id - CMD_ATTR_A;
@@ -263,6 +321,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     // states are made current then, so that F2 renames a row selected a moment ago.
     case WM_INITMENU: ContextMenu(0, 0); break;
     case WM_INITMENUPOPUP: InsertSendTo(hwnd, (HMENU)wparam); break;
+    case WM_CONTEXTMENU: OnContextMenu((HWND)wparam, lparam); break;
+    case WM_DPICHANGED: DpiChanged(HIWORD(wparam), (const RECT*)lparam); break;
     case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y, lparam); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
     case WM_LBUTTONUP: OnLeftButtonUp(hwnd, x, y, lparam); break;
@@ -336,6 +396,9 @@ int Command(WPARAM wparam) {
     case CMD_PREVIEW:
         SetMode(kTogglePreview);
         SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
+        // From the size mode the list keeps its half height, so the layout moves nothing and
+        // repaints nothing: the pane under it changes from the chart to the picture here.
+        Paint();
         break;
     case CMD_ATTR_A:
     case CMD_ATTR_H:
@@ -393,15 +456,7 @@ int Notify(NMHDR* header) {
 }
 
 int ContextMenu(int x, int y) {
-    UINT count = mcfg.clipboard_names;
-    int row = mlvw.NextSelected(-1);
-    HMENU menu = GetMenu(mwin.hwnd);
-    if (!menu) return 0;
-    EnableMenuItem(menu, CMD_PASTE, MF_BYCOMMAND | (count ? MF_ENABLED : MF_GRAYED));
-    UINT rows = MF_BYCOMMAND | (row < 0 ? MF_GRAYED : MF_ENABLED);
-    EnableMenuItem(menu, CMD_RENAME, rows);
-    EnableMenuItem(menu, CMD_PROPERTIES, rows);
-    if (x != 0 && y != 0)
-        TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, x, y, 0, mwin.hwnd, nullptr);
+    HMENU menu = UpdateMenuStates();
+    if (menu && x != 0 && y != 0) ShowFileMenu(menu, POINT{x, y});
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/dpi.h"
 #include "core/messages.h"
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -18,11 +19,13 @@ struct SplitterMove {
     bool resize;       // the splitter follows the pointer: lay the window out again
     int tree_width;    // the tree width after the move
 };
+// The distances are given at 96 DPI and scaled to `dpi`.
 SplitterMove MoveSplitter(int x, int y, WPARAM keys, bool splitting, int tree_width,
-                          int client_right, int client_bottom);
+                          int client_right, int client_bottom, int dpi = kBaseDpi);
 
-// A left press at x grabs the splitter when it is within 9 pixels of it, at any height.
-bool GrabsSplitter(int x, int tree_width);
+// A left press at x grabs the splitter when it is within 9 pixels (at 96 DPI) of it, at any
+// height.
+bool GrabsSplitter(int x, int tree_width, int dpi = kBaseDpi);
 
 // The tooltip text of a toolbar button, by its command id; none for other ids.
 const char* ToolbarTip(UINT_PTR id);

@@ -19,6 +19,7 @@ struct Column {
     int width;
     int alignment;  // 0 left, 1 centred, 2 right
 };
+// Widths at 96 DPI.
 const Column kColumns[5] = {
     {"Name", 200, 0}, {"Size", 100, 2},      {"Modified", 120, 1},
     {"Type", 100, 0}, {"Attribute", 100, 0},
@@ -48,7 +49,7 @@ void CountsChanged() {
     RECT client = {};
     GetClientRect(mwin.hwnd, &client);
     StatusAreas areas = ComputeStatusAreas(client.right, client.bottom, mcfg.tree_width,
-                                           mcfg.chart_top, mcfg.preview != 0, false, 0);
+                                           mcfg.chart_top, mcfg.preview != 0, false, 0, mcfg.dpi);
     InvalidateRect(mwin.hwnd, &areas.strip, FALSE);
 }
 
@@ -69,7 +70,8 @@ void CountSelected() {
 void Show() {
     if (!mlvw.ColumnText(0)) {
         for (int i = 0; i < 5; i++)
-            mlvw.InsertColumn(kColumns[i].title, i, kColumns[i].width, kColumns[i].alignment);
+            mlvw.InsertColumn(kColumns[i].title, i, Scale(kColumns[i].width, mcfg.dpi),
+                              kColumns[i].alignment);
     }
     unsigned rows = ViewCount(mcfg.view);
     mlvw.SetItemCount((int)rows);

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include "controls/font.h"
-
 class CBtn {
   public:
     HWND hwnd = nullptr;
@@ -24,8 +22,5 @@ class CBtn {
     }
     LRESULT SetText(const char* text) const {
         return SendMessageA(hwnd, WM_SETTEXT, 0, (LPARAM)text);
-    }
-    void SetFont(const char* face, int height) const {
-        SendMessageA(hwnd, WM_SETFONT, (WPARAM)MakeSmallFont(face, height), TRUE);
     }
 };

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include "controls/font.h"
-
 class CCbx {
   public:
     HWND hwnd = nullptr;
@@ -34,7 +32,4 @@ class CCbx {
     // Whether the whole text fits a 260-byte buffer: a longer one would be read cut short.
     bool TextFits() const { return GetWindowTextLengthA(hwnd) <= MAX_PATH - 1; }
     LRESULT SetText(const char* s) const { return SendMessageA(hwnd, WM_SETTEXT, 0, (LPARAM)s); }
-    void SetFont(const char* face, int height) const {
-        SendMessageA(hwnd, WM_SETFONT, (WPARAM)MakeSmallFont(face, height), TRUE);
-    }
 };

@@ -48,6 +48,12 @@ class CLvw {
     int InsertColumn(const char* title, int index, int width, int alignment);
     // The title of a column into the object's buffer, or none when it does not exist.
     const char* ColumnText(int index);
+    int ColumnWidth(int index) const {
+        return (int)SendMessageA(hwnd, LVM_GETCOLUMNWIDTH, index, 0);
+    }
+    void SetColumnWidth(int index, int width) const {
+        SendMessageA(hwnd, LVM_SETCOLUMNWIDTH, index, MAKELPARAM(width, 0));
+    }
     int SetItemCount(int count) const {
         SendMessageA(hwnd, LVM_SETITEMCOUNT, count, 0);
         return 0;

@@ -6,5 +6,5 @@
 
 void MsgBox(const char* text) {
     ModalScope modal;
-    MessageBoxA(mwin.hwnd, text, "", MB_OK);
+    MessageBoxA(mwin.hwnd, text, "Trelvista", MB_OK);
 }

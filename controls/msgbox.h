@@ -1,8 +1,8 @@
 // The program's message boxes, and the guard of every modal loop the program opens.
 #pragma once
 
-// A message box owned by the main window, with the text and one OK button. The main window
-// is disabled while it is open.
+// A message box owned by the main window, with the text, the program's name "Trelvista" as its
+// title and one OK button. The main window is disabled while it is open.
 void MsgBox(const char* text);
 
 // Held while a modal loop of the program's own runs (a message box, a shell job with its

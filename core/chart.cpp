@@ -8,10 +8,10 @@ const COLORREF SliceColors[12] = {RGB(255, 0, 0),   RGB(255, 0, 128), RGB(255, 0
                                   RGB(0, 255, 255), RGB(0, 255, 128), RGB(0, 255, 0),
                                   RGB(128, 255, 0), RGB(255, 255, 0), RGB(255, 128, 0)};
 
-DriveBar PlaceDriveBar(int tree_width, int barmax, int cw, int ch, int y, unsigned used) {
+DriveBar PlaceDriveBar(int tree_width, int barmax, int cw, int ch, int y, unsigned used, int dpi) {
     DriveBar bar = {};
     if (barmax <= 0) return bar;
-    int x0 = tree_width + kMargin;
+    int x0 = tree_width + Scale(kMargin, dpi);
     bar.drawn = true;
     // The fill is scaled to barmax from the frame's left edge, so a full drive runs cw
     // pixels past the frame's right edge, which stands at x0 + barmax.
@@ -21,12 +21,13 @@ DriveBar PlaceDriveBar(int tree_width, int barmax, int cw, int ch, int y, unsign
     return bar;
 }
 
-ChartPlace PlaceChart(const RECT& client, int lv_w, int lv_h) {
+ChartPlace PlaceChart(const RECT& client, int lv_w, int lv_h, int dpi) {
     ChartPlace place = {};
+    int margin = Scale(kMargin, dpi), smallest = Scale(kSmallestRadius, dpi);
     place.cx = client.right - lv_w / 2;
-    place.cy = client.bottom - lv_h / 2 - kCentreOffset;
-    int rx = lv_w / 3 - kMargin, ry = lv_h / 3 - kMargin;
-    if (rx < kSmallestRadius || ry < kSmallestRadius) return place;
+    place.cy = client.bottom - lv_h / 2 - Scale(kCentreOffset, dpi);
+    int rx = lv_w / 3 - margin, ry = lv_h / 3 - margin;
+    if (rx < smallest || ry < smallest) return place;
     place.r = rx < ry ? rx : ry;
     place.drawn = true;
     return place;
@@ -55,20 +56,21 @@ POINT CirclePoint(int cx, int cy, int r, double angle, int dy) {
     return p;
 }
 
-LabelPlace PlaceLabel(int cx, int cy, int r, double mid, int tw, int tht) {
+LabelPlace PlaceLabel(int cx, int cy, int r, double mid, int tw, int tht, int dpi) {
     LabelPlace label = {};
+    int one = Scale(1, dpi), two = Scale(2, dpi);
     POINT L = CirclePoint(cx, cy, r + r / 4, mid);
     label.rim = CirclePoint(cx, cy, r, mid);
     label.top = L.y - tht / 3;
     int bottom = label.top + tht;
     if (kQuarterTurn < mid && mid < kThreeQuarterTurn) {
-        label.box = {L.x - tw - 1, label.top, L.x + 2, bottom};
+        label.box = {L.x - tw - one, label.top, L.x + two, bottom};
         label.text_x = L.x - tw;
-        label.leader = {L.x + 2, label.top + tht / 2};
+        label.leader = {L.x + two, label.top + tht / 2};
     } else {
-        label.box = {L.x - 2, label.top, L.x + tw + 2, bottom};
+        label.box = {L.x - two, label.top, L.x + tw + two, bottom};
         label.text_x = L.x;
-        label.leader = {L.x - 2, label.top + tht / 2};
+        label.leader = {L.x - two, label.top + tht / 2};
     }
     return label;
 }

@@ -6,9 +6,10 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/dpi.h"
 #include "core/entry.h"
 
-// The measures of the chart and the drive bars.
+// The measures of the chart and the drive bars, in pixels at 96 DPI.
 constexpr int kMargin = 5;
 constexpr int kSmallestRadius = 2 * kMargin;
 constexpr int kCentreOffset = 10;
@@ -36,15 +37,17 @@ struct DriveBar {
 };
 // The bar of a drive at row `y` whose used share is `used` percent; cw and ch are the width
 // and height of "C: " in the UI font, barmax the list's width less three of them.
-DriveBar PlaceDriveBar(int tree_width, int barmax, int cw, int ch, int y, unsigned used);
+DriveBar PlaceDriveBar(int tree_width, int barmax, int cw, int ch, int y, unsigned used,
+                       int dpi = kBaseDpi);
 
 // Centre and radius of the chart from the main window's client rectangle and the size of
-// the list. `drawn` is false when the area below the list is too small for a radius of 10.
+// the list. `drawn` is false when the area below the list is too small for a radius of 10
+// (the margins and that radius are scaled to `dpi`).
 struct ChartPlace {
     int cx, cy, r;
     bool drawn;
 };
-ChartPlace PlaceChart(const RECT& client, int lv_w, int lv_h);
+ChartPlace PlaceChart(const RECT& client, int lv_w, int lv_h, int dpi = kBaseDpi);
 
 // The slice of one slot: `logged` when the slot has a size and a total to share it with
 // (and so writes its log line), `drawn` when it passes the thresholds; th is its angle and
@@ -72,7 +75,7 @@ struct LabelPlace {
     POINT leader;
     POINT rim;
 };
-LabelPlace PlaceLabel(int cx, int cy, int r, double mid, int tw, int tht);
+LabelPlace PlaceLabel(int cx, int cy, int r, double mid, int tw, int tht, int dpi = kBaseDpi);
 
 // Whether the Pie of a slice of angle th from `start` to `end` would be drawn as a sliver
 // because rounding put its end point on or past its start point: such a slice (one that

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/dpi.h"
 #include "core/entry.h"
 #include "core/geometry.h"
 
@@ -20,11 +21,12 @@ struct DriveInfo {
 // The one application state record. Start-up (app/app.cpp) gives it its start values; after
 // that each field has one file that writes it, and every other file only reads it:
 //   log                                  core/log.cpp
-//   window, logfont, font, sep, list_width, chart_top
+//   window, logfont, font, font_height, dpi, sep, list_width, chart_top
 //                                        app/window.cpp (the settings and the layout)
 //   win_major, start_dir                 app/app.cpp
 //   unit, tree_width, splitting, dragging, size_cursor, clipboard_names
-//                                        app/wndproc.cpp
+//                                        app/wndproc.cpp (tree_width also app/window.cpp,
+//                                        which scales it when the DPI changes)
 //   folder, history, drives              browse/navigate.cpp
 //   drives_mode, find_mode, preview, size_mode
 //                                        core/mcfg.cpp (SetMode)
@@ -45,6 +47,10 @@ struct Mcfg {
     WindowGeometry window = {};
     LOGFONTA logfont = {};
     HFONT font = nullptr;
+    // The UI font's height as the settings give it, at 96 DPI; logfont holds it scaled.
+    int font_height = 16;
+    // The DPI the window is shown at: every pixel figure of the window is scaled by it.
+    int dpi = kBaseDpi;
     char sep = '.';
     int unit = 1;
     int tree_width = 300;

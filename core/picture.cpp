@@ -134,13 +134,14 @@ void FitWithin(int pw, int ph, int w, int h, int* fw, int* fh) {
     if (*fh < 1) *fh = 1;
 }
 
-int FitPreview(int w, int h, int wmax, int hlim, int* fw, int* fh) {
+int FitPreview(int w, int h, int wmax, int hlim, int* fw, int* fh, int dpi) {
     *fw = w;
     *fh = h;
-    if (w <= 0 || h <= 0 || wmax <= 0 || hlim - 20 <= 0) return -1;
+    int margin = Scale(20, dpi);
+    if (w <= 0 || h <= 0 || wmax <= 0 || hlim - margin <= 0) return -1;
     int steps = 0;
     int x = w, y = h;
-    while (x > wmax || y > hlim - 20) {
+    while (x > wmax || y > hlim - margin) {
         x -= 10;
         if (x <= 0) return -1;
         y = (int)((int64_t)h * x / w);
@@ -152,12 +153,13 @@ int FitPreview(int w, int h, int wmax, int hlim, int* fw, int* fh) {
     return steps ? 1 : 0;
 }
 
-PreviewPlace PlacePreview(int tree_width, int list_width, int chart_top, int xs, int ys) {
+PreviewPlace PlacePreview(int tree_width, int list_width, int chart_top, int xs, int ys, int dpi) {
+    int margin = Scale(20, dpi);
     PreviewPlace p;
-    p.x = tree_width + 12;
-    if (xs < list_width - 20) p.x += (list_width - xs - 20) / 2;
-    p.y = chart_top + 5;
-    if (ys < chart_top - 20) p.y += (chart_top - ys - 20) / 2;
+    p.x = tree_width + Scale(12, dpi);
+    if (xs < list_width - margin) p.x += (list_width - xs - margin) / 2;
+    p.y = chart_top + Scale(5, dpi);
+    if (ys < chart_top - margin) p.y += (chart_top - ys - margin) / 2;
     return p;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/dpi.h"
+
 // The width and height a picture file declares in its header: PNG (IHDR), JPEG (the first
 // start-of-frame segment), GIF (the logical screen) or BMP (the info header). False for any
 // other or a truncated file.
@@ -42,10 +44,12 @@ void FitWithin(int pw, int ph, int w, int h, int* fw, int* fh);
 // h' = h * w' / w. Returns 1 when it took a step (the picture is requested again at the
 // fitted size), 0 when none was needed, and -1 when no size fits (the area is too small, or
 // the picture has no size): nothing is then requested or drawn.
-int FitPreview(int w, int h, int wmax, int hlim, int* fw, int* fh);
+// The margin of 20 pixels below the picture is given at 96 DPI and scaled to `dpi`.
+int FitPreview(int w, int h, int wmax, int hlim, int* fw, int* fh, int dpi = kBaseDpi);
 
 // Where a preview of xs by ys goes below the list.
 struct PreviewPlace {
     int x, y;
 };
-PreviewPlace PlacePreview(int tree_width, int list_width, int chart_top, int xs, int ys);
+PreviewPlace PlacePreview(int tree_width, int list_width, int chart_top, int xs, int ys,
+                          int dpi = kBaseDpi);

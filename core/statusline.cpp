@@ -39,12 +39,12 @@ StatusTexts ComposeStatus(const StatusInput& in) {
 }
 
 StatusAreas ComputeStatusAreas(int width, int height, int tree_width, int chart_top, bool preview,
-                               bool scanning, unsigned ticks) {
+                               bool scanning, unsigned ticks, int dpi) {
     StatusAreas areas;
-    areas.strip = {0, height - 32, width, height};
+    areas.strip = {0, height - Scale(32, dpi), width, height};
     areas.pane = {tree_width, preview ? chart_top : 0, width, height};
     // During a scan the whole right pane is cleared only on every tenth tick, so that the
     // chart the scan grows does not flicker once a second.
-    if (scanning && ticks % 10 != 0) areas.pane.top = height - 16;
+    if (scanning && ticks % 10 != 0) areas.pane.top = height - Scale(16, dpi);
     return areas;
 }

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <string>
 
+#include "core/dpi.h"
+
 // What the status line shows, from plain inputs.
 struct StatusInput {
     bool scanning;
@@ -29,10 +31,10 @@ struct StatusTexts {
 StatusTexts ComposeStatus(const StatusInput& in);
 
 // The two areas that one paint clears: the bottom strip and the right pane, for a client
-// area of width x height.
+// area of width x height; the strip's height is given at 96 DPI and scaled to `dpi`.
 struct StatusAreas {
     RECT strip;
     RECT pane;
 };
 StatusAreas ComputeStatusAreas(int width, int height, int tree_width, int chart_top, bool preview,
-                               bool scanning, unsigned ticks);
+                               bool scanning, unsigned ticks, int dpi = kBaseDpi);

@@ -139,7 +139,9 @@ void Preview(HDC dc) {
         }
     }
     shown.Select(path, data);
-    int wmax = mcfg.list_width - 20, hlim = mcfg.chart_top - 20;
+    // The area's margins are 20 pixels at 96 DPI.
+    int margin = Scale(20, mcfg.dpi);
+    int wmax = mcfg.list_width - margin, hlim = mcfg.chart_top - margin;
     int request_w = 0, request_h = 0;
     if (mcfg.win_major >= 6) {
         // The picture's own size, from its header when it has one of the four kinds; else
@@ -149,12 +151,12 @@ void Preview(HDC dc) {
             if (!PictureSize(path, &shown.pic_w, &shown.pic_h)) {
                 shown.pic_w = shown.pic_h = 0;
                 // Too small an area asks the extractor for nothing yet; a larger one will.
-                if (wmax <= 0 || hlim - 20 <= 0) {
+                if (wmax <= 0 || hlim - margin <= 0) {
                     shown.measured = false;
                     NoImage();
                     return;
                 }
-                if (HBITMAP first = LoadFitted(folder, file, wmax, hlim - 20)) {
+                if (HBITMAP first = LoadFitted(folder, file, wmax, hlim - margin)) {
                     SIZE s = BitmapSize(first);
                     shown.pic_w = s.cx;
                     shown.pic_h = s.cy;
@@ -173,7 +175,7 @@ void Preview(HDC dc) {
         // Too large to decode, or too large for the area: its size shows, nothing is drawn.
         if (!WithinDecodeBudget(w, h)) return;
         int fw = 0, fh = 0;
-        if (FitPreview(w, h, wmax, hlim, &fw, &fh) < 0) return;
+        if (FitPreview(w, h, wmax, hlim, &fw, &fh, mcfg.dpi) < 0) return;
         request_w = fw;
         request_h = fh;
     } else {
@@ -194,7 +196,8 @@ void Preview(HDC dc) {
     }
     log_line("%s\txs = %d\n", time_stamp(), (int)s.cx);
     log_line("%s\tys = %d\n", time_stamp(), (int)s.cy);
-    PreviewPlace at = PlacePreview(mcfg.tree_width, mcfg.list_width, mcfg.chart_top, s.cx, s.cy);
+    PreviewPlace at =
+        PlacePreview(mcfg.tree_width, mcfg.list_width, mcfg.chart_top, s.cx, s.cy, mcfg.dpi);
     MemoryDC memory(dc);
     if (!memory.get()) return;
     Selection picture(memory.get(), shown.bitmap);

@@ -32,9 +32,9 @@ void DrawText(HDC dc, int x, int y, const char* text, size_t limit) {
 void DrawDriveBars(HDC dc, int lv_w, int cw, int ch) {
     GdiObject fill(SolidBrush(kBarFill));
     GdiObject grey(SolidBrush(kGrey));
-    int x0 = mcfg.tree_width + kMargin;
+    int x0 = mcfg.tree_width + Scale(kMargin, mcfg.dpi);
     int barmax = lv_w - 3 * cw;
-    int y = kFirstBarY;
+    int y = Scale(kFirstBarY, mcfg.dpi);
     for (const DriveInfo& drive : mcfg.drives) {
         if (drive.name[0] == '\0') break;
         SetTextAlign(dc, TA_LEFT | TA_TOP);
@@ -42,20 +42,20 @@ void DrawDriveBars(HDC dc, int lv_w, int cw, int ch) {
         SetTextAlign(dc, TA_RIGHT | TA_TOP);
         char size[64] = {};
         FormatSize(size, drive.total, -1);
-        DriveBar bar = PlaceDriveBar(mcfg.tree_width, barmax, cw, ch, y, drive.used);
+        DriveBar bar = PlaceDriveBar(mcfg.tree_width, barmax, cw, ch, y, drive.used, mcfg.dpi);
         if (bar.drawn) {
             if (fill.get()) FillRect(dc, &bar.fill, (HBRUSH)fill.get());
             if (grey.get()) FrameRect(dc, &bar.frame, (HBRUSH)grey.get());
             DrawText(dc, bar.text_x, y, size, sizeof size);
         }
-        y += ch + kBarGap;
+        y += ch + Scale(kBarGap, mcfg.dpi);
     }
     SetTextAlign(dc, TA_LEFT | TA_TOP);
 }
 
 // Draws the chart; false when the area is too small for one, which ends the paint.
 bool DrawChart(HDC dc, const RECT& client, int lv_w, int lv_h) {
-    ChartPlace place = PlaceChart(client, lv_w, lv_h);
+    ChartPlace place = PlaceChart(client, lv_w, lv_h, mcfg.dpi);
     mcfg.chart_x = place.cx;
     mcfg.chart_y = place.cy;
     ViewSlot* view = mcfg.view;
@@ -98,8 +98,8 @@ bool DrawChart(HDC dc, const RECT& client, int lv_w, int lv_h) {
 
         int name_length = (int)strnlen(e.name, sizeof e.name);
         SIZE text = PaintedSize(dc, e.name, name_length);
-        LabelPlace label =
-            PlaceLabel(cx, cy, r, slice.th * 0.5 + slice.start, (int)text.cx, (int)text.cy);
+        LabelPlace label = PlaceLabel(cx, cy, r, slice.th * 0.5 + slice.start, (int)text.cx,
+                                      (int)text.cy, mcfg.dpi);
         HGDIOBJ pen = grey_pen.get() ? SelectObject(dc, grey_pen.get()) : nullptr;
         if (!BoxesOverlap(label.box, B)) {
             MoveToEx(dc, label.leader.x, label.leader.y, nullptr);
@@ -180,7 +180,7 @@ void Paint() {
     bool scanning = mcfg.scanning != 0;
     unsigned ticks = mcfg.ticks;
     StatusAreas areas = ComputeStatusAreas(W, H, mcfg.tree_width, mcfg.chart_top, mcfg.preview != 0,
-                                           scanning, ticks);
+                                           scanning, ticks, mcfg.dpi);
     InvalidateRect(window, &areas.strip, TRUE);
     InvalidateRect(window, &areas.pane, TRUE);
 
@@ -192,7 +192,7 @@ void Paint() {
     if (!scanning && (mcfg.drives_mode || mcfg.preview || mcfg.size_mode)) View(dc);
 
     LOGFONTA lf = mcfg.logfont;
-    lf.lfHeight = 16;
+    lf.lfHeight = Scale(16, mcfg.dpi);
     GdiObject font(MakeFont(lf));
     if (font.get()) {
         // The progress names the folder being measured: the folder that was read.
@@ -215,8 +215,9 @@ void Paint() {
         SetBkMode(dc, TRANSPARENT);
         // The chart painter may have left its own colour in the target.
         SetTextColor(dc, RGB(0, 0, 0));
-        DrawStatusText(dc, TA_LEFT, 5, H - 3, texts.left);
-        DrawStatusText(dc, TA_RIGHT, W - 5, H - 3, texts.right);
+        int margin = Scale(5, mcfg.dpi), baseline = H - Scale(3, mcfg.dpi);
+        DrawStatusText(dc, TA_LEFT, margin, baseline, texts.left);
+        DrawStatusText(dc, TA_RIGHT, W - margin, baseline, texts.right);
     }
     EndPaint(window, &ps);
     log_line("%s\tPaint () OK ...\n", time_stamp());

@@ -48,10 +48,16 @@ drive() {
     wine "$build/bin/tv_drive.exe" "$@" </dev/null >/dev/null 2>&1 || { echo "tv_drive $* failed" >&2; return 1; }
 }
 # Waits for $1 after line $2 and for the paint after it, then saves the window as $3.png.
+# With a fourth argument "painted" the paint came before $1's line (a search paints its
+# results, then logs them), and only the list's own paint of its rows is waited for.
 shot() {
     local at
     at="$(wait_line "$1" "$2")"
-    wait_line "Paint () OK" "$at" >/dev/null
+    if [ "${4:-}" = painted ]; then
+        sleep 0.5
+    else
+        wait_line "Paint () OK" "$at" >/dev/null
+    fi
     local window
     window="$(xdotool search --name '^Trelvista$' | head -1)"
     import -display "$DISPLAY" -window "$window" "$out/$3.png"
@@ -84,4 +90,4 @@ drive open "$folder"
 wait_line "Read () OK" "$from" >/dev/null
 from="$(lines)"
 drive find "{total}"
-shot "Find (" "$from" find-results
+shot "Find (" "$from" find-results painted

@@ -194,12 +194,12 @@ TEST(EndToEndFiles, HostileClipboardListsPasteNothingAndNeverHoldTheWindow) {
     // The user is told; while the given-up reader still holds the clipboard, another Paste
     // says the clipboard is busy and starts no reader.
     auto press_message = [&] {
-        HWND box = tv::WaitForWindow("#32770", "", 10000, program.pi.dwProcessId);
+        HWND box = tv::WaitForWindow("#32770", "Trelvista", 10000, program.pi.dwProcessId);
         if (box) PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return box != nullptr;
     };
     EXPECT_TRUE(press_message());
-    EXPECT_TRUE(tv::WaitUntil([&] { return !tv::WaitForWindow("#32770", "", 0, program.pi.dwProcessId); }, 10000));
+    EXPECT_TRUE(tv::WaitUntil([&] { return !tv::WaitForWindow("#32770", "Trelvista", 0, program.pi.dwProcessId); }, 10000));
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_PASTE, 0), 0);
     EXPECT_TRUE(tv::WaitUntil([] { return Logged("Paste () refused: the clipboard is busy"); },
                               10000));

@@ -205,6 +205,10 @@ PopupCloser::PopupCloser(DWORD timeout_ms) : timeout_(timeout_ms) {
         while (!stop_ && GetTickCount() - start < timeout_) {
             HWND menu = FindWindowA("#32768", nullptr);
             if (menu && IsWindowVisible(menu)) {
+                GetWindowRect(menu, &place_);
+                DWORD_PTR shown = 0;
+                if (SendMessageTimeoutA(menu, MN_GETHMENU, 0, 0, SMTO_BLOCK, 2000, &shown))
+                    menu_ = (HMENU)shown;
                 PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
                 EndMenu();
                 closed_ = true;

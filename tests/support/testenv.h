@@ -78,15 +78,21 @@ class DialogPresser {
 };
 
 // A thread that closes the first popup menu that opens within the time (Escape on the menu
-// window, then EndMenu), for calls that track a popup menu on the test's own thread.
+// window, then EndMenu), for calls that track a popup menu on the test's own thread. It
+// notes where the menu stood on the screen and which menu it showed.
 class PopupCloser {
   public:
     explicit PopupCloser(DWORD timeout_ms = 10000);
     ~PopupCloser();
     bool closed() const { return closed_; }
+    // Valid once closed() holds.
+    RECT place() const { return place_; }
+    HMENU menu() const { return menu_; }
 
   private:
     DWORD timeout_;
+    RECT place_ = {};
+    HMENU menu_ = nullptr;
     std::atomic<bool> closed_{false};
     std::atomic<bool> stop_{false};
     std::thread thread_;

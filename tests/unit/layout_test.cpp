@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/window.h"
 
 namespace {
@@ -9,6 +11,11 @@ void ExpectPlace(const Placement& p, int x, int y, int w, int h, const char* wha
     EXPECT_EQ(p.y, y) << what;
     EXPECT_EQ(p.width, w) << what;
     EXPECT_EQ(p.height, h) << what;
+}
+
+std::vector<Placement> Places(const Layout& l) {
+    return {l.toolbar, l.pathbox, l.searchbox, l.findbutton, l.list,
+            l.tree,    l.attr[0], l.attr[1],   l.attr[2],    l.attr[3]};
 }
 
 }  // namespace
@@ -23,8 +30,9 @@ TEST(Layout, FolderViewGivesTheListTheWholeRightColumn) {
     ExpectPlace(l.findbutton, 5, 578, 20, 18, "find button");
     ExpectPlace(l.list, 303, 28, 697, 558, "list");
     ExpectPlace(l.tree, 0, 28, 300, 544, "tree");
+    // The attribute buttons are as tall as the path box beside them, so that they show whole.
     for (int i = 0; i < 4; i++)
-        ExpectPlace(l.attr[i], 90 + 30 * i, 8, 30, 10, "attribute");
+        ExpectPlace(l.attr[i], 90 + 30 * i, 4, 30, 18, "attribute");
 }
 
 TEST(Layout, PreviewAndSizeModesHalveTheList) {
@@ -51,4 +59,27 @@ TEST(Layout, TinyWindowsGiveNegativeSizesWithoutFailing) {
     l = ComputeLayout(1000, 600, 0, false, false);
     EXPECT_EQ(l.searchbox.width, -30);
     EXPECT_EQ(l.list.x, 3);
+}
+
+TEST(Layout, At144DpiEveryFigureIsHalfAsLargeAgain) {
+    // A window and a tree 1.5 times as large as at 96 DPI: each place is 1.5 times the one at
+    // 96 DPI, give or take the rounding of an odd figure.
+    for (bool drives : {false, true})
+        for (bool half : {false, true}) {
+            Layout at96 = ComputeLayout(1000, 600, 300, drives, half);
+            Layout at144 = ComputeLayout(1500, 900, 450, drives, half, 144);
+            std::vector<Placement> a = Places(at96), b = Places(at144);
+            for (size_t i = 0; i < a.size(); i++) {
+                EXPECT_NEAR(b[i].x, a[i].x * 1.5, 1) << "place " << i;
+                EXPECT_NEAR(b[i].y, a[i].y * 1.5, 1) << "place " << i;
+                EXPECT_NEAR(b[i].width, a[i].width * 1.5, 1) << "place " << i;
+                EXPECT_NEAR(b[i].height, a[i].height * 1.5, 1) << "place " << i;
+            }
+            EXPECT_NEAR(at144.list_width, at96.list_width * 1.5, 1);
+            EXPECT_NEAR(at144.chart_top, at96.chart_top * 1.5, 1);
+        }
+    Layout l = ComputeLayout(1500, 900, 450, false, false, 144);
+    ExpectPlace(l.toolbar, 0, 0, 1500, 39, "toolbar");
+    ExpectPlace(l.tree, 0, 42, 450, 816, "tree");
+    ExpectPlace(l.attr[1], 180, 6, 45, 27, "H");
 }

@@ -45,14 +45,14 @@ std::string Page(const FolderEntry& e, const char* path) {
     return tv::ReadFile(file);
 }
 
-// Presses OK on the first message box (class "#32770", empty caption) and keeps its text.
+// Presses OK on the first message box (class "#32770", titled "Trelvista") and keeps its text.
 class MessageBoxAnswer {
   public:
     explicit MessageBoxAnswer(DWORD timeout_ms = 10000) {
         thread_ = std::thread([this, timeout_ms] {
             DWORD start = GetTickCount();
             while (!stop_ && GetTickCount() - start < timeout_ms) {
-                HWND h = FindWindowA("#32770", "");
+                HWND h = FindWindowA("#32770", "Trelvista");
                 if (h && IsWindowVisible(h) && GetDlgItem(h, IDOK)) {
                     GetDlgItemTextA(h, 0xFFFF, text_, sizeof text_);
                     PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),

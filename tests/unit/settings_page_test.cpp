@@ -79,7 +79,7 @@ TEST(SettingsPage, IsWrittenExactlyAsTheHostRunsIt) {
 
 TEST(SettingsPage, SettingsRewritesThePageInTemp) {
     std::string path = std::string(getenv("TEMP")) + "\\Trelvista.hta";
-    tv::DialogPresser guard("", IDOK, 2000);
+    tv::DialogPresser guard("Trelvista", IDOK, 2000);
     for (int run = 0; run < 2; run++) {
         FILE* stale = fopen(path.c_str(), "wb");
         ASSERT_NE(stale, nullptr);

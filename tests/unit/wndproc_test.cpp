@@ -38,3 +38,13 @@ TEST(Splitter, PressGrabsWithinNinePixels) {
     EXPECT_FALSE(GrabsSplitter(310, 300));
     EXPECT_FALSE(GrabsSplitter(65535, 300));
 }
+
+TEST(Splitter, At144DpiTheDistancesAreHalfAsLargeAgain) {
+    // The splitter at 450 of a client area of 1500 x 900: 30 pixels either side, 24 above the
+    // bottom, 300 from the right edge; a press within 15.
+    EXPECT_TRUE(MoveSplitter(421, 875, 0, false, 450, 1500, 900, 144).size_cursor);
+    EXPECT_FALSE(MoveSplitter(420, 100, 0, false, 450, 1500, 900, 144).size_cursor);
+    EXPECT_FALSE(MoveSplitter(450, 876, 0, false, 450, 1500, 900, 144).size_cursor);
+    EXPECT_EQ(MoveSplitter(1200, 100, MK_LBUTTON, true, 1190, 1500, 900, 144).tree_width, 1190);
+    EXPECT_TRUE(GrabsSplitter(436, 450, 144) && !GrabsSplitter(435, 450, 144));
+}

@@ -118,7 +118,7 @@ TEST_F(FileOps, PasteCopiesIntoTheFolderAndNeverOverwrites) {
     Open(tree_.path("From\\Sub"));
     int rows = (int)ViewCount(mcfg.view);
     {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(CMD_PASTE, 1);
         EXPECT_TRUE(ok.pressed());
     }
@@ -301,7 +301,7 @@ TEST_F(FileOps, RenameOncePerEnterRefusesBadNamesAndNeverReplaces) {
 
     // Rules and existing names: a message, and nothing changes.
     for (const char* bad : {"..\\x", "..", "a:b", "taken.txt"}) {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         rename("new.txt", bad);
         EXPECT_TRUE(ok.pressed()) << bad;
         EXPECT_EQ(tv::ReadFile(tree_.path("Data\\new.txt")), "old") << bad;
@@ -361,7 +361,7 @@ TEST_F(FileOps, RenameInFindModeChangesTheNameOnly) {
     ASSERT_NE(mcfg.rename_edit, nullptr);
     SetWindowTextA(mcfg.rename_edit, tree_.path("Data\\moved.txt").c_str());
     {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         tv::PressThroughLoop(mcfg.rename_edit, VK_RETURN);
         EXPECT_TRUE(ok.pressed());
     }
@@ -448,7 +448,7 @@ TEST_F(FileOps, NewFolderAndNewFileNeverDestroyWhatIsThere) {
     tree_.file("Data\\New Folder\\inside.txt", "i");
     {
         // A second New Folder makes nothing, and says why.
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(CMD_NEW_FOLDER);
         ok.wait();
         EXPECT_NE(ok.text().find("already exists"), std::string::npos) << ok.text();

@@ -44,6 +44,25 @@ class KeysTest : public tv::AppTest {
         return ListView_GetItemState(mlvw.hwnd, row, LVIS_SELECTED) & LVIS_SELECTED;
     }
     bool HasFileList() { return IsClipboardFormatAvailable(CF_HDROP) != 0; }
+    // The keys go to a combo box's edit child.
+    static HWND EditOf(HWND combo) { return FindWindowExA(combo, nullptr, "Edit", nullptr); }
+    bool FocusOn(HWND h) {
+        return Until([&] { return GetFocus() == h; }, 5000);
+    }
+    // Presses the keys while a closer waits for the menu they open; the place it stood.
+    RECT MenuOfKeys(const std::string& keys, bool* shown, HMENU* menu = nullptr) {
+        tv::PopupCloser closer(5000);
+        Keys(keys);
+        *shown = Until([&] { return closer.closed(); }, 5000);
+        if (menu) *menu = closer.menu();
+        return closer.place();
+    }
+    // The point below an item's rectangle, on the screen, where its keyboard menu opens.
+    static POINT BelowOnScreen(HWND control, const RECT& item) {
+        POINT at = {item.left, item.bottom};
+        ClientToScreen(control, &at);
+        return at;
+    }
     tv::TempTree tree_{"keys"};
 };
 
@@ -171,4 +190,114 @@ TEST_F(KeysTest, AnotherProgramsCutMovesAndACopiedListIsStillCopied) {
     SendCommand(CMD_PASTE);
     EXPECT_EQ(tv::ReadFile(tree_.path("Mine\\short.txt")), "short");
     EXPECT_EQ(tv::ReadFile(tree_.path("Theirs\\short.txt")), "short");
+}
+
+TEST_F(KeysTest, TabShiftTabAndF6GoRoundTheTreeTheListAndTheTwoBoxes) {
+    tree_.file("a.txt", "a");
+    tree_.file("b.txt", "b");
+    StartApp(tree_.root().c_str());
+    ClickRow(tv::RowOf("b.txt"));
+    HWND path = EditOf(mcbx.hwnd), search = EditOf(mcby.hwnd);
+    ASSERT_TRUE(path && search);
+
+    Keys("key Tab");
+    ASSERT_TRUE(FocusOn(path));
+    // The box's text is selected whole, ready to be typed over, as in a dialog.
+    DWORD from = 0, to = 0;
+    SendMessageA(path, EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, (DWORD)GetWindowTextLengthA(path));
+    Keys("key Tab");
+    EXPECT_TRUE(FocusOn(search));
+    Keys("key Tab");
+    EXPECT_TRUE(FocusOn(mtvw.hwnd));
+    Keys("key Tab");
+    EXPECT_TRUE(FocusOn(mlvw.hwnd));
+    // The panes keep what they had: Tab selects nothing and reads nothing.
+    EXPECT_EQ(FocusedName(), "b.txt");
+    EXPECT_EQ(mlvw.SelectedCount(), 1);
+
+    Keys("key shift+Tab");
+    EXPECT_TRUE(FocusOn(mtvw.hwnd));
+    Keys("key shift+Tab");
+    EXPECT_TRUE(FocusOn(search));
+    Keys("key shift+Tab");
+    EXPECT_TRUE(FocusOn(path));
+    EXPECT_EQ(_stricmp(mcfg.folder, tree_.root().c_str()), 0) << mcfg.folder;
+
+    // F6: from a box to the tree, then between the tree and the list.
+    Keys("key F6");
+    EXPECT_TRUE(FocusOn(mtvw.hwnd));
+    Keys("key F6");
+    EXPECT_TRUE(FocusOn(mlvw.hwnd));
+    Keys("key F6");
+    EXPECT_TRUE(FocusOn(mtvw.hwnd));
+
+    // In the drive view the list has no height: Tab passes it over, and so does F6.
+    mtvw.Select(mtvw.Root());
+    ASSERT_TRUE(Until([] { return mcfg.drives_mode != 0; }, 5000));
+    ASSERT_TRUE(FocusOn(mtvw.hwnd));
+    Keys("key Tab");
+    EXPECT_TRUE(FocusOn(path));
+    Keys("key shift+Tab");
+    EXPECT_TRUE(FocusOn(mtvw.hwnd));
+    Keys("key F6 Tab");
+    EXPECT_TRUE(FocusOn(path));
+}
+
+TEST_F(KeysTest, ShiftF10AndTheMenuKeyOpenTheFileMenuAtTheFocusedItem) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        tree_.file(name, name);
+    StartApp(tree_.root().c_str());
+    HMENU file = GetSubMenu(GetMenu(mwin.hwnd), 0);
+    ClickRow(tv::RowOf("c.txt"));
+    RECT row = {};
+    ListView_GetItemRect(mlvw.hwnd, tv::RowOf("c.txt"), &row, LVIR_LABEL);
+    POINT expected = BelowOnScreen(mlvw.hwnd, row);
+
+    bool shown = false;
+    HMENU menu = nullptr;
+    RECT at = MenuOfKeys("key shift+F10", &shown, &menu);
+    ASSERT_TRUE(shown) << "Shift+F10 in the list";
+    EXPECT_EQ(menu, file);
+    EXPECT_EQ(at.left, expected.x);
+    EXPECT_EQ(at.top, expected.y);
+    // As for a right click, the states follow the selection.
+    EXPECT_FALSE(GetMenuState(file, CMD_RENAME, MF_BYCOMMAND) & MF_GRAYED);
+
+    // After the menu the keys are the list's again: no menu bar was left active.
+    Keys("key Down");
+    EXPECT_TRUE(Until([&] { return FocusedName() == "d.txt"; }, 5000)) << FocusedName();
+    ListView_GetItemRect(mlvw.hwnd, tv::RowOf("d.txt"), &row, LVIR_LABEL);
+    expected = BelowOnScreen(mlvw.hwnd, row);
+    at = MenuOfKeys("key Menu", &shown);
+    ASSERT_TRUE(shown) << "the Menu key in the list";
+    EXPECT_EQ(at.left, expected.x);
+    EXPECT_EQ(at.top, expected.y);
+
+    // In the tree: at its selected item, which the tree first scrolls into view (a deep
+    // folder's name may pass the tree's right edge).
+    Keys("key F6");
+    ASSERT_TRUE(FocusOn(mtvw.hwnd));
+    HTREEITEM item = mtvw.Caret();
+    ASSERT_NE(item, nullptr);
+    at = MenuOfKeys("key shift+F10", &shown);
+    ASSERT_TRUE(shown) << "Shift+F10 in the tree";
+    RECT label = {};
+    TreeView_GetItemRect(mtvw.hwnd, item, &label, TRUE);
+    expected = BelowOnScreen(mtvw.hwnd, label);
+    EXPECT_EQ(at.left, expected.x);
+    EXPECT_EQ(at.top, expected.y);
+    EXPECT_EQ(mtvw.Caret(), item);
+
+    // A right click still opens one menu, not a second one for the same click.
+    ListView_GetItemRect(mlvw.hwnd, tv::RowOf("a.txt"), &row, LVIR_LABEL);
+    POINT click = {row.left + 4, (row.top + row.bottom) / 2};
+    ClientToScreen(mlvw.hwnd, &click);
+    at = MenuOfKeys("mousemove " + std::to_string(click.x) + " " + std::to_string(click.y) +
+                        " click 3",
+                    &shown);
+    ASSERT_TRUE(shown) << "a right click";
+    tv::PopupCloser second(1500);
+    EXPECT_FALSE(Until([&] { return second.closed(); }, 1500)) << "a second menu opened";
 }

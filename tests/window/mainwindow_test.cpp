@@ -9,6 +9,7 @@
 #include "controls/ui.h"
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/place.h"
 
 namespace {
 
@@ -24,23 +25,8 @@ std::string TextOf(HWND h) {
     return text;
 }
 
-// The control's rectangle in the client coordinates of its parent.
-RECT PlaceOf(HWND h) {
-    RECT r;
-    GetWindowRect(h, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(h), (POINT*)&r, 2);
-    return r;
-}
-
-void ExpectPlace(HWND h, int x, int y, int w, int hgt, const char* what) {
-    RECT r = PlaceOf(h);
-    EXPECT_EQ(r.left, x) << what;
-    EXPECT_EQ(r.top, y) << what;
-    EXPECT_EQ(r.right - r.left, w) << what;
-    if (hgt >= 0) {
-        EXPECT_EQ(r.bottom - r.top, hgt) << what;
-    }
-}
+using tv::ExpectPlace;
+using tv::PlaceOf;
 
 std::string MenuText(HMENU menu, int position) {
     char text[256] = {};
@@ -87,6 +73,19 @@ void SetClientSize(int width, int height) {
         SetWindowPos(mwin.hwnd, nullptr, 0, 0, r.right - r.left,
                      r.bottom - r.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     }
+}
+
+// The cell height of a control's font (its description's lfHeight); 0 without one.
+int FontHeight(HWND h) {
+    LOGFONTA lf = {};
+    HFONT font = (HFONT)SendMessageA(h, WM_GETFONT, 0, 0);
+    return font && GetObjectA(font, sizeof lf, &lf) ? lf.lfHeight : 0;
+}
+
+int WindowHeight(HWND h) {
+    RECT r = {};
+    GetWindowRect(h, &r);
+    return r.bottom - r.top;
 }
 
 class MainWindow : public tv::AppTest {};
@@ -250,8 +249,8 @@ TEST_F(MainWindow, LayoutFollowsTheClientSizeAndTheModes) {
     ExpectPlace(mcby.hwnd, 30, 576, 270, -1, "search box");
     ExpectPlace(mbtn.hwnd, 5, 578, 20, 18, "find button");
     ExpectPlace(mtvw.hwnd, 0, 28, 300, 544, "tree");
-    ExpectPlace(mbta.hwnd, 90, 8, 30, 10, "A");
-    ExpectPlace(mbts.hwnd, 180, 8, 30, 10, "S");
+    ExpectPlace(mbta.hwnd, 90, 4, 30, 18, "A");
+    ExpectPlace(mbts.hwnd, 180, 4, 30, 18, "S");
 
     // At start the drive view is on: the list has no height.
     ASSERT_EQ(mcfg.drives_mode, 1);
@@ -304,4 +303,58 @@ TEST_F(MainWindow, StoredWindowPlaceIsUsed) {
     EXPECT_EQ(r.top, 30);
     EXPECT_EQ(r.right - r.left, 640);
     EXPECT_EQ(r.bottom - r.top, 480);
+}
+
+TEST_F(MainWindow, AMoveToAScreenOf144DpiScalesTheWindowAndAMoveBackUndoesIt) {
+    tv::TempTree tree("dpi");
+    tree.file("a.txt", "a");
+    StartApp(tree.root().c_str());
+    ASSERT_EQ(mcfg.dpi, 96);
+    ASSERT_EQ(mlvw.columns, 5);
+    const int widths[5] = {200, 100, 120, 100, 100};
+    int toolbar_height = WindowHeight(mtbr.hwnd), row_height = mtvw.ItemHeight();
+    HFONT ui_font = mcfg.font, box_font = (HFONT)SendMessageA(mcbx.hwnd, WM_GETFONT, 0, 0);
+
+    // What the system sends: the new DPI in both halves and the rectangle it suggests.
+    RECT suggested = {40, 30, 40 + 1200, 30 + 800};
+    SendMessageA(mwin.hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+    RECT r = {};
+    GetWindowRect(mwin.hwnd, &r);
+    EXPECT_TRUE(EqualRect(&r, &suggested));
+    EXPECT_EQ(mcfg.dpi, 144);
+    EXPECT_EQ(mcfg.tree_width, 450);
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(mlvw.ColumnWidth(i), widths[i] * 3 / 2) << "column " << i;
+    EXPECT_EQ(FontHeight(mtvw.hwnd), 24);
+    EXPECT_EQ(FontHeight(mlvw.hwnd), 24);
+    for (HWND small : {mbta.hwnd, mbts.hwnd, mcbx.hwnd, mcby.hwnd})
+        EXPECT_EQ(FontHeight(small), 20);
+    // The fonts replaced are gone, not left behind at every change.
+    LOGFONTA lf = {};
+    EXPECT_EQ(GetObjectA(ui_font, sizeof lf, &lf), 0);
+    EXPECT_EQ(GetObjectA(box_font, sizeof lf, &lf), 0);
+    EXPECT_EQ(WindowHeight(mtbr.hwnd), 39);
+    EXPECT_GT(mtvw.ItemHeight(), row_height);
+    RECT client = {};
+    GetClientRect(mwin.hwnd, &client);
+    ExpectPlace(mtvw.hwnd, 0, 42, 450, client.bottom - 84, "tree at 144");
+    ExpectPlace(mlvw.hwnd, 455, 42, client.right - 455, client.bottom - 63, "list at 144");
+    ExpectPlace(mcbx.hwnd, 455, 3, client.right - 455, -1, "path box at 144");
+    ExpectPlace(mbth.hwnd, 180, 6, 45, 27, "H at 144");
+
+    // Back on a screen of 96 DPI everything is as it was.
+    suggested = {40, 30, 40 + 800, 30 + 600};
+    SendMessageA(mwin.hwnd, WM_DPICHANGED, MAKEWPARAM(96, 96), (LPARAM)&suggested);
+    EXPECT_EQ(mcfg.dpi, 96);
+    EXPECT_EQ(mcfg.tree_width, 300);
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(mlvw.ColumnWidth(i), widths[i]) << "column " << i;
+    EXPECT_EQ(FontHeight(mlvw.hwnd), 16);
+    EXPECT_EQ(FontHeight(mcby.hwnd), 13);
+    EXPECT_EQ(WindowHeight(mtbr.hwnd), toolbar_height);
+    EXPECT_EQ(mtvw.ItemHeight(), row_height);
+    GetClientRect(mwin.hwnd, &client);
+    ExpectPlace(mtvw.hwnd, 0, 28, 300, client.bottom - 56, "tree");
+    ExpectPlace(mlvw.hwnd, 303, 28, client.right - 303, client.bottom - 42, "list");
+    ExpectPlace(mbta.hwnd, 90, 4, 30, 18, "A");
 }

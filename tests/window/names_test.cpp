@@ -71,7 +71,7 @@ class NamesWindow : public tv::AppTest {
     }
     // Runs a command that must be refused with a message box, and returns the box's text.
     std::string Refused(int command) {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(command, 1);
         ok.wait();
         EXPECT_TRUE(ok.pressed()) << "no message for command " << command;
@@ -299,7 +299,7 @@ TEST_F(NamesWindow, CaseTwinsAreEachReachedByTheirOwnSpelling) {
     // A rename of a.txt to A.txt beside A.txt is refused before anything moves.
     ReadPath(dir.c_str());
     {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         Rename("a.txt", "A.txt");
         ok.wait();
         EXPECT_NE(ok.text().find("already exists"), std::string::npos) << ok.text();

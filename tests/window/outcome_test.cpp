@@ -46,7 +46,7 @@ class Outcomes : public tv::AppTest {
   protected:
     // Runs the command, which must tell something in a message box, and returns its text.
     std::string Told(int command) {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(command, 1);
         ok.wait();
         EXPECT_TRUE(ok.pressed()) << "nothing was told for command " << command;
@@ -124,7 +124,7 @@ TEST_F(Outcomes, ATreeCopiedInPartIsToldAndItsPartialCopyRemoved) {
     tv::SelectNames({"deep"});
     SendCommand(CMD_COPY, 1);
     ReadPath(to.c_str());
-    tv::DialogPresser ok("", IDOK, 60000);
+    tv::DialogPresser ok("Trelvista", IDOK, 60000);
     SendCommand(CMD_PASTE, 1);
     ok.wait();
     if (!ok.pressed()) {
@@ -143,7 +143,7 @@ TEST_F(Outcomes, NoCommandRunsInsideTheProgramsOwnMessageBox) {
     // While the box is open, a command arrives (as a click on the window would): it runs
     // neither inside the box nor after it.
     std::thread clicker([] {
-        HWND box = tv::WaitForWindow("#32770", "", 10000, GetCurrentProcessId());
+        HWND box = tv::WaitForWindow("#32770", "Trelvista", 10000, GetCurrentProcessId());
         PostMessageA(mwin.hwnd, WM_COMMAND, MAKEWPARAM(CMD_NEW_FOLDER, 0), 0);
         PostMessageA(mwin.hwnd, WM_TIMER, ID_TIMER, 0);
         if (box) PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

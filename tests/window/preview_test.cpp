@@ -87,6 +87,20 @@ TEST_F(PreviewTest, ShowsTheSelectedPictureInItsColoursAtItsPlaceOncePerSelectio
     EXPECT_EQ(mcfg.image_w, 30);
 }
 
+TEST_F(PreviewTest, ThePreviewTurnedOnInTheSizeModeShowsAtOnce) {
+    // Both modes give the list half the height: no control moves, and the pane under the list
+    // must still change from the chart to the picture.
+    ASSERT_TRUE(tv::WritePicture(tree_.path("green.png"), 120, 60, 0x00C000, false));
+    tree_.file("Folder\\data.bin", std::string(5000, 'd'));
+    StartApp(tree_.root().c_str());
+    SendCommand(CMD_READ_SIZE);
+    ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
+    tv::SelectRows({tv::RowOf("green.png")});
+    tv::PumpMessages(true);
+    SendCommand(CMD_PREVIEW);
+    EXPECT_TRUE(Until([] { return mcfg.image_w == 120; }, 3000)) << mcfg.image_w;
+}
+
 TEST_F(PreviewTest, APictureTooLargeToDecodeShowsItsSizeAndNothingElse) {
     std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) +
                       std::string("\0\0\x75\x30\0\0\x75\x30\x08\0\0\0\0", 13) + "IDATxxxx";

@@ -131,7 +131,7 @@ TEST_F(RightFile, AFolderNeverGoesIntoItselfThroughALinkOrDots) {
     SendCommand(CMD_COPY, 1);
     ReadPath(tree_.path("Link\\Sub").c_str());
     {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(CMD_PASTE, 1);
         EXPECT_TRUE(ok.pressed());
     }
@@ -141,7 +141,7 @@ TEST_F(RightFile, AFolderNeverGoesIntoItselfThroughALinkOrDots) {
     ASSERT_TRUE(tv::PutFilesOnClipboard({tree_.path("x\\..\\Src")}));
     ReadPath(tree_.path("Src\\Sub").c_str());
     {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(CMD_PASTE, 1);
         EXPECT_TRUE(ok.pressed());
     }
@@ -153,7 +153,7 @@ TEST_F(RightFile, AFolderNeverGoesIntoItselfThroughALinkOrDots) {
     CaptureDragged();
     ReadPath(tree_.path("Link\\Sub").c_str());
     {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         MoveDragged();
         EXPECT_TRUE(ok.pressed());
     }
@@ -204,14 +204,14 @@ TEST_F(RightFile, AFolderRemovedMeanwhileStaysGone) {
     ASSERT_TRUE(tv::PutFilesOnClipboard({tree_.path("From\\a.txt")}));
     ASSERT_TRUE(RemoveDirectoryA(to.c_str()));
     {
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(CMD_PASTE, 1);
         EXPECT_TRUE(ok.pressed());
     }
     EXPECT_FALSE(Exists(to));
     for (int id : {CMD_NEW_FOLDER, CMD_NEW_FILE}) {
         ReadPath(to.c_str());
-        tv::DialogPresser ok("", IDOK);
+        tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(id, 1);
         EXPECT_TRUE(ok.pressed()) << id;
         EXPECT_FALSE(Exists(to)) << id;
