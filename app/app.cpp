@@ -212,6 +212,8 @@ void LoopStep(MSG& msg) {
     if (key && msg.wParam == VK_ESCAPE && mcfg.dragging) CancelDrag();
     // Esc stops a running search and shows what it found so far.
     if (key && msg.wParam == VK_ESCAPE && FindRunning()) StopFind(true);
+    // Esc gives a long read up: the folder shown before stays.
+    if (key && msg.wParam == VK_ESCAPE && ReadRunning()) GiveUpRead();
     if (key && msg.wParam == VK_RETURN) {
         if (msg.hwnd && mcbx.hwnd && GetParent(msg.hwnd) == mcbx.hwnd)
             PathEntered();

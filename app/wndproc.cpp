@@ -104,9 +104,37 @@ void OnTimer(HWND hwnd) {
     ScanTick();
     // A running search shows its results so far; the status line its progress.
     if (FindRunning()) FindShowSoFar();
-    if (mcfg.scanning || FindRunning()) Paint();
+    if (mcfg.scanning || FindRunning() || ReadRunning()) Paint();
     AskClipboard(hwnd);
     ContextMenu(0, 0);
+    // The folder follows the disk, but never under an operation that is about to change it.
+    bool busy = FindRunning() || mcfg.rename_edit || mcfg.dragging || mcfg.scanning;
+    RereadIfChanged(busy);
+}
+
+// The commands that act on the folder that was read, or on its rows: while a read runs they
+// would act on the folder shown before, which the user has already left.
+bool ActsOnTheFolder(int id) {
+    switch (id) {
+    case CMD_FIND:
+    case CMD_CUT:
+    case CMD_COPY:
+    case CMD_PASTE:
+    case CMD_DELETE:
+    case CMD_DELETE_FOREVER:
+    case CMD_RENAME:
+    case CMD_PROPERTIES:
+    case CMD_READ_SIZE:
+    case CMD_WALLPAPER:
+    case CMD_NEW_CMD:
+    case CMD_NEW_FOLDER:
+    case CMD_NEW_FILE:
+    case CMD_ATTR_A:
+    case CMD_ATTR_H:
+    case CMD_ATTR_R:
+    case CMD_ATTR_S: return true;
+    }
+    return id >= CMD_SENDTO_FIRST && id <= CMD_SENDTO_LAST;
 }
 
 // Ends a drag of rows: the flag goes, and the drag image and the drop target's mark with it.
@@ -333,6 +361,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
         mcfg.splitting = 0;
         break;
     case WM_APP_FIND_DONE: FindFinished((unsigned)wparam); break;
+    case WM_APP_READ_DONE: ReadFinished((unsigned)wparam); break;
+    case WM_APP_FOLDER_CHANGED: FolderChanged((unsigned)wparam); break;
     case WM_APP_FOLDER_READ:
         if (mcfg.size_mode) Scan();
         break;
@@ -346,6 +376,11 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
 int Command(WPARAM wparam) {
     int id = LOWORD(wparam);
     int code = HIWORD(wparam);
+    if (ReadRunning() && ActsOnTheFolder(id) && code <= 1) {
+        log_line("%s\tCommand (%d) refused: a folder is being read ...\n", time_stamp(), id);
+        MessageBeep(MB_ICONWARNING);
+        return 0;
+    }
     switch (id) {
     case CMD_HELP: break;
     case CMD_INFO: ShowInfo(); break;
@@ -431,7 +466,9 @@ int Notify(NMHDR* header) {
     }
     case TVN_SELCHANGEDA: SelectionChanged(); break;
     case LVN_GETDISPINFOA: ItemText((NMLVDISPINFOA*)header); break;
-    case LVN_BEGINDRAG: OnBeginDrag(); break;
+    case LVN_BEGINDRAG:
+        if (!ReadRunning()) OnBeginDrag();
+        break;
     case LVN_COLUMNCLICK:
         // The direction flips on every click, also when the column changes.
         SetOrder(((NMLISTVIEW*)header)->iSubItem, !mcfg.sort_dir);

@@ -9,13 +9,18 @@
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "controls/clvw.h"
+#include "controls/msgbox.h"
 #include "browse/entries.h"
 #include "core/paths.h"
 #include "core/messages.h"
 #include "controls/treepath.h"
 
+#include <memory>
+#include <process.h>
 #include <string>
+#include <unordered_set>
 #include <vector>
+
 
 namespace {
 
@@ -45,6 +50,15 @@ void StartFolder(char* out, size_t size) {
     }
 }
 
+// Whether the path names a folder that is there; a drive's root is asked as "C:\\", never as
+// the drive's current folder.
+bool FolderExists(const char* path) {
+    std::string asked = path;
+    if (asked.size() == 2 && asked[1] == ':') asked += '\\';
+    DWORD attributes = GetFileAttributesA(asked.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Puts the folder that was read back into the path box after a text that cannot be read,
 // so that the box, the tree and the list never disagree.
 void RestorePathBox() {
@@ -66,6 +80,7 @@ bool PathBoxText(char* out, size_t size) {
 // that no routine acts on the folder read before in its place, and none shows empty a folder
 // whose real contents a Delete would remove.
 void ShowUnreadable(const char* shown, const char* why) {
+    GiveUpRead();
     SetMode(kShowFolder);
     UncheckAttributeButtons();
     mcfg.folder[0] = '\0';
@@ -97,6 +112,328 @@ class TreeQuiet {
 
 }  // namespace
 
+namespace {
+
+// What a folder's own record says: the platform changes its write time whenever an entry
+// is made, removed or renamed in it.
+struct FolderStamp {
+    bool there = false;
+    DWORD attributes = 0;
+    FILETIME written = {};
+    bool operator!=(const FolderStamp& o) const {
+        return there != o.there || attributes != o.attributes ||
+               CompareFileTime(&written, &o.written) != 0;
+    }
+};
+
+FolderStamp StampOf(const std::wstring& folder) {
+    FolderStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(folder.c_str(), GetFileExInfoStandard, &data)) return stamp;
+    stamp.there = true;
+    stamp.attributes = data.dwFileAttributes;
+    stamp.written = data.ftLastWriteTime;
+    return stamp;
+}
+
+// The wide form of a folder to watch; a drive's root is "C:\", never the drive's current
+// folder.
+std::wstring WatchedFolder(const char* folder) {
+    int n = MultiByteToWideChar(CP_ACP, 0, folder, -1, nullptr, 0);
+    if (n <= 1) return std::wstring();
+    std::wstring wide((size_t)n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, folder, -1, &wide[0], n);
+    wide.resize((size_t)n - 1);
+    if (wide.size() == 2) wide += L'\\';
+    return wide;
+}
+
+// One read of a folder on a thread of its own. The window's thread makes it (the folder, what
+// to keep of the rows, a generation) and takes its entries when it has ended; the thread
+// writes only its own list and count. A read that ends within kQuick is shown at once, as a
+// read on the window's thread would be; a longer one leaves the folder shown before as it is
+// until it has ended, and the window answers meanwhile.
+struct ReadJob {
+    std::string folder;
+    KeptRows kept;
+    unsigned generation = 0;
+    HWND window = nullptr;
+    std::atomic<bool> stop{false};
+    std::atomic<size_t> count{0};
+    EntryList list;
+    FolderStamp stamp;  // the folder's own record, taken before its listing
+};
+
+std::shared_ptr<ReadJob> read_job;  // the read the window waits for, none when none runs
+HANDLE read_thread = nullptr;
+unsigned read_generation = 0;
+
+// How long a read may take and still be shown as if the window had read it itself.
+const DWORD kQuick = 100;
+// How long a read that is given up is waited for; one held by a drive that stopped answering
+// goes on with a job of its own and changes nothing when it ends.
+const DWORD kStopBound = 250;
+
+unsigned __stdcall ReadThread(void* arg) {
+    std::unique_ptr<std::shared_ptr<ReadJob>> share((std::shared_ptr<ReadJob>*)arg);
+    ReadJob& job = **share;
+    ListControl control;
+    control.stop = &job.stop;
+    control.count = &job.count;
+    job.stamp = StampOf(WatchedFolder(job.folder.c_str()));
+    ListFolder(job.list, job.folder.c_str(), &control);
+    PostMessageA(job.window, WM_APP_READ_DONE, job.generation, 0);
+    return 0;
+}
+
+// The watcher of the folder that was read: a thread that looks at the folder's own record
+// once a second and posts each change to the window. It holds no handle of the folder, so
+// that the folder can be removed or renamed by anyone meanwhile (a folder held open stays
+// until it is let go). The record is taken before the folder is listed, so a change made
+// while it is listed is seen too; a new read starts a new watch, so that the program's own
+// changes, which the read that follows them shows, are not read a second time.
+struct FolderWatch {
+    HANDLE thread = nullptr;
+    HANDLE stop = nullptr;
+    unsigned generation = 0;
+    bool changed = false;    // a change came since the last read
+    DWORD last_read = 0;     // when the folder was last read (GetTickCount)
+};
+FolderWatch watch;
+
+struct WatchArgs {
+    std::wstring folder;
+    FolderStamp stamp;
+    HANDLE stop;
+    HWND window;
+    unsigned generation;
+};
+
+unsigned __stdcall WatchThread(void* arg) {
+    std::unique_ptr<WatchArgs> args((WatchArgs*)arg);
+    while (WaitForSingleObject(args->stop, 1000) == WAIT_TIMEOUT) {
+        FolderStamp now = StampOf(args->folder);
+        if (now != args->stamp) {
+            args->stamp = now;
+            PostMessageA(args->window, WM_APP_FOLDER_CHANGED, args->generation, 0);
+        }
+    }
+    return 0;
+}
+
+void StopWatch() {
+    watch.generation++;
+    if (!watch.thread) return;
+    SetEvent(watch.stop);
+    // The thread may be in a look at a drive that stopped answering: it is let go, and its
+    // late message is of a generation that has passed.
+    WaitForSingleObject(watch.thread, kStopBound);
+    CloseHandle(watch.thread);
+    watch.thread = nullptr;
+    // The event stays with a thread that did not end in time.
+    watch.stop = nullptr;
+}
+
+void Watch(const std::wstring& folder, const FolderStamp& stamp) {
+    StopWatch();
+    watch.changed = false;
+    watch.last_read = GetTickCount();
+    if (folder.empty() || !mwin.hwnd) return;
+    auto args = std::make_unique<WatchArgs>();
+    args->folder = folder;
+    args->stamp = stamp;
+    args->window = mwin.hwnd;
+    args->generation = watch.generation;
+    watch.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!watch.stop) return;
+    args->stop = watch.stop;
+    WatchArgs* raw = args.release();
+    uintptr_t thread = _beginthreadex(nullptr, 0, WatchThread, raw, 0, nullptr);
+    if (!thread) {
+        delete raw;
+        CloseHandle(watch.stop);
+        watch.stop = nullptr;
+        return;
+    }
+    watch.thread = (HANDLE)thread;
+}
+
+// The rows of the listed entries as the kept rows ask: their names selected, one focused, the
+// same row on top.
+void RestoreRows(const KeptRows& kept) {
+    unsigned rows = ViewCount(mcfg.view);
+    if (!rows || !mlvw.hwnd) return;
+    if (!kept.selected.empty() || !kept.focused.empty()) {
+        HeldRedraw held(mlvw.hwnd);
+        std::unordered_set<std::string> names(kept.selected.begin(), kept.selected.end());
+        for (unsigned i = 0; i < rows; i++) {
+            const FolderEntry* e = mcfg.view[i].entry;
+            if (!e) continue;
+            UINT state = names.count(e->name) ? LVIS_SELECTED : 0;
+            if (!kept.focused.empty() && kept.focused == e->name) state |= LVIS_FOCUSED;
+            if (!state) continue;
+            LVITEMA item = {};
+            item.stateMask = state;
+            item.state = state;
+            SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, i, (LPARAM)&item);
+        }
+    }
+    if (kept.top > 0 && (unsigned)kept.top < rows) {
+        int page = (int)SendMessageA(mlvw.hwnd, LVM_GETCOUNTPERPAGE, 0, 0);
+        int last = kept.top + (page > 0 ? page - 1 : 0);
+        SendMessageA(mlvw.hwnd, LVM_ENSUREVISIBLE, (unsigned)last < rows ? last : rows - 1, FALSE);
+        SendMessageA(mlvw.hwnd, LVM_ENSUREVISIBLE, kept.top, FALSE);
+    }
+}
+
+// The listed folder becomes the folder that was read: the list, the path box, the history,
+// the tree item's subfolders and the rows kept.
+void ShowRead(ReadJob& job) {
+    SetMode(kShowFolder);
+    UncheckAttributeButtons();
+    const char* folder = job.folder.c_str();
+    lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
+    mcbx.SetText(folder);
+    if (AddHistory(folder)) mcbx.AddString(folder);
+    {
+        // The list is emptied and filled again without drawing in between: each change of its
+        // row count would otherwise lay out its scroll bars anew, a round trip to the window
+        // system each time.
+        HeldRedraw held(mlvw.hwnd);
+        mlvw.DeleteAll();
+        // The old entries go first, after any scan that writes into them has stopped.
+        ReleaseEntries();
+        mcfg.entries.swap(job.list);
+        SetOrder(0, mcfg.sort_dir);
+        Sort();
+        RestoreRows(job.kept);
+    }
+    Watch(WatchedFolder(folder), job.stamp);
+    // What follows a read (the size scan in size mode) is the window's to start. The scan
+    // takes its own copy of the folder and the names, so nothing here waits for it.
+    SendMessageA(mwin.hwnd, WM_APP_FOLDER_READ, 0, 0);
+    log_line("%s\tRead () OK ...\n", time_stamp());
+}
+
+void CloseReadThread(DWORD wait_ms) {
+    if (!read_thread) return;
+    WaitForSingleObject(read_thread, wait_ms);
+    CloseHandle(read_thread);
+    read_thread = nullptr;
+}
+
+void StopReadAtExit() {
+    if (read_job) read_job->stop = true;
+    CloseReadThread(kStopBound);
+    StopWatch();
+}
+
+// Ends a read that runs, with nothing of it shown: waits a moment for its thread, which is
+// let go with a job of its own when it does not end.
+std::shared_ptr<ReadJob> AbandonRead() {
+    std::shared_ptr<ReadJob> job = std::move(read_job);
+    if (!job) return job;
+    job->stop = true;
+    CloseReadThread(kStopBound);
+    log_line("%s\tRead () %s given up ...\n", time_stamp(), job->folder.c_str());
+    return job;
+}
+
+void StartRead(const char* folder, const KeptRows& kept) {
+    static bool stop_at_exit = atexit(StopReadAtExit) == 0;
+    (void)stop_at_exit;
+    // A read of another folder replaces one that runs; the tree is at the new one already.
+    if (read_job) AbandonRead();
+    auto job = std::make_shared<ReadJob>();
+    job->folder = folder;
+    job->kept = kept;
+    job->generation = ++read_generation;
+    job->window = mwin.hwnd;
+    auto* share = new std::shared_ptr<ReadJob>(job);
+    uintptr_t thread = _beginthreadex(nullptr, 0, ReadThread, share, 0, nullptr);
+    if (!thread) {
+        // No thread to be had: the folder is read here.
+        ReadThread(share);
+        ShowRead(*job);
+        return;
+    }
+    // The window's thread waits for a quick read without serving any message, so nothing runs
+    // in between; the read's late message then finds no job of its generation.
+    if (WaitForSingleObject((HANDLE)thread, kQuick) == WAIT_OBJECT_0) {
+        CloseHandle((HANDLE)thread);
+        ShowRead(*job);
+        return;
+    }
+    read_thread = (HANDLE)thread;
+    read_job = job;
+    mcbx.SetText(folder);
+    log_line("%s\tRead () %s GO ...\n", time_stamp(), folder);
+    InvalidateRect(mwin.hwnd, nullptr, FALSE);
+}
+
+}  // namespace
+
+bool ReadRunning() { return read_job != nullptr; }
+
+std::string ReadProgress(size_t* count) {
+    if (count) *count = read_job ? read_job->count.load() : 0;
+    return read_job ? read_job->folder : std::string();
+}
+
+void ReadFinished(unsigned generation) {
+    if (!read_job || read_job->generation != generation) return;
+    std::shared_ptr<ReadJob> job = std::move(read_job);
+    CloseReadThread(INFINITE);
+    ShowRead(*job);
+    InvalidateRect(mwin.hwnd, nullptr, FALSE);
+}
+
+void GiveUpRead() {
+    if (!AbandonRead()) return;
+    // The folder shown before stays the folder that was read: the tree and the path box go
+    // back to it.
+    if (mcfg.folder[0]) {
+        TreeQuiet quiet;
+        mtvw.SelectPath(mcfg.folder, 5);
+    }
+    mcbx.SetText(mcfg.folder[0] ? mcfg.folder : "C:");
+    InvalidateRect(mwin.hwnd, nullptr, FALSE);
+}
+
+KeptRows KeepRows() {
+    KeptRows kept;
+    unsigned rows = ViewCount(mcfg.view);
+    if (!rows || !mlvw.hwnd || mcfg.find_mode) return kept;
+    int focused = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    if (focused >= 0 && (unsigned)focused < rows && mcfg.view[focused].entry)
+        kept.focused = mcfg.view[focused].entry->name;
+    for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
+         row = mlvw.NextSelected(row))
+        if (mcfg.view[row].entry) kept.selected.emplace_back(mcfg.view[row].entry->name);
+    kept.top = (int)SendMessageA(mlvw.hwnd, LVM_GETTOPINDEX, 0, 0);
+    return kept;
+}
+
+void StopWatchingFolder() { StopWatch(); }
+
+void FolderChanged(unsigned generation) {
+    if (generation == watch.generation) watch.changed = true;
+}
+
+bool RereadIfChanged(bool busy) {
+    if (!watch.changed || busy || read_job || GetTickCount() - watch.last_read < 1000) return false;
+    watch.changed = false;
+    Read();
+    return true;
+}
+
+void ReadSelecting(const std::vector<std::string>& names) {
+    KeptRows kept;
+    kept.selected = names;
+    if (!names.empty()) kept.focused = names.front();
+    ReadPathKeeping(mcfg.folder, kept);
+}
+
 bool Navigate(const char* to) {
     // The path may live in a buffer that the read fills again (the tree's path): it is
     // copied first, and one too long for the copy is refused whole.
@@ -105,6 +442,11 @@ bool Navigate(const char* to) {
     lstrcpynA(path, to, sizeof path);
     std::vector<std::string> parts;
     if (!SplitTreePath(path, parts) || !mtvw.FindChild(nullptr, parts[0].c_str())) return false;
+    if (!FolderExists(path)) {
+        // A folder that is not there makes no item: the tree holds what is on the disk.
+        log_line("%s\tNavigate () %s refused: no such folder ...\n", time_stamp(), path);
+        return false;
+    }
     // The tree takes the path first, quietly: its items (made where missing) give the folder
     // the spelling every later path is built from, as a click on them would.
     {
@@ -197,7 +539,9 @@ void Init() {
     log_line("%s\tInit () OK ...\n", time_stamp());
 }
 
-void ReadPath(const char* path) {
+void ReadPath(const char* path) { ReadPathKeeping(path, KeptRows()); }
+
+void ReadPathKeeping(const char* path, const KeptRows& kept) {
     char folder[MAX_PATH];
     // The text may live in a buffer that the steps below fill again (the tree's path). One
     // too long for it is refused whole, never cut into the path of another folder.
@@ -214,32 +558,18 @@ void ReadPath(const char* path) {
         RestorePathBox();
         return;
     }
-    SetMode(kShowFolder);
-    UncheckAttributeButtons();
     if (strlen(folder) > kLongestListedFolder) {
         ShowUnreadable(folder, "too long to list");
         return;
     }
+    // The modes change when the folder is shown: until then the list still shows what it
+    // showed, and its rows' paths are composed as before.
     if (folder[0]) {
-        lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
-        mcbx.SetText(folder);
-        if (AddHistory(folder)) mcbx.AddString(folder);
-        {
-            // The list is emptied and filled again without drawing in between: each change
-            // of its row count would otherwise lay out its scroll bars anew, a round trip to
-            // the window system each time.
-            HeldRedraw held(mlvw.hwnd);
-            mlvw.DeleteAll();
-            // The old entries go first, after any scan that reads them has stopped.
-            ReleaseEntries();
-            ListFolder(mcfg.entries, folder);
-            SetOrder(0, mcfg.sort_dir);
-            Sort();
-        }
-        // What follows a read (the size scan in size mode) is the window's to start. The scan
-        // takes its own copy of the folder and the names, so nothing here waits for it.
-        SendMessageA(mwin.hwnd, WM_APP_FOLDER_READ, 0, 0);
+        StartRead(folder, kept);
+        return;
     }
+    SetMode(kShowFolder);
+    UncheckAttributeButtons();
     log_line("%s\tRead () OK ...\n", time_stamp());
 }
 
@@ -256,7 +586,8 @@ void Read() {
         HTREEITEM caret = mtvw.Caret();
         if (caret) lstrcpynA(folder, mtvw.ItemPath(caret), sizeof folder);
     }
-    ReadPath(folder);
+    // The same folder read again keeps its rows selected and focused, and its scroll.
+    ReadPathKeeping(folder, strcmp(folder, mcfg.folder) == 0 ? KeepRows() : KeptRows());
 }
 
 bool PathBoxEdited() {
@@ -319,6 +650,10 @@ void PathEntered() {
         RestorePathBox();
         return;
     }
-    // Enter reads the folder again also when it is the one shown.
-    if (!Navigate(expanded)) RestorePathBox();
+    // Enter reads the folder again also when it is the one shown. A folder that is not there
+    // is said so, and nothing changes.
+    if (Navigate(expanded)) return;
+    RestorePathBox();
+    if (!FolderExists(expanded))
+        MsgBox(("The folder \"" + std::string(expanded) + "\" does not exist.").c_str());
 }

@@ -199,7 +199,7 @@ void RefuseSharedShortNames(EntryList& list) {
 
 }  // namespace
 
-int ListFolder(EntryList& list, const char* path) {
+int ListFolder(EntryList& list, const char* path, const ListControl* control) {
     if (&list == &mcfg.entries)
         ReleaseEntries();
     else
@@ -213,12 +213,18 @@ int ListFolder(EntryList& list, const char* path) {
     WIN32_FIND_DATAA record;
     // A record that cannot be stored is left out; the others still are.
     size_t by_short = 0;
-    WalkFolder(buffer, length, record, [&list, &by_short](const WIN32_FIND_DATAA& r, const Reach& reach) {
+    bool stopped = false;
+    WalkFolder(buffer, length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
+        if (control && control->stop && control->stop->load(std::memory_order_relaxed)) {
+            stopped = true;
+            return false;
+        }
         if (list.append(r, reach) && reach.how == kReachShort) by_short++;
+        if (control && control->count) control->count->store(list.size(), std::memory_order_relaxed);
         return true;
     });
     if (by_short) RefuseSharedShortNames(list);
-    return 0;
+    return stopped ? 2 : 0;
 }
 
 int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -71,6 +72,15 @@ class EntryList {
         return index < folders_.size() ? folders_[index].c_str() : "";
     }
     unsigned FolderCount() const { return (unsigned)folders_.size(); }
+    // Exchanges the records of two lists, which keep their addresses.
+    void swap(EntryList& other) {
+        items_.swap(other.items_);
+        chunks_.swap(other.chunks_);
+        std::swap(used_, other.used_);
+        folders_.swap(other.folders_);
+        std::swap(depth, other.depth);
+        std::swap(depth_limit, other.depth_limit);
+    }
 
     unsigned depth = 0;
     unsigned depth_limit = 100;
@@ -102,9 +112,17 @@ inline unsigned ViewCount(const ViewSlot* view) { return view ? view[0].count : 
 // The longest folder path that can be listed: its pattern "\*.*" still fits 259 characters.
 constexpr size_t kLongestListedFolder = MAX_PATH - 5;
 
+// What a listing run as a job is told and tells: a flag that asks it to stop (read between
+// records) and the count of entries listed so far.
+struct ListControl {
+    const std::atomic<bool>* stop = nullptr;
+    std::atomic<size_t>* count = nullptr;
+};
+
 // Fills `list` with the entries of `path`. Returns 1 (list empty) when the path is longer
-// than 255 characters, else 0; a folder that cannot be opened gives an empty list.
-int ListFolder(EntryList& list, const char* path);
+// than 255 characters, 2 when `control` asked it to stop (the list holds part of the folder),
+// else 0; a folder that cannot be opened gives an empty list.
+int ListFolder(EntryList& list, const char* path, const ListControl* control = nullptr);
 
 // Orders two slots by mcfg.sort_column and mcfg.sort_dir; negative puts a first.
 int CompareEntries(const ViewSlot* a, const ViewSlot* b);

@@ -22,3 +22,9 @@ constexpr UINT WM_APP_FOLDER_READ = WM_APP + 4;
 // Posted by a search's thread when it has ended (wParam its generation): the window shows
 // its results.
 constexpr UINT WM_APP_FIND_DONE = WM_APP + 5;
+// Posted by a folder read's thread when it has listed the folder (wParam its generation):
+// the window makes it the folder that was read.
+constexpr UINT WM_APP_READ_DONE = WM_APP + 6;
+// Posted by the watcher of the folder that was read when something in it changed (wParam the
+// watch's generation): the window reads the folder again, at most once a second.
+constexpr UINT WM_APP_FOLDER_CHANGED = WM_APP + 7;

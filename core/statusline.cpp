@@ -8,6 +8,11 @@ StatusTexts ComposeStatus(const StatusInput& in) {
     StatusTexts texts;
     if (in.busy && in.busy[0]) {
         texts.left = in.busy;
+    } else if (in.reading && in.reading[0]) {
+        static const char* const dots[4] = {"", " .", " ..", " ..."};
+        char count[48];
+        snprintf(count, sizeof count, " (%lld entries)", in.read_count);
+        texts.left = std::string("Reading: ") + in.reading + count + dots[in.ticks & 3];
     } else if (in.scanning) {
         static const char* const dots[4] = {"", " .", " ..", " ..."};
         texts.left = "Reading size: ";

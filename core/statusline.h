@@ -23,6 +23,9 @@ struct StatusInput {
     long long found = 0;
     // What a long file operation is doing ("" or none when nothing runs).
     const char* busy = nullptr;
+    // A folder being read and the count of its entries listed so far (none when none).
+    const char* reading = nullptr;
+    long long read_count = 0;
 };
 struct StatusTexts {
     std::string left;

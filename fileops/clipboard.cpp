@@ -451,7 +451,8 @@ bool PasteList(const PathList& from, bool move) {
     }
     log_line("%s\tPaste () %s %s GO ...\n", time_stamp(), from.data(), folder);
     TransferOutcome outcome = RunTransfer("Paste", !move, from, folder);
-    Read();
+    // The folder shows the pasted entries selected, as the desktop shell does.
+    ReadSelecting(outcome.arrived);
     return move && outcome.all_done();
 }
 

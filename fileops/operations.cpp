@@ -146,6 +146,9 @@ TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from
     job.each_destination = true;
     // A running size scan reads the folder the job is about to change.
     StopScan();
+    // The watch holds the folder open, and a folder deleted while it is held stays until the
+    // watch lets go; the read after the job watches it again.
+    StopWatchingFolder();
     outcome.ran = true;
     outcome.planned = items.size();
     {
@@ -156,6 +159,12 @@ TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from
     }
     std::vector<Shortfall> shortfalls = CheckTransfer(items, copy);
     outcome.short_of = shortfalls.size();
+    for (const TransferItem& item : items) {
+        bool fell_short = false;
+        for (const Shortfall& s : shortfalls)
+            if (s.to == item.to) fell_short = true;
+        if (!fell_short) outcome.arrived.push_back(item.to.substr(item.to.rfind('\\') + 1));
+    }
     if (shortfalls.empty()) {
         log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, folder.c_str());
     } else {
@@ -182,6 +191,9 @@ void Delete(bool to_recycle_bin) {
     if (!GatherSelection("Delete", Names::kReaching, job.from)) return;
     if (job.from.empty() || job.from.length() <= 1) return;
     StopScan();
+    // The watch holds the folder open, and a folder deleted while it is held stays until the
+    // watch lets go; the read after the job watches it again.
+    StopWatchingFolder();
     job.owner = mwin.hwnd;
     // Each path's identity before the job: afterwards a path that still opens it was not
     // deleted (and one that opens a case twin was).
@@ -228,8 +240,8 @@ void MoveDragged() {
     dragged.clear();
     // The tree's selection under the pointer has read the folder the rows go to.
     if (from.length() <= 2 || !mcfg.folder[0] || mcfg.drives_mode) return;
-    RunTransfer("MoveDragged", false, from, mcfg.folder);
-    Read();
+    // The folder shows the moved rows selected, as the desktop shell does.
+    ReadSelecting(RunTransfer("MoveDragged", false, from, mcfg.folder).arrived);
 }
 
 void Rename() {
@@ -314,6 +326,9 @@ void RenameEnd() {
     job.add_to(new_path.c_str());
     job.owner = mwin.hwnd;
     StopScan();
+    // The watch holds the folder open, and a folder deleted while it is held stays until the
+    // watch lets go; the read after the job watches it again.
+    StopWatchingFolder();
     if (case_only) {
         if (!RenameCaseOnly(old_path, new_path)) {
             log_line("%s\tRenameEnd () %s failed: %lu ...\n", time_stamp(), old_path.c_str(),
@@ -323,7 +338,11 @@ void RenameEnd() {
     } else if (job.shell_job(4, 1, mcfg.log) != 0) {
         return;
     }
-    Read();
+    // The renamed entry is selected in the folder read again.
+    if (mcfg.find_mode)
+        Read();
+    else
+        ReadSelecting({name});
 }
 
 namespace {

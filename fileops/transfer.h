@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "browse/entries.h"
 #include "fileops/cshl.h"
@@ -67,6 +68,7 @@ struct TransferOutcome {
     size_t planned = 0;     // the sources that went into it
     size_t left_out = 0;    // the sources left out before it
     size_t short_of = 0;    // the sources whose copy or move fell short
+    std::vector<std::string> arrived;  // the names of the destinations that arrived whole
     // Every source named went whole where it was to go (a move's sources are gone).
     bool all_done() const { return ran && left_out == 0 && short_of == 0; }
 };

@@ -208,6 +208,10 @@ void Paint() {
         in.searching = searching.c_str();
         in.found = found;
         in.busy = mcfg.busy_text.c_str();
+        size_t read_count = 0;
+        std::string reading = ReadProgress(&read_count);
+        in.reading = reading.c_str();
+        in.read_count = (long long)read_count;
         StatusTexts texts = ComposeStatus(in);
         ShowFindControls(!scanning);
 

@@ -87,7 +87,14 @@ TEST(EndToEndFiles, PastesAnotherProgramsFileListAndBinsTheTreesFolder) {
     ASSERT_TRUE(tv::WaitUntil([&] { return tv::ReadFile(pasted) == "the report"; }, 20000));
     EXPECT_EQ(tv::ReadFile(source), "the report");
 
-    // No row is selected: Delete takes the folder of the tree, after the shell asks.
+    // The pasted row is selected, as in the desktop shell. A click on the list's empty part
+    // leaves no row selected: Delete then takes the folder of the tree, after the shell asks.
+    HWND list = FindWindowExA(main, nullptr, "SysListView32", nullptr);
+    ASSERT_NE(list, nullptr);
+    RECT inside = {};
+    GetClientRect(list, &inside);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, inside.bottom - 5));
+    SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(5, inside.bottom - 5));
     {
         tv::DialogPresser yes("Confirm folder deletion", 6, 20000);
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(CMD_DELETE, 0), 0);

@@ -213,11 +213,23 @@ TEST_F(Navigation, PathsTheTreeCannotShowChangeNothing) {
     std::string data = tree_.path("data");
     StartApp(data.c_str());
     HTREEITEM caret = mtvw.Caret();
-    for (const char* typed : {"\\\\server\\share", "Q:\\nothing", "", "%NO_SUCH_VARIABLE%"}) {
+    for (const char* typed : {"\\\\server\\share", "", "%NO_SUCH_VARIABLE%"}) {
         mcbx.SetText(typed);
         PathEntered();
         EXPECT_EQ(mtvw.Caret(), caret) << typed;
         EXPECT_EQ(Rows(), 3) << typed;
+    }
+    // A folder that is not there is said so, and makes no item in the tree.
+    std::vector<std::string> children = tv::Children(caret);
+    for (std::string typed : {std::string("Q:\\nothing"), data + "\\missing", data + "\\a\\b"}) {
+        mcbx.SetText(typed.c_str());
+        tv::DialogPresser ok("Trelvista", IDOK);
+        PathEntered();
+        ok.wait();
+        EXPECT_NE(ok.text().find("does not exist"), std::string::npos) << typed;
+        EXPECT_EQ(mtvw.Caret(), caret) << typed;
+        EXPECT_EQ(tv::Children(caret), children) << typed;
+        EXPECT_EQ(PathBox(), data);
     }
     std::string too_long = "C:\\" + std::string(300, 'x');
     mcbx.SetText(too_long.c_str());
