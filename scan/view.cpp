@@ -180,7 +180,7 @@ void Paint() {
     bool scanning = mcfg.scanning != 0;
     unsigned ticks = mcfg.ticks;
     StatusAreas areas = ComputeStatusAreas(W, H, mcfg.tree_width, mcfg.chart_top, mcfg.preview != 0,
-                                           scanning, ticks, mcfg.dpi);
+                                           scanning, ticks, mcfg.dpi, !mcfg.busy_text.empty());
     InvalidateRect(window, &areas.strip, TRUE);
     InvalidateRect(window, &areas.pane, TRUE);
 
@@ -209,7 +209,8 @@ void Paint() {
         in.found = found;
         in.busy = mcfg.busy_text.c_str();
         StatusTexts texts = ComposeStatus(in);
-        ShowFindControls(!scanning);
+        // A scan's or a long operation's text starts below the search box, which goes meanwhile.
+        ShowFindControls(!scanning && mcfg.busy_text.empty());
 
         Selection status_font(dc, font.get());
         SetBkMode(dc, TRANSPARENT);
