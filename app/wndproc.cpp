@@ -304,7 +304,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
         // The window outlives a copy or a move that runs, and a message box that tells what
         // one did: it closes once they have ended.
         if (ModalScope::Active()) {
-            log_line("%s\tClose () waits for the job ...\n", time_stamp());
+            log_line("%s\tClose () waits: a job or a dialog is open ...\n", time_stamp());
             ModalScope::CloseWhenDone();
             return 0;
         }
