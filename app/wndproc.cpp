@@ -328,6 +328,17 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
         AddClipboardFormatListener(hwnd);
         break;
     case WM_CLIPBOARDUPDATE: AskClipboard(hwnd); break;
+    case WM_CLOSE:
+        // The window outlives a copy or a move that runs, and a message box that tells what
+        // one did: it closes once they have ended.
+        if (ModalScope::Active()) {
+            log_line("%s\tClose () waits: a job or a dialog is open ...\n", time_stamp());
+            ModalScope::CloseWhenDone();
+            return 0;
+        }
+        break;
+    // The session does not end under a running job.
+    case WM_QUERYENDSESSION: return ShellJobRunning() ? FALSE : TRUE;
     case WM_DESTROY: PostQuitMessage(0); break;
     case WM_SIZE: Size(x, y); break;
     case WM_PAINT: Paint(); break;

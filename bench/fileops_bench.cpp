@@ -1,6 +1,8 @@
 // Times the gathering of 100,000 selected rows into the path list, and one copy job of
 // 1,000 small files through the program (names planned so nothing is replaced), both by
-// Paste in the real window and as the job alone, beside a bare SHFileOperationA of the list.
+// Paste in the real window and as the job alone, beside a bare SHFileOperationA of the list;
+// then the Paste of one 2 GB file beside a bare CopyFileA of it, with the longest time the
+// window took meanwhile to answer a ping from another thread.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/app.h"
@@ -89,6 +92,135 @@ void PumpUntil(const std::function<bool()>& done) {
         LoopStep(msg);
 }
 
+// The window is built once for the process: the first call starts it on `folder`, later ones
+// open the folder in it.
+void ShowFolder(const std::string& folder) {
+    if (!mwin.hwnd)
+        AppStart(GetModuleHandleA(nullptr), folder.c_str(), SW_SHOW);
+    else
+        Navigate(folder.c_str());
+    PumpUntil([] { return true; });
+}
+
+// Pings the window from a thread of its own, as another program would, from its start to
+// its end, and keeps the longest time the window took to answer.
+class Pinger {
+  public:
+    explicit Pinger(HWND window) : stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        thread_ = std::thread([this, window] {
+            do {
+                LARGE_INTEGER a, b;
+                DWORD_PTR result = 0;
+                QueryPerformanceCounter(&a);
+                SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result);
+                QueryPerformanceCounter(&b);
+                longest_ = std::max(longest_, bench::Seconds(a, b));
+                pings_++;
+            } while (WaitForSingleObject(stop_, 5) == WAIT_TIMEOUT);
+        });
+    }
+    // Stops the pings; the figures are read after it.
+    void stop() {
+        SetEvent(stop_);
+        if (thread_.joinable()) thread_.join();
+    }
+    ~Pinger() {
+        stop();
+        CloseHandle(stop_);
+    }
+    double longest() const { return longest_; }
+    int pings() const { return pings_; }
+
+  private:
+    HANDLE stop_;
+    double longest_ = 0;
+    int pings_ = 0;
+    std::thread thread_;
+};
+
+// The median and the range of a set of figures, as "median (min-max)".
+std::string Spread(std::vector<double> v, double scale, const char* format) {
+    std::sort(v.begin(), v.end());
+    char text[96];
+    std::string f = std::string(format) + " (" + format + "-" + format + ")";
+    snprintf(text, sizeof text, f.c_str(), v[v.size() / 2] * scale, v.front() * scale,
+             v.back() * scale);
+    return text;
+}
+
+// One file of 2 GB (sparse at its source, written whole by each copy): each round a bare
+// CopyFileA of it, Paste in the window with another thread pinging the window throughout,
+// and a bare CopyFileA again; the copies go before the next one.
+void BigPasteBench() {
+    const char* temp = getenv("TEMP");
+    std::string root = std::string(temp ? temp : "C:\\") + "\\fileops-big-bench";
+    bench::Remove(root);
+    CreateDirectoryA(root.c_str(), nullptr);
+    std::string source = root + "\\from", file = source + "\\big.bin";
+    CreateDirectoryA(source.c_str(), nullptr);
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 2LL << 30;
+    if (h == INVALID_HANDLE_VALUE || !SetFilePointerEx(h, size, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(h)) {
+        printf("big paste: the 2 GB source could not be made\n");
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        return;
+    }
+    CloseHandle(h);
+    auto bare_copy = [&](const std::string& to) {
+        LARGE_INTEGER a, b;
+        QueryPerformanceCounter(&a);
+        BOOL ok = CopyFileA(file.c_str(), to.c_str(), TRUE);
+        QueryPerformanceCounter(&b);
+        DeleteFileA(to.c_str());
+        return ok ? bench::Seconds(a, b) : -1.0;
+    };
+    ShowFolder(source);
+    mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageA(mwin.hwnd, WM_COMMAND, CMD_COPY, 0);
+    PumpUntil([] { return true; });
+
+    std::vector<double> bares, pastes, ratios, longest;
+    for (int round = 0; round < 5; round++) {
+        double before = bare_copy(root + "\\bare.bin");
+        std::string pasted = root + "\\pasted" + std::to_string(round);
+        CreateDirectoryA(pasted.c_str(), nullptr);
+        ShowFolder(pasted);
+        LARGE_INTEGER a, b;
+        Pinger pinger(mwin.hwnd);
+        QueryPerformanceCounter(&a);
+        PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
+        PumpUntil([&] {
+            return ViewCount(mcfg.view) == 1 && _stricmp(mcfg.folder, pasted.c_str()) == 0;
+        });
+        QueryPerformanceCounter(&b);
+        pinger.stop();
+        double paste = bench::Seconds(a, b);
+        double after = bare_copy(root + "\\bare.bin");
+        DeleteFileA((pasted + "\\big.bin").c_str());
+        if (before < 0 || after < 0) {
+            printf("big paste: the bare CopyFileA failed\n");
+            break;
+        }
+        double bare = (before + after) / 2;
+        bares.push_back(bare);
+        pastes.push_back(paste);
+        ratios.push_back(paste / bare);
+        longest.push_back(pinger.longest());
+        printf("paste 2 GB: bare CopyFileA %.2f s, Paste in the window %.2f s (%.2fx); longest "
+               "answer to %d pings %.1f ms\n",
+               bare, paste, paste / bare, pinger.pings(), pinger.longest() * 1000);
+    }
+    if (!bares.empty())
+        printf("median (min-max) of %zu rounds: bare CopyFileA %s s, Paste %s s, %sx; the "
+               "window's longest answer to a ping during the Paste %s ms\n",
+               bares.size(), Spread(bares, 1, "%.2f").c_str(), Spread(pastes, 1, "%.2f").c_str(),
+               Spread(ratios, 1, "%.2f").c_str(), Spread(longest, 1000, "%.1f").c_str());
+    ShowFolder(root);
+    bench::Remove(root);
+}
+
 void CopyBench() {
     const char* temp = getenv("TEMP");
     std::string root = std::string(temp ? temp : "C:\\") + "\\fileops-bench";
@@ -133,9 +265,8 @@ void CopyBench() {
     };
 
     // The program's own list on the clipboard, as Copy leaves it for every selected row.
-    AppStart(GetModuleHandleA(nullptr), source.c_str(), SW_SHOW);
+    ShowFolder(source);
     if (!mwin.hwnd) return;
-    PumpUntil([] { return true; });
     mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
     SendMessageA(mwin.hwnd, WM_COMMAND, CMD_COPY, 0);
     PumpUntil([] { return true; });
@@ -185,19 +316,24 @@ void CopyBench() {
     printf("median of 5 rounds beside the bare copy: Paste in the window %.2fx, Paste's job "
            "%.2fx; beside the same shell job: %.2fx and %.2fx\n",
            window_ratios[2], job_ratios[2], same_window_ratios[2], same_job_ratios[2]);
-    Navigate(root.c_str());
-    DestroyWindow(mwin.hwnd);
-    PumpUntil([] { return true; });
+    ShowFolder(root);
     bench::Remove(root);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    GatherBench(100000, 1, 0);
-    GatherBench(200000, 0, 0);
-    GatherBench(200000, 2, 0);
-    if (argc > 1 && !strcmp(argv[1], "gather")) return 0;
-    CopyBench();
+    // "gather": the gatherings alone; "paste": the 2 GB Paste alone.
+    const char* only = argc > 1 ? argv[1] : "";
+    if (strcmp(only, "paste")) {
+        GatherBench(100000, 1, 0);
+        GatherBench(200000, 0, 0);
+        GatherBench(200000, 2, 0);
+        if (!strcmp(only, "gather")) return 0;
+        CopyBench();
+    }
+    BigPasteBench();
+    if (mwin.hwnd) DestroyWindow(mwin.hwnd);
+    PumpUntil([] { return true; });
     return 0;
 }

@@ -5,18 +5,26 @@
 // title and one OK button. The main window is disabled while it is open.
 void MsgBox(const char* text);
 
-// Held while a modal loop of the program's own runs (a message box, a shell job with its
-// dialogs): the loop still hands the main window its timer ticks and posted messages, and
-// the window's procedure runs no command and no tick meanwhile, so nothing re-enters the
-// routine that opened the loop.
+// Held while a modal loop of the program's own runs (a message box, or the loop that keeps
+// the window painting beside a running shell job): the loop still hands the main window its
+// timer ticks and posted messages (the job's loop keeps the window's own ones for after the
+// job), and the window's procedure runs no command and no tick meanwhile, nor does the list
+// take a drop, so nothing re-enters the routine that opened the loop. Used on the window's
+// thread only.
 class ModalScope {
   public:
     ModalScope() { depth_++; }
-    ~ModalScope() { depth_--; }
+    // The last scope to end closes the window when a close was asked meanwhile.
+    ~ModalScope();
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
     static bool Active() { return depth_ > 0; }
+    // A close of the main window asked while a scope is held: the window stays until every
+    // scope has ended (a job, and the box that tells what it did) and is then closed, by a
+    // WM_CLOSE posted to it.
+    static void CloseWhenDone() { close_asked_ = true; }
 
   private:
     static inline int depth_ = 0;
+    static inline bool close_asked_ = false;
 };

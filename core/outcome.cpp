@@ -93,6 +93,10 @@ void RemoveWhole(const std::wstring& path, bool folder) {
         RemoveDirectoryW(it->c_str());
 }
 
+bool ExistsWide(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string NameOf(const std::string& path) {
     size_t cut = path.rfind('\\');
     return cut == std::string::npos ? path : path.substr(cut + 1);
@@ -190,6 +194,30 @@ std::vector<Shortfall> CheckTransfer(const std::vector<TransferItem>& items, boo
         out.push_back({item.from, item.to, line + "."});
     }
     return out;
+}
+
+TransferProgress::TransferProgress(const std::vector<TransferItem>& items) : items_(items) {
+    for (const TransferItem& item : items)
+        total_ += item.before.bytes;
+}
+
+unsigned long long TransferProgress::Read() {
+    for (; whole_ < items_.size(); whole_++) {
+        const TransferItem& item = items_[whole_];
+        // A later item begun means this one has ended, whole or not (the check tells which).
+        bool last = whole_ + 1 == items_.size();
+        if (last || !ExistsWide(LongPath(items_[whole_ + 1].to))) {
+            if (item.before.folder) return whole_bytes_;
+            WIN32_FILE_ATTRIBUTE_DATA data = {};
+            if (!GetFileAttributesExW(LongPath(item.to).c_str(), GetFileExInfoStandard, &data))
+                return whole_bytes_;
+            unsigned long long bytes =
+                ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+            if (bytes < item.before.bytes) return whole_bytes_ + bytes;
+        }
+        whole_bytes_ += item.before.bytes;
+    }
+    return whole_bytes_;
 }
 
 std::string ListedLines(const std::vector<std::string>& lines) {

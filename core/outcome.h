@@ -49,6 +49,24 @@ struct Shortfall {
 // still at its source. Returns what fell short, in the items' order.
 std::vector<Shortfall> CheckTransfer(const std::vector<TransferItem>& items, bool copy);
 
+// How far a running copy or move has come, read from its destinations: the shell takes the
+// items in their order, so every item before the first one not yet whole at its destination
+// counts its source's bytes, and that one, when it is a file, the bytes it holds so far. A
+// folder counts once a later item has begun (or the job has ended). Each reading goes on from
+// where the last one stopped: a job of n items costs about n readings in all.
+class TransferProgress {
+  public:
+    explicit TransferProgress(const std::vector<TransferItem>& items);
+    // The bytes arrived so far.
+    unsigned long long Read();
+    unsigned long long total() const { return total_; }
+
+  private:
+    const std::vector<TransferItem>& items_;
+    size_t whole_ = 0;  // the items before this one are whole at their destinations
+    unsigned long long whole_bytes_ = 0, total_ = 0;
+};
+
 // Lines for a message box: at most ten, each with its line break, then how many more.
 std::string ListedLines(const std::vector<std::string>& lines);
 

@@ -4,22 +4,27 @@
 
 #include "core/texts.h"
 
+namespace {
+// The dots that move on with each tick while something runs.
+const char* const dots[4] = {"", " .", " ..", " ..."};
+}  // namespace
+
 StatusTexts ComposeStatus(const StatusInput& in) {
     StatusTexts texts;
+    // A long file operation has the whole line: its text names a folder and how far it is.
     if (in.busy && in.busy[0]) {
         texts.left = in.busy;
-    } else if (in.reading && in.reading[0]) {
-        static const char* const dots[4] = {"", " .", " ..", " ..."};
+        return texts;
+    }
+    if (in.reading && in.reading[0]) {
         char count[48];
         snprintf(count, sizeof count, " (%lld entries)", in.read_count);
         texts.left = std::string("Reading: ") + in.reading + count + dots[in.ticks & 3];
     } else if (in.scanning) {
-        static const char* const dots[4] = {"", " .", " ..", " ..."};
         texts.left = "Reading size: ";
         texts.left += in.path ? in.path : "";
         texts.left += dots[in.ticks & 3];
     } else if (in.finding) {
-        static const char* const dots[4] = {"", " .", " ..", " ..."};
         char count[48];
         snprintf(count, sizeof count, " (%lld found)", in.found);
         texts.left = "Searching: ";
@@ -44,12 +49,12 @@ StatusTexts ComposeStatus(const StatusInput& in) {
 }
 
 StatusAreas ComputeStatusAreas(int width, int height, int tree_width, int chart_top, bool preview,
-                               bool scanning, unsigned ticks, int dpi) {
+                               bool scanning, unsigned ticks, int dpi, bool busy) {
     StatusAreas areas;
     areas.strip = {0, height - Scale(32, dpi), width, height};
     areas.pane = {tree_width, preview ? chart_top : 0, width, height};
     // During a scan the whole right pane is cleared only on every tenth tick, so that the
     // chart the scan grows does not flicker once a second.
-    if (scanning && ticks % 10 != 0) areas.pane.top = height - Scale(16, dpi);
+    if (busy || (scanning && ticks % 10 != 0)) areas.pane.top = height - Scale(16, dpi);
     return areas;
 }

@@ -21,7 +21,7 @@ struct StatusInput {
     bool finding = false;
     const char* searching = nullptr;
     long long found = 0;
-    // What a long file operation is doing ("" or none when nothing runs).
+    // What a long file operation is doing ("" or none when nothing runs): the whole line.
     const char* busy = nullptr;
     // A folder being read and the count of its entries listed so far (none when none).
     const char* reading = nullptr;
@@ -34,10 +34,12 @@ struct StatusTexts {
 StatusTexts ComposeStatus(const StatusInput& in);
 
 // The two areas that one paint clears: the bottom strip and the right pane, for a client
-// area of width x height; the strip's height is given at 96 DPI and scaled to `dpi`.
+// area of width x height; the strip's height is given at 96 DPI and scaled to `dpi`. While a
+// long operation runs (`busy`) only its text changes, and the pane is its line alone.
 struct StatusAreas {
     RECT strip;
     RECT pane;
 };
 StatusAreas ComputeStatusAreas(int width, int height, int tree_width, int chart_top, bool preview,
-                               bool scanning, unsigned ticks, int dpi = kBaseDpi);
+                               bool scanning, unsigned ticks, int dpi = kBaseDpi,
+                               bool busy = false);

@@ -504,8 +504,15 @@ void PasteClipboard() {
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     WNDPROC own = (WNDPROC)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
     if (message == WM_DROPFILES) {
-        log_line("%s\tDrop () OK ...\n", time_stamp());
         HDROP drop = (HDROP)wparam;
+        if (ModalScope::Active()) {
+            // A drop onto the window while a job or a message box holds it takes nothing.
+            log_line("%s\tDrop () refused: a job or a dialog is open ...\n", time_stamp());
+            MessageBeep(MB_ICONWARNING);
+            DragFinish(drop);
+            return 0;
+        }
+        log_line("%s\tDrop () OK ...\n", time_stamp());
         Paste(drop);
         // The drop's names are in the list; the handle is the program's to release, and
         // the list view's own procedure must not see it released.

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "core/log.h"
-#include "controls/msgbox.h"
 
 int ShellJobFlags(int mode) {
     switch (mode) {
@@ -45,11 +44,7 @@ int CSHL::shell_job(int code, int mode, FILE* log) {
     job.pFrom = from.data();
     job.pTo = to.empty() ? "" : to.data();
     job.fFlags = (FILEOP_FLAGS)(flags | (each_destination ? FOF_MULTIDESTFILES : 0));
-    int result;
-    {
-        ModalScope modal;
-        result = SHFileOperationA(&job);
-    }
+    int result = SHFileOperationA(&job);
     if (result == 0) return job.fAnyOperationsAborted ? 2 : 0;
     if (log) log_line("%s\tCSHL::shell_job () returned 0x%08x\n", time_stamp(), (unsigned)result);
     return result;

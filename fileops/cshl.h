@@ -44,8 +44,8 @@ class CSHL {
     // Set when `to` holds one destination path per source (FOF_MULTIDESTFILES) rather than
     // one destination folder: the copies and moves then get exactly the names given.
     bool each_destination = false;
-    // The window that owns the shell's dialogs (the main window): it is disabled while they
-    // are open, so that no click of it runs inside their modal loops.
+    // The window that owns the shell's dialogs (the main window), which RunShellJob keeps
+    // disabled for as long as the job runs.
     HWND owner = nullptr;
 
     // 0 empties both lists, 1 the from list, 2 the to list; other values do nothing.
@@ -66,6 +66,7 @@ class CSHL {
         to.close();
     }
     // Runs the shell's file operation: code 1 delete, 2 copy, 3 move, 4 rename; mode 0..2.
+    // It touches nothing but the object's own lists, so it may run on a thread of its own.
     // Returns 0 done, 2 when the user cancelled part of it, else the shell's nonzero result
     // (logged). A code or mode outside those ranges, or a from list holding a wildcard,
     // runs nothing and returns ERROR_INVALID_PARAMETER.

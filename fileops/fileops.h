@@ -36,6 +36,9 @@ bool ClipboardHeldByAGivenUpReader();
 bool EffectMoves(DWORD effect);
 LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
+// Whether a shell job (a copy, a move, a delete, a rename) runs now, beside the window.
+bool ShellJobRunning();
+
 void Delete(bool to_recycle_bin);
 void Rename();
 void RenameEnd();

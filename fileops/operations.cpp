@@ -14,6 +14,7 @@
 #include "fileops/fileops.h"
 #include "core/plan.h"
 #include "core/outcome.h"
+#include "core/texts.h"
 #include "fileops/transfer.h"
 #include "scan/scan.h"
 #include "scan/view.h"
@@ -97,6 +98,11 @@ BusyNote::~BusyNote() {
     Paint();
 }
 
+void BusyNote::Show(const std::string& text) {
+    mcfg.busy_text = text;
+    Paint();
+}
+
 bool FolderStillThere(const char* routine, const char* folder) {
     DWORD attributes = GetFileAttributesA(folder);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -152,10 +158,19 @@ TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from
     outcome.ran = true;
     outcome.planned = items.size();
     {
-        // The shell here shows no progress of its own: the status line says what runs.
-        BusyNote note((copy ? "Copying " : "Moving ") + std::to_string(items.size()) +
-                      (items.size() == 1 ? " item to " : " items to ") + folder + " ...");
-        job.shell_job(copy ? 2 : 3, copy ? 1 : 2, mcfg.log);
+        // The shell here shows no progress of its own: the status line says what runs and,
+        // while it runs, how much has arrived.
+        std::string doing = (copy ? "Copying " : "Moving ") + std::to_string(items.size()) +
+                            (items.size() == 1 ? " item" : " items");
+        std::string into = " to " + folder + " ...";
+        BusyNote note(doing + into);
+        TransferProgress progress(items);
+        RunShellJob(std::move(job), copy ? 2 : 3, copy ? 1 : 2, [&] {
+            char arrived[32], total[32];
+            FormatSize(arrived, (long long)progress.Read(), -1);
+            FormatSize(total, (long long)progress.total(), -1);
+            note.Show(doing + " (" + arrived + " of " + total + ")" + into);
+        });
     }
     std::vector<Shortfall> shortfalls = CheckTransfer(items, copy);
     outcome.short_of = shortfalls.size();
@@ -198,11 +213,18 @@ void Delete(bool to_recycle_bin) {
     // Each path's identity before the job: afterwards a path that still opens it was not
     // deleted (and one that opens a case twin was).
     std::vector<std::pair<std::string, FileId>> before;
+    size_t count = 0;
     for (const std::string& p : job.from.paths()) {
+        count++;
         FileId id;
         if (IdentityOf(p, &id)) before.emplace_back(p, id);
     }
-    int result = job.shell_job(1, to_recycle_bin ? 2 : 1, mcfg.log);
+    int result;
+    {
+        BusyNote note("Deleting " + std::to_string(count) +
+                      (count == 1 ? " item ..." : " items ..."));
+        result = RunShellJob(job, 1, to_recycle_bin ? 2 : 1);
+    }
     // What is still there after a job the shell calls done is told: nothing was deleted of it.
     std::vector<std::string> kept;
     if (result == 0)
@@ -335,7 +357,7 @@ void RenameEnd() {
                      GetLastError());
             return;
         }
-    } else if (job.shell_job(4, 1, mcfg.log) != 0) {
+    } else if (RunShellJob(job, 4, 1) != 0) {
         return;
     }
     // The renamed entry is selected in the folder read again.

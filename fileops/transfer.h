@@ -53,11 +53,23 @@ int ReadDropList(HDROP drop, PathList& list);
 // and logs it under `routine`. Nothing is ever created in its place.
 bool FolderStillThere(const char* routine, const char* folder);
 
+// Runs a shell job (CSHL::shell_job with the code and mode) on a thread of its own, which is
+// handed the job whole and touches nothing else, while this thread keeps the window painting
+// and answering. For as long as the job runs, a ModalScope is held (no command and no tick
+// runs), the main window is disabled and owns the shell's dialogs, the keys and the mouse
+// reaching this thread are dropped, and the window's own messages (WM_APP and on) are kept
+// and posted again after the job. `tick`, when given, runs on this thread every quarter of
+// a second while the job runs. One job at a time: another asked meanwhile runs nothing and
+// gets ERROR_BUSY. Returns what shell_job returned.
+int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick = nullptr);
+
 // Shows what a long operation does on the status line for as long as it lives.
 class BusyNote {
   public:
     explicit BusyNote(const std::string& text);
     ~BusyNote();
+    // Shows another text (the same operation, further on).
+    void Show(const std::string& text);
     BusyNote(const BusyNote&) = delete;
     BusyNote& operator=(const BusyNote&) = delete;
 };

@@ -180,7 +180,7 @@ void Paint() {
     bool scanning = mcfg.scanning != 0;
     unsigned ticks = mcfg.ticks;
     StatusAreas areas = ComputeStatusAreas(W, H, mcfg.tree_width, mcfg.chart_top, mcfg.preview != 0,
-                                           scanning, ticks, mcfg.dpi);
+                                           scanning, ticks, mcfg.dpi, !mcfg.busy_text.empty());
     InvalidateRect(window, &areas.strip, TRUE);
     InvalidateRect(window, &areas.pane, TRUE);
 
@@ -213,7 +213,8 @@ void Paint() {
         in.reading = reading.c_str();
         in.read_count = (long long)read_count;
         StatusTexts texts = ComposeStatus(in);
-        ShowFindControls(!scanning);
+        // A scan's or a long operation's text starts below the search box, which goes meanwhile.
+        ShowFindControls(!scanning && mcfg.busy_text.empty());
 
         Selection status_font(dc, font.get());
         SetBkMode(dc, TRANSPARENT);

@@ -86,6 +86,9 @@ TEST(EndToEndFiles, PastesAnotherProgramsFileListAndBinsTheTreesFolder) {
     std::string pasted = tree.path("Doomed\\report.txt");
     ASSERT_TRUE(tv::WaitUntil([&] { return tv::ReadFile(pasted) == "the report"; }, 20000));
     EXPECT_EQ(tv::ReadFile(source), "the report");
+    // The window takes commands again once the paste has ended and been checked.
+    std::string done = "Paste () " + tree.path("Doomed") + " OK";
+    ASSERT_TRUE(tv::WaitUntil([&] { return tv::FindEntry(tv::LogEntries(), done) >= 0; }, 20000));
 
     // The pasted row is selected, as in the desktop shell. A click on the list's empty part
     // leaves no row selected: Delete then takes the folder of the tree, after the shell asks.

@@ -89,6 +89,15 @@ TEST(StatusLine, CountsLineShowsTheScannedTotalInTheAutomaticUnit) {
     EXPECT_EQ(ComposeStatus(in).right, "Folders: 3  Files: 11  Size: 1,024 KB  Selected: 2");
 }
 
+TEST(StatusLine, ALongOperationHasTheWholeLine) {
+    StatusInput in = FolderView();
+    in.scanning = true;
+    in.folders = 3;
+    in.busy = "Copying 1 item (5 MB of 9 MB) to C:\\Data ...";
+    EXPECT_EQ(ComposeStatus(in).left, in.busy);
+    EXPECT_EQ(ComposeStatus(in).right, "");
+}
+
 TEST(StatusLine, DriveViewLeavesTheRightEndEmpty) {
     StatusInput in = FolderView();
     in.drives_mode = true;
@@ -135,6 +144,9 @@ TEST(StatusLine, PaintClearsTheBottomStripAndTheRightPane) {
     EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, false, true, 20).pane.top, 0);
     EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, true, true, 11).pane.top, 584);
     EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, true, true, 10).pane.top, 307);
+    // So does it, always, while a long operation runs.
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, false, false, 0, 96, true).pane.top, 584);
+    EXPECT_EQ(ComputeStatusAreas(1000, 600, 300, 307, false, true, 10, 96, true).pane.top, 584);
 }
 
 TEST(StatusLine, ASearchShowsTheFolderItSearchesAndTheCountFound) {

@@ -1,0 +1,33 @@
+// How far a running copy has come, read from its destinations.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "core/outcome.h"
+#include "tests/support/testenv.h"
+
+TEST(TransferProgress, CountsWholeItemsInTheirOrderAndTheFileInProgressByItsBytes) {
+    tv::TempTree tree("progress");
+    tree.sized_file("From\\a.bin", 1000);
+    tree.sized_file("From\\Fold\\in.bin", 300);
+    tree.sized_file("From\\b.bin", 500);
+    std::string to = tree.dir("To");
+    std::vector<TransferItem> items;
+    for (const char* name : {"a.bin", "Fold", "b.bin"})
+        items.push_back(TransferItemOf(tree.path("From\\") + name, to + "\\" + name));
+    TransferProgress progress(items);
+    EXPECT_EQ(progress.total(), 1800u);
+    EXPECT_EQ(progress.Read(), 0u);
+    tree.sized_file("To\\a.bin", 400);
+    EXPECT_EQ(progress.Read(), 400u);
+    tree.sized_file("To\\a.bin", 1000);
+    // A folder in progress counts nothing until the next item has begun.
+    tree.sized_file("To\\Fold\\in.bin", 300);
+    EXPECT_EQ(progress.Read(), 1000u);
+    tree.sized_file("To\\b.bin", 200);
+    EXPECT_EQ(progress.Read(), 1500u);
+    tree.sized_file("To\\b.bin", 500);
+    EXPECT_EQ(progress.Read(), 1800u);
+}
