@@ -1,7 +1,9 @@
-// Times what the user waits for when opening a folder of 100,000 entries by Enter in the path
-// box of the real window: from the key to the list shown and painted, beside the bare walk of
-// the folder and the program's own read without the window's steps.
-//   tests/harness/wine-run build/benchenv build/bin/read_bench.exe
+// Times what the user waits for when opening a folder of 100,000, 300,000 and 1,000,000
+// entries by Enter in the path box of the real window: from the key to its log line and to the
+// list shown and painted, beside the bare walk of the folder (in a process of its own, and in
+// this one) and the program's own read; and the longest the window takes meanwhile to answer
+// a ping from another thread, beside the memory the entries hold.
+//   tests/harness/wine-run build/benchenv build/bin/read_bench.exe [entries ...]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,7 +24,6 @@
 
 namespace {
 
-const int kEntries = 100000;
 
 LARGE_INTEGER Now() {
     LARGE_INTEGER t;
@@ -31,12 +32,12 @@ LARGE_INTEGER Now() {
 }
 
 // Makes the files from the Linux side, where a new name costs microseconds, not a listing.
-bool MakeFolder(const std::string& unix_folder) {
+bool MakeFolder(const std::string& unix_folder, int entries) {
     typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
     Spawn spawn = (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
     if (!spawn) return false;
     std::string line = "mkdir -p '" + unix_folder + "' && cd '" + unix_folder +
-                       "' && seq -f 'file%06g.dat' 1 " + std::to_string(kEntries) + " | xargs touch";
+                       "' && seq -f 'file%07g.dat' 1 " + std::to_string(entries) + " | xargs touch";
     char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
     return spawn(argv, 1) == 0;
 }
@@ -58,122 +59,185 @@ void PumpUntil(const std::function<bool()>& done, LARGE_INTEGER* at = nullptr) {
         LoopStep(msg);
 }
 
+
+// The Linux path of a Windows path, from Wine's own mapping; "" when there is none.
+std::string UnixPathOf(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    ToUnix to_unix =
+        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    char* u = to_unix ? to_unix(wide) : nullptr;
+    if (!u) return "";
+    std::string out = u;
+    HeapFree(GetProcessHeap(), 0, u);
+    return out;
+}
+
+// The bare walk of the folder in a process of its own (this program started with "--walk"),
+// where nothing of the window's is loaded: its seconds, -1 when it could not be run.
+double WalkInOwnProcess(const std::string& folder) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    char temp[MAX_PATH];
+    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    std::string out = std::string(temp) + "\\read-bench-walk.txt";
+    DeleteFileA(out.c_str());
+    std::string line = "\"" + std::string(exe) + "\" --walk \"" + folder + "\" \"" + out + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 600000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    double seconds = -1;
+    if (FILE* f = fopen(out.c_str(), "r")) {
+        if (fscanf(f, "%lf", &seconds) != 1) seconds = -1;
+        fclose(f);
+    }
+    return seconds;
+}
+
+// Committed private memory of the whole address space.
+size_t CommittedPrivateBytes() {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (char* at = nullptr; VirtualQuery(at, &info, sizeof info) == sizeof info;
+         at = (char*)info.BaseAddress + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        if ((char*)info.BaseAddress + info.RegionSize <= at) break;
+    }
+    return total;
+}
+
+// Pings the window from a thread of its own while it lives and keeps the longest answer.
+class Pinger {
+  public:
+    Pinger() : thread_(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {}
+    ~Pinger() {
+        stop_ = true;
+        if (thread_) {
+            WaitForSingleObject(thread_, 10000);
+            CloseHandle(thread_);
+        }
+    }
+    double longest() const { return longest_ms_; }
+
+  private:
+    static DWORD WINAPI Run(LPVOID arg) {
+        Pinger* p = (Pinger*)arg;
+        while (!p->stop_) {
+            LARGE_INTEGER a = Now();
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutA(mwin.hwnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &answer);
+            double ms = bench::Seconds(a, Now()) * 1000;
+            if (ms > p->longest_ms_) p->longest_ms_ = ms;
+            Sleep(10);
+        }
+        return 0;
+    }
+    volatile bool stop_ = false;
+    volatile double longest_ms_ = 0;
+    HANDLE thread_;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void Summary(const char* what, const std::vector<double>& v, const char* unit) {
+    if (v.empty()) return;
+    printf("  %s: median %.3f%s (%.3f-%.3f)\n", what, Median(v), unit,
+           *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+}
+
+// One folder size: each round times the Enter between two bare walks in a process of their
+// own, since the machine's other load moves a run by as much as a third.
+void RunSize(const std::string& parent, int entries, int rounds) {
+    std::string folder = parent + "\\big-" + std::to_string(entries);
+    if (bench::BareWalk(folder) != entries) MakeFolder(UnixPathOf(folder), entries);
+    printf("folder %s: %d entries\n", folder.c_str(), bench::BareWalk(folder));
+    HWND edit = GetWindow(mcbx.hwnd, GW_CHILD);
+    std::vector<double> own_walks, log_ratios, window_ratios, in_walk_ratios, pings, bytes;
+    for (int round = 0; round < rounds; round++) {
+        ReadPath(parent.c_str());
+        PumpUntil([] { return !ReadRunning(); });
+        double before = WalkInOwnProcess(folder);
+        LARGE_INTEGER a = Now();
+        bench::BareWalk(folder);
+        double in_walk = bench::Seconds(a, Now());
+        size_t held = CommittedPrivateBytes();
+        mcbx.SetText(folder.c_str());
+        double to_log = 0, window = 0, ping = 0;
+        {
+            Pinger pinger;
+            a = Now();
+            PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageA(edit, WM_KEYUP, VK_RETURN, (LPARAM)0xC0000001);
+            LARGE_INTEGER logged;
+            PumpUntil([&] { return !ReadRunning() && ViewCount(mcfg.view) == (unsigned)entries; },
+                      &logged);
+            to_log = bench::Seconds(a, logged);
+            UpdateWindow(mwin.hwnd);
+            UpdateWindow(mlvw.hwnd);
+            window = bench::Seconds(a, Now());
+            ping = pinger.longest();
+        }
+        double per_entry = ((double)CommittedPrivateBytes() - (double)held) / entries;
+        double after = WalkInOwnProcess(folder);
+        double walk = (before + after) / 2;
+        printf("  walk in its own process %.3f s (%.3f, %.3f), in this one %.3f s; Enter to its log "
+               "line %.3f s (%.2fx), to the painted list %.3f s (%.2fx); longest ping %.0f ms; "
+               "%.0f bytes an entry\n",
+               walk, before, after, in_walk, to_log, to_log / walk, window, window / walk, ping,
+               per_entry);
+        own_walks.push_back(walk);
+        log_ratios.push_back(to_log / walk);
+        window_ratios.push_back(window / walk);
+        in_walk_ratios.push_back(to_log / in_walk);
+        pings.push_back(ping);
+        bytes.push_back(per_entry);
+    }
+    printf("%d entries, %d rounds:\n", entries, rounds);
+    Summary("bare walk in its own process", own_walks, " s");
+    Summary("Enter to its log line / that walk", log_ratios, "x");
+    Summary("Enter to the painted list / that walk", window_ratios, "x");
+    Summary("Enter to its log line / the walk in this process", in_walk_ratios, "x");
+    Summary("longest answer to a ping during the read", pings, " ms");
+    Summary("committed bytes an entry after the read", bytes, "");
+}
+
+
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 4 && strcmp(argv[1], "--walk") == 0) {
+        LARGE_INTEGER a = Now();
+        bench::BareWalk(argv[2]);
+        double seconds = bench::Seconds(a, Now());
+        if (FILE* f = fopen(argv[3], "w")) {
+            fprintf(f, "%.6f\n", seconds);
+            fclose(f);
+        }
+        return 0;
+    }
     char temp[MAX_PATH];
     GetEnvironmentVariableA("TEMP", temp, sizeof temp);
     std::string parent = std::string(temp) + "\\read-bench";
-    std::string folder = parent + "\\big";
     CreateDirectoryA(parent.c_str(), nullptr);
-    char unix_path[MAX_PATH * 2] = {};
-    {
-        // The Linux path of the folder, from Wine's own mapping.
-        typedef char*(CDECL * ToUnix)(LPCWSTR);
-        ToUnix to_unix = (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                       "wine_get_unix_file_name");
-        WCHAR wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH);
-        char* u = to_unix ? to_unix(wide) : nullptr;
-        if (!u) {
-            printf("no Linux path for %s\n", folder.c_str());
-            return 1;
-        }
-        lstrcpynA(unix_path, u, sizeof unix_path);
-        HeapFree(GetProcessHeap(), 0, u);
-    }
-    if (bench::BareWalk(folder) != kEntries) MakeFolder(unix_path);
-    printf("folder %s: %d entries\n", folder.c_str(), bench::BareWalk(folder));
-
     AppStart(GetModuleHandleA(nullptr), parent.c_str(), SW_SHOW);
     if (!mwin.hwnd) return 1;
     PumpUntil([] { return true; });
-    HWND edit = GetWindow(mcbx.hwnd, GW_CHILD);
-    // The machine's other load moves a run by as much as a third, so each round times the
-    // Enter between two walks of the folder and compares it with their mean; the summary
-    // gives the median of the rounds' ratios beside each figure's best.
-    const int kRounds = 11;
-    std::vector<double> log_ratios, window_ratios, read_ratios;
-    double best_walk = 1e9, best_read = 1e9, best_window = 1e9, best_log = 1e9;
-    for (int round = 0; round < kRounds; round++) {
-        if (round < 2) {
-            // Where the in-process time goes, for the first rounds only.
-            EntryList list;
-            LARGE_INTEGER b = Now();
-            ListFolder(list, folder.c_str());
-            double listed = bench::Seconds(b, Now());
-            b = Now();
-            Sort();
-            printf("  ListFolder %.3f s; Sort with Show %.3f s\n", listed, bench::Seconds(b, Now()));
-            ReadPath(parent.c_str());
-            PumpUntil([] { return true; });
-            LARGE_INTEGER a = Now();
-            Navigate(folder.c_str());
-            double navigate = bench::Seconds(a, Now());
-            a = Now();
-            UpdateWindow(mlvw.hwnd);
-            double list_paint = bench::Seconds(a, Now());
-            a = Now();
-            UpdateWindow(mwin.hwnd);
-            double main_paint = bench::Seconds(a, Now());
-            a = Now();
-            UpdateWindow(mtvw.hwnd);
-            printf("  Navigate %.3f s; paint of the window %.3f s, the list %.3f s, the tree %.3f "
-                   "s\n",
-                   navigate, main_paint, list_paint, bench::Seconds(a, Now()));
-        }
-        ReadPath(parent.c_str());
-        PumpUntil([] { return true; });
-
-        LARGE_INTEGER a = Now();
-        int n = bench::BareWalk(folder);
-        double walk_before = bench::Seconds(a, Now());
-
-        a = Now();
-        ReadPath(folder.c_str());
-        double read = bench::Seconds(a, Now());
-        ReadPath(parent.c_str());
-        PumpUntil([] { return true; });
-
-        // Enter in the path box, through the program's own loop, to the painted list.
-        mcbx.SetText(folder.c_str());
-        a = Now();
-        PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
-        PostMessageA(edit, WM_KEYUP, VK_RETURN, (LPARAM)0xC0000001);
-        LARGE_INTEGER logged;
-        PumpUntil([&] { return ViewCount(mcfg.view) == (unsigned)kEntries; }, &logged);
-        double to_log = bench::Seconds(a, logged);
-        UpdateWindow(mwin.hwnd);
-        UpdateWindow(mlvw.hwnd);
-        double window = bench::Seconds(a, Now());
-
-        a = Now();
-        bench::BareWalk(folder);
-        double walk_after = bench::Seconds(a, Now());
-        double walk = (walk_before + walk_after) / 2;
-        printf("walk %d entries %.3f s (%.3f before, %.3f after); ReadPath %.3f s (%.2fx); Enter "
-               "in the window to its log line %.3f s (%.2fx), to the painted list %.3f s (%.2fx)\n",
-               n, walk, walk_before, walk_after, read, read / walk, to_log, to_log / walk, window,
-               window / walk);
-        read_ratios.push_back(read / walk);
-        log_ratios.push_back(to_log / walk);
-        window_ratios.push_back(window / walk);
-        best_log = std::min(best_log, to_log);
-        best_walk = std::min(best_walk, std::min(walk_before, walk_after));
-        best_read = std::min(best_read, read);
-        best_window = std::min(best_window, window);
-    }
-    auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    };
-    printf("median of %d rounds' ratios to the walk: ReadPath %.2fx; Enter in the window to its "
-           "log line %.2fx, to the painted list %.2fx\n",
-           kRounds, median(read_ratios), median(log_ratios), median(window_ratios));
-    printf("best of %d: walk %.3f s; ReadPath %.3f s (%.2fx); Enter in the window to its log "
-           "line %.3f s (%.2fx), to the painted list %.3f s (%.2fx)\n",
-           kRounds, best_walk, best_read, best_read / best_walk, best_log, best_log / best_walk,
-           best_window, best_window / best_walk);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; i++)
+        sizes.push_back(atoi(argv[i]));
+    if (sizes.empty()) sizes = {100000, 300000, 1000000};
+    for (int entries : sizes)
+        RunSize(parent, entries, entries >= 1000000 ? 3 : 5);
     DestroyWindow(mwin.hwnd);
     return 0;
 }

@@ -169,7 +169,7 @@ HANDLE read_thread = nullptr;
 unsigned read_generation = 0;
 
 // How long a read may take and still be shown as if the window had read it itself.
-const DWORD kQuick = 100;
+const DWORD kQuick = 80;
 // How long a read that is given up is waited for; one held by a drive that stopped answering
 // goes on with a job of its own and changes nothing when it ends.
 const DWORD kStopBound = 250;
