@@ -22,8 +22,10 @@ namespace {
 // What one scan measures, made on the UI thread before the thread starts. The thread reads
 // the folder and the names and writes only the totals; the entries are for the UI thread,
 // which writes a total into its entry when the generation says the entries are still the
-// ones measured. The job lives until StopScan has joined its thread.
+// ones measured. The thread holds a share of the job, so that a thread given up by StopScan
+// (held by a drive that stopped answering) goes on with a job of its own.
 struct ScanJob {
+    std::atomic<int> go{1};  // cleared to ask the thread to stop
     unsigned generation = 0;
     HWND window = nullptr;
     bool measure = false;
@@ -38,7 +40,11 @@ struct ScanJob {
 // The one scan thread and its job, from Scan until StopScan has joined it. Only the UI
 // thread touches these.
 HANDLE scan_thread = nullptr;
-std::unique_ptr<ScanJob> job;
+std::shared_ptr<ScanJob> job;
+
+// How long a stop waits for the scan's thread, which asks for its stop between any two
+// records; one that does not answer is given up.
+const DWORD kStopBound = 250;
 
 std::atomic<unsigned> generation{0};
 
@@ -73,19 +79,20 @@ bool SizeBelow(char* path, size_t length, WIN32_FIND_DATAA& record, const std::a
 }
 
 unsigned __stdcall Thread(void* argument) {
-    ScanJob& j = *(ScanJob*)argument;
+    std::unique_ptr<std::shared_ptr<ScanJob>> share((std::shared_ptr<ScanJob>*)argument);
+    ScanJob& j = **share;
     log_line("%s\tThread () TOP: size:%I64i\n", time_stamp(), (long long)0);
     if (j.measure) {
         long long sum = j.unmeasured;
         if (j.folder[0]) {
             for (size_t i = 0; i < j.names.size(); i++) {
-                if (mcfg.scanning == 0) return 0;
+                if (j.go == 0) return 0;
                 char path[MAX_PATH];
                 // A folder whose path does not fit keeps the size the listing gave it (0).
                 if (!JoinPath(j.folder, j.names[i].c_str(), path, sizeof path)) continue;
                 long long total = 0;
                 // A folder cut short by a stop writes no total: the thread just ends.
-                if (!FolderSizeWhile(path, mcfg.scanning, &total)) return 0;
+                if (!FolderSizeWhile(path, j.go, &total)) return 0;
                 j.totals[i] = total;
                 sum += total;
                 PostMessageA(j.window, WM_APP_SCAN_SIZE, j.generation, (LPARAM)i);
@@ -95,10 +102,7 @@ unsigned __stdcall Thread(void* argument) {
         log_line("%s\tThread () END: size:%I64i\n", time_stamp(), sum);
     }
     log_line("%s\tThread () OK ...\n", time_stamp());
-    // The flag is cleared before the post, so the handler's Paint sees the scan over and
-    // draws the chart.
-    mcfg.scanning = 0;
-    mcfg.ticks = 0;
+    // The window's thread marks the scan over when it takes this message.
     PostMessageA(j.window, WM_APP_SCAN_DONE, j.generation, j.measure ? 1 : 0);
     return 0;
 }
@@ -110,8 +114,8 @@ void StopAtExit() { StopScan(); }
 
 // Copies what the thread needs: the folder, and every folder entry of the view in view
 // order, by the name its path is built from.
-std::unique_ptr<ScanJob> MakeJob(unsigned own_generation) {
-    auto j = std::make_unique<ScanJob>();
+std::shared_ptr<ScanJob> MakeJob(unsigned own_generation) {
+    auto j = std::make_shared<ScanJob>();
     j->generation = own_generation;
     j->window = mwin.hwnd;
     unsigned rows = ViewCount(mcfg.view);
@@ -143,7 +147,9 @@ void StopScan() {
     generation++;
     mcfg.scanning = 0;
     if (!scan_thread) return;
-    WaitForSingleObject(scan_thread, INFINITE);
+    if (job) job->go = 0;
+    if (WaitForSingleObject(scan_thread, kStopBound) != WAIT_OBJECT_0)
+        log_line("%s\tScan () given up: the scan does not answer ...\n", time_stamp());
     CloseHandle(scan_thread);
     scan_thread = nullptr;
     job.reset();
@@ -165,10 +171,12 @@ void Scan() {
     mcfg.scanning = 1;
     // Written before the thread starts, so that the thread's own lines always follow it.
     log_line("%s\tScan () OK ...\n", time_stamp());
-    uintptr_t thread = _beginthreadex(nullptr, 0, Thread, job.get(), 0, nullptr);
+    auto* share = new std::shared_ptr<ScanJob>(job);
+    uintptr_t thread = _beginthreadex(nullptr, 0, Thread, share, 0, nullptr);
     if (thread) {
         scan_thread = (HANDLE)thread;
     } else {
+        delete share;
         mcfg.scanning = 0;
         job.reset();
     }
@@ -182,6 +190,9 @@ void ScanFolderMeasured(unsigned own_generation, size_t index) {
 
 void ScanFinished(unsigned own_generation, bool measured) {
     if (own_generation != generation) return;
+    // Marked over before the paint below, so that it draws the chart.
+    mcfg.scanning = 0;
+    mcfg.ticks = 0;
     if (job) mcfg.size = job->sum.load();
     // With the tree's root selected the list shows no rows, and the order must not bring
     // them back. The sort stops (joins) the finished thread and lets the job go.

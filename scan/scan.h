@@ -11,9 +11,11 @@
 void Scan();
 // One more second of the timer: the scan's progress dots move on.
 void ScanTick();
-// Asks a running scan to stop and waits until its thread has ended. It dispatches nothing:
-// the thread never waits on this one, so the join is short (the walk checks the request
-// between any two records) and no message is served inside the caller.
+// Asks a running scan to stop and waits until its thread has ended, at most a quarter of a
+// second: a thread held longer (by a drive that stopped answering) is given up with a job of
+// its own, and its late messages change nothing. It dispatches nothing: the thread never waits
+// on this one, so the join is short (the walk checks the request between any two records) and
+// no message is served inside the caller.
 void StopScan();
 // The total size in bytes of all files below `path`, recursively; linked folders count by
 // their own record and are not followed. Folders whose path would not fit 259 characters

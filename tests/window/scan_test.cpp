@@ -311,9 +311,10 @@ TEST_F(SizeScan, TheThreadReadsNoControlAndAStaleResultWritesNothing) {
     mcbx.SetText("C:\\somewhere else");
     SendCommand(CMD_READ_SIZE);
     DWORD start = GetTickCount();
-    while (mcfg.scanning != 0 && GetTickCount() - start < 10000)
+    while (tv::CountEntries("Thread () OK") == 0 && GetTickCount() - start < 10000)
         Sleep(5);
-    ASSERT_EQ(mcfg.scanning, 0) << "the scan did not end while this thread served nothing";
+    ASSERT_EQ(tv::CountEntries("Thread () OK"), 1)
+        << "the scan did not end while this thread served nothing";
     EXPECT_FALSE(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE);
     // Its results wait in the queue; a stop now makes them stale, and they change nothing.
     StopScan();
