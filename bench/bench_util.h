@@ -5,7 +5,16 @@
 #include <cstring>
 #include <string>
 
+#include "core/entry.h"
+
 namespace bench {
+
+// An entry of the given name, held by `names`, for a benchmark's view of its own.
+inline FolderEntry NamedEntry(EntryList& names, const char* name) {
+    WIN32_FIND_DATAA record = {};
+    lstrcpynA(record.cFileName, name, sizeof record.cFileName);
+    return names.append(record) ? *names[names.size() - 1] : FolderEntry();
+}
 
 inline double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
     LARGE_INTEGER f;

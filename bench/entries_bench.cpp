@@ -259,7 +259,7 @@ int main() {
     double t1 = Now();
     printf("texts of %d cells: %.3f ms\n", cells, (t1 - t0) * 1000);
     char path[MAX_PATH];
-    snprintf(path, sizeof path, "%s\\%s", folder, mcfg.view[50000].entry->name);
+    snprintf(path, sizeof path, "%s\\%s", folder, mcfg.view[50000].entry->name());
     t0 = Now();
     for (int i = 0; i < 20; i++)
         get_iico(path);

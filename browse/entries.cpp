@@ -76,8 +76,10 @@ void Show() {
     unsigned rows = ViewCount(mcfg.view);
     mlvw.SetItemCount((int)rows);
     int folders = 0;
-    for (unsigned i = 0; i < rows; i++)
-        if (mcfg.view[i].entry && IsFolder(*mcfg.view[i].entry)) folders++;
+    // Every order puts the entries with the directory bit first: the folders are among them.
+    for (unsigned i = 0; i < rows && mcfg.view[i].entry && (mcfg.view[i].entry->attributes & 0x10);
+         i++)
+        if (IsFolder(*mcfg.view[i].entry)) folders++;
     mcfg.folders = folders;
     mcfg.count = (int)rows;
     CountsChanged();
@@ -99,7 +101,9 @@ void ShowSubfolders() {
     SendMessageA(mtvw.hwnd, WM_SETREDRAW, FALSE, 0);
     for (unsigned i = 0; i < rows; i++) {
         const FolderEntry* e = mcfg.view[i].entry;
-        if (!e || !IsFolder(*e)) continue;
+        // The entries with the directory bit come first (see Show).
+        if (!e || !(e->attributes & 0x10)) break;
+        if (!IsFolder(*e)) continue;
         // An item's text is a step of the paths built from the tree, so a folder that is not
         // reached by its own name goes in under its proved short name, or not at all.
         const char* name = ReachName(*e);
@@ -174,6 +178,35 @@ void RestoreSelection(const KeptSelection& kept, const ViewSlot* view) {
 
 bool SelectionMoving() { return moving_selection; }
 
+namespace {
+
+// A new view of mcfg.entries in the order of the keys (or, without memory for them, of the
+// comparison), installed in place of the old one; the rows and the focus selected before go
+// with their entries.
+void Reorder(OrderKeys* keys) {
+    KeptSelection kept = KeepSelection(mcfg.view);
+    ReleaseView();
+    size_t n = mcfg.entries.size();
+    if (n == 0) {
+        ClearCounts();
+        return;
+    }
+    ViewSlot* view = new (std::nothrow) ViewSlot[n];
+    if (!view) return;
+    if (keys) {
+        keys->Order(view);
+    } else {
+        for (size_t i = 0; i < n; i++)
+            view[i] = {mcfg.entries[i], 0, 0.0, 0.0};
+        OrderView(view, n, mcfg.sort_column, mcfg.sort_dir);
+    }
+    InstallView(view, keys);
+    Show();
+    RestoreSelection(kept, view);
+}
+
+}  // namespace
+
 void Sort() {
     // Off the UI thread, Sort would wait for the scan that called it and race the list for
     // the view; it refuses instead (see the contract in entries.h).
@@ -181,23 +214,20 @@ void Sort() {
         log_line("%s\tSort () failed: not on the UI thread ...\n", time_stamp());
         return;
     }
-    // A view that still exists refers to the very entries that are ordered anew (entries are
+    // The keys are taken in the listing's order, so entries of equal keys keep it. A view
+    // that still exists refers to the very entries that are ordered anew (entries are
     // released only after their view), so its selection can follow them to their new rows.
-    KeptSelection kept = KeepSelection(mcfg.view);
-    ReleaseView();
+    OrderKeys keys;
     size_t n = mcfg.entries.size();
-    if (n == 0) {
-        ClearCounts();
+    bool have_keys = n > 0 && keys.Take(mcfg.entries, mcfg.sort_column, mcfg.sort_dir);
+    if (have_keys && ViewOrderedBy(keys)) {
+        // Nothing that orders the rows changed: they stay, and so does the selection. The
+        // chart's angles are drawn anew, as for a new view.
+        for (size_t i = 0; i < n; i++)
+            mcfg.view[i].start = mcfg.view[i].sweep = 0.0;
+        Show();
     } else {
-        ViewSlot* view = new (std::nothrow) ViewSlot[n];
-        if (view) {
-            for (size_t i = 0; i < n; i++)
-                view[i] = {mcfg.entries[i], 0, 0.0, 0.0};
-            OrderView(view, n, mcfg.sort_column, mcfg.sort_dir);
-            InstallView(view);
-            Show();
-            RestoreSelection(kept, view);
-        }
+        Reorder(have_keys ? &keys : nullptr);
     }
     // Without a view the list must not keep rows it can no longer answer for.
     if (!mcfg.view) mlvw.SetItemCount(0);

@@ -10,82 +10,109 @@
 
 #include "core/names.h"
 
-// One entry of a folder: a byte-for-byte copy of the platform's find record, and how the
-// entry is reached.
+// One entry of a folder as listed: what the list, its orders and the operations use, and how
+// the entry is reached. Its name and short name live in the text store of the list that made
+// it (see EntryList); a copy of the entry refers to the same texts and stays good while that
+// list holds them. The creation and last-access times are not kept: the properties page, the
+// only place that shows them, reads them from the disk.
 struct FolderEntry {
-    DWORD attributes;
-    FILETIME creation_time;
-    FILETIME last_access_time;
-    FILETIME last_write_time;
-    DWORD size_high;
-    DWORD size_low;
-    DWORD reserved0;
-    DWORD reserved1;
-    char name[MAX_PATH];
-    char short_name[14];
-    // kReachName, kReachShort or kReachNone, as the listing decided; with kReachShort the
-    // identity that the short name was proved to open.
-    unsigned char reach;
+  private:
+    friend class EntryList;
+    // The name, a zero byte, the short name and a zero byte.
+    const char* text_ = "\0";
+
+  public:
+    // The name as listed (for a find result without its folder), NUL-terminated.
+    const char* name() const { return text_; }
+    size_t name_length() const { return name_length_; }
+    // The 8.3 name, "" when the platform gave none.
+    const char* short_name() const { return text_ + name_length_ + 1; }
+    size_t short_name_length() const { return short_length_; }
+
+    uint64_t size = 0;
+    FILETIME last_write_time = {};
+    DWORD attributes = 0;
+    // For a find result, the place of its folder in its list's table of folders.
+    DWORD folder = 0;
+    // With kReachShort, the identity that the short name was proved to open.
     FileId id;
+    // kReachName, kReachShort or kReachNone, as the listing decided.
+    unsigned char reach = kReachName;
+
+  private:
+    unsigned char short_length_ = 0;
+    uint16_t name_length_ = 0;
 };
 
 // The kinds of entries every routine distinguishes, by the directory (0x10) and
 // reparse-point (0x400) bits.
 inline bool IsFolder(const FolderEntry& e) { return (e.attributes & 0x410) == 0x10; }
 inline bool IsLinkedFolder(const FolderEntry& e) { return (e.attributes & 0x410) == 0x410; }
-inline uint64_t EntrySize(const FolderEntry& e) {
-    return ((uint64_t)e.size_high << 32) | e.size_low;
-}
-inline void SetEntrySize(FolderEntry& e, uint64_t size) {
-    e.size_high = (DWORD)(size >> 32);
-    e.size_low = (DWORD)(size & 0xFFFFFFFFu);
-}
+inline uint64_t EntrySize(const FolderEntry& e) { return e.size; }
+inline void SetEntrySize(FolderEntry& e, uint64_t size) { e.size = size; }
 
-// The entry list owns its records, in the order of enumeration.
-// depth and depth_limit belong to the recursive find.
+// What an order made of a list depends on besides the entries' keys: it changes with every
+// append, clear, swap and new folder of the list, and never comes back to a value it had.
+struct EntryStamp {
+    uint64_t epoch = 0;
+    uint64_t changes = 0;
+    bool operator==(const EntryStamp& o) const { return epoch == o.epoch && changes == o.changes; }
+    bool operator!=(const EntryStamp& o) const { return !(*this == o); }
+};
+
+// The entry list owns its records, in the order of enumeration, and one store of their names:
+// both grow in chunks, one allocation per chunk and none per entry, and nothing in them moves
+// while the list holds it, so references to entries and names stay good until the list is
+// cleared. depth and depth_limit belong to the recursive find.
 class EntryList {
   public:
-    EntryList() = default;
+    EntryList();
     EntryList(const EntryList&) = delete;
     EntryList& operator=(const EntryList&) = delete;
-    ~EntryList() { release(); }
+    // A move or a swap hands over the whole list, its texts and its table of folders, without
+    // copying an entry; references to the entries go with them.
+    EntryList(EntryList&& other) noexcept;
+    EntryList& operator=(EntryList&& other) noexcept;
+    void swap(EntryList& other) noexcept;
+    ~EntryList() = default;
 
     // Releases every record and resets the depth. Callers that may race a size scan
     // stop it first (ReleaseEntries below does both for mcfg.entries).
-    void clear() {
-        release();
-        depth = 0;
-    }
-    // Appends a copy of the record with how it is reached; returns false (and adds nothing)
-    // when out of memory.
+    void clear();
+    // Appends the record's entry (its folder place from dwReserved1) with how it is reached;
+    // returns false (and adds nothing) when out of memory.
     bool append(const WIN32_FIND_DATAA& record, const Reach& reach = Reach());
+    // Appends a copy of an entry of any list, its texts copied into this list's store.
     bool append(const FolderEntry& entry);
-    size_t size() const { return items_.size(); }
-    bool empty() const { return items_.empty(); }
-    FolderEntry* operator[](size_t i) const { return items_[i]; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    FolderEntry* operator[](size_t i) const { return &chunks_[i / kChunk][i % kChunk]; }
     // Find results keep their folder apart from their name: the list holds a table of the
-    // folders, and a result's `reserved1` field is its folder's place in it.
+    // folders, and a result's `folder` field is its folder's place in it.
     unsigned AddFolder(const char* folder);
     // The folder at `index` of the table; "" when there is none.
     const char* Folder(unsigned index) const {
         return index < folders_.size() ? folders_[index].c_str() : "";
     }
     unsigned FolderCount() const { return (unsigned)folders_.size(); }
+    EntryStamp stamp() const { return stamp_; }
 
     unsigned depth = 0;
     unsigned depth_limit = 100;
 
   private:
-    void release();
-    // A place for one more record at the end; none when out of memory.
-    FolderEntry* Slot();
-    // The records live in chunks of kChunk, filled in order: one allocation per chunk, not
-    // per record, and their addresses never move while the list holds them.
-    static constexpr size_t kChunk = 512;
-    std::vector<FolderEntry*> items_;
+    // Adds an entry with these texts (name_length at most MAX_PATH, short_length at most 14);
+    // none when out of memory.
+    FolderEntry* Add(const char* name, size_t name_length, const char* short_name,
+                     size_t short_length);
+    static constexpr size_t kChunk = 1024;
+    static constexpr size_t kTextChunk = 64 * 1024;
     std::vector<std::unique_ptr<FolderEntry[]>> chunks_;
-    size_t used_ = 0;
+    size_t size_ = 0;
+    std::vector<std::unique_ptr<char[]>> texts_;
+    size_t text_used_ = kTextChunk;
     std::vector<std::string> folders_;
+    EntryStamp stamp_;
 };
 
 // One row of the sorted view. The first slot carries the row count.
@@ -112,8 +139,65 @@ int CompareEntries(const ViewSlot* a, const ViewSlot* b);
 // The same ordering with the column and direction given, for the sort itself.
 int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir);
 
-// Orders the n slots of `view` by CompareEntriesBy with the column and direction given;
-// the first slot's count is n afterwards. The part of Sort that tests and benchmarks time.
+// The rows of one order of n entries: each row's key for the column and direction, taken
+// from its entry once and held beside the entry's reference, so that the sort compares keys
+// in place and reads an entry again only where two texts share a whole key. The order is the
+// one of CompareEntriesBy: folders (the directory bit) first in every column and direction;
+// entries whose keys are equal keep the order in which they were taken.
+class OrderKeys {
+  public:
+    // A key of a number (size, time, attribute word), and 16 folded bytes of a text (name,
+    // type, shown path), big-endian: compared as numbers, keys order as their entries do.
+    struct NumberRow {
+        uint64_t key;
+        FolderEntry* entry;
+    };
+    struct TextRow {
+        uint64_t hi, lo;
+        FolderEntry* entry;
+    };
+    struct Piece {
+        const char* text;
+        size_t length;
+    };
+
+    OrderKeys() = default;
+    OrderKeys(const OrderKeys&) = delete;
+    OrderKeys& operator=(const OrderKeys&) = delete;
+    // Takes the keys of a list's entries in the list's order, or of a view's in the view's
+    // order; false when there is no memory for them.
+    bool Take(const EntryList& list, int column, int dir);
+    bool Take(const ViewSlot* view, size_t n, int column, int dir);
+    // A digest of the column, the direction, the find mode and each entry's kind and key, in
+    // the order taken. For a list whose stamp has not changed, an equal digest means an equal
+    // order: the names, the only keys longer than a row holds, change only with the stamp.
+    uint64_t digest() const { return digest_; }
+    size_t size() const { return n_; }
+    // Orders the rows and writes their entries into view[0, n) in display order; the first
+    // slot's count is n, every other field of the slots 0.
+    void Order(ViewSlot* view);
+
+  private:
+    template <class Get> bool TakeFrom(size_t n, Get get, int column, int dir);
+    // The folded bytes [at, at + 16) of an entry's text, zeros past its end, complemented
+    // for the order from Z to A.
+    void TextKey(const FolderEntry* e, size_t at, TextRow* row) const;
+    void SortTexts(TextRow* rows, size_t n, size_t at);
+    bool TextsInOrder(const TextRow* rows, size_t n) const;
+
+    int column_ = 0;
+    bool text_ = false, descending_ = false, find_ = false;
+    size_t n_ = 0, folders_ = 0;
+    uint64_t digest_ = 0;
+    std::unique_ptr<NumberRow[]> numbers_, number_spare_;
+    std::unique_ptr<TextRow[]> texts_, text_spare_;
+    // In find mode, the folders of mcfg.entries' table, which lead each shown path.
+    std::vector<Piece> folder_table_;
+};
+
+// Orders the n slots of `view` as CompareEntriesBy does with the column and direction given
+// (slots of equal entries keep their order); the first slot's count is n afterwards, the
+// slots' chart angles 0. The part of Sort that tests and benchmarks time.
 void OrderView(ViewSlot* view, size_t n, int column, int dir);
 
 
@@ -143,8 +227,13 @@ void SetEntriesWriterStop(void (*stop)());
 void SetListJobStop(void (*stop)());
 void StopListJobs();
 
-// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before).
-void InstallView(ViewSlot* view);
+// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before), ordered by
+// `keys` of mcfg.entries when they are given.
+void InstallView(ViewSlot* view, const OrderKeys* keys = nullptr);
+
+// Whether mcfg.view was ordered by keys equal to these, of mcfg.entries as they are now: a
+// sort by them would give the same rows.
+bool ViewOrderedBy(const OrderKeys& keys);
 
 // Releases mcfg.view.
 void ReleaseView();
