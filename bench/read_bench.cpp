@@ -32,13 +32,9 @@ LARGE_INTEGER Now() {
 
 // Makes the files from the Linux side, where a new name costs microseconds, not a listing.
 bool MakeFolder(const std::string& unix_folder) {
-    typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
-    Spawn spawn = (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
-    if (!spawn) return false;
-    std::string line = "mkdir -p '" + unix_folder + "' && cd '" + unix_folder +
-                       "' && seq -f 'file%06g.dat' 1 " + std::to_string(kEntries) + " | xargs touch";
-    char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
-    return spawn(argv, 1) == 0;
+    return bench::RunLinuxAndWait("mkdir -p '" + unix_folder + "' && cd '" + unix_folder +
+                                  "' && seq -f 'file%06g.dat' 1 " + std::to_string(kEntries) +
+                                  " | xargs touch");
 }
 
 // Runs the program's loop until `done` holds, asking after every message; the time it first
@@ -66,21 +62,10 @@ int main() {
     std::string parent = std::string(temp) + "\\read-bench";
     std::string folder = parent + "\\big";
     CreateDirectoryA(parent.c_str(), nullptr);
-    char unix_path[MAX_PATH * 2] = {};
-    {
-        // The Linux path of the folder, from Wine's own mapping.
-        typedef char*(CDECL * ToUnix)(LPCWSTR);
-        ToUnix to_unix = (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                       "wine_get_unix_file_name");
-        WCHAR wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH);
-        char* u = to_unix ? to_unix(wide) : nullptr;
-        if (!u) {
-            printf("no Linux path for %s\n", folder.c_str());
-            return 1;
-        }
-        lstrcpynA(unix_path, u, sizeof unix_path);
-        HeapFree(GetProcessHeap(), 0, u);
+    std::string unix_path = bench::UnixPath(folder);
+    if (unix_path.empty()) {
+        printf("no Linux path for %s\n", folder.c_str());
+        return 1;
     }
     if (bench::BareWalk(folder) != kEntries) MakeFolder(unix_path);
     printf("folder %s: %d entries\n", folder.c_str(), bench::BareWalk(folder));

@@ -17,6 +17,8 @@
 // find record.
 static_assert(sizeof(FolderEntry) <= 48, "FolderEntry size");
 
+const char kNoText[kTextSlack + 2] = {};
+
 namespace {
 
 std::atomic<uint64_t> next_epoch{1};
@@ -63,8 +65,9 @@ FolderEntry* EntryList::Add(const char* name, size_t name_length, const char* sh
     size_t bytes = name_length + short_length + 2;
     try {
         if (text_used_ + bytes > kTextChunk) {
-            std::unique_ptr<char[]> chunk(new (std::nothrow) char[kTextChunk]);
+            std::unique_ptr<char[]> chunk(new (std::nothrow) char[kTextChunk + kTextSlack]);
             if (!chunk) return nullptr;
+            memset(chunk.get() + kTextChunk, 0, kTextSlack);
             texts_.push_back(std::move(chunk));
             text_used_ = 0;
         }
@@ -239,30 +242,35 @@ void StopListJobs() {
 
 namespace {
 
-// What the installed view was ordered by, when Sort gave its keys.
-struct ViewOrder {
-    const ViewSlot* view = nullptr;
-    EntryStamp stamp;
-    uint64_t digest = 0;
-} view_order;
+// What the installed view was ordered by, when Sort gave it.
+const ViewSlot* ordered_view = nullptr;
+ViewOrder view_order;
 
 }  // namespace
 
 void ReleaseView() {
     delete[] mcfg.view;
     mcfg.view = nullptr;
-    view_order = ViewOrder();
+    ordered_view = nullptr;
 }
 
-void InstallView(ViewSlot* view, const OrderKeys* keys) {
+void InstallView(ViewSlot* view, const ViewOrder* made) {
     if (mcfg.view) ReleaseView();
     mcfg.view = view;
-    if (view && keys) view_order = {view, mcfg.entries.stamp(), keys->digest()};
+    if (view && made) {
+        ordered_view = view;
+        view_order = *made;
+    }
 }
 
-bool ViewOrderedBy(const OrderKeys& keys) {
-    return mcfg.view && mcfg.view == view_order.view && ViewCount(mcfg.view) == keys.size() &&
-           view_order.stamp == mcfg.entries.stamp() && view_order.digest == keys.digest();
+bool ViewInOrder(int column, int dir) {
+    size_t n = mcfg.entries.size();
+    // The cheap tests first: the keys are read only when nothing else has changed.
+    if (!mcfg.view || mcfg.view != ordered_view || ViewCount(mcfg.view) != n || n == 0 ||
+        view_order.stamp != mcfg.entries.stamp() || view_order.column != column ||
+        view_order.dir != dir || view_order.find_mode != mcfg.find_mode)
+        return false;
+    return OrderOf(mcfg.entries, column, dir) == view_order;
 }
 
 void ReleaseEntries() {

@@ -10,6 +10,11 @@
 
 #include "core/names.h"
 
+// Every entry's texts are followed by at least this many readable bytes (zeros at the end of
+// a store), so that the order's keys read a name a word at a time.
+constexpr size_t kTextSlack = 16;
+extern const char kNoText[kTextSlack + 2];
+
 // One entry of a folder as listed: what the list, its orders and the operations use, and how
 // the entry is reached. Its name and short name live in the text store of the list that made
 // it (see EntryList); a copy of the entry refers to the same texts and stays good while that
@@ -19,7 +24,7 @@ struct FolderEntry {
   private:
     friend class EntryList;
     // The name, a zero byte, the short name and a zero byte.
-    const char* text_ = "\0";
+    const char* text_ = kNoText;
 
   public:
     // The name as listed (for a find result without its folder), NUL-terminated.
@@ -70,7 +75,8 @@ class EntryList {
     EntryList(const EntryList&) = delete;
     EntryList& operator=(const EntryList&) = delete;
     // A move or a swap hands over the whole list, its texts and its table of folders, without
-    // copying an entry; references to the entries go with them.
+    // copying an entry; references to the entries go with them. A list read elsewhere goes
+    // into mcfg.entries after ReleaseEntries, since the view and a scan refer to its entries.
     EntryList(EntryList&& other) noexcept;
     EntryList& operator=(EntryList&& other) noexcept;
     void swap(EntryList& other) noexcept;
@@ -139,67 +145,37 @@ int CompareEntries(const ViewSlot* a, const ViewSlot* b);
 // The same ordering with the column and direction given, for the sort itself.
 int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir);
 
-// The rows of one order of n entries: each row's key for the column and direction, taken
-// from its entry once and held beside the entry's reference, so that the sort compares keys
-// in place and reads an entry again only where two texts share a whole key. The order is the
-// one of CompareEntriesBy: folders (the directory bit) first in every column and direction;
-// entries whose keys are equal keep the order in which they were taken.
-class OrderKeys {
-  public:
-    // A key of a number (size, time, attribute word), and 16 folded bytes of a text (name,
-    // type, shown path), big-endian: compared as numbers, keys order as their entries do.
-    struct NumberRow {
-        uint64_t key;
-        FolderEntry* entry;
-    };
-    struct TextRow {
-        uint64_t hi, lo;
-        FolderEntry* entry;
-    };
-    struct Piece {
-        const char* text;
-        size_t length;
-    };
-
-    OrderKeys() = default;
-    OrderKeys(const OrderKeys&) = delete;
-    OrderKeys& operator=(const OrderKeys&) = delete;
-    // Takes the keys of a list's entries in the list's order, or of a view's in the view's
-    // order; false when there is no memory for them.
-    bool Take(const EntryList& list, int column, int dir);
-    bool Take(const ViewSlot* view, size_t n, int column, int dir);
-    // A digest of the column, the direction, the find mode and each entry's kind and key, in
-    // the order taken. For a list whose stamp has not changed, an equal digest means an equal
-    // order: the names, the only keys longer than a row holds, change only with the stamp.
-    uint64_t digest() const { return digest_; }
-    size_t size() const { return n_; }
-    // Orders the rows and writes their entries into view[0, n) in display order; the first
-    // slot's count is n, every other field of the slots 0.
-    void Order(ViewSlot* view);
-
-  private:
-    template <class Get> bool TakeFrom(size_t n, Get get, int column, int dir);
-    // The folded bytes [at, at + 16) of an entry's text, zeros past its end, complemented
-    // for the order from Z to A.
-    void TextKey(const FolderEntry* e, size_t at, TextRow* row) const;
-    void SortTexts(TextRow* rows, size_t n, size_t at);
-    bool TextsInOrder(const TextRow* rows, size_t n) const;
-
-    int column_ = 0;
-    bool text_ = false, descending_ = false, find_ = false;
-    size_t n_ = 0, folders_ = 0;
-    uint64_t digest_ = 0;
-    std::unique_ptr<NumberRow[]> numbers_, number_spare_;
-    std::unique_ptr<TextRow[]> texts_, text_spare_;
-    // In find mode, the folders of mcfg.entries' table, which lead each shown path.
-    std::vector<Piece> folder_table_;
+// What a view of a list was ordered by: the list's stamp, the column, the direction, the find
+// mode, and a digest of every entry's kind and key in the list's order. While the list's stamp
+// stays, an equal digest means an equal order: the names, the only keys longer than the digest
+// takes in, change only with the stamp.
+struct ViewOrder {
+    EntryStamp stamp;
+    int column = 0, dir = 0, find_mode = 0;
+    uint64_t digest = 0;
+    bool operator==(const ViewOrder& o) const {
+        return stamp == o.stamp && column == o.column && dir == o.dir && find_mode == o.find_mode &&
+               digest == o.digest;
+    }
 };
+
+// Writes the entries of `list` into view[0, n) (n the list's size) in the order of
+// CompareEntriesBy with the column and direction given; entries of equal keys keep the list's
+// order. Each entry's key is taken once and held beside its reference in the view's own
+// memory, so the sort compares keys in place and reads an entry again only where two texts
+// share a whole key. The first slot's count is n, every other field of the slots 0; *made
+// (when given) gets what the view was ordered by.
+void OrderEntries(const EntryList& list, int column, int dir, ViewSlot* view,
+                  ViewOrder* made = nullptr);
+
+// What a view of `list` in the order of the column and direction would be ordered by: one
+// pass over the entries, which needs no memory.
+ViewOrder OrderOf(const EntryList& list, int column, int dir);
 
 // Orders the n slots of `view` as CompareEntriesBy does with the column and direction given
 // (slots of equal entries keep their order); the first slot's count is n afterwards, the
 // slots' chart angles 0. The part of Sort that tests and benchmarks time.
 void OrderView(ViewSlot* view, size_t n, int column, int dir);
-
 
 // The name that goes into an entry's paths: its own, or its short name when that was proved
 // to open it; none when the entry is not reached.
@@ -227,13 +203,13 @@ void SetEntriesWriterStop(void (*stop)());
 void SetListJobStop(void (*stop)());
 void StopListJobs();
 
-// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before), ordered by
-// `keys` of mcfg.entries when they are given.
-void InstallView(ViewSlot* view, const OrderKeys* keys = nullptr);
+// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before), with what it
+// was ordered by when that is given.
+void InstallView(ViewSlot* view, const ViewOrder* made = nullptr);
 
-// Whether mcfg.view was ordered by keys equal to these, of mcfg.entries as they are now: a
-// sort by them would give the same rows.
-bool ViewOrderedBy(const OrderKeys& keys);
+// Whether mcfg.view is in the order of the column and direction for mcfg.entries as they are
+// now: it was ordered so, and no key has changed since; a sort would give the same rows.
+bool ViewInOrder(int column, int dir);
 
 // Releases mcfg.view.
 void ReleaseView();
