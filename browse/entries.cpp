@@ -198,13 +198,16 @@ namespace {
 // one; the rows and the focus selected before go with their entries.
 void Reorder() {
     KeptSelection kept = KeepSelection(mcfg.view);
-    ReleaseView();
     size_t n = mcfg.entries.size();
+    // A view of as many rows takes the new order in its own memory: nothing reads it
+    // meanwhile (the list asks only between messages, and no other thread reads a view).
+    ViewSlot* view = n && ViewCount(mcfg.view) == n ? TakeView() : nullptr;
+    ReleaseView();
     if (n == 0) {
         ClearCounts();
         return;
     }
-    ViewSlot* view = new (std::nothrow) ViewSlot[n];
+    if (!view) view = new (std::nothrow) ViewSlot[n];
     if (!view) return;
     ViewOrder made;
     OrderEntries(mcfg.entries, mcfg.sort_column, mcfg.sort_dir, view, &made);

@@ -254,6 +254,13 @@ void ReleaseView() {
     ordered_view = nullptr;
 }
 
+ViewSlot* TakeView() {
+    ViewSlot* view = mcfg.view;
+    mcfg.view = nullptr;
+    ordered_view = nullptr;
+    return view;
+}
+
 void InstallView(ViewSlot* view, const ViewOrder* made) {
     if (mcfg.view) ReleaseView();
     mcfg.view = view;

@@ -214,5 +214,8 @@ bool ViewInOrder(int column, int dir);
 // Releases mcfg.view.
 void ReleaseView();
 
+// Hands mcfg.view over to the caller, who owns it from then on; mcfg.view is none.
+ViewSlot* TakeView();
+
 // Clears mcfg.entries (and the view that refers to them), after stopping a size scan.
 void ReleaseEntries();

@@ -36,7 +36,7 @@ Piece TypeOf(const FolderEntry& e) {
     const char* name = e.name();
     for (size_t i = e.name_length(); i-- > 0;)
         if (name[i] == '.') return {name + i, e.name_length() - i};
-    return {"", 0};
+    return {kNoText, 0};
 }
 
 // A find result's shown text in its three pieces: its folder (from mcfg.entries' table), a
@@ -197,35 +197,31 @@ class OrderKeys {
     // The folded bytes [at, at + 16) of an entry's text, zeros past its end, complemented for
     // the order from Z to A.
     void TextKey(const FolderEntry* e, size_t at, TextRow* row) const {
-        if (e && column_ == 0 && !find_) {
-            // A name is read a word at a time: its store has bytes to spare after every text.
-            size_t length = e->name_length() > at ? e->name_length() - at : 0;
-            const char* text = e->name() + std::min(at, e->name_length());
+        if (!e || !(column_ == 0 && find_)) {
+            // A name or a type is read a word at a time: its store has bytes to spare after
+            // every text.
+            Piece piece = !e             ? Piece{kNoText, 0}
+                          : column_ == 3 ? TypeOf(*e)
+                                         : Piece{e->name(), e->name_length()};
+            size_t length = piece.length > at ? piece.length - at : 0;
+            const char* text = piece.text + std::min(at, piece.length);
             row->hi = __builtin_bswap64(Fold8(Word(text, length))) ^ flip_;
             row->lo = __builtin_bswap64(Fold8(Word(text + 8, length > 8 ? length - 8 : 0))) ^ flip_;
             return;
         }
+        // A find result's shown path, in its three pieces.
         unsigned char bytes[16] = {};
         if (e) {
-            Piece pieces[3];
-            int count = 1;
-            if (column_ == 3) {
-                pieces[0] = TypeOf(*e);
-            } else if (find_) {
-                ShownPieces shown = ShownOf(*e, TableFolder(*e));
-                std::copy(shown.piece, shown.piece + 3, pieces);
-                count = 3;
-            } else {
-                pieces[0] = {e->name(), e->name_length()};
-            }
+            ShownPieces shown = ShownOf(*e, TableFolder(*e));
             size_t filled = 0;
-            for (int p = 0; p < count && filled < 16; p++) {
-                if (at >= pieces[p].length) {
-                    at -= pieces[p].length;
+            for (const Piece& piece : shown.piece) {
+                if (filled == 16) break;
+                if (at >= piece.length) {
+                    at -= piece.length;
                     continue;
                 }
-                size_t take = std::min(pieces[p].length - at, 16 - filled);
-                memcpy(bytes + filled, pieces[p].text + at, take);
+                size_t take = std::min(piece.length - at, 16 - filled);
+                memcpy(bytes + filled, piece.text + at, take);
                 filled += take;
                 at = 0;
             }

@@ -560,11 +560,14 @@ TEST(OrderView, OrdersByKeysAsTheComparisonDoesAndKeepsEqualEntriesInTheirOrder)
                 ExpectOrderedAndStable(view.data(), list, column, dir);
                 EXPECT_EQ(view[1].count, 0u);
                 EXPECT_EQ(view[1].sweep, 0.0);
-                // Ordered again, an ordered view stays as it is.
+                // Ordered again, an ordered view stays as it is; turned round, its equal
+                // entries keep their order.
                 std::vector<ViewSlot> again = view;
                 OrderView(again.data(), again.size(), column, dir);
                 for (size_t i = 0; i < view.size(); i++)
                     ASSERT_EQ(again[i].entry, view[i].entry) << column << dir << i;
+                OrderView(again.data(), again.size(), column, 1 - dir);
+                ExpectOrderedAndStable(again.data(), list, column, 1 - dir);
             }
         }
     }
