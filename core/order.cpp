@@ -137,7 +137,7 @@ inline void Differ(const TextRow& r, uint64_t* all, uint64_t* any) {
 // the byte positions in which the keys differ, each position spread into `spare` and back;
 // the bytes that all sizes, types or names share cost nothing. Few rows are sorted by
 // insertion. False (rows as they were) when there is no memory for the spare rows.
-template <class Row> bool RadixSort(Row* rows, size_t n) {
+template <class Row> bool RadixSort(Row* rows, size_t n, const uint64_t* differ = nullptr) {
     if (n < 2) return true;
     if (n <= 32) {
         for (size_t i = 1; i < n; i++) {
@@ -151,8 +151,14 @@ template <class Row> bool RadixSort(Row* rows, size_t n) {
     }
     constexpr int kWords = (int)((sizeof(Row) - sizeof(FolderEntry*)) / 8);
     uint64_t all[2] = {~0ull, ~0ull}, any[2] = {0, 0};
-    for (size_t i = 0; i < n; i++)
-        Differ(rows[i], all, any);
+    if (differ) {
+        all[0] = all[1] = 0;
+        any[0] = differ[0];
+        any[1] = differ[1];
+    } else {
+        for (size_t i = 0; i < n; i++)
+            Differ(rows[i], all, any);
+    }
     int positions[16];
     int count = 0;
     for (int b = 0; b < 8 * kWords; b++)
@@ -268,6 +274,7 @@ class OrderKeys {
             bool folder = e && (e->attributes & 0x10);
             rows[i] = MakeRow(e, (Row*)nullptr);
             h = Mix(HashOf(h, rows[i]), folder);
+            Differ(rows[i], all_, any_);
             // A folder after another entry: the folders must be brought to the front.
             if (folder && folders++ < i) apart = true;
         }
@@ -311,7 +318,8 @@ class OrderKeys {
             }
             return;
         }
-        SortRuns(rows, n, 0);
+        uint64_t differ[2] = {all_[0] ^ any_[0], all_[1] ^ any_[1]};
+        SortRuns(rows, n, 0, differ);
     }
 
   private:
@@ -328,8 +336,10 @@ class OrderKeys {
 
     // Sorts rows[0, n) by their keys, whose texts were taken from byte `at` on, and then each
     // run of equal keys whose texts go on past them by their next 16 bytes.
-    template <class Row> void SortRuns(Row* rows, size_t n, size_t at) const {
-        if (!RadixSort(rows, n)) {
+    // `differ` (when known) holds the bits in which some of the keys differ.
+    template <class Row>
+    void SortRuns(Row* rows, size_t n, size_t at, const uint64_t* differ = nullptr) const {
+        if (!RadixSort(rows, n, differ)) {
             // Without memory for the spare rows: a stable sort that needs none.
             std::stable_sort(rows, rows + n,
                              [this](const Row& a, const Row& b) { return Compare(a, b) < 0; });
@@ -354,6 +364,8 @@ class OrderKeys {
     bool text_;
     uint64_t flip_;
     bool find_;
+    // The bits every key taken has, and those any key has.
+    uint64_t all_[2] = {~0ull, ~0ull}, any_[2] = {0, 0};
 };
 
 // Orders n entries (get(i) the i-th) into view[0, n), whose memory holds the rows meanwhile.
