@@ -5,7 +5,16 @@
 #include <cstring>
 #include <string>
 
+#include "core/entry.h"
+
 namespace bench {
+
+// An entry of the given name, held by `names`, for a benchmark's view of its own.
+inline FolderEntry NamedEntry(EntryList& names, const char* name) {
+    WIN32_FIND_DATAA record = {};
+    lstrcpynA(record.cFileName, name, sizeof record.cFileName);
+    return names.append(record) ? *names[names.size() - 1] : FolderEntry();
+}
 
 inline double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
     LARGE_INTEGER f;
@@ -25,6 +34,32 @@ inline int BareWalk(const std::string& folder) {
     } while (FindNextFileA(h, &record));
     FindClose(h);
     return n;
+}
+
+// The Linux path of a Windows path, from Wine's own mapping; "" elsewhere.
+inline std::string UnixPath(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    ToUnix to_unix =
+        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (!to_unix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+    char* unix_path = to_unix(wide);
+    if (!unix_path) return "";
+    std::string result = unix_path;
+    HeapFree(GetProcessHeap(), 0, unix_path);
+    return result;
+}
+
+// Runs a Linux shell command line and waits for its end, through Wine's own way to start a
+// Linux program: files made there cost microseconds each, not a listing of the folder.
+inline bool RunLinuxAndWait(const std::string& command) {
+    typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
+    Spawn spawn =
+        (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
+    if (!spawn) return false;
+    std::string line = command;
+    char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
+    return spawn(argv, 1) == 0;
 }
 
 // Removes a folder and everything below it.

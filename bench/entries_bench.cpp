@@ -1,25 +1,30 @@
-// Times the reading, ordering and showing of a folder of 100,000 entries, and the memory
-// each entry costs. Creates the folder under %TEMP% on its first run and reuses it after.
-//   tests/harness/wine-run build/testenv build/bin/entries_bench.exe
+// Times the reading and the ordering of folders of 100,000, 300,000 and 1,000,000 entries and
+// the memory each entry costs. The folders (names of 15 characters) are made from the Linux
+// side under %TEMP% on the first run and kept for later ones.
+//   tests/harness/wine-run build/benchenv build/bin/entries_bench.exe
+// Each read is measured in a process of its own, on memory the process has not used before:
+// the smaller folders by the same program started as `entries_bench.exe read N`.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "core/mcfg.h"
-#include "controls/ui.h"
 #include "browse/entries.h"
 #include "browse/format.h"
+#include "controls/ui.h"
+#include "core/mcfg.h"
 
 namespace {
 
-const int kEntries = 100000;
+const int kSizes[3] = {100000, 300000, 1000000};
 
 double Now() {
     static LARGE_INTEGER frequency = {};
@@ -57,43 +62,180 @@ size_t CommittedPrivateBytes() {
     return total;
 }
 
-int BareWalk(const char* folder) { return bench::BareWalk(folder); }
-
-bool EnsureFolder(const char* folder) {
-    if (BareWalk(folder) == kEntries) return true;
-    CreateDirectoryA(folder, nullptr);
-    // Under Wine every create of a new name reads the whole folder for a name that differs
-    // only in case, so the first run takes long (tens of minutes); later runs reuse it.
-    printf("creating %d files in %s ...\n", kEntries, folder);
-    fflush(stdout);
-    for (int i = 0; i < kEntries; i++) {
-        char path[MAX_PATH];
-        // Names of mixed case and a handful of types, so that Name and Type have work to do.
-        static const char* const kTypes[6] = {"txt", "JPG", "cpp", "h", "Log", "dat"};
-        snprintf(path, sizeof path, "%s\\%c%06d_file.%s", folder, "aBcDeF"[i % 6],
-                 (i * 7919) % kEntries, kTypes[i % 6]);
-        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) {
-            printf("cannot create %s (%lu)\n", path, GetLastError());
-            return false;
-        }
-        CloseHandle(h);
-    }
-    return BareWalk(folder) == kEntries;
+size_t WorkingSetBytes() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.WorkingSetSize;
 }
 
-// Gives the entries varied sizes, times and attribute words, as a real folder has; the
-// files on disk are all empty and alike.
+std::string FolderOf(int n) {
+    char temp[MAX_PATH] = {};
+    const char* env = getenv("TEMP");
+    if (env && *env)
+        lstrcpynA(temp, env, sizeof temp);
+    else
+        GetTempPathA(sizeof temp, temp);
+    size_t tl = strlen(temp);
+    if (tl && temp[tl - 1] == '\\') temp[tl - 1] = '\0';
+    return std::string(temp) + "\\tv-bench-" + std::to_string(n);
+}
+
+// Names of 15 characters, of mixed case and six types, in an order other than the names',
+// so that Name and Type have work to do: "a0000007919.txt".
+bool EnsureFolder(int n) {
+    std::string folder = FolderOf(n);
+    if (bench::BareWalk(folder) == n) return true;
+    std::string unix_folder = bench::UnixPath(folder);
+    if (unix_folder.empty()) return false;
+    printf("creating %d files in %s ...\n", n, folder.c_str());
+    fflush(stdout);
+    std::string count = std::to_string(n);
+    bench::RunLinuxAndWait(
+        "rm -rf '" + unix_folder + "' && mkdir -p '" + unix_folder + "' && cd '" + unix_folder +
+        "' && seq 0 " + std::to_string(n - 1) +
+        " | awk '{ i = $1; printf \"%s%010d.%s\\n\", substr(\"aBcDeF\", i % 6 + 1, 1), (i * "
+        "7919) % " +
+        count + ", substr(\"txtJPGcppLogdatPng\", (i % 6) * 3 + 1, 3) }' | xargs touch");
+    return bench::BareWalk(folder) == n;
+}
+
+// One read of a folder into mcfg.entries, as Read does it without a window: the walk
+// alone, then ListFolder and Sort, and the memory the entries and the view hold.
+void ReadOnce(int n) {
+    std::string folder = FolderOf(n);
+    bench::BareWalk(folder);  // warms the caches of the file system and of the platform
+    double t0 = Now();
+    int walked = bench::BareWalk(folder);
+    double walk = Now() - t0;
+    ReleaseEntries();
+    size_t heap = HeapBytesInUse(), committed = CommittedPrivateBytes(), set = WorkingSetBytes();
+    SetOrder(0, 1);
+    double t1 = Now();
+    ListFolder(mcfg.entries, folder.c_str());
+    double t2 = Now();
+    Sort();
+    double t3 = Now();
+    double count = (double)mcfg.entries.size();
+    double per_heap = (double)(HeapBytesInUse() - heap) / count;
+    double per_committed = (double)(CommittedPrivateBytes() - committed) / count;
+    double per_set = (double)(WorkingSetBytes() - set) / count;
+    printf("%8d entries (walk counted %d): bare walk %.2f s, ListFolder %.2f s (%.2f x), Sort by "
+           "Name %.3f s\n",
+           (int)count, walked, walk, t2 - t1, (t2 - t1) / walk, t3 - t2);
+    printf("          bytes an entry (entries, names and view): committed private %.1f, working "
+           "set %.1f, heap in use %.1f\n",
+           per_committed, per_set, per_heap);
+    fflush(stdout);
+}
+
+// Reads the folder of n entries in a new process of this program.
+void ReadInOwnProcess(int n) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string line = "\"" + std::string(self) + "\" read " + std::to_string(n);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    fflush(stdout);
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        printf("cannot start %s\n", line.c_str());
+        return;
+    }
+    WaitForSingleObject(pi.hProcess, 10 * 60 * 1000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+// Gives the entries varied sizes and times, as a real folder has; the files on disk are all
+// empty and alike. The attribute words stay as listed: all equal.
 void VaryEntries() {
     for (size_t i = 0; i < mcfg.entries.size(); i++) {
         FolderEntry* e = mcfg.entries[i];
         uint64_t k = (uint64_t)(i * 2654435761u) % 1000003u;
-        SetEntrySize(*e, k * 4099);
+        SetEntrySize(*e, k * 4099 + (i % 3 ? 0 : 5ull << 32));
         e->last_write_time.dwLowDateTime = (DWORD)(k * 977);
         e->last_write_time.dwHighDateTime = 0x01D00000u + (DWORD)(k % 5000);
-        e->attributes = 0x20 | (DWORD)(k % 8);
     }
+}
+
+// The keys of a bare sort, as the program's sort takes them: a number, or the first 16
+// bytes of the name with the ASCII capitals folded, and the entry's place in the listing.
+struct NumberKey {
+    uint64_t key;
+    uint32_t place;
+    bool operator<(const NumberKey& o) const {
+        return key < o.key || (key == o.key && place < o.place);
+    }
+};
+struct TextKey {
+    uint64_t hi, lo;
+    uint32_t place;
+    bool operator<(const TextKey& o) const {
+        return hi < o.hi || (hi == o.hi && (lo < o.lo || (lo == o.lo && place < o.place)));
+    }
+};
+
+TextKey FoldedKey(const char* text, size_t length, uint32_t place, bool descending) {
+    unsigned char b[16] = {};
+    for (size_t i = 0; i < 16 && i < length; i++) {
+        unsigned char c = (unsigned char)text[i];
+        b[i] = c >= 'A' && c <= 'Z' ? c + 32 : c;
+    }
+    uint64_t hi = 0, lo = 0;
+    for (int i = 0; i < 8; i++) {
+        hi = hi << 8 | b[i];
+        lo = lo << 8 | b[8 + i];
+    }
+    uint64_t flip = descending ? ~0ull : 0;
+    return {hi ^ flip, lo ^ flip, place};
+}
+
+// A bare std::sort of the keys of every entry by one column, in the listing's order; the
+// keys are made before the clock starts.
+double BareSort(int column, int dir) {
+    size_t n = mcfg.entries.size();
+    if (column == 0 || column == 3) {
+        std::vector<TextKey> keys(n);
+        for (size_t i = 0; i < n; i++) {
+            const FolderEntry& e = *mcfg.entries[i];
+            const char* text = e.name();
+            size_t length = e.name_length();
+            if (column == 3) {
+                const char* dot = strrchr(text, '.');
+                length = dot ? length - (size_t)(dot - text) : 0;
+                text = dot ? dot : "";
+            }
+            keys[i] = FoldedKey(text, length, (uint32_t)i, dir == 0);
+        }
+        double t0 = Now();
+        std::sort(keys.begin(), keys.end());
+        return Now() - t0;
+    }
+    std::vector<NumberKey> keys(n);
+    for (size_t i = 0; i < n; i++) {
+        const FolderEntry& e = *mcfg.entries[i];
+        uint64_t key = column == 1   ? EntrySize(e)
+                       : column == 2 ? ((uint64_t)e.last_write_time.dwHighDateTime << 32) |
+                                           e.last_write_time.dwLowDateTime
+                                     : e.attributes;
+        keys[i] = {dir ? ~key : key, (uint32_t)i};
+    }
+    double t0 = Now();
+    std::sort(keys.begin(), keys.end());
+    return Now() - t0;
+}
+
+struct Spread {
+    double median, low, high;
+};
+
+Spread SpreadOf(std::vector<double> t) {
+    std::sort(t.begin(), t.end());
+    return {t[t.size() / 2], t.front(), t.back()};
+}
+
+void PrintSpread(const char* what, const Spread& s) {
+    printf("  %-34s %7.1f ms (%.1f-%.1f)\n", what, s.median * 1000, s.low * 1000, s.high * 1000);
 }
 
 int display_requests = 0;
@@ -107,9 +249,8 @@ LRESULT CALLBACK BenchProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
-// Shows the view in a real virtual list of 800 x 600 pixels and scrolls it page by page,
-// painting each page at once, as the user's scrolling does.
-void ScrollTheList(const char* folder) {
+// A real virtual list of 800 x 600 pixels for the view, as the window's.
+HWND MakeList(const char* folder) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = BenchProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -121,12 +262,75 @@ void ScrollTheList(const char* folder) {
     MoveWindow(mlvw.hwnd, 0, 0, 800, 600, TRUE);
     mcbx.Create(wc.hInstance, top, 0x40800002, 111);
     mcbx.SetText(folder);
+    lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
     SHFILEINFOA info = {};
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);
     mlvw.SetImageList((HIMAGELIST)SHGetFileInfoA(windows, 0, &info, sizeof info,
                                                  SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    Show();
+    return top;
+}
+
+// Selects a few rows and focuses one, as a user does before a click on a column header: the
+// sort keeps them on their entries.
+void SelectSome() {
+    unsigned rows = ViewCount(mcfg.view);
+    for (unsigned row : {10u, rows / 2, rows - 3}) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | (row == rows / 2 ? LVIS_FOCUSED : 0);
+        item.state = item.stateMask;
+        SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+    }
+}
+
+// Each column's sort of the folder's entries, in rounds: a bare std::sort of the same keys,
+// the program's ordering alone (OrderEntries into a view), the whole Sort with the list, its
+// selection and counts, and the Sort again that changes nothing.
+void SortRounds() {
+    size_t n = mcfg.entries.size();
+    std::vector<ViewSlot> view(n);
+    static const char* const kNames[5] = {"Name", "Size", "Modified", "Type", "Attribute"};
+    const int kRounds = 5;
+    printf("\nsorts of %u rows: medians of %d rounds (min-max)\n", (unsigned)n, kRounds);
+    struct Case {
+        int column, dir;
+    };
+    for (Case c : {Case{0, 1}, Case{0, 0}, Case{1, 1}, Case{2, 1}, Case{3, 1}, Case{4, 1}}) {
+        std::vector<double> bare, order, sort, rest, again;
+        for (int r = 0; r < kRounds; r++) {
+            bare.push_back(BareSort(c.column, c.dir));
+            double t0 = Now();
+            OrderEntries(mcfg.entries, c.column, c.dir, view.data());
+            order.push_back(Now() - t0);
+            // From another order, so that this sort has rows to move.
+            SetOrder(c.column == 1 ? 2 : 1, 0);
+            Sort();
+            SelectSome();
+            SetOrder(c.column, c.dir);
+            t0 = Now();
+            Sort();
+            double took = Now() - t0;
+            sort.push_back(took);
+            rest.push_back(took - order.back());
+            t0 = Now();
+            Sort();
+            again.push_back(Now() - t0);
+        }
+        Spread b = SpreadOf(bare), o = SpreadOf(order), s = SpreadOf(sort);
+        printf("%s, direction %d:\n", kNames[c.column], c.dir);
+        PrintSpread("bare std::sort of the same keys", b);
+        PrintSpread("OrderEntries (keys, sort, rows)", o);
+        PrintSpread("Sort (with list, selection, counts)", s);
+        PrintSpread("  of it beyond OrderEntries", SpreadOf(rest));
+        PrintSpread("Sort again, nothing changed", SpreadOf(again));
+        printf("  OrderEntries %.2f x the bare sort, Sort %.2f x\n", o.median / b.median,
+               s.median / b.median);
+        fflush(stdout);
+    }
+}
+
+// Scrolls the list page by page, painting each page at once, as the user's scrolling does.
+void ScrollTheList() {
     UpdateWindow(mlvw.hwnd);
     int per_page = (int)SendMessageA(mlvw.hwnd, LVM_GETCOUNTPERPAGE, 0, 0);
     RECT row = {};
@@ -141,151 +345,40 @@ void ScrollTheList(const char* folder) {
         UpdateWindow(mlvw.hwnd);
     }
     double t1 = Now();
-    printf("scrolling the list (%d rows a page): %.1f ms per page, %d cell requests a page\n",
+    printf("\nscrolling the list (%d rows a page): %.1f ms per page, %d cell requests a page\n",
            per_page, (t1 - t0) * 1000 / kPages, display_requests / kPages);
-    DestroyWindow(top);
-    mlvw.hwnd = nullptr;
-    mcbx.hwnd = nullptr;
 }
-
-double Best(const std::vector<double>& t) { return *std::min_element(t.begin(), t.end()); }
 
 }  // namespace
 
-int main() {
-    char temp[MAX_PATH] = {};
-    const char* env = getenv("TEMP");
-    if (env && *env)
-        lstrcpynA(temp, env, sizeof temp);
-    else
-        GetTempPathA(sizeof temp, temp);
-    size_t tl = strlen(temp);
-    if (tl && temp[tl - 1] == '\\') temp[tl - 1] = '\0';
-    char folder[MAX_PATH];
-    snprintf(folder, sizeof folder, "%s\\tv-bench-100k", temp);
-    if (!EnsureFolder(folder)) return 1;
-    printf("folder %s: %d entries\n", folder, kEntries);
-
-    BareWalk(folder);  // warm the caches of the file system and of the platform
-
-    const int kRounds = 5;
-    std::vector<double> walk, list, sort, both;
-    size_t heap_before = 0, heap_after = 0, private_before = 0, private_after = 0;
-    for (int r = 0; r < kRounds; r++) {
-        double t0 = Now();
-        int n = BareWalk(folder);
-        double t1 = Now();
-        walk.push_back(t1 - t0);
-        if (n != kEntries) printf("walk counted %d\n", n);
-
+int main(int argc, char** argv) {
+    if (argc == 3 && !strcmp(argv[1], "read")) {
+        ReadOnce(atoi(argv[2]));
         ReleaseEntries();
-        // The first round draws fresh memory from the system; later ones reuse what the
-        // previous round released.
-        if (r == 0) {
-            heap_before = HeapBytesInUse();
-            private_before = CommittedPrivateBytes();
-        }
-        mcfg.sort_column = 0;
-        mcfg.sort_dir = 1;
-        double t2 = Now();
-        ListFolder(mcfg.entries, folder);
-        double t3 = Now();
-        // With no window the controls' handles are none: Show and Size send to nothing.
-        Sort();
-        double t4 = Now();
-        if (r == 0) {
-            heap_after = HeapBytesInUse();
-            private_after = CommittedPrivateBytes();
-        }
-        list.push_back(t3 - t2);
-        sort.push_back(t4 - t3);
-        both.push_back(t4 - t2);
-        if ((int)mcfg.entries.size() != kEntries || ViewCount(mcfg.view) != (unsigned)kEntries)
-            printf("read %u entries, view %u\n", (unsigned)mcfg.entries.size(),
-                   ViewCount(mcfg.view));
+        return 0;
     }
-    printf("bare FindFirstFileA/FindNextFileA walk: best %.3f s\n", Best(walk));
-    printf("ListFolder:                              best %.3f s\n", Best(list));
-    printf("Sort (build, order by Name, Show, Size): best %.3f s\n", Best(sort));
-    printf("ListFolder + Sort + Show:                best %.3f s  (%.2f x the walk)\n", Best(both),
-           Best(both) / Best(walk));
+    for (int n : kSizes)
+        if (!EnsureFolder(n)) {
+            printf("cannot make the folder of %d entries\n", n);
+            return 1;
+        }
+    printf("sizeof FolderEntry %u, ViewSlot %u; names of 15 characters with their short names\n",
+           (unsigned)sizeof(FolderEntry), (unsigned)sizeof(ViewSlot));
+    ReadInOwnProcess(kSizes[0]);
+    ReadInOwnProcess(kSizes[1]);
+    ReadOnce(kSizes[2]);
 
-    size_t n = mcfg.entries.size();
-    printf("memory per entry (record + reference + view slot), heap in use: %.1f bytes\n",
-           (double)(heap_after - heap_before) / (double)n);
-    printf("memory per entry, committed private memory of the process:      %.1f bytes\n",
-           (double)(private_after - private_before) / (double)n);
-    printf("  (sizeof FolderEntry %u, ViewSlot %u, reference %u)\n", (unsigned)sizeof(FolderEntry),
-           (unsigned)sizeof(ViewSlot), (unsigned)sizeof(FolderEntry*));
-
+    std::string folder = FolderOf(kSizes[2]);
+    HWND top = MakeList(folder.c_str());
     VaryEntries();
-    std::vector<ViewSlot> view(n);
-    static const char* const kNames[5] = {"Name", "Size", "Modified", "Type", "Attribute"};
-    for (int column = 0; column < 5; column++) {
-        for (int dir = 1; dir >= 0; dir--) {
-            std::vector<double> t;
-            for (int r = 0; r < 3; r++) {
-                for (size_t i = 0; i < n; i++)
-                    view[i] = {mcfg.entries[i], 0, 0.0, 0.0};
-                double t0 = Now();
-                OrderView(view.data(), n, column, dir);
-                t.push_back(Now() - t0);
-            }
-            // Ordering an already ordered view again, as a second click on a header does
-            // after a scan has changed nothing.
-            double t0 = Now();
-            OrderView(view.data(), n, column, dir);
-            double again = Now() - t0;
-            printf("order by %-9s dir %d: best %.3f s (ordered input %.3f s)\n", kNames[column],
-                   dir, Best(t), again);
-        }
-    }
+    SortRounds();
 
-    // The texts of one screen of rows, as the list asks for them while it scrolls.
-    char text[MAX_PATH];
-    double t0 = Now();
-    int cells = 0;
-    for (int row = 50000; row < 50040; row++)
-        for (int column = 0; column < 5; column++) {
-            NMLVDISPINFOA request = {};
-            request.item.mask = LVIF_TEXT;
-            request.item.iItem = row;
-            request.item.iSubItem = column;
-            request.item.pszText = text;
-            request.item.cchTextMax = sizeof text;
-            ItemText(&request);
-            cells++;
-        }
-    double t1 = Now();
-    printf("texts of %d cells: %.3f ms\n", cells, (t1 - t0) * 1000);
-    char path[MAX_PATH];
-    snprintf(path, sizeof path, "%s\\%s", folder, mcfg.view[50000].entry->name);
-    t0 = Now();
-    for (int i = 0; i < 20; i++)
-        get_iico(path);
-    t1 = Now();
-    printf("get_iico in the folder of %d entries: %.2f ms per call\n", kEntries,
-           (t1 - t0) * 1000 / 20);
-    t0 = Now();
-    for (int i = 0; i < 20; i++)
-        get_iico(path, mcfg.view[50000].entry->attributes);
-    t1 = Now();
-    printf("get_iico by type and kind, as the list asks for it: %.2f ms per call\n",
-           (t1 - t0) * 1000 / 20);
-    char windows[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, sizeof windows);
-    snprintf(path, sizeof path, "%s\\win.ini", windows);
-    t0 = Now();
-    for (int i = 0; i < 20; i++)
-        get_iico(path);
-    t1 = Now();
-    printf("get_iico in a small folder: %.2f ms per call\n", (t1 - t0) * 1000 / 20);
-
-    mcfg.sort_column = 0;
-    mcfg.sort_dir = 1;
+    SetOrder(0, 1);
     Sort();
-    ScrollTheList(folder);
-
+    ScrollTheList();
+    DestroyWindow(top);
+    mlvw.hwnd = nullptr;
+    mcbx.hwnd = nullptr;
     ReleaseEntries();
     return 0;
 }

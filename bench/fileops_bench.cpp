@@ -34,13 +34,13 @@ void GatherBench(int rows, int step, int first) {
     InitCommonControlsEx(&icc);
     mlvw.hwnd = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_OWNERDATA, 0, 0,
                                 400, 400, nullptr, nullptr, nullptr, nullptr);
-    std::vector<FolderEntry> entries(rows);
+    EntryList entries;
     std::vector<ViewSlot> view(rows);
     for (int i = 0; i < rows; i++) {
-        FolderEntry& e = entries[i];
-        e = FolderEntry{};
-        snprintf(e.name, sizeof e.name, "file-%06d.dat", i);
-        view[i] = {&e, 0, 0, 0};
+        char name[32];
+        snprintf(name, sizeof name, "file-%06d.dat", i);
+        bench::NamedEntry(entries, name);
+        view[i] = {entries[i], 0, 0, 0};
     }
     view[0].count = rows;
     mcfg.view = view.data();

@@ -207,6 +207,7 @@ void Gifs() {
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP target = CreateCompatibleBitmap(screen, 1280, 1024);
     HGDIOBJ old = SelectObject(dc, target);
+    EntryList names;
     FolderEntry entry = {};
     ViewSlot slot = {&entry, 1, 0, 0};
     ViewSlot* kept = mcfg.view;
@@ -221,11 +222,11 @@ void Gifs() {
         double floor = Ms(a);
         DeleteObject(bare);
         // Another spelling each round: a new selection, so nothing is kept from the last one.
-        const char* names[2] = {round % 2 ? "SIXTY.GIF" : "sixty.gif",
-                                round % 2 ? "HUGE-FRAME.GIF" : "huge-frame.gif"};
+        const char* spellings[2] = {round % 2 ? "SIXTY.GIF" : "sixty.gif",
+                                    round % 2 ? "HUGE-FRAME.GIF" : "huge-frame.gif"};
         double took[2];
         for (int i = 0; i < 2; i++) {
-            lstrcpynA(entry.name, names[i], sizeof entry.name);
+            entry = bench::NamedEntry(names, spellings[i]);
             a = Now();
             Preview(dc);
             took[i] = Ms(a);

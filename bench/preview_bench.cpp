@@ -31,6 +31,7 @@ double Private() {
     return counters.PrivateUsage / 1048576.0;
 }
 
+EntryList names;
 FolderEntry entry;
 ViewSlot slot;
 
@@ -44,8 +45,7 @@ double PreviewOnce(HDC dc) {
 }
 
 void Show(const std::string& folder, const char* name) {
-    entry = FolderEntry{};
-    lstrcpynA(entry.name, name, sizeof entry.name);
+    entry = bench::NamedEntry(names, name);
     slot = {&entry, 1, 0, 0};
     mcfg.view = &slot;
     lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);

@@ -33,13 +33,9 @@ LARGE_INTEGER Now() {
 
 // Makes the files from the Linux side, where a new name costs microseconds, not a listing.
 bool MakeFolder(const std::string& unix_folder, int entries) {
-    typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
-    Spawn spawn = (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
-    if (!spawn) return false;
-    std::string line = "mkdir -p '" + unix_folder + "' && cd '" + unix_folder +
-                       "' && seq -f 'file%07g.dat' 1 " + std::to_string(entries) + " | xargs touch";
-    char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
-    return spawn(argv, 1) == 0;
+    return bench::RunLinuxAndWait("mkdir -p '" + unix_folder + "' && cd '" + unix_folder +
+                                  "' && seq -f 'file%07g.dat' 1 " + std::to_string(entries) +
+                                  " | xargs touch");
 }
 
 // Runs the program's loop until `done` holds, asking after every message; the time it first
@@ -59,20 +55,6 @@ void PumpUntil(const std::function<bool()>& done, LARGE_INTEGER* at = nullptr) {
         LoopStep(msg);
 }
 
-
-// The Linux path of a Windows path, from Wine's own mapping; "" when there is none.
-std::string UnixPathOf(const std::string& path) {
-    typedef char*(CDECL * ToUnix)(LPCWSTR);
-    ToUnix to_unix =
-        (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    char* u = to_unix ? to_unix(wide) : nullptr;
-    if (!u) return "";
-    std::string out = u;
-    HeapFree(GetProcessHeap(), 0, u);
-    return out;
-}
 
 // The bare walk of the folder in a process of its own (this program started with "--walk"),
 // where nothing of the window's is loaded: its seconds, -1 when it could not be run.
@@ -158,7 +140,7 @@ void Summary(const char* what, const std::vector<double>& v, const char* unit) {
 // own, since the machine's other load moves a run by as much as a third.
 void RunSize(const std::string& parent, int entries, int rounds) {
     std::string folder = parent + "\\big-" + std::to_string(entries);
-    if (bench::BareWalk(folder) != entries) MakeFolder(UnixPathOf(folder), entries);
+    if (bench::BareWalk(folder) != entries) MakeFolder(bench::UnixPath(folder), entries);
     printf("folder %s: %d entries\n", folder.c_str(), bench::BareWalk(folder));
     HWND edit = GetWindow(mcbx.hwnd, GW_CHILD);
     std::vector<double> own_walks, log_ratios, window_ratios, in_walk_ratios, pings, bytes;

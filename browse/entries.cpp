@@ -76,8 +76,10 @@ void Show() {
     unsigned rows = ViewCount(mcfg.view);
     mlvw.SetItemCount((int)rows);
     int folders = 0;
-    for (unsigned i = 0; i < rows; i++)
-        if (mcfg.view[i].entry && IsFolder(*mcfg.view[i].entry)) folders++;
+    // Every order puts the entries with the directory bit first: the folders are among them.
+    for (unsigned i = 0; i < rows && mcfg.view[i].entry && (mcfg.view[i].entry->attributes & 0x10);
+         i++)
+        if (IsFolder(*mcfg.view[i].entry)) folders++;
     mcfg.folders = folders;
     mcfg.count = (int)rows;
     CountsChanged();
@@ -99,7 +101,9 @@ void ShowSubfolders() {
     SendMessageA(mtvw.hwnd, WM_SETREDRAW, FALSE, 0);
     for (unsigned i = 0; i < rows; i++) {
         const FolderEntry* e = mcfg.view[i].entry;
-        if (!e || !IsFolder(*e)) continue;
+        // The entries with the directory bit come first (see Show).
+        if (!e || !(e->attributes & 0x10)) break;
+        if (!IsFolder(*e)) continue;
         // An item's text is a step of the paths built from the tree, so a folder that is not
         // reached by its own name goes in under its proved short name, or not at all.
         const char* name = ReachName(*e);
@@ -119,10 +123,13 @@ namespace {
 // the same before and after.
 bool moving_selection = false;
 
-// The entries selected and focused in a view, to be selected again after it is reordered.
+// The entries selected and focused in a view, to be selected again after it is reordered,
+// and the rows they stood in.
 struct KeptSelection {
     std::vector<const FolderEntry*> selected;  // sorted by address
+    std::vector<int> rows;
     const FolderEntry* focused = nullptr;
+    int focused_row = -1;
     bool all = false;
 };
 
@@ -133,12 +140,19 @@ KeptSelection KeepSelection(const ViewSlot* view) {
     int count = mlvw.SelectedCount();
     kept.all = count > 0 && (unsigned)count == rows;
     int focused = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
-    if (focused >= 0 && (unsigned)focused < rows) kept.focused = view[focused].entry;
+    if (focused >= 0 && (unsigned)focused < rows) {
+        kept.focused = view[focused].entry;
+        kept.focused_row = focused;
+    }
     if (!kept.all && count > 0) {
         kept.selected.reserve((size_t)count);
+        // The list looks for each next selected row from the one before: the walk ends at the
+        // last of them, not at the end of the list.
         for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
-             row = mlvw.NextSelected(row))
+             row = (int)kept.rows.size() < count ? mlvw.NextSelected(row) : -1) {
             kept.selected.push_back(view[row].entry);
+            kept.rows.push_back(row);
+        }
         std::sort(kept.selected.begin(), kept.selected.end());
     }
     return kept;
@@ -151,18 +165,22 @@ void SetRowState(int row, UINT state, UINT mask) {
     SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
 }
 
-// Selects the rows of the kept entries in the new view, and focuses the kept focused one.
+// Selects the rows of the kept entries in the new view, and focuses the kept focused one. Only
+// the rows that were selected or focused are cleared: a change of every row at once (row -1)
+// costs the list a walk of all its rows. With every row selected, every row stays so.
 void RestoreSelection(const KeptSelection& kept, const ViewSlot* view) {
     unsigned rows = ViewCount(view);
     if (!mlvw.hwnd || (!kept.all && kept.selected.empty() && !kept.focused)) return;
     moving_selection = true;
     HeldRedraw held(mlvw.hwnd);
-    SetRowState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (kept.all) SetRowState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    for (int row : kept.rows)
+        SetRowState(row, 0, LVIS_SELECTED);
+    if (kept.focused_row >= 0) SetRowState(kept.focused_row, 0, LVIS_FOCUSED);
     for (unsigned i = 0; i < rows; i++) {
         const FolderEntry* e = view[i].entry;
         UINT state = 0;
-        if (!kept.all && std::binary_search(kept.selected.begin(), kept.selected.end(), e))
+        if (!kept.all && !kept.selected.empty() &&
+            std::binary_search(kept.selected.begin(), kept.selected.end(), e))
             state |= LVIS_SELECTED;
         if (e == kept.focused) state |= LVIS_FOCUSED;
         if (state) SetRowState((int)i, state, state);
@@ -174,6 +192,32 @@ void RestoreSelection(const KeptSelection& kept, const ViewSlot* view) {
 
 bool SelectionMoving() { return moving_selection; }
 
+namespace {
+
+// A new view of mcfg.entries in the order of the sort state, installed in place of the old
+// one; the rows and the focus selected before go with their entries.
+void Reorder() {
+    KeptSelection kept = KeepSelection(mcfg.view);
+    size_t n = mcfg.entries.size();
+    // A view of as many rows takes the new order in its own memory: nothing reads it
+    // meanwhile (the list asks only between messages, and no other thread reads a view).
+    ViewSlot* view = n && ViewCount(mcfg.view) == n ? TakeView() : nullptr;
+    ReleaseView();
+    if (n == 0) {
+        ClearCounts();
+        return;
+    }
+    if (!view) view = new (std::nothrow) ViewSlot[n];
+    if (!view) return;
+    ViewOrder made;
+    OrderEntries(mcfg.entries, mcfg.sort_column, mcfg.sort_dir, view, &made);
+    InstallView(view, &made);
+    Show();
+    RestoreSelection(kept, view);
+}
+
+}  // namespace
+
 void Sort() {
     // Off the UI thread, Sort would wait for the scan that called it and race the list for
     // the view; it refuses instead (see the contract in entries.h).
@@ -181,23 +225,17 @@ void Sort() {
         log_line("%s\tSort () failed: not on the UI thread ...\n", time_stamp());
         return;
     }
-    // A view that still exists refers to the very entries that are ordered anew (entries are
+    // The entries are ordered from the listing's order, so entries of equal keys keep it. A
+    // view that still exists refers to the very entries that are ordered anew (entries are
     // released only after their view), so its selection can follow them to their new rows.
-    KeptSelection kept = KeepSelection(mcfg.view);
-    ReleaseView();
-    size_t n = mcfg.entries.size();
-    if (n == 0) {
-        ClearCounts();
+    if (ViewInOrder(mcfg.sort_column, mcfg.sort_dir)) {
+        // Nothing that orders the rows changed: they stay, and so does the selection. The
+        // chart's angles are drawn anew, as for a new view.
+        for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
+            mcfg.view[i].start = mcfg.view[i].sweep = 0.0;
+        Show();
     } else {
-        ViewSlot* view = new (std::nothrow) ViewSlot[n];
-        if (view) {
-            for (size_t i = 0; i < n; i++)
-                view[i] = {mcfg.entries[i], 0, 0.0, 0.0};
-            OrderView(view, n, mcfg.sort_column, mcfg.sort_dir);
-            InstallView(view);
-            Show();
-            RestoreSelection(kept, view);
-        }
+        Reorder();
     }
     // Without a view the list must not keep rows it can no longer answer for.
     if (!mcfg.view) mlvw.SetItemCount(0);

@@ -269,8 +269,8 @@ void RestoreRows(const KeptRows& kept) {
         for (unsigned i = 0; i < rows; i++) {
             const FolderEntry* e = mcfg.view[i].entry;
             if (!e) continue;
-            UINT state = names.count(e->name) ? LVIS_SELECTED : 0;
-            if (!kept.focused.empty() && kept.focused == e->name) state |= LVIS_FOCUSED;
+            UINT state = names.count(std::string(e->name(), e->name_length())) ? LVIS_SELECTED : 0;
+            if (!kept.focused.empty() && kept.focused == std::string(e->name(), e->name_length())) state |= LVIS_FOCUSED;
             if (!state) continue;
             LVITEMA item = {};
             item.stateMask = state;
@@ -406,10 +406,10 @@ KeptRows KeepRows() {
     if (!rows || !mlvw.hwnd || mcfg.find_mode) return kept;
     int focused = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
     if (focused >= 0 && (unsigned)focused < rows && mcfg.view[focused].entry)
-        kept.focused = mcfg.view[focused].entry->name;
+        kept.focused = mcfg.view[focused].entry->name();
     for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
          row = mlvw.NextSelected(row))
-        if (mcfg.view[row].entry) kept.selected.emplace_back(mcfg.view[row].entry->name);
+        if (mcfg.view[row].entry) kept.selected.emplace_back(mcfg.view[row].entry->name());
     kept.top = (int)SendMessageA(mlvw.hwnd, LVM_GETTOPINDEX, 0, 0);
     return kept;
 }

@@ -4,171 +4,129 @@
 #include "core/mcfg.h"
 #include "core/paths.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 #include <unordered_map>
 
-// Every record of the platform is copied whole into the start of a FolderEntry, so the two
-// must agree in the place of every field.
-static_assert(sizeof(FolderEntry) > sizeof(WIN32_FIND_DATAA), "FolderEntry size");
-static_assert(offsetof(FolderEntry, attributes) == offsetof(WIN32_FIND_DATAA, dwFileAttributes),
-              "attributes");
-static_assert(offsetof(FolderEntry, creation_time) == offsetof(WIN32_FIND_DATAA, ftCreationTime),
-              "creation_time");
-static_assert(offsetof(FolderEntry, last_access_time) ==
-                  offsetof(WIN32_FIND_DATAA, ftLastAccessTime),
-              "last_access_time");
-static_assert(offsetof(FolderEntry, last_write_time) == offsetof(WIN32_FIND_DATAA, ftLastWriteTime),
-              "last_write_time");
-static_assert(offsetof(FolderEntry, size_high) == offsetof(WIN32_FIND_DATAA, nFileSizeHigh),
-              "size_high");
-static_assert(offsetof(FolderEntry, size_low) == offsetof(WIN32_FIND_DATAA, nFileSizeLow),
-              "size_low");
-static_assert(offsetof(FolderEntry, reserved0) == offsetof(WIN32_FIND_DATAA, dwReserved0),
-              "reserved0");
-static_assert(offsetof(FolderEntry, reserved1) == offsetof(WIN32_FIND_DATAA, dwReserved1),
-              "reserved1");
-static_assert(offsetof(FolderEntry, name) == offsetof(WIN32_FIND_DATAA, cFileName), "name");
-static_assert(sizeof(FolderEntry::name) == sizeof(WIN32_FIND_DATAA::cFileName), "name size");
-static_assert(offsetof(FolderEntry, short_name) == offsetof(WIN32_FIND_DATAA, cAlternateFileName),
-              "short_name");
-static_assert(sizeof(FolderEntry::short_name) == sizeof(WIN32_FIND_DATAA::cAlternateFileName),
-              "short_name size");
+// An entry stays small: a folder of a million entries holds each in about a tenth of a
+// find record.
+static_assert(sizeof(FolderEntry) <= 48, "FolderEntry size");
+
+const char kNoText[kTextSlack + 2] = {};
 
 namespace {
 
-template <typename T> int Order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
-
-inline unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
-
-// Byte-by-byte comparison with the ASCII capitals folded to lower case. Names are bounded by
-// their record, so the walk stops at the record's end even without a terminating zero.
-int CompareFolded(const char* a, const char* b, size_t limit) {
-    for (size_t i = 0; i < limit; i++) {
-        unsigned char x = Fold((unsigned char)a[i]), y = Fold((unsigned char)b[i]);
-        if (x != y) return x < y ? -1 : 1;
-        if (!x) return 0;
-    }
-    return 0;
-}
-
-// The same over two texts of known lengths; the shorter one first when one is the start of
-// the other.
-int CompareFoldedN(const char* a, size_t la, const char* b, size_t lb) {
-    size_t n = std::min(la, lb);
-    for (size_t i = 0; i < n; i++) {
-        unsigned char x = Fold((unsigned char)a[i]), y = Fold((unsigned char)b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return Order(la, lb);
-}
-
-// The type key of a name: from its last dot on, or "" when it has none. A name without a dot
-// thus has the empty type, which orders before every other type.
-const char* TypeKey(const FolderEntry& e, size_t* limit) {
-    size_t n = strnlen(e.name, sizeof e.name);
-    for (size_t i = n; i-- > 0;) {
-        if (e.name[i] == '.') {
-            *limit = n - i;
-            return e.name + i;
-        }
-    }
-    *limit = 0;
-    return "";
-}
-
-// The characters of a find result's shown text, folder, backslash and name, one at a time,
-// without composing it: the order of find results compares them as one text.
-class ShownText {
-  public:
-    explicit ShownText(const FolderEntry& e) : e_(e), at_(mcfg.entries.Folder(e.reserved1)) {}
-    unsigned char Next() {
-        if (stage_ == 0) {
-            if (*at_) return (unsigned char)*at_++;
-            stage_ = 1;
-            return '\\';
-        }
-        if (stage_ == 1) {
-            stage_ = 2;
-            at_ = e_.name;
-            end_ = e_.name + sizeof e_.name;
-        }
-        return at_ < end_ && *at_ ? (unsigned char)*at_++ : 0;
-    }
-
-  private:
-    const FolderEntry& e_;
-    const char* at_;
-    const char* end_ = nullptr;
-    int stage_ = 0;
-};
-
-// CompareFolded over two find results' shown texts.
-int CompareShownFolded(const FolderEntry& a, const FolderEntry& b) {
-    ShownText x(a), y(b);
-    for (;;) {
-        unsigned char p = Fold(x.Next()), q = Fold(y.Next());
-        if (p != q) return p < q ? -1 : 1;
-        if (!p) return 0;
-    }
-}
-
-uint64_t FileTimeValue(const FILETIME& t) {
-    return ((uint64_t)t.dwHighDateTime << 32) | t.dwLowDateTime;
-}
+std::atomic<uint64_t> next_epoch{1};
 
 }  // namespace
 
+EntryList::EntryList() { stamp_.epoch = next_epoch++; }
+
+EntryList::EntryList(EntryList&& other) noexcept : EntryList() { swap(other); }
+
+EntryList& EntryList::operator=(EntryList&& other) noexcept {
+    if (this != &other) {
+        clear();
+        swap(other);
+    }
+    return *this;
+}
+
+void EntryList::swap(EntryList& other) noexcept {
+    chunks_.swap(other.chunks_);
+    std::swap(size_, other.size_);
+    texts_.swap(other.texts_);
+    std::swap(text_used_, other.text_used_);
+    folders_.swap(other.folders_);
+    std::swap(depth, other.depth);
+    std::swap(depth_limit, other.depth_limit);
+    // Both lists now hold what neither held before.
+    stamp_ = {next_epoch++, 0};
+    other.stamp_ = {next_epoch++, 0};
+}
+
+void EntryList::clear() {
+    chunks_.clear();
+    size_ = 0;
+    texts_.clear();
+    text_used_ = kTextChunk;
+    folders_.clear();
+    depth = 0;
+    stamp_ = {next_epoch++, 0};
+}
+
+FolderEntry* EntryList::Add(const char* name, size_t name_length, const char* short_name,
+                            size_t short_length) {
+    size_t bytes = name_length + short_length + 2;
+    try {
+        if (text_used_ + bytes > kTextChunk) {
+            std::unique_ptr<char[]> chunk(new (std::nothrow) char[kTextChunk + kTextSlack]);
+            if (!chunk) return nullptr;
+            memset(chunk.get() + kTextChunk, 0, kTextSlack);
+            texts_.push_back(std::move(chunk));
+            text_used_ = 0;
+        }
+        if (size_ == chunks_.size() * kChunk) {
+            std::unique_ptr<FolderEntry[]> chunk(new (std::nothrow) FolderEntry[kChunk]);
+            if (!chunk) return nullptr;
+            chunks_.push_back(std::move(chunk));
+        }
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    char* text = texts_.back().get() + text_used_;
+    memcpy(text, name, name_length);
+    text[name_length] = '\0';
+    memcpy(text + name_length + 1, short_name, short_length);
+    text[name_length + 1 + short_length] = '\0';
+    text_used_ += bytes;
+    FolderEntry* e = &chunks_[size_ / kChunk][size_ % kChunk];
+    *e = FolderEntry();
+    e->text_ = text;
+    e->name_length_ = (uint16_t)name_length;
+    e->short_length_ = (unsigned char)short_length;
+    size_++;
+    stamp_.changes++;
+    return e;
+}
+
 bool EntryList::append(const WIN32_FIND_DATAA& record, const Reach& reach) {
-    FolderEntry* e = Slot();
+    FolderEntry* e = Add(record.cFileName, strnlen(record.cFileName, sizeof record.cFileName),
+                         record.cAlternateFileName,
+                         strnlen(record.cAlternateFileName, sizeof record.cAlternateFileName));
     if (!e) return false;
-    memcpy((void*)e, &record, sizeof record);
+    e->size = ((uint64_t)record.nFileSizeHigh << 32) | record.nFileSizeLow;
+    e->last_write_time = record.ftLastWriteTime;
+    e->attributes = record.dwFileAttributes;
+    e->folder = record.dwReserved1;
     e->reach = reach.how;
     e->id = reach.how == kReachShort ? reach.id : FileId{};
     return true;
 }
 
 bool EntryList::append(const FolderEntry& entry) {
-    FolderEntry* e = Slot();
+    FolderEntry* e =
+        Add(entry.name(), entry.name_length(), entry.short_name(), entry.short_name_length());
     if (!e) return false;
+    const char* text = e->text_;
+    uint16_t name_length = e->name_length_;
+    unsigned char short_length = e->short_length_;
     *e = entry;
+    e->text_ = text;
+    e->name_length_ = name_length;
+    e->short_length_ = short_length;
     return true;
-}
-
-FolderEntry* EntryList::Slot() {
-    if (chunks_.empty() || used_ == kChunk) {
-        std::unique_ptr<FolderEntry[]> chunk(new (std::nothrow) FolderEntry[kChunk]);
-        if (!chunk) return nullptr;
-        try {
-            chunks_.push_back(std::move(chunk));
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-        used_ = 0;
-    }
-    FolderEntry* e = &chunks_.back()[used_];
-    try {
-        items_.push_back(e);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    used_++;
-    return e;
 }
 
 unsigned EntryList::AddFolder(const char* folder) {
     folders_.emplace_back(folder ? folder : "");
+    stamp_.changes++;
     return (unsigned)(folders_.size() - 1);
-}
-
-void EntryList::release() {
-    items_.clear();
-    folders_.clear();
-    chunks_.clear();
-    used_ = 0;
 }
 
 namespace {
@@ -176,8 +134,8 @@ namespace {
 // A short name that another entry of the listing has too, as its name or its short name,
 // may open that other entry: it is never used.
 void RefuseSharedShortNames(EntryList& list) {
-    auto folded = [](const char* text, size_t limit) {
-        std::string key(text, strnlen(text, limit));
+    auto folded = [](const char* text, size_t length) {
+        std::string key(text, length);
         for (char& c : key)
             if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
         return key;
@@ -185,15 +143,15 @@ void RefuseSharedShortNames(EntryList& list) {
     std::unordered_map<std::string, size_t> proved;
     for (size_t i = 0; i < list.size(); i++)
         if (list[i]->reach == kReachShort)
-            proved.emplace(folded(list[i]->short_name, sizeof list[i]->short_name), i);
+            proved.emplace(folded(list[i]->short_name(), list[i]->short_name_length()), i);
     auto refuse_other = [&](const std::string& key, size_t owner) {
         auto found = proved.find(key);
         if (found != proved.end() && found->second != owner) list[found->second]->reach = kReachNone;
     };
     for (size_t i = 0; i < list.size(); i++) {
         const FolderEntry& e = *list[i];
-        refuse_other(folded(e.name, sizeof e.name), i);
-        if (e.short_name[0]) refuse_other(folded(e.short_name, sizeof e.short_name), i);
+        refuse_other(folded(e.name(), e.name_length()), i);
+        if (e.short_name_length()) refuse_other(folded(e.short_name(), e.short_name_length()), i);
     }
 }
 
@@ -227,58 +185,13 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
     return stopped ? 2 : 0;
 }
 
-int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir) {
-    if (!a || !b) return 0;
-    // Folders first in both directions; the reparse-point bit plays no part.
-    bool folder_a = (a->attributes & 0x10) != 0, folder_b = (b->attributes & 0x10) != 0;
-    if (folder_a != folder_b) return folder_a ? -1 : 1;
-
-    int r = 0;
-    switch (column) {
-    case 0:
-        r = mcfg.find_mode ? CompareShownFolded(*a, *b)
-                           : CompareFolded(a->name, b->name, sizeof a->name);
-        return dir ? r : -r;
-    case 1: r = Order(EntrySize(*a), EntrySize(*b)); return dir ? -r : r;
-    case 2:
-        r = Order(FileTimeValue(a->last_write_time), FileTimeValue(b->last_write_time));
-        return dir ? -r : r;
-    case 3: {
-        size_t la, lb;
-        const char* ta = TypeKey(*a, &la);
-        const char* tb = TypeKey(*b, &lb);
-        r = CompareFoldedN(ta, la, tb, lb);
-        return dir ? r : -r;
-    }
-    case 4: r = Order(a->attributes, b->attributes); return dir ? -r : r;
-    default: return 0;
-    }
-}
-
-int CompareEntries(const ViewSlot* a, const ViewSlot* b) {
-    if (!a || !b) return 0;
-    return CompareEntriesBy(a->entry, b->entry, mcfg.sort_column, mcfg.sort_dir);
-}
-
-void OrderView(ViewSlot* view, size_t n, int column, int dir) {
-    if (!view || n == 0) return;
-    auto before = [column, dir](const ViewSlot& x, const ViewSlot& y) {
-        return CompareEntriesBy(x.entry, y.entry, column, dir) < 0;
-    };
-    // A listing often comes in the order asked for already (by name): one pass tells.
-    if (!std::is_sorted(view, view + n, before)) std::sort(view, view + n, before);
-    for (size_t i = 0; i < n; i++)
-        view[i].count = 0;
-    view[0].count = (unsigned)n;
-}
-
 bool ShownName(const FolderEntry& e, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
-    size_t n = strnlen(e.name, sizeof e.name);
-    if (n == sizeof e.name) return false;
-    int written = mcfg.find_mode ? snprintf(out, size, "%s\\%s", mcfg.entries.Folder(e.reserved1), e.name)
-                                 : snprintf(out, size, "%s", e.name);
+    // A name that fills the platform's whole field has no end within it: it is no name.
+    if (e.name_length() >= MAX_PATH) return false;
+    int written = mcfg.find_mode ? snprintf(out, size, "%s\\%s", mcfg.entries.Folder(e.folder), e.name())
+                                 : snprintf(out, size, "%s", e.name());
     if (written < 0 || (size_t)written >= size) {
         out[0] = '\0';
         return false;
@@ -287,13 +200,13 @@ bool ShownName(const FolderEntry& e, char* out, size_t size) {
 }
 
 const char* ReachName(const FolderEntry& e) {
-    if (strnlen(e.name, sizeof e.name) == sizeof e.name) return nullptr;
+    if (e.name_length() >= MAX_PATH) return nullptr;
     switch (e.reach) {
-    case kReachName: return NameReachable(e.name) ? e.name : nullptr;
+    case kReachName: return NameReachable(e.name()) ? e.name() : nullptr;
     case kReachShort:
-        return strnlen(e.short_name, sizeof e.short_name) < sizeof e.short_name &&
-                       NameReachable(e.short_name)
-                   ? e.short_name
+        return e.short_name_length() < sizeof WIN32_FIND_DATAA::cAlternateFileName &&
+                       NameReachable(e.short_name())
+                   ? e.short_name()
                    : nullptr;
     default: return nullptr;
     }
@@ -303,21 +216,20 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why) {
     if (why) why->clear();
     if (!out || size == 0) return false;
     out[0] = '\0';
-    size_t name_length = strnlen(e.name, sizeof e.name);
-    if (name_length == sizeof e.name || name_length == 0) return false;
+    if (e.name_length() >= MAX_PATH || e.name_length() == 0) return false;
     // A find result's folder (made of names that reach their folders) is in the list's table.
-    const char* folder = mcfg.find_mode ? mcfg.entries.Folder(e.reserved1) : mcfg.folder;
+    const char* folder = mcfg.find_mode ? mcfg.entries.Folder(e.folder) : mcfg.folder;
     if (!folder[0]) return false;
     const char* name = ReachName(e);
     if (name && e.reach == kReachShort && !ShortNameStillReaches(folder, name, e.id)) name = nullptr;
     if (!name) {
         log_line("%s\tEntryPath () %s refused: the entry cannot be reached by its name ...\n",
-                 time_stamp(), e.name);
-        if (why) *why = UnreachableText(e.name);
+                 time_stamp(), e.name());
+        if (why) *why = UnreachableText(e.name());
         return false;
     }
     if (JoinPath(folder, name, out, size)) return true;
-    if (why) *why = "The path of \"" + std::string(e.name) + "\" is longer than 259 characters.";
+    if (why) *why = "The path of \"" + std::string(e.name()) + "\" is longer than 259 characters.";
     return false;
 }
 
@@ -334,14 +246,44 @@ void StopListJobs() {
     if (list_job_stop) list_job_stop();
 }
 
+namespace {
+
+// What the installed view was ordered by, when Sort gave it.
+const ViewSlot* ordered_view = nullptr;
+ViewOrder view_order;
+
+}  // namespace
+
 void ReleaseView() {
     delete[] mcfg.view;
     mcfg.view = nullptr;
+    ordered_view = nullptr;
 }
 
-void InstallView(ViewSlot* view) {
+ViewSlot* TakeView() {
+    ViewSlot* view = mcfg.view;
+    mcfg.view = nullptr;
+    ordered_view = nullptr;
+    return view;
+}
+
+void InstallView(ViewSlot* view, const ViewOrder* made) {
     if (mcfg.view) ReleaseView();
     mcfg.view = view;
+    if (view && made) {
+        ordered_view = view;
+        view_order = *made;
+    }
+}
+
+bool ViewInOrder(int column, int dir) {
+    size_t n = mcfg.entries.size();
+    // The cheap tests first: the keys are read only when nothing else has changed.
+    if (!mcfg.view || mcfg.view != ordered_view || ViewCount(mcfg.view) != n || n == 0 ||
+        view_order.stamp != mcfg.entries.stamp() || view_order.column != column ||
+        view_order.dir != dir || view_order.find_mode != mcfg.find_mode)
+        return false;
+    return OrderOf(mcfg.entries, column, dir) == view_order;
 }
 
 void ReleaseEntries() {

@@ -11,91 +11,115 @@
 
 #include "core/names.h"
 
-// One entry of a folder: a byte-for-byte copy of the platform's find record, and how the
-// entry is reached.
+// Every entry's texts are followed by at least this many readable bytes (zeros at the end of
+// a store), so that the order's keys read a name a word at a time.
+constexpr size_t kTextSlack = 16;
+extern const char kNoText[kTextSlack + 2];
+
+// One entry of a folder as listed: what the list, its orders and the operations use, and how
+// the entry is reached. Its name and short name live in the text store of the list that made
+// it (see EntryList); a copy of the entry refers to the same texts and stays good while that
+// list holds them. The creation and last-access times are not kept: the properties page, the
+// only place that shows them, reads them from the disk.
 struct FolderEntry {
-    DWORD attributes;
-    FILETIME creation_time;
-    FILETIME last_access_time;
-    FILETIME last_write_time;
-    DWORD size_high;
-    DWORD size_low;
-    DWORD reserved0;
-    DWORD reserved1;
-    char name[MAX_PATH];
-    char short_name[14];
-    // kReachName, kReachShort or kReachNone, as the listing decided; with kReachShort the
-    // identity that the short name was proved to open.
-    unsigned char reach;
+  private:
+    friend class EntryList;
+    // The name, a zero byte, the short name and a zero byte.
+    const char* text_ = kNoText;
+
+  public:
+    // The name as listed (for a find result without its folder), NUL-terminated.
+    const char* name() const { return text_; }
+    size_t name_length() const { return name_length_; }
+    // The 8.3 name, "" when the platform gave none.
+    const char* short_name() const { return text_ + name_length_ + 1; }
+    size_t short_name_length() const { return short_length_; }
+
+    uint64_t size = 0;
+    FILETIME last_write_time = {};
+    DWORD attributes = 0;
+    // For a find result, the place of its folder in its list's table of folders.
+    DWORD folder = 0;
+    // With kReachShort, the identity that the short name was proved to open.
     FileId id;
+    // kReachName, kReachShort or kReachNone, as the listing decided.
+    unsigned char reach = kReachName;
+
+  private:
+    unsigned char short_length_ = 0;
+    uint16_t name_length_ = 0;
 };
 
 // The kinds of entries every routine distinguishes, by the directory (0x10) and
 // reparse-point (0x400) bits.
 inline bool IsFolder(const FolderEntry& e) { return (e.attributes & 0x410) == 0x10; }
 inline bool IsLinkedFolder(const FolderEntry& e) { return (e.attributes & 0x410) == 0x410; }
-inline uint64_t EntrySize(const FolderEntry& e) {
-    return ((uint64_t)e.size_high << 32) | e.size_low;
-}
-inline void SetEntrySize(FolderEntry& e, uint64_t size) {
-    e.size_high = (DWORD)(size >> 32);
-    e.size_low = (DWORD)(size & 0xFFFFFFFFu);
-}
+inline uint64_t EntrySize(const FolderEntry& e) { return e.size; }
+inline void SetEntrySize(FolderEntry& e, uint64_t size) { e.size = size; }
 
-// The entry list owns its records, in the order of enumeration.
-// depth and depth_limit belong to the recursive find.
+// What an order made of a list depends on besides the entries' keys: it changes with every
+// append, clear, swap and new folder of the list, and never comes back to a value it had.
+struct EntryStamp {
+    uint64_t epoch = 0;
+    uint64_t changes = 0;
+    bool operator==(const EntryStamp& o) const { return epoch == o.epoch && changes == o.changes; }
+    bool operator!=(const EntryStamp& o) const { return !(*this == o); }
+};
+
+// The entry list owns its records, in the order of enumeration, and one store of their names:
+// both grow in chunks, one allocation per chunk and none per entry, and nothing in them moves
+// while the list holds it, so references to entries and names stay good until the list is
+// cleared. depth and depth_limit belong to the recursive find.
 class EntryList {
   public:
-    EntryList() = default;
+    EntryList();
     EntryList(const EntryList&) = delete;
     EntryList& operator=(const EntryList&) = delete;
-    ~EntryList() { release(); }
+    // A move or a swap hands over the whole list, its texts and its table of folders, without
+    // copying an entry; references to the entries go with them. A list read elsewhere goes
+    // into mcfg.entries after ReleaseEntries, since the view and a scan refer to its entries.
+    EntryList(EntryList&& other) noexcept;
+    EntryList& operator=(EntryList&& other) noexcept;
+    void swap(EntryList& other) noexcept;
+    ~EntryList() = default;
 
     // Releases every record and resets the depth. Callers that may race a size scan
     // stop it first (ReleaseEntries below does both for mcfg.entries).
-    void clear() {
-        release();
-        depth = 0;
-    }
-    // Appends a copy of the record with how it is reached; returns false (and adds nothing)
-    // when out of memory.
+    void clear();
+    // Appends the record's entry (its folder place from dwReserved1) with how it is reached;
+    // returns false (and adds nothing) when out of memory.
     bool append(const WIN32_FIND_DATAA& record, const Reach& reach = Reach());
+    // Appends a copy of an entry of any list, its texts copied into this list's store.
     bool append(const FolderEntry& entry);
-    size_t size() const { return items_.size(); }
-    bool empty() const { return items_.empty(); }
-    FolderEntry* operator[](size_t i) const { return items_[i]; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    FolderEntry* operator[](size_t i) const { return &chunks_[i / kChunk][i % kChunk]; }
     // Find results keep their folder apart from their name: the list holds a table of the
-    // folders, and a result's `reserved1` field is its folder's place in it.
+    // folders, and a result's `folder` field is its folder's place in it.
     unsigned AddFolder(const char* folder);
     // The folder at `index` of the table; "" when there is none.
     const char* Folder(unsigned index) const {
         return index < folders_.size() ? folders_[index].c_str() : "";
     }
     unsigned FolderCount() const { return (unsigned)folders_.size(); }
-    // Exchanges the records of two lists, which keep their addresses.
-    void swap(EntryList& other) {
-        items_.swap(other.items_);
-        chunks_.swap(other.chunks_);
-        std::swap(used_, other.used_);
-        folders_.swap(other.folders_);
-        std::swap(depth, other.depth);
-        std::swap(depth_limit, other.depth_limit);
-    }
+    EntryStamp stamp() const { return stamp_; }
 
     unsigned depth = 0;
     unsigned depth_limit = 100;
 
   private:
-    void release();
-    // A place for one more record at the end; none when out of memory.
-    FolderEntry* Slot();
-    // The records live in chunks of kChunk, filled in order: one allocation per chunk, not
-    // per record, and their addresses never move while the list holds them.
-    static constexpr size_t kChunk = 512;
-    std::vector<FolderEntry*> items_;
+    // Adds an entry with these texts (name_length at most MAX_PATH, short_length at most 14);
+    // none when out of memory.
+    FolderEntry* Add(const char* name, size_t name_length, const char* short_name,
+                     size_t short_length);
+    static constexpr size_t kChunk = 1024;
+    static constexpr size_t kTextChunk = 64 * 1024;
     std::vector<std::unique_ptr<FolderEntry[]>> chunks_;
-    size_t used_ = 0;
+    size_t size_ = 0;
+    std::vector<std::unique_ptr<char[]>> texts_;
+    size_t text_used_ = kTextChunk;
     std::vector<std::string> folders_;
+    EntryStamp stamp_;
 };
 
 // One row of the sorted view. The first slot carries the row count.
@@ -130,10 +154,37 @@ int CompareEntries(const ViewSlot* a, const ViewSlot* b);
 // The same ordering with the column and direction given, for the sort itself.
 int CompareEntriesBy(const FolderEntry* a, const FolderEntry* b, int column, int dir);
 
-// Orders the n slots of `view` by CompareEntriesBy with the column and direction given;
-// the first slot's count is n afterwards. The part of Sort that tests and benchmarks time.
-void OrderView(ViewSlot* view, size_t n, int column, int dir);
+// What a view of a list was ordered by: the list's stamp, the column, the direction, the find
+// mode, and a digest of every entry's kind and key in the list's order. While the list's stamp
+// stays, an equal digest means an equal order: the names, the only keys longer than the digest
+// takes in, change only with the stamp.
+struct ViewOrder {
+    EntryStamp stamp;
+    int column = 0, dir = 0, find_mode = 0;
+    uint64_t digest = 0;
+    bool operator==(const ViewOrder& o) const {
+        return stamp == o.stamp && column == o.column && dir == o.dir && find_mode == o.find_mode &&
+               digest == o.digest;
+    }
+};
 
+// Writes the entries of `list` into view[0, n) (n the list's size) in the order of
+// CompareEntriesBy with the column and direction given; entries of equal keys keep the list's
+// order. Each entry's key is taken once and held beside its reference in the view's own
+// memory, so the sort compares keys in place and reads an entry again only where two texts
+// share a whole key. The first slot's count is n, every other field of the slots 0; *made
+// (when given) gets what the view was ordered by.
+void OrderEntries(const EntryList& list, int column, int dir, ViewSlot* view,
+                  ViewOrder* made = nullptr);
+
+// What a view of `list` in the order of the column and direction would be ordered by: one
+// pass over the entries, which needs no memory.
+ViewOrder OrderOf(const EntryList& list, int column, int dir);
+
+// Orders the n slots of `view` as CompareEntriesBy does with the column and direction given
+// (slots of equal entries keep their order); the first slot's count is n afterwards, the
+// slots' chart angles 0. The part of Sort that tests and benchmarks time.
+void OrderView(ViewSlot* view, size_t n, int column, int dir);
 
 // The name that goes into an entry's paths: its own, or its short name when that was proved
 // to open it; none when the entry is not reached.
@@ -161,11 +212,19 @@ void SetEntriesWriterStop(void (*stop)());
 void SetListJobStop(void (*stop)());
 void StopListJobs();
 
-// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before).
-void InstallView(ViewSlot* view);
+// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before), with what it
+// was ordered by when that is given.
+void InstallView(ViewSlot* view, const ViewOrder* made = nullptr);
+
+// Whether mcfg.view is in the order of the column and direction for mcfg.entries as they are
+// now: it was ordered so, and no key has changed since; a sort would give the same rows.
+bool ViewInOrder(int column, int dir);
 
 // Releases mcfg.view.
 void ReleaseView();
+
+// Hands mcfg.view over to the caller, who owns it from then on; mcfg.view is none.
+ViewSlot* TakeView();
 
 // Clears mcfg.entries (and the view that refers to them), after stopping a size scan.
 void ReleaseEntries();

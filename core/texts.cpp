@@ -1,5 +1,6 @@
 #include "core/texts.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -21,8 +22,8 @@ int FindRow(const ViewSlot* view, const char* text, int start, bool partial, boo
         const FolderEntry* e = view[row].entry;
         if (!e) continue;
         // The name alone, also of a find result, whose folder is kept apart.
-        const char* name = e->name;
-        int have = (int)strnlen(name, sizeof e->name);
+        const char* name = e->name();
+        int have = (int)e->name_length();
         if (have < length || (!partial && have != length)) continue;
         if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length, text, length) ==
             CSTR_EQUAL)
@@ -123,10 +124,11 @@ void AttributeText(DWORD attributes, char* out, size_t size) {
 bool CellText(const FolderEntry& e, int column, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
-    // A record always ends its name within the field; copy it bounded all the same.
+    // A name is at most the platform's field; copy it bounded all the same.
     char name[MAX_PATH];
-    memcpy(name, e.name, sizeof name - 1);
-    name[sizeof name - 1] = '\0';
+    size_t length = std::min(e.name_length(), sizeof name - 1);
+    memcpy(name, e.name(), length);
+    name[length] = '\0';
     switch (column) {
     case 0: {
         // Find results show their folder in front of their name.

@@ -87,7 +87,7 @@ int CADP::set_dpwp(const char* path) {
 void Wallpaper() {
     CADP desktop(mcfg.log);
     const FolderEntry* e = FirstSelectedEntry();
-    if (!e || !WallpaperName(e->name)) return;
+    if (!e || !WallpaperName(e->name())) return;
     char path[MAX_PATH];
     // The row's own path, as every operation composes it.
     if (OperandPath(*e, path, sizeof path)) desktop.set_dpwp(path);

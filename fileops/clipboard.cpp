@@ -87,11 +87,11 @@ bool SelectedPaths(const char* routine, Names names, PathList& into) {
         // A row whose path cannot be composed whole is never cut into the name of another
         // file, and one the platform would not reach by its name never stands for another.
         if (!EntryPath(*e, path, sizeof path, &why)) {
-            refused.push_back(why.empty() ? UnreachableText(e->name) : why);
+            refused.push_back(why.empty() ? UnreachableText(e->name()) : why);
             continue;
         }
         if (names == Names::kOwn && e->reach != kReachName) {
-            refused.push_back("\"" + std::string(e->name) +
+            refused.push_back("\"" + std::string(e->name()) +
                               "\" is reached only by its short name; a copy or a move would lose "
                               "its name.");
             continue;

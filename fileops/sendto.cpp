@@ -71,22 +71,22 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
     CSHL shell;
     for (size_t i = 0; i < entries.size(); i++) {
         const FolderEntry& e = *entries[i];
-        const char* found = strstr(e.name, ".lnk");
+        const char* found = strstr(e.name(), ".lnk");
         if (!found) continue;
         if (id > CMD_SENDTO_LAST) {
-            log_line("%s\tSendTo () %s not listed: the menu is full ...\n", time_stamp(), e.name);
+            log_line("%s\tSendTo () %s not listed: the menu is full ...\n", time_stamp(), e.name());
             continue;
         }
-        std::string text(e.name, (size_t)(found - e.name));
+        std::string text(e.name(), (size_t)(found - e.name()));
         char shortcut[MAX_PATH];
         // The texts are emptied first: a shortcut that cannot be read must not take the
         // target of the one before it.
         link.clear();
-        bool read = JoinPath(folder.c_str(), e.name, shortcut, sizeof shortcut);
+        bool read = JoinPath(folder.c_str(), e.name(), shortcut, sizeof shortcut);
         // A shortcut is any file from anywhere: one that breaks its format is never loaded.
         const char* problem = read ? ShortcutFileProblem(shortcut) : nullptr;
         if (problem)
-            log_line("%s\tSendTo () %s refused: %s ...\n", time_stamp(), e.name, problem);
+            log_line("%s\tSendTo () %s refused: %s ...\n", time_stamp(), e.name(), problem);
         read = read && !problem && link.get_link(shortcut) == 0 && link.path[0];
         // An entry whose shortcut names no target is listed, greyed, and runs nothing.
         InsertMenuA(submenu, 0, MF_STRING | (read ? 0 : MF_GRAYED), (UINT_PTR)id, text.c_str());

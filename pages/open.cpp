@@ -27,9 +27,7 @@ void Open(unsigned index, int properties) {
                 out = CreateOutputFile(page);
             if (out) {
                 // The page names the entry as the list shows it (a find result with its folder).
-                FolderEntry shown = *e;
-                if (!ShownName(*e, shown.name, sizeof shown.name)) lstrcpynA(shown.name, e->name, sizeof shown.name);
-                WritePropertiesPage(out, shown, path);
+                WritePropertiesPage(out, PropertiesOf(*e, path), path);
                 fclose(out);
                 ShellExecuteA(nullptr, nullptr, page, nullptr, nullptr, SW_SHOW);
             }

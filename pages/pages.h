@@ -1,6 +1,8 @@
 // The properties page and the settings page.
 #pragma once
 
+#include <windows.h>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -8,8 +10,23 @@
 
 // The text with & < > and " written as HTML character references.
 std::string EscapeHtml(const char* text);
-// Writes the properties page of `e`, whose full path is `path`, to `out`.
-void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path);
+// What the properties page shows of one entry.
+struct EntryProperties {
+    std::string name;        // as the list shows it (a find result with its folder)
+    std::string short_name;  // "" when there is none
+    DWORD attributes = 0;
+    FILETIME creation_time = {};
+    FILETIME last_access_time = {};
+    FILETIME last_write_time = {};
+    uint64_t size = 0;
+};
+// The properties of the entry `e`, whose full path is `path`: what the listing gave, and the
+// creation and last-access times, which the entries do not keep, read from the disk for this
+// one entry. A time that cannot be read is one the platform cannot convert, and the page shows
+// its placeholder.
+EntryProperties PropertiesOf(const FolderEntry& e, const char* path);
+// Writes the properties page of an entry, whose full path is `path`, to `out`.
+void WritePropertiesPage(FILE* out, const EntryProperties& e, const char* path);
 
 void Settings();
 // Writes the settings page to `out` (which it closes).

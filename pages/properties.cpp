@@ -67,7 +67,28 @@ std::string EscapeHtml(const char* text) {
     return out;
 }
 
-void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path) {
+EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
+    EntryProperties p;
+    char shown[2 * MAX_PATH];
+    p.name = ShownName(e, shown, sizeof shown) ? shown : e.name();
+    p.short_name = e.short_name();
+    p.attributes = e.attributes;
+    p.last_write_time = e.last_write_time;
+    p.size = EntrySize(e);
+    // The platform converts no time of 2^63 or more: the page's placeholder.
+    const FILETIME unknown = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    p.creation_time = p.last_access_time = unknown;
+    // The times of the entry itself, a linked folder's own and not its target's, as the
+    // listing had them.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path && GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+        p.creation_time = data.ftCreationTime;
+        p.last_access_time = data.ftLastAccessTime;
+    }
+    return p;
+}
+
+void WritePropertiesPage(FILE* out, const EntryProperties& e, const char* path) {
     if (!out) return;
     char text[MAX_PATH];
     fprintf(out, "<html>\n");
@@ -77,8 +98,8 @@ void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path) {
     // might): each is written as text, never as markup.
     fprintf(out, "<b><code>Properties: %s</code></b><br>\n<p>\n", EscapeHtml(path).c_str());
     fprintf(out, "<table>\n");
-    Row(out, "Name:", e.name);
-    Row(out, "Name (short):", e.short_name);
+    Row(out, "Name:", e.name.c_str());
+    Row(out, "Name (short):", e.short_name.c_str());
     PageAttributes(e.attributes, text);
     Row(out, "Attributes:", text);
     PageTime(e.creation_time, text, sizeof text);
@@ -87,7 +108,7 @@ void WritePropertiesPage(FILE* out, const FolderEntry& e, const char* path) {
     Row(out, "LastAccessTime:", text);
     PageTime(e.last_write_time, text, sizeof text);
     Row(out, "LastWriteTime:", text);
-    FormatSize(text, (long long)EntrySize(e), mcfg.unit);
+    FormatSize(text, (long long)e.size, mcfg.unit);
     Row(out, "File size:", text);
     fprintf(out, "</table>\n");
     fprintf(out, "</body>\n");

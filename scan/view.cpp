@@ -96,15 +96,15 @@ bool DrawChart(HDC dc, const RECT& client, int lv_w, int lv_h) {
         double a1 = slice.th + slice.start;
         POINT E = CirclePoint(cx, cy, r, a1, -1);
 
-        int name_length = (int)strnlen(e.name, sizeof e.name);
-        SIZE text = PaintedSize(dc, e.name, name_length);
+        int name_length = (int)e.name_length();
+        SIZE text = PaintedSize(dc, e.name(), name_length);
         LabelPlace label = PlaceLabel(cx, cy, r, slice.th * 0.5 + slice.start, (int)text.cx,
                                       (int)text.cy, mcfg.dpi);
         HGDIOBJ pen = grey_pen.get() ? SelectObject(dc, grey_pen.get()) : nullptr;
         if (!BoxesOverlap(label.box, B)) {
             MoveToEx(dc, label.leader.x, label.leader.y, nullptr);
             LineTo(dc, label.rim.x, label.rim.y);
-            PaintText(dc, label.text_x, label.top, e.name, name_length);
+            PaintText(dc, label.text_x, label.top, e.name(), name_length);
             if (grey_brush.get()) FrameRect(dc, &label.box, (HBRUSH)grey_brush.get());
             B = label.box;
         }

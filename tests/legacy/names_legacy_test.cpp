@@ -42,16 +42,16 @@ TEST(LegacyNames, NamesTheCodePageCanOnlyBestFitAreReachedByTheirOwnShortNamesOn
     std::set<std::string> contents;
     for (size_t i = 0; i < list.size(); i++) {
         const FolderEntry& e = *list[i];
-        if (!strcmp(e.name, "a.txt")) {
+        if (!strcmp(e.name(), "a.txt")) {
             EXPECT_EQ(e.reach, kReachName);
             EXPECT_EQ(ContentOf(folder.c_str(), e), "1");
             continue;
         }
-        EXPECT_TRUE(NameIsLossy(e.name)) << e.name;
-        EXPECT_EQ(e.reach, kReachShort) << e.name;
+        EXPECT_TRUE(NameIsLossy(e.name())) << e.name();
+        EXPECT_EQ(e.reach, kReachShort) << e.name();
         // The short name opens that very file: its content is the look-alike's own.
         std::string content = ContentOf(folder.c_str(), e);
-        EXPECT_EQ(content.size(), EntrySize(e)) << e.name;
+        EXPECT_EQ(content.size(), EntrySize(e)) << e.name();
         contents.insert(content);
     }
     EXPECT_EQ(contents, (std::set<std::string>{std::string(49, 'm'), std::string(7, 'f')}));
@@ -71,10 +71,10 @@ TEST(LegacyNames, LostNamesThatShareTheirSpellingAndShortNameAreNotReached) {
     for (size_t i = 0; i < list.size(); i++) {
         const FolderEntry& e = *list[i];
         if (EntrySize(e) == 3) {
-            EXPECT_EQ(e.reach, kReachShort) << e.name;
+            EXPECT_EQ(e.reach, kReachShort) << e.name();
             EXPECT_EQ(ContentOf(folder.c_str(), e), "333");
         } else {
-            EXPECT_EQ(e.reach, kReachNone) << e.name;
+            EXPECT_EQ(e.reach, kReachNone) << e.name();
             EXPECT_EQ(ContentOf(folder.c_str(), e), "");
         }
     }

@@ -39,16 +39,16 @@ TEST_F(LegacyWindow, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     int file_row = tv::RowOf("???.txt");
     ASSERT_GE(file_row, 0) << "the name did not come back with '?'";
     const FolderEntry& file = *mcfg.view[file_row].entry;
-    ASSERT_NE(file.short_name[0], '\0') << "no short name here";
+    ASSERT_NE(file.short_name()[0], '\0') << "no short name here";
     char path[MAX_PATH];
     ASSERT_TRUE(EntryPath(file, path, sizeof path));
-    EXPECT_EQ(std::string(path), tree_.path(file.short_name));
+    EXPECT_EQ(std::string(path), tree_.path(file.short_name()));
     EXPECT_EQ(tv::ReadFile(path), "12345") << "the short name names another file";
 
     // The folder is in the tree under its short name, and the scan measures it.
     int dir_row = tv::RowOf("??");
     ASSERT_GE(dir_row, 0);
-    std::string dir_short = mcfg.view[dir_row].entry->short_name;
+    std::string dir_short = mcfg.view[dir_row].entry->short_name();
     EXPECT_EQ(tv::Children(mtvw.Caret()), (std::vector<std::string>{dir_short}));
     SendCommand(CMD_READ_SIZE);
     ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
@@ -66,12 +66,17 @@ TEST_F(LegacyWindow, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     mcby.SetText(".dat");
     ASSERT_TRUE(tv::FindAndWait());
     ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->reserved1)) + "\\" +
-                  mcfg.entries[0]->name,
+    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->folder)) + "\\" +
+                  mcfg.entries[0]->name(),
               tree_.path(dir_short + "\\in.dat"));
     // A lossy name without a short name is never turned into a path.
-    FolderEntry bare = file;
-    bare.short_name[0] = '\0';
+    WIN32_FIND_DATAA record = {};
+    lstrcpynA(record.cFileName, file.name(), sizeof record.cFileName);
+    record.dwFileAttributes = file.attributes;
+    Reach reach;
+    reach.how = file.reach;
+    reach.id = file.id;
+    FolderEntry bare = tv::MakeEntry(record, reach);
     mcfg.find_mode = 0;
     EXPECT_FALSE(EntryPath(bare, path, sizeof path));
     EXPECT_STREQ(path, "");

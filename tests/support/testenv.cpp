@@ -321,6 +321,19 @@ std::string Octal(const std::string& bytes) {
 
 }  // namespace
 
+FolderEntry MakeEntry(const WIN32_FIND_DATAA& record, const Reach& reach) {
+    static EntryList kept;
+    if (!kept.append(record, reach)) return FolderEntry();
+    return *kept[kept.size() - 1];
+}
+
+FolderEntry MakeEntry(const char* name, DWORD attributes) {
+    WIN32_FIND_DATAA record = {};
+    lstrcpynA(record.cFileName, name, sizeof record.cFileName);
+    record.dwFileAttributes = attributes;
+    return MakeEntry(record);
+}
+
 bool MakeLinuxEntries(const std::string& folder, const std::vector<LinuxEntry>& entries) {
     std::string root = UnixPath(folder);
     if (root.empty()) return false;

@@ -9,7 +9,16 @@
 #include <atomic>
 #include <vector>
 
+#include "core/entry.h"
+
 namespace tv {
+
+// A folder entry made from a find record (its folder place from dwReserved1), as a listing
+// makes it; its names stay for the rest of the test program. For tests that hand routines an
+// entry of no list of the program's.
+FolderEntry MakeEntry(const WIN32_FIND_DATAA& record, const Reach& reach = Reach());
+// The same from a name and attributes, with no short name.
+FolderEntry MakeEntry(const char* name, DWORD attributes = 0);
 
 // A folder of the test's own below %TEMP%, removed with everything in it at the end.
 class TempTree {

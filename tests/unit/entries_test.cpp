@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,7 @@ WIN32_FIND_DATAA Record(const char* name, DWORD attributes = 0x20, unsigned long
 
 FolderEntry Entry(const char* name, DWORD attributes = 0x20, unsigned long long size = 0,
                   unsigned long long written = 0) {
-    WIN32_FIND_DATAA r = Record(name, attributes, size, written);
-    FolderEntry e = {};
-    memcpy((void*)&e, &r, sizeof r);
-    return e;
+    return tv::MakeEntry(Record(name, attributes, size, written));
 }
 
 int Sign(int v) { return (v > 0) - (v < 0); }
@@ -45,7 +43,7 @@ int By(const FolderEntry& a, const FolderEntry& b, int column, int dir) {
 std::vector<std::string> ViewNames() {
     std::vector<std::string> names;
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        names.push_back(mcfg.view[i].entry->name);
+        names.push_back(mcfg.view[i].entry->name());
     return names;
 }
 
@@ -71,20 +69,25 @@ class SortTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(FolderEntry, CopiesTheWholeFindRecord) {
+TEST(FolderEntry, KeepsWhatTheListTheOrdersAndTheOperationsUse) {
     WIN32_FIND_DATAA r = Record("name.txt", 0x21, 0x100000002ULL, 0x0123456789ABCDEFULL);
     r.ftCreationTime.dwLowDateTime = 11;
     r.ftLastAccessTime.dwHighDateTime = 22;
     r.dwReserved0 = 0xA000000C;
+    r.dwReserved1 = 3;
     lstrcpynA(r.cAlternateFileName, "NAME~1.TXT", sizeof r.cAlternateFileName);
     EntryList list;
     ASSERT_TRUE(list.append(r));
     const FolderEntry& e = *list[0];
-    EXPECT_EQ(memcmp(&e, &r, sizeof r), 0);
+    EXPECT_STREQ(e.name(), "name.txt");
+    EXPECT_EQ(e.name_length(), 8u);
     EXPECT_EQ(EntrySize(e), 0x100000002ULL);
-    EXPECT_EQ(e.creation_time.dwLowDateTime, 11u);
-    EXPECT_EQ(e.last_access_time.dwHighDateTime, 22u);
-    EXPECT_STREQ(e.short_name, "NAME~1.TXT");
+    EXPECT_EQ(e.last_write_time.dwLowDateTime, 0x89ABCDEFu);
+    EXPECT_EQ(e.last_write_time.dwHighDateTime, 0x01234567u);
+    EXPECT_EQ(e.attributes, 0x21u);
+    EXPECT_EQ(e.folder, 3u);
+    EXPECT_STREQ(e.short_name(), "NAME~1.TXT");
+    EXPECT_EQ(e.reach, kReachName);
 
     EXPECT_TRUE(IsFolder(Entry("d", 0x10)));
     EXPECT_FALSE(IsFolder(Entry("d", 0x410)));
@@ -298,8 +301,8 @@ TEST_F(SortTest, ThousandsOfEqualKeysSortSafelyByEveryColumnAndDirection) {
     mcfg.sort_column = 0;
     mcfg.sort_dir = 0;
     Sort();
-    EXPECT_STREQ(mcfg.view[0].entry->name, "f04999.dat");
-    EXPECT_STREQ(mcfg.view[n - 1].entry->name, "f00000.dat");
+    EXPECT_STREQ(mcfg.view[0].entry->name(), "f04999.dat");
+    EXPECT_STREQ(mcfg.view[n - 1].entry->name(), "f00000.dat");
 }
 
 TEST(OrderView, UsesTheColumnAndDirectionGiven) {
@@ -350,17 +353,15 @@ TEST(ListFolder, ReadsEveryEntryButTheDotsAndNothingOfAMissingFolder) {
     std::set<std::string> names;
     for (size_t i = 0; i < list.size(); i++) {
         const FolderEntry& e = *list[i];
-        names.insert(e.name);
-        if (!strcmp(e.name, "a.txt")) {
+        names.insert(e.name());
+        if (!strcmp(e.name(), "a.txt")) {
             EXPECT_EQ(EntrySize(e), 5u);
             EXPECT_FALSE(e.attributes & 0x10);
         }
-        if (!strcmp(e.name, "big.bin")) {
-            EXPECT_EQ(e.size_high, 1u);
-            EXPECT_EQ(e.size_low, 1u);
+        if (!strcmp(e.name(), "big.bin")) {
             EXPECT_EQ(EntrySize(e), 4294967297ULL);
         }
-        if (!strcmp(e.name, "Sub")) {
+        if (!strcmp(e.name(), "Sub")) {
             EXPECT_TRUE(IsFolder(e));
         }
     }
@@ -400,7 +401,7 @@ TEST(ListFolder, ReadsAPathOf255CharactersAndRefusesOneOf256) {
     EntryList list;
     EXPECT_EQ(ListFolder(list, p255.c_str()), 0);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_STREQ(list[0]->name, "x");
+    EXPECT_STREQ(list[0]->name(), "x");
 
     EXPECT_EQ(ListFolder(list, p256.c_str()), 1);
     EXPECT_TRUE(list.empty()) << "the list is cleared before the length is checked";
@@ -431,7 +432,7 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     // A find result: its folder in the list's table, its name apart.
     mcfg.entries.clear();
     FolderEntry e = Entry("report.txt");
-    e.reserved1 = mcfg.entries.AddFolder("C:\\Data");
+    e.folder = mcfg.entries.AddFolder("C:\\Data");
     char out[MAX_PATH];
     EXPECT_TRUE(EntryPath(e, out, sizeof out));
     EXPECT_STREQ(out, "C:\\Data\\report.txt");
@@ -439,7 +440,7 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     memset(small, 'x', sizeof small);
     EXPECT_FALSE(EntryPath(e, small, sizeof small));
     EXPECT_STREQ(small, "");
-    e.reserved1 = 7;
+    e.folder = 7;
     EXPECT_FALSE(EntryPath(e, out, sizeof out)) << "no such folder in the table";
     mcfg.entries.clear();
     mcfg.find_mode = saved;
@@ -451,13 +452,188 @@ TEST(CompareEntries, FindResultsOrderByTheirWholeShownPath) {
     mcfg.entries.clear();
     // "C:\a b\x" comes before "C:\a\y": the blank sorts before the backslash.
     FolderEntry in_ab = Entry("x"), in_a = Entry("Y");
-    in_ab.reserved1 = mcfg.entries.AddFolder("C:\\a b");
-    in_a.reserved1 = mcfg.entries.AddFolder("C:\\A");
+    in_ab.folder = mcfg.entries.AddFolder("C:\\a b");
+    in_a.folder = mcfg.entries.AddFolder("C:\\A");
     EXPECT_LT(CompareEntriesBy(&in_ab, &in_a, 0, 1), 0);
     EXPECT_GT(CompareEntriesBy(&in_ab, &in_a, 0, 0), 0);
     FolderEntry same = Entry("y");
-    same.reserved1 = in_a.reserved1;
+    same.folder = in_a.folder;
     EXPECT_EQ(CompareEntriesBy(&same, &in_a, 0, 1), 0) << "case is folded";
     mcfg.entries.clear();
     mcfg.find_mode = saved;
+}
+
+namespace {
+
+// Entries whose keys a fixed-size key could get wrong: names that start others or fold alike,
+// bytes above 0x7F, names and types that share the first 16 or 32 bytes and differ after them
+// or not at all, sizes about 4 GiB and at the top, times with the top bit, attribute words
+// with it, folders of both kinds among them, and many equal keys.
+void FillTricky(EntryList& list, size_t n) {
+    std::string same16 = "0123456789abcdef", same32 = same16 + "0123456789ABCDEF";
+    const std::vector<std::string> names = {"abc",
+                                            "abcd",
+                                            "ABC",
+                                            "abc_",
+                                            "abc[",
+                                            "abcZ",
+                                            "Zed",
+                                            "_x",
+                                            "\xC9t\xE9",
+                                            "\xE9",
+                                            "\xE9\x80",
+                                            "z",
+                                            same16,
+                                            same16 + "A",
+                                            "0123456789ABCDEFa",
+                                            same32,
+                                            same32 + "x",
+                                            same32 + "Y",
+                                            same16 + "0123456789abcdef",
+                                            std::string(259, 'n'),
+                                            std::string(258, 'n') + "m",
+                                            "a.tar.gz",
+                                            "b.GZ",
+                                            "c.",
+                                            "README",
+                                            ".profile",
+                                            "x." + same16 + "1",
+                                            "y." + same16 + "2",
+                                            "Y." + same16 + "2",
+                                            "x.c",
+                                            "x.cpp"};
+    const uint64_t sizes[] = {0, 1, 0xFFFFFFFFull, 1ull << 32, (1ull << 32) + 1, 5 * GB, ~0ull};
+    const uint64_t times[] = {0, 0x01D0000000000000ull, 0x8000000000000001ull, ~0ull, 7};
+    const DWORD attributes[] = {0x20, 0x21, 0x10, 0x410, 0x420, 0x80000020, 0x22};
+    uint32_t r = 12345;
+    auto pick = [&r](size_t count) {
+        r = r * 1103515245u + 12345u;
+        return (r >> 8) % count;
+    };
+    for (size_t i = 0; i < n; i++) {
+        WIN32_FIND_DATAA record = Record(names[pick(names.size())].c_str(), attributes[pick(7)],
+                                         sizes[pick(7)], times[pick(5)]);
+        record.dwReserved1 = (DWORD)pick(4);
+        ASSERT_TRUE(list.append(record));
+    }
+}
+
+// Whether the view is in the comparison's order, equal entries in the order of `list`.
+void ExpectOrderedAndStable(const ViewSlot* view, const EntryList& list, int column, int dir) {
+    std::unordered_map<const FolderEntry*, size_t> place;
+    for (size_t i = 0; i < list.size(); i++)
+        place[list[i]] = i;
+    ASSERT_EQ(ViewCount(view), list.size());
+    std::set<const FolderEntry*> seen;
+    for (size_t i = 0; i < list.size(); i++) {
+        seen.insert(view[i].entry);
+        if (i == 0) continue;
+        int c = CompareEntriesBy(view[i - 1].entry, view[i].entry, column, dir);
+        ASSERT_LE(c, 0) << column << " " << dir << " row " << i << " " << view[i - 1].entry->name()
+                        << " / " << view[i].entry->name();
+        if (c == 0) {
+            ASSERT_LT(place[view[i - 1].entry], place[view[i].entry]) << column << dir << i;
+        }
+    }
+    EXPECT_EQ(seen.size(), list.size()) << "every entry once";
+}
+
+}  // namespace
+
+TEST(OrderView, OrdersByKeysAsTheComparisonDoesAndKeepsEqualEntriesInTheirOrder) {
+    EntryList list;
+    FillTricky(list, 3000);
+    std::vector<ViewSlot> view(list.size());
+    int saved = mcfg.find_mode;
+    for (int find_mode = 0; find_mode <= 1; find_mode++) {
+        // Find results whose folders start one another, differ in case or sort before the
+        // backslash that follows them.
+        mcfg.find_mode = find_mode;
+        mcfg.entries.clear();
+        for (const char* folder : {"C:\\a", "C:\\a b", "C:\\A\\b", "C:\\a\\B\\0123456789abcdef"})
+            mcfg.entries.AddFolder(folder);
+        for (int column = -1; column <= 5; column++) {
+            for (int dir = 0; dir <= 1; dir++) {
+                for (size_t i = 0; i < list.size(); i++)
+                    view[i] = {list[i], 0, 1.0, 1.0};
+                OrderView(view.data(), view.size(), column, dir);
+                ExpectOrderedAndStable(view.data(), list, column, dir);
+                EXPECT_EQ(view[1].count, 0u);
+                EXPECT_EQ(view[1].sweep, 0.0);
+                // Ordered again, an ordered view stays as it is; turned round, its equal
+                // entries keep their order.
+                std::vector<ViewSlot> again = view;
+                OrderView(again.data(), again.size(), column, dir);
+                for (size_t i = 0; i < view.size(); i++)
+                    ASSERT_EQ(again[i].entry, view[i].entry) << column << dir << i;
+                OrderView(again.data(), again.size(), column, 1 - dir);
+                ExpectOrderedAndStable(again.data(), list, column, 1 - dir);
+            }
+        }
+    }
+    mcfg.entries.clear();
+    mcfg.find_mode = saved;
+}
+
+TEST_F(SortTest, ASortAgainFollowsEveryChangeOfTheKeysAndOfTheList) {
+    Fill({Record("a", 0x20, 30), Record("b", 0x20, 20), Record("c", 0x20, 10)});
+    mcfg.sort_column = 1;
+    mcfg.sort_dir = 1;
+    Sort();
+    EXPECT_EQ(ViewNames(), (std::vector<std::string>{"a", "b", "c"}));
+    Sort();
+    EXPECT_EQ(ViewNames(), (std::vector<std::string>{"a", "b", "c"}));
+    // A total the scan wrote, an attribute word changed in place, a new entry.
+    SetEntrySize(*mcfg.entries[2], 40);
+    Sort();
+    EXPECT_EQ(ViewNames(), (std::vector<std::string>{"c", "a", "b"}));
+    mcfg.entries[1]->attributes = 0x10;
+    Sort();
+    EXPECT_EQ(ViewNames(), (std::vector<std::string>{"b", "c", "a"}));
+    ASSERT_TRUE(mcfg.entries.append(Record("d", 0x20, 35)));
+    Sort();
+    EXPECT_EQ(ViewNames(), (std::vector<std::string>{"b", "c", "d", "a"}));
+    EXPECT_EQ(mcfg.view[0].count, 4u);
+}
+
+TEST(EntryList, SwapsAndMovesWholeAndCopiesEntriesWithTheirNames) {
+    EntryList a, b;
+    WIN32_FIND_DATAA r = Record("first.txt", 0x20, 5);
+    lstrcpynA(r.cAlternateFileName, "FIRST~1.TXT", sizeof r.cAlternateFileName);
+    ASSERT_TRUE(a.append(r));
+    ASSERT_TRUE(a.append(Record("second.txt")));
+    a.AddFolder("C:\\x");
+    a.depth = 3;
+    FolderEntry* first = a[0];
+    const char* name = first->name();
+    EntryStamp before = a.stamp();
+    // References to the entries and their names go along with them.
+    b.swap(a);
+    EXPECT_TRUE(a.empty());
+    ASSERT_EQ(b.size(), 2u);
+    EXPECT_EQ(b[0], first);
+    EXPECT_EQ(b[0]->name(), name);
+    EXPECT_STREQ(b.Folder(0), "C:\\x");
+    EXPECT_EQ(b.depth, 3u);
+    EXPECT_NE(b.stamp(), before);
+    EXPECT_NE(a.stamp(), before);
+    EntryList c(std::move(b));
+    EXPECT_TRUE(b.empty());
+    EXPECT_EQ(c[0], first);
+    a = std::move(c);
+    EXPECT_EQ(a[0], first);
+
+    // A copy into another list has names of its own, which outlive the first list's.
+    EntryList copy;
+    ASSERT_TRUE(copy.append(*a[0]));
+    a.clear();
+    EXPECT_STREQ(copy[0]->name(), "first.txt");
+    EXPECT_STREQ(copy[0]->short_name(), "FIRST~1.TXT");
+    EXPECT_EQ(EntrySize(*copy[0]), 5u);
+    // Names of every length fit, across the store's chunks.
+    for (int i = 0; i < 1000; i++)
+        ASSERT_TRUE(copy.append(Record(std::string(259, (char)('a' + i % 26)).c_str())));
+    EXPECT_EQ(copy[1000]->name_length(), 259u);
+    EXPECT_EQ(copy[1000]->name()[0], 'a' + 999 % 26);
+    EXPECT_STREQ(copy[0]->name(), "first.txt");
 }

@@ -14,7 +14,7 @@ namespace {
 
 // A result's path as the list shows it: its folder from the list's table, and its name.
 std::string FullName(const EntryList& list, size_t i) {
-    return std::string(list.Folder(list[i]->reserved1)) + "\\" + list[i]->name;
+    return std::string(list.Folder(list[i]->folder)) + "\\" + list[i]->name();
 }
 
 // The names of the list's entries below `root` ("" for names that are not below it).
@@ -311,11 +311,9 @@ TEST(SearchFolder, PathsBeyond259CharactersArePassedOver) {
 
 TEST(WriteFindFile, WritesTheViewInOrderAsTextLines) {
     tv::TempTree tree("find-file");
-    FolderEntry a = {}, b = {}, broken = {};
-    strcpy(a.name, "C:\\x\\second.txt");
-    strcpy(b.name, "C:\\x\\first.txt");
+    FolderEntry a = tv::MakeEntry("C:\\x\\second.txt"), b = tv::MakeEntry("C:\\x\\first.txt");
     // A name with a line break would read as two results: it is left out.
-    strcpy(broken.name, "C:\\x\\two\nlines.txt");
+    FolderEntry broken = tv::MakeEntry("C:\\x\\two\nlines.txt");
     ViewSlot view[4] = {{&b, 4, 0, 0}, {nullptr, 0, 0, 0}, {&broken, 0, 0, 0}, {&a, 0, 0, 0}};
     std::string path = tree.path("find.txt");
     ASSERT_EQ(WriteFindFile(path.c_str(), view), 0);

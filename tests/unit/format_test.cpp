@@ -25,9 +25,7 @@ FILETIME FileTimeOf(unsigned long long value) {
 }
 
 FolderEntry Entry(const char* name, DWORD attributes = 0x20, unsigned long long size = 0) {
-    FolderEntry e = {};
-    e.attributes = attributes;
-    lstrcpynA(e.name, name, sizeof e.name);
+    FolderEntry e = tv::MakeEntry(name, attributes);
     SetEntrySize(e, size);
     return e;
 }
@@ -190,8 +188,7 @@ TEST(CellTexts, NameSizeAndDateOfAnEntry) {
     EXPECT_EQ(Cell(folder, 1), "5.242.880 KB");
     // A file of 4 GiB and one byte: both halves count.
     FolderEntry big = Entry("big.bin", 0x20);
-    big.size_high = 1;
-    big.size_low = 1;
+    SetEntrySize(big, (1ULL << 32) + 1);
     mcfg.unit = 0;
     EXPECT_EQ(Cell(big, 1), "4.294.967.297 B");
     mcfg.unit = saved_unit;
@@ -322,7 +319,7 @@ TEST(FindRow, FindsTheNextNameByItsBeginningCaseIgnoredAndWraps) {
     FolderEntry entries[5] = {};
     ViewSlot view[5] = {};
     for (int i = 0; i < 5; i++) {
-        lstrcpynA(entries[i].name, names[i], sizeof entries[i].name);
+        entries[i] = tv::MakeEntry(names[i]);
         view[i].entry = &entries[i];
     }
     view[0].count = 5;

@@ -29,7 +29,7 @@ using tv::LinuxEntry;
 std::map<std::string, const FolderEntry*> ByName(const EntryList& list) {
     std::map<std::string, const FolderEntry*> out;
     for (size_t i = 0; i < list.size(); i++)
-        out[list[i]->name] = list[i];
+        out[list[i]->name()] = list[i];
     return out;
 }
 
@@ -67,8 +67,7 @@ TEST(Names, TextsAreCutOnACharacter) {
     EXPECT_EQ(CharacterPrefix(text, 8, 4), 2u);
     EXPECT_EQ(CharacterPrefix(text, 8, 2), 2u);
     char cell[6];
-    FolderEntry e = {};
-    lstrcpynA(e.name, text, sizeof e.name);
+    FolderEntry e = tv::MakeEntry(text);
     ASSERT_TRUE(CellText(e, 0, cell, sizeof cell));
     EXPECT_STREQ(cell, "ab\xE6\x97\xA5");
 }
@@ -122,8 +121,8 @@ TEST(ListFolder, EveryNameIsReachedByItsOwnSpellingOrAProvedShortNameOrNotAtAll)
         unreached++;
         char path[MAX_PATH];
         std::string why;
-        EXPECT_FALSE(EntryPath(e, path, sizeof path, &why)) << e.name;
-        EXPECT_EQ(why, UnreachableText(e.name));
+        EXPECT_FALSE(EntryPath(e, path, sizeof path, &why)) << e.name();
+        EXPECT_EQ(why, UnreachableText(e.name()));
     }
     EXPECT_EQ(unreached, 5);
     EXPECT_EQ(entries["aux.c"]->reach, kReachNone);

@@ -29,14 +29,16 @@ FILETIME Utc(int year, int month, int day, int hour, int minute, int second) {
     return ft;
 }
 
-FolderEntry Entry(const char* name, DWORD attributes) {
-    FolderEntry e = {};
-    lstrcpynA(e.name, name, sizeof e.name);
-    e.attributes = attributes;
-    return e;
+FolderEntry Entry(const char* name, DWORD attributes) { return tv::MakeEntry(name, attributes); }
+
+EntryProperties Properties(const char* name, DWORD attributes) {
+    EntryProperties p;
+    p.name = name;
+    p.attributes = attributes;
+    return p;
 }
 
-std::string Page(const FolderEntry& e, const char* path) {
+std::string Page(const EntryProperties& e, const char* path) {
     tv::TempTree tree("page");
     std::string file = tree.path("page.htm");
     FILE* out = fopen(file.c_str(), "wt");
@@ -136,13 +138,12 @@ class OpenTest : public ::testing::Test {
 }  // namespace
 
 TEST(PropertiesPage, ListsTheEntryLineByLine) {
-    FolderEntry e = Entry("report.txt",
-                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-    strcpy(e.short_name, "REPORT.TXT");
+    EntryProperties e = Properties("report.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                                     FILE_ATTRIBUTE_READONLY);
+    e.short_name = "REPORT.TXT";
     e.creation_time = Utc(2024, 3, 5, 7, 8, 9);
     e.last_write_time = Utc(2023, 12, 31, 23, 59, 58);
-    e.size_high = 1;
-    e.size_low = 1073741824;
+    e.size = (1ULL << 32) + 1073741824;
     mcfg.unit = 0;
     EXPECT_EQ(Page(e, "C:\\data\\report.txt"),
               "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
@@ -165,12 +166,13 @@ TEST(PropertiesPage, ListsTheEntryLineByLine) {
 TEST(PropertiesPage, EmptyCellsAndUnconvertibleTimes) {
     // No attribute of the five kinds, no short name; a time beyond the platform's range
     // shows placeholders instead of the fields of another row.
-    FolderEntry e = Entry("C:\\found\\a.txt", FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_SPARSE_FILE);
+    EntryProperties e =
+        Properties("C:\\found\\a.txt", FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_SPARSE_FILE);
     e.creation_time = Utc(2020, 1, 2, 3, 4, 5);
     e.last_access_time = {0xFFFFFFFF, 0xFFFFFFFF};
-    e.size_low = 1536;
+    e.size = 1536;
     mcfg.unit = 1;
-    std::string page = Page(e, e.name);
+    std::string page = Page(e, e.name.c_str());
     EXPECT_NE(page.find("<b><code>Properties: C:\\found\\a.txt</code></b><br>\r\n"),
               std::string::npos);
     EXPECT_NE(page.find("<td><code>Attributes:</code></td><td><code></code></td></tr>\r\n"),
@@ -180,6 +182,43 @@ TEST(PropertiesPage, EmptyCellsAndUnconvertibleTimes) {
     EXPECT_NE(page.find("LastAccessTime:</code></td><td><code>YYYY.MM.DD hh:mm:ss</code>"),
               std::string::npos);
     EXPECT_NE(page.find("<td><code>2 KB</code>"), std::string::npos);
+}
+
+TEST(PropertiesPage, TakesTheListedFactsAndReadsTheTwoTimesTheListDoesNotKeep) {
+    tv::TempTree tree("times");
+    std::string path = tree.file("a.txt", "abc");
+    FILETIME accessed = Utc(2022, 1, 2, 3, 4, 5);
+    HANDLE h =
+        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(h, nullptr, &accessed, nullptr));
+    CloseHandle(h);
+    // The creation time as a listing reports it (the file system may keep no settable one).
+    WIN32_FIND_DATAA record;
+    HANDLE find = FindFirstFileA(path.c_str(), &record);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    FILETIME created = record.ftCreationTime;
+    EntryList list;
+    ASSERT_EQ(ListFolder(list, tree.root().c_str()), 0);
+    ASSERT_EQ(list.size(), 1u);
+    // The listing changes after the read: the page shows what the list shows.
+    FolderEntry& e = *list[0];
+    SetEntrySize(e, 5368709120ULL);
+    EntryProperties p = PropertiesOf(e, path.c_str());
+    EXPECT_EQ(p.name, "a.txt");
+    EXPECT_EQ(p.size, 5368709120ULL);
+    EXPECT_EQ(p.attributes, e.attributes);
+    EXPECT_EQ(CompareFileTime(&p.last_write_time, &e.last_write_time), 0);
+    EXPECT_EQ(CompareFileTime(&p.creation_time, &created), 0);
+    EXPECT_EQ(CompareFileTime(&p.last_access_time, &accessed), 0);
+
+    // Times that cannot be read show the page's placeholders.
+    p = PropertiesOf(e, tree.path("gone.txt").c_str());
+    EXPECT_NE(Page(p, "x").find("CreationTime:</code></td><td><code>YYYY.MM.DD hh:mm:ss"),
+              std::string::npos);
+    EXPECT_NE(Page(p, "x").find("LastAccessTime:</code></td><td><code>YYYY.MM.DD hh:mm:ss"),
+              std::string::npos);
 }
 
 TEST_F(OpenTest, RowsOutsideTheViewAndFoldersOffTheDrivesTreeOpenNothing) {
@@ -220,7 +259,7 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     // The second is a find result: its folder in the results' table, its name apart.
     FolderEntry entries[2] = {Entry("report.txt", 0), Entry("a.txt", 0)};
     mcfg.entries.clear();
-    entries[1].reserved1 = mcfg.entries.AddFolder("C:\\found");
+    entries[1].folder = mcfg.entries.AddFolder("C:\\found");
     lstrcpynA(mcfg.folder, "C:\\data", sizeof mcfg.folder);
     SetView(entries, 2);
     MessageBoxAnswer none(2000);
@@ -242,7 +281,7 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
 }
 
 TEST(PropertiesPage, NamesAndPathsAreWrittenAsTextNotMarkup) {
-    FolderEntry e = Entry("a&b <i>.txt", 0);
+    EntryProperties e = Properties("a&b <i>.txt", 0);
     std::string page = Page(e, "C:\\x&y\\\"q\">\\a&b <i>.txt");
     EXPECT_NE(page.find("Properties: C:\\x&amp;y\\&quot;q&quot;&gt;\\a&amp;b &lt;i&gt;.txt</code>"),
               std::string::npos)

@@ -4,15 +4,11 @@
 #include <vector>
 
 #include "scan/view.h"
+#include "tests/support/testenv.h"
 
 namespace {
 
-FolderEntry Entry(const char* name, DWORD attributes) {
-    FolderEntry e = {};
-    e.attributes = attributes;
-    strncpy(e.name, name, sizeof e.name - 1);
-    return e;
-}
+FolderEntry Entry(const char* name, DWORD attributes) { return tv::MakeEntry(name, attributes); }
 
 // A view over `entries` with the given slice ranges (start, sweep) per slot.
 std::vector<ViewSlot> MakeView(std::vector<FolderEntry>& entries,

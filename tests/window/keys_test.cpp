@@ -38,7 +38,7 @@ class KeysTest : public tv::AppTest {
     }
     std::string FocusedName() {
         int row = FocusedRow();
-        return row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry->name : "";
+        return row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry->name() : "";
     }
     bool Selected(int row) {
         return ListView_GetItemState(mlvw.hwnd, row, LVIS_SELECTED) & LVIS_SELECTED;

@@ -116,7 +116,7 @@ TEST_F(ListView, ShowsARealFolderWithItsColumnsTreeChildrenAndCellTexts) {
     // Folders first, then files, by name A to Z.
     std::vector<std::string> order;
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        order.push_back(mcfg.view[i].entry->name);
+        order.push_back(mcfg.view[i].entry->name());
     std::vector<std::string> expected = {"Alpha",  "beta",       "a.TXT",
                                          "README", "secret.dat", "Zed.Log"};
     if (linked) expected.insert(expected.begin() + 2, "Docs");
@@ -224,8 +224,8 @@ TEST_F(ListView, NameOrderRebuildsTheTreeAndOtherColumnsLeaveIt) {
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Gamma", "beta", "Alpha"}));
     EXPECT_EQ(mcfg.folders, 3);
     EXPECT_EQ(ListRows(), 5);
-    EXPECT_STREQ(mcfg.view[3].entry->name, "small.bin");
-    EXPECT_STREQ(mcfg.view[4].entry->name, "big.bin");
+    EXPECT_STREQ(mcfg.view[3].entry->name(), "small.bin");
+    EXPECT_STREQ(mcfg.view[4].entry->name(), "big.bin");
 
     Show(tree.root(), 0, 1);
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
@@ -302,12 +302,11 @@ TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
     fits[2] = '\\';
     lstrcpynA(mcfg.folder, fits.c_str(), sizeof mcfg.folder);
     mcbx.SetText(fits.c_str());
-    FolderEntry eight = *mcfg.view[0].entry;
-    lstrcpynA(eight.name, "12345678", sizeof eight.name);
+    FolderEntry eight = tv::MakeEntry("12345678", mcfg.view[0].entry->attributes);
     ASSERT_TRUE(EntryPath(eight, path, sizeof path));
     EXPECT_EQ(strlen(path), 259u);
-    lstrcpynA(eight.name, "123456789", sizeof eight.name);
-    EXPECT_FALSE(EntryPath(eight, path, sizeof path));
+    FolderEntry nine = tv::MakeEntry("123456789", mcfg.view[0].entry->attributes);
+    EXPECT_FALSE(EntryPath(nine, path, sizeof path));
 }
 
 TEST_F(ListView, TheListItselfAsksTheWindowForItsCells) {

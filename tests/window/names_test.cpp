@@ -245,7 +245,7 @@ TEST_F(NamesWindow, ASearchThroughDevicesAndPipesNeverHoldsTheWindow) {
     mcby.SetText("{needle}");
     ASSERT_TRUE(tv::FindAndWait(10000));
     ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_STREQ(mcfg.entries[0]->name, "found.txt");
+    EXPECT_STREQ(mcfg.entries[0]->name(), "found.txt");
 
     // Esc during a search and a navigation during another: the window answers at once.
     for (int round = 0; round < 2; round++) {

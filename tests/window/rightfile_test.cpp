@@ -94,7 +94,7 @@ TEST_F(RightFile, TheSelectionFollowsItsFilesAcrossNewOrdersAndTheEndOfAScan) {
     ClickColumn(1);
     ClickColumn(1);
     ASSERT_NE(SelectedEntry(), nullptr);
-    EXPECT_STREQ(SelectedEntry()->name, "a_small.txt");
+    EXPECT_STREQ(SelectedEntry()->name(), "a_small.txt");
     EXPECT_EQ(mcfg.selected, 1);
 
     // The size scan orders the rows anew at its end; the selection stays on the same file.
@@ -103,7 +103,7 @@ TEST_F(RightFile, TheSelectionFollowsItsFilesAcrossNewOrdersAndTheEndOfAScan) {
     ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
     std::vector<std::string> names;
     for (int r = mlvw.NextSelected(-1); r >= 0; r = mlvw.NextSelected(r))
-        names.push_back(mcfg.view[r].entry->name);
+        names.push_back(mcfg.view[r].entry->name());
     EXPECT_EQ(names, (std::vector<std::string>{"c_medium.txt", "a_small.txt"}));
     SendCommand(CMD_READ_SIZE);
     Until([] { return mcfg.scanning == 0; });

@@ -164,8 +164,8 @@ TEST_F(SafeGround, FindKeepsTheTreeChildrenOfTheSearchedFolderAndSearchesTheFold
     ASSERT_TRUE(tv::FindAndWait());
     EXPECT_TRUE(mcfg.find_mode);
     ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->reserved1)) + "\\" +
-                  mcfg.entries[0]->name,
+    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->folder)) + "\\" +
+                  mcfg.entries[0]->name(),
               a + "\\Sub\\inner.dat");
     EXPECT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"}));
     EXPECT_EQ(std::string(mcbx.GetText()), a);

@@ -68,7 +68,7 @@ TEST_F(ChartView, SizeModePaintsSlicesAndAClickOnAFolderSliceOpensIt) {
     long long total = 0;
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
         FolderEntry& e = *mcfg.view[i].entry;
-        long long n = std::string(e.name) == "alpha" ? 3000000 : 1000000;
+        long long n = std::string(e.name()) == "alpha" ? 3000000 : 1000000;
         SetEntrySize(e, (uint64_t)n);
         total += n;
     }
@@ -84,12 +84,12 @@ TEST_F(ChartView, SizeModePaintsSlicesAndAClickOnAFolderSliceOpensIt) {
     double turn = 0;
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
         const ViewSlot& slot = mcfg.view[i];
-        EXPECT_GT(slot.sweep, 0) << slot.entry->name;
+        EXPECT_GT(slot.sweep, 0) << slot.entry->name();
         turn += slot.sweep;
         double mid = slot.start + slot.sweep / 2;
         int x = cx + (int)(std::cos(mid) * r / 2), y = cy - (int)(std::sin(mid) * r / 2);
-        EXPECT_EQ(shot.at(x, y), Rgb(SliceColors[i % 12])) << slot.entry->name;
-        if (std::string(slot.entry->name) == "alpha") alpha = (int)i;
+        EXPECT_EQ(shot.at(x, y), Rgb(SliceColors[i % 12])) << slot.entry->name();
+        if (std::string(slot.entry->name()) == "alpha") alpha = (int)i;
     }
     EXPECT_NEAR(turn, kFullTurn, 1e-9);
     ASSERT_GE(alpha, 0);
@@ -116,7 +116,7 @@ TEST_F(ChartView, ClickOnAFileSliceOrOutsideTheSquareOpensNothing) {
     ASSERT_TRUE(Until([] { return ViewCount(mcfg.view) == 2; }));
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
         FolderEntry& e = *mcfg.view[i].entry;
-        SetEntrySize(e, std::string(e.name) == "big.bin" ? 900 : 100);
+        SetEntrySize(e, std::string(e.name()) == "big.bin" ? 900 : 100);
     }
     mcfg.size = 1000;
     mcfg.size_mode = 1;
@@ -127,7 +127,7 @@ TEST_F(ChartView, ClickOnAFileSliceOrOutsideTheSquareOpensNothing) {
     std::string before = mcbx.GetText();
     for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
         const ViewSlot& slot = mcfg.view[i];
-        if (std::string(slot.entry->name) != "big.bin") continue;
+        if (std::string(slot.entry->name()) != "big.bin") continue;
         double mid = slot.start + slot.sweep / 2;
         SendMessageA(
             mwin.hwnd, WM_LBUTTONUP, 0,
@@ -152,7 +152,7 @@ TEST_F(ChartView, ASliceOfNearlyOrExactlyAFullTurnCoversTheDisc) {
     for (long long tiny : {1LL, 0LL}) {
         for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
             FolderEntry& e = *mcfg.view[i].entry;
-            SetEntrySize(e, std::string(e.name) == "huge" ? 1000 - tiny : tiny);
+            SetEntrySize(e, std::string(e.name()) == "huge" ? 1000 - tiny : tiny);
         }
         mcfg.size = 1000;
         PaintNow();
