@@ -28,11 +28,10 @@ HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
     // with the system's critical-error box.
     SetErrorMode(SEM_FAILCRITICALERRORS);
     DWORD version = GetVersion();
-    mcfg.win_major = (int)(version & 0xFF);
     log_open(version);
     log_line("%s\tWinMain () RUN ...\n", time_stamp());
 
-    mcfg.font = nullptr;
+    mcfg.font.reset();
     SetMode(kShowDrives);
     mcfg.make_notepad_link = 1;
     mcfg.sort_dir = 1;

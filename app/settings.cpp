@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/handles.h"
+
 HKEY CReg::hive() const {
     if (hive_ == 2) return HKEY_CURRENT_USER;
     if (hive_ == 1) return HKEY_USERS;
@@ -10,35 +12,34 @@ HKEY CReg::hive() const {
 }
 
 long CReg::get_dword(const char* key, const char* name) {
-    HKEY handle;
+    RegKey handle;
     REGSAM access = KEY_READ | (wow64_ ? KEY_WOW64_64KEY : 0);
-    if (RegOpenKeyExA(hive(), key, 0, access, &handle) != ERROR_SUCCESS) return -1;
+    if (RegOpenKeyExA(hive(), key, 0, access, handle.out()) != ERROR_SUCCESS) return -1;
     long result = -1;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(handle.get(), name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         type == REG_DWORD && size == 4) {
         DWORD value = 0;
-        if (RegQueryValueExA(handle, name, nullptr, &type, (BYTE*)&value, &size) == ERROR_SUCCESS &&
+        if (RegQueryValueExA(handle.get(), name, nullptr, &type, (BYTE*)&value, &size) == ERROR_SUCCESS &&
             type == REG_DWORD && size == 4)
             result = (long)(int)value;
     }
-    RegCloseKey(handle);
     return result;
 }
 
 const char* CReg::get_string(const char* key, const char* name) {
-    HKEY handle;
+    RegKey handle;
     REGSAM access = KEY_READ | (wow64_ ? KEY_WOW64_64KEY : 0);
-    if (RegOpenKeyExA(hive(), key, 0, access, &handle) != ERROR_SUCCESS) return nullptr;
+    if (RegOpenKeyExA(hive(), key, 0, access, handle.out()) != ERROR_SUCCESS) return nullptr;
     const char* result = nullptr;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(handle.get(), name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ) && size >= 2) {
         // One byte more than stored, so a value written without its terminating zero still
         // ends inside the buffer; the text is taken up to its first zero byte.
         std::string data(size + 1, '\0');
         DWORD got = size;
-        if (RegQueryValueExA(handle, name, nullptr, &type, (BYTE*)&data[0], &got) ==
+        if (RegQueryValueExA(handle.get(), name, nullptr, &type, (BYTE*)&data[0], &got) ==
                 ERROR_SUCCESS &&
             (type == REG_SZ || type == REG_EXPAND_SZ) && got <= size) {
             data.resize(strnlen(data.data(), got));
@@ -46,16 +47,14 @@ const char* CReg::get_string(const char* key, const char* name) {
             result = buffer_.c_str();
         }
     }
-    RegCloseKey(handle);
     return result;
 }
 
 int CReg::set_string(const char* key, const char* name, const char* text) {
-    HKEY handle;
-    if (RegCreateKeyA(hive(), key, &handle) != ERROR_SUCCESS) return 1;
+    RegKey handle;
+    if (RegCreateKeyA(hive(), key, handle.out()) != ERROR_SUCCESS) return 1;
     LONG status =
-        RegSetValueExA(handle, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
-    RegCloseKey(handle);
+        RegSetValueExA(handle.get(), name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
     return status == ERROR_SUCCESS ? 0 : 1;
 }
 

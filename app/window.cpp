@@ -18,6 +18,11 @@
 
 namespace {
 
+// The pictures the window's controls show, which the controls do not delete: they live with
+// the window, until the process ends.
+ImageList toolbar_images, tree_images;
+Bitmap find_bitmap;
+
 HIMAGELIST LoadStrip(int bitmap) {
     return ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmap), 16, 0,
                                 CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
@@ -67,7 +72,7 @@ void Place(HWND hwnd, const Placement& p) {
 // the order "A", "H", "R", "S", path box, search box. The window owns them with the UI font
 // (mcfg.font): a change of DPI replaces them all and deletes the ones replaced; otherwise
 // they live until the process ends.
-HFONT small_fonts[6];
+Font small_fonts[6];
 
 HWND SmallFontControl(int i) {
     HWND controls[6] = {mbta.hwnd, mbth.hwnd, mbtr.hwnd, mbts.hwnd, mcbx.hwnd, mcby.hwnd};
@@ -78,10 +83,9 @@ HWND SmallFontControl(int i) {
 void GiveSmallFont(int i) {
     HWND control = SmallFontControl(i);
     if (!control) return;
-    HFONT font = MakeSmallFont("Tahoma", Scale(13, mcfg.dpi));
-    SendMessageA(control, WM_SETFONT, (WPARAM)font, TRUE);
-    if (small_fonts[i]) DeleteObject(small_fonts[i]);
-    small_fonts[i] = font;
+    Font font(MakeSmallFont("Tahoma", Scale(13, mcfg.dpi)));
+    SendMessageA(control, WM_SETFONT, (WPARAM)font.get(), TRUE);
+    small_fonts[i] = std::move(font);
 }
 
 // The tree's rows are at least 18 pixels (at 96 DPI) high, for the 16-pixel pictures.
@@ -107,14 +111,12 @@ void DpiChanged(int dpi, const RECT* suggested) {
 
         // The UI font first: the tree's row height and the columns follow it.
         mcfg.logfont.lfHeight = Scale(mcfg.font_height, dpi);
-        HFONT replaced = mcfg.font;
-        mcfg.font = MakeFont(mcfg.logfont);
-        if (mcfg.font) {
-            SendMessageA(mtvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
-            SendMessageA(mlvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
-            if (replaced) DeleteObject(replaced);
-        } else {
-            mcfg.font = replaced;
+        // The font replaced goes once the controls hold the new one.
+        Font made(MakeFont(mcfg.logfont));
+        if (made) {
+            SendMessageA(mtvw.hwnd, WM_SETFONT, (WPARAM)made.get(), TRUE);
+            SendMessageA(mlvw.hwnd, WM_SETFONT, (WPARAM)made.get(), TRUE);
+            mcfg.font = std::move(made);
         }
         for (int i = 0; i < 6; i++)
             GiveSmallFont(i);
@@ -155,9 +157,9 @@ int CreateControls() {
     mcfg.dpi = WindowDpi(mwin.hwnd);
     mcfg.tree_width = Rescale(mcfg.tree_width, kBaseDpi, mcfg.dpi);
 
-    HIMAGELIST toolbar_images = LoadStrip(IDB_TOOLBAR);
+    toolbar_images.reset(LoadStrip(IDB_TOOLBAR));
     if (!mtbr.Create(instance, mwin.hwnd, 0x50000910, ID_TOOLBAR)) return 1;
-    mtbr.SetImageList(toolbar_images);
+    mtbr.SetImageList(toolbar_images.get());
     AddToolbarButtons();
     if (mcfg.dpi != kBaseDpi) SizeToolbarButtons();
 
@@ -168,7 +170,7 @@ int CreateControls() {
     lstrcpynA(mcfg.logfont.lfFaceName, settings.face, LF_FACESIZE);
     mcfg.font_height = settings.font_height;
     mcfg.logfont.lfHeight = Scale(settings.font_height, mcfg.dpi);
-    mcfg.font = MakeFont(mcfg.logfont);
+    mcfg.font.reset(MakeFont(mcfg.logfont));
     log_line("%s\tmtbr () OK ...\n", time_stamp());
 
     CBtn* attribute_buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
@@ -190,17 +192,18 @@ int CreateControls() {
     log_line("%s\tmcby () OK ...\n", time_stamp());
 
     if (!mbtn.Create(instance, mwin.hwnd, 0x5000C080, ID_FINDBUTTON)) return 4;
-    mbtn.SetBitmap(LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FIND)));
+    find_bitmap.reset(LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FIND)));
+    mbtn.SetBitmap(find_bitmap.get());
     mtip.Create(instance, mbtn.hwnd, 0x80000043);
     mtip.SetText(kFindTip);
     mtip.AddTool(mbtn.hwnd);
     log_line("%s\tmbtn () OK ...\n", time_stamp());
 
-    HIMAGELIST tree_images = LoadStrip(IDB_TREE);
+    tree_images.reset(LoadStrip(IDB_TREE));
     if (!mtvw.Create(instance, mwin.hwnd, 0x50200027, WS_EX_CLIENTEDGE, ID_TREE)) return 5;
-    mtvw.SetImageList(tree_images);
+    mtvw.SetImageList(tree_images.get());
     KeepTreeRowHeight();
-    if (mcfg.font) SendMessageA(mtvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
+    if (mcfg.font) SendMessageA(mtvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font.get(), TRUE);
     log_line("%s\tmtvw () OK ...\n", time_stamp());
 
     if (!mlvw.Create(instance, mwin.hwnd, 0x50201241, WS_EX_CLIENTEDGE, ID_LIST)) return 6;
@@ -214,9 +217,9 @@ int CreateControls() {
     HIMAGELIST system_images = (HIMAGELIST)SHGetFileInfoA(
         windows_folder, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ICON);
     // SHGFI_ICON hands out an icon of the folder that nothing shows; release it at once.
-    if (system_images && info.hIcon) DestroyIcon(info.hIcon);
+    Icon unshown(info.hIcon);
     mlvw.SetImageList(system_images);
-    if (mcfg.font) SendMessageA(mlvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font, TRUE);
+    if (mcfg.font) SendMessageA(mlvw.hwnd, WM_SETFONT, (WPARAM)mcfg.font.get(), TRUE);
     log_line("%s\tmlvw () OK ...\n", time_stamp());
 
     // Files dropped on the list reach Drop, which wraps the list view's own procedure; the

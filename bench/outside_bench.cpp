@@ -199,7 +199,6 @@ void Gifs() {
                 tv::CraftedGif(4000, 4000, std::vector<std::pair<int, int>>(60, {4000, 4000}), true));
     WriteVector(root + "\\one.gif", tv::CraftedGif(4000, 4000, {{4000, 4000}}, true));
     mcfg.preview = 1;
-    mcfg.win_major = 6;
     mcfg.tree_width = 300;
     mcfg.list_width = 300;
     mcfg.chart_top = 300;

@@ -71,7 +71,6 @@ int main() {
     fclose(f);
 
     // The list pane of a 1280 by 1024 screen's window: 480 wide, the preview area below 300.
-    mcfg.win_major = 6;
     mcfg.tree_width = 300;
     mcfg.list_width = 300;
     mcfg.chart_top = 300;

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <cstdio>
 #include <cstring>
+#include "core/handles.h"
 
 int FindRowAsked(const NMHDR* request) {
     if (!request) return -1;
@@ -53,10 +54,10 @@ namespace {
 
 int SystemIconIndex(const char* path, DWORD attributes, UINT flags) {
     typedef DWORD_PTR(WINAPI * GetFileInfo)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT);
-    HMODULE shell = LoadLibraryA("shell32.dll");
+    Module shell(LoadLibraryA("shell32.dll"));
     if (!shell) return -1;
     int index = -1;
-    GetFileInfo get = (GetFileInfo)(void*)GetProcAddress(shell, "SHGetFileInfoA");
+    GetFileInfo get = (GetFileInfo)(void*)GetProcAddress(shell.get(), "SHGetFileInfoA");
     if (get && path) {
         SHFILEINFOA info;
         memset(&info, 0, sizeof info);
@@ -65,7 +66,6 @@ int SystemIconIndex(const char* path, DWORD attributes, UINT flags) {
         // gives an index.
         if (get(path, attributes, &info, sizeof info, flags)) index = info.iIcon;
     }
-    FreeLibrary(shell);
     return index;
 }
 

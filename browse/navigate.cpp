@@ -14,6 +14,7 @@
 #include "core/paths.h"
 #include "core/messages.h"
 #include "controls/treepath.h"
+#include "core/handles.h"
 
 #include <memory>
 #include <process.h>
@@ -165,7 +166,7 @@ struct ReadJob {
 };
 
 std::shared_ptr<ReadJob> read_job;  // the read the window waits for, none when none runs
-HANDLE read_thread = nullptr;
+Handle read_thread;
 unsigned read_generation = 0;
 
 // How long a read may take and still be shown as if the window had read it itself.
@@ -193,8 +194,8 @@ unsigned __stdcall ReadThread(void* arg) {
 // while it is listed is seen too; a new read starts a new watch, so that the program's own
 // changes, which the read that follows them shows, are not read a second time.
 struct FolderWatch {
-    HANDLE thread = nullptr;
-    HANDLE stop = nullptr;
+    Handle thread;
+    Handle stop;
     unsigned generation = 0;
     bool changed = false;    // a change came since the last read
     DWORD last_read = 0;     // when the folder was last read (GetTickCount)
@@ -224,14 +225,15 @@ unsigned __stdcall WatchThread(void* arg) {
 void StopWatch() {
     watch.generation++;
     if (!watch.thread) return;
-    SetEvent(watch.stop);
+    SetEvent(watch.stop.get());
     // The thread may be in a look at a drive that stopped answering: it is let go, and its
-    // late message is of a generation that has passed.
-    WaitForSingleObject(watch.thread, kStopBound);
-    CloseHandle(watch.thread);
-    watch.thread = nullptr;
-    // The event stays with a thread that did not end in time.
-    watch.stop = nullptr;
+    // late message is of a generation that has passed. The event stays with a thread that did
+    // not end in time, which may still wait on it.
+    if (WaitForSingleObject(watch.thread.get(), kStopBound) == WAIT_OBJECT_0)
+        watch.stop.reset();
+    else
+        watch.stop.release();
+    watch.thread.reset();
 }
 
 void Watch(const std::wstring& folder, const FolderStamp& stamp) {
@@ -244,18 +246,15 @@ void Watch(const std::wstring& folder, const FolderStamp& stamp) {
     args->stamp = stamp;
     args->window = mwin.hwnd;
     args->generation = watch.generation;
-    watch.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    watch.stop.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!watch.stop) return;
-    args->stop = watch.stop;
+    args->stop = watch.stop.get();
     WatchArgs* raw = args.release();
-    uintptr_t thread = _beginthreadex(nullptr, 0, WatchThread, raw, 0, nullptr);
-    if (!thread) {
+    watch.thread.reset((HANDLE)_beginthreadex(nullptr, 0, WatchThread, raw, 0, nullptr));
+    if (!watch.thread) {
         delete raw;
-        CloseHandle(watch.stop);
-        watch.stop = nullptr;
-        return;
+        watch.stop.reset();
     }
-    watch.thread = (HANDLE)thread;
 }
 
 // The rows of the listed entries as the kept rows ask: their names selected, one focused, the
@@ -317,9 +316,8 @@ void ShowRead(ReadJob& job) {
 
 void CloseReadThread(DWORD wait_ms) {
     if (!read_thread) return;
-    WaitForSingleObject(read_thread, wait_ms);
-    CloseHandle(read_thread);
-    read_thread = nullptr;
+    WaitForSingleObject(read_thread.get(), wait_ms);
+    read_thread.reset();
 }
 
 void StopReadAtExit() {
@@ -359,12 +357,12 @@ void StartRead(const char* folder, const KeptRows& kept) {
     }
     // The window's thread waits for a quick read without serving any message, so nothing runs
     // in between; the read's late message then finds no job of its generation.
-    if (WaitForSingleObject((HANDLE)thread, kQuick) == WAIT_OBJECT_0) {
-        CloseHandle((HANDLE)thread);
+    Handle owned((HANDLE)thread);
+    if (WaitForSingleObject(owned.get(), kQuick) == WAIT_OBJECT_0) {
         ShowRead(*job);
         return;
     }
-    read_thread = (HANDLE)thread;
+    read_thread = std::move(owned);
     read_job = job;
     mcbx.SetText(folder);
     log_line("%s\tRead () %s GO ...\n", time_stamp(), folder);

@@ -27,22 +27,20 @@ int CLvw::BeginDrag() {
     int row = NextSelected(-1);
     if (row < 0) return 1;
     POINT origin = {};
-    drag_list = (HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&origin);
+    drag_list.reset((HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&origin));
     while (drag_list && (row = NextSelected(row)) >= 0) {
         POINT ignored;
-        HIMAGELIST next =
-            (HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&ignored);
+        ImageList next((HIMAGELIST)SendMessageA(hwnd, LVM_CREATEDRAGIMAGE, row, (LPARAM)&ignored));
         if (!next) continue;
         IMAGEINFO info = {};
-        ImageList_GetImageInfo(drag_list, 0, &info);
-        HIMAGELIST merged = ImageList_Merge(drag_list, 0, next, 0, 0, info.rcImage.bottom);
-        ImageList_Destroy(next);
+        ImageList_GetImageInfo(drag_list.get(), 0, &info);
+        ImageList merged(
+            ImageList_Merge(drag_list.get(), 0, next.get(), 0, 0, info.rcImage.bottom));
         if (!merged) continue;  // keep the image built so far
-        ImageList_Destroy(drag_list);
-        drag_list = merged;
+        drag_list = std::move(merged);
     }
     if (!drag_list) return 0;
-    ImageList_BeginDrag(drag_list, 0, 0, 0);
+    ImageList_BeginDrag(drag_list.get(), 0, 0, 0);
     ImageList_DragEnter(GetDesktopWindow(), origin.x, origin.y);
     return 0;
 }
@@ -51,7 +49,6 @@ int CLvw::EndDrag() {
     // The image was shown over the desktop, and leaves from the same window.
     ImageList_DragLeave(GetDesktopWindow());
     ImageList_EndDrag();
-    if (drag_list) ImageList_Destroy(drag_list);
-    drag_list = nullptr;
+    drag_list.reset();
     return 0;
 }

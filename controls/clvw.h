@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "controls/imagelist.h"
+
 // Holds a list's drawing off while the control changes the state of many rows, then asks
 // for one repaint. The control otherwise invalidates each row it changes on its own, which
 // costs a round trip to the window system per row (seconds for 100,000 rows under Wine).
@@ -35,7 +37,7 @@ class HeldRedraw {
 class CLvw {
   public:
     HWND hwnd = nullptr;
-    HIMAGELIST drag_list = nullptr;
+    ImageList drag_list;
     char text[MAX_PATH] = {};
     int columns = 0;
 

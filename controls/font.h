@@ -5,8 +5,8 @@
 #include "controls/painttext.h"
 
 // The small font of the combo boxes and buttons: face and cell height as given, weight 400,
-// quality byte 100 passed as it is, every other field zero. Each call makes a new font;
-// the controls keep theirs until the process ends, so none is ever deleted.
+// quality byte 100 passed as it is, every other field zero. Each call makes a new font, which
+// the caller owns.
 inline HFONT MakeSmallFont(const char* face, int height) {
     LOGFONTA lf = {};
     lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);

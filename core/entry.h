@@ -181,11 +181,6 @@ void OrderEntries(const EntryList& list, int column, int dir, ViewSlot* view,
 // pass over the entries, which needs no memory.
 ViewOrder OrderOf(const EntryList& list, int column, int dir);
 
-// Orders the n slots of `view` as CompareEntriesBy does with the column and direction given
-// (slots of equal entries keep their order); the first slot's count is n afterwards, the
-// slots' chart angles 0. The part of Sort that tests and benchmarks time.
-void OrderView(ViewSlot* view, size_t n, int column, int dir);
-
 // The name that goes into an entry's paths: its own, or its short name when that was proved
 // to open it; none when the entry is not reached.
 const char* ReachName(const FolderEntry& e);

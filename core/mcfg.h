@@ -1,4 +1,7 @@
-// The one application state record and the control wrappers, the program's only globals.
+// The one application state record: what the window shows and what the program acts on (the
+// folder that was read, its entries and their view, the modes, the layout). The control
+// wrappers are in controls/ui.h; the state of each background job (a read, a search, a size
+// scan, the watchers) stays in the file that runs the job, beside the thread that uses it.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +13,7 @@
 #include "core/dpi.h"
 #include "core/entry.h"
 #include "core/geometry.h"
+#include "core/handles.h"
 
 struct DriveInfo {
     long long total;
@@ -18,12 +22,13 @@ struct DriveInfo {
     char name[12];
 };
 
-// The one application state record. Start-up (app/app.cpp) gives it its start values; after
-// that each field has one file that writes it, and every other file only reads it:
+// The one application state record, written on the window's thread only. Start-up (app/app.cpp) gives it its start values (start_dir, window, font,
+// sort_dir, unit, tree_width, make_notepad_link); after that each field has one file that
+// writes it, and every other file only reads it:
 //   log                                  core/log.cpp
 //   window, logfont, font, font_height, dpi, sep, list_width, chart_top
-//                                        app/window.cpp (the settings and the layout)
-//   win_major, start_dir                 app/app.cpp
+//                                        app/window.cpp (the settings, the layout and a
+//                                        change of DPI)
 //   unit, tree_width, splitting, dragging, size_cursor, clipboard_names
 //                                        app/wndproc.cpp (tree_width also app/window.cpp,
 //                                        which scales it when the DPI changes)
@@ -31,9 +36,12 @@ struct DriveInfo {
 //   drives_mode, find_mode, preview, size_mode
 //                                        core/mcfg.cpp (SetMode)
 //   entries, view                        core/entry.cpp (ListFolder, InstallView,
-//                                        ReleaseView, ReleaseEntries)
+//                                        ReleaseView, ReleaseEntries); a finished read's
+//                                        entries are swapped in by browse/navigate.cpp
 //   sort_column, sort_dir, selected, folders, count
 //                                        browse/entries.cpp (SetOrder and the view's counts)
+//   the view's chart angles              scan/view.cpp (browse/entries.cpp clears them when
+//                                        a sort keeps the rows)
 //   scanning, ticks, size                scan/scan.cpp
 //   image_w, image_h                     scan/preview.cpp
 //   chart_x, chart_y, chart_radius       scan/view.cpp
@@ -42,11 +50,10 @@ struct DriveInfo {
 //   product_line, info_link, link_cursor app/info.cpp
 struct Mcfg {
     FILE* log = nullptr;
-    int win_major = 0;
     char start_dir[MAX_PATH] = {};
     WindowGeometry window = {};
     LOGFONTA logfont = {};
-    HFONT font = nullptr;
+    Font font;
     // The UI font's height as the settings give it, at 96 DPI; logfont holds it scaled.
     int font_height = 16;
     // The DPI the window is shown at: every pixel figure of the window is scaled by it.

@@ -14,10 +14,9 @@ HANDLE OpenForIdentity(const WCHAR* path, bool follow) {
 
 bool IdentityOfHandle(HANDLE h, FileId* id) {
     if (h == INVALID_HANDLE_VALUE) return false;
+    Handle held(h);
     BY_HANDLE_FILE_INFORMATION info = {};
-    bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    if (!ok) return false;
+    if (!GetFileInformationByHandle(held.get(), &info)) return false;
     id->volume = info.dwVolumeSerialNumber;
     id->high = info.nFileIndexHigh;
     id->low = info.nFileIndexLow;
@@ -102,34 +101,24 @@ bool ExactIdentityOf(const char* folder, const WCHAR* name, FileId* id) {
     return IdentityOfHandle(OpenForIdentity(path.c_str(), false), id);
 }
 
-HANDLE OpenDiskFile(const char* path, DWORD flags) {
-    if (!path || !path[0]) return INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, flags, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return file;
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
+Handle OpenDiskFile(const char* path, DWORD flags) {
+    if (!path || !path[0]) return Handle();
+    Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, flags, nullptr));
+    if (file && GetFileType(file.get()) != FILE_TYPE_DISK) {
+        file.reset();
         SetLastError(ERROR_BAD_FILE_TYPE);
-        return INVALID_HANDLE_VALUE;
     }
     return file;
 }
 
-bool IsDiskFile(const char* path) {
-    HANDLE file = OpenDiskFile(path);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
+bool IsDiskFile(const char* path) { return (bool)OpenDiskFile(path); }
 
 bool OpensNoDiskFile(const char* path) {
     if (!path || !path[0]) return false;
-    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    bool other = GetFileType(h) != FILE_TYPE_DISK;
-    CloseHandle(h);
-    return other;
+    Handle h(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h && GetFileType(h.get()) != FILE_TYPE_DISK;
 }
 
 bool IsDeviceName(const char* name) {

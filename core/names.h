@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <vector>
+#include "core/handles.h"
 
 // A file's or folder's identity on its volume: the volume's serial number and the file index.
 struct FileId {
@@ -29,8 +30,8 @@ bool ExactIdentityOf(const char* folder, const WCHAR* name, FileId* id);
 
 // Opens `path` for reading when it names a plain file on a disk; a device or a pipe behind
 // the name (a device name, a link to one, a named pipe) is closed again unread, since a read of
-// it may wait for good. INVALID_HANDLE_VALUE otherwise.
-HANDLE OpenDiskFile(const char* path, DWORD flags = 0);
+// it may wait for good. An empty holder otherwise.
+Handle OpenDiskFile(const char* path, DWORD flags = 0);
 // Whether `path` names a plain file on a disk (opened and closed unread).
 bool IsDiskFile(const char* path);
 // Whether `path` opens something that is no file on a disk (a device, a pipe); it is opened

@@ -441,13 +441,3 @@ ViewOrder OrderOf(const EntryList& list, int column, int dir) {
     uint64_t digest = keys.text() ? keys.Digest<TextRow>(n, get) : keys.Digest<NumberRow>(n, get);
     return {list.stamp(), column, dir, mcfg.find_mode, digest};
 }
-
-void OrderView(ViewSlot* view, size_t n, int column, int dir) {
-    if (!view || n == 0) return;
-    // The slots' memory holds the rows: their entries are copied out first.
-    std::vector<FolderEntry*> entries(n);
-    for (size_t i = 0; i < n; i++)
-        entries[i] = view[i].entry;
-    OrderAll(
-        n, [&entries](size_t i) { return entries[i]; }, column, dir, view);
-}

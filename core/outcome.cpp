@@ -1,4 +1,5 @@
 #include "core/outcome.h"
+#include "core/handles.h"
 
 #include <windows.h>
 #include <cstdio>
@@ -34,16 +35,16 @@ template <typename Visit> void WalkTree(const std::wstring& root, Visit visit) {
         std::wstring folder = std::move(folders.back());
         folders.pop_back();
         WIN32_FIND_DATAW fd;
-        HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (find == INVALID_HANDLE_VALUE) continue;
+        FindHandle find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd,
+                                         FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) continue;
         do {
             if (IsDots(fd.cFileName)) continue;
             std::wstring path = folder + L"\\" + fd.cFileName;
             visit(path, fd);
             if ((fd.dwFileAttributes & 0x410) == 0x10) folders.push_back(path);
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
+        } while (FindNextFileW(find.get(), &fd));
     }
 }
 

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <vector>
 
-bool NameIsLossy(const char* name) { return name && strpbrk(name, "?\\/:*\"<>|") != nullptr; }
-
 size_t CharacterPrefix(const char* text, size_t length, size_t limit) {
     if (length <= limit) return length;
     UINT cp = GetACP();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/names.h"
+#include "core/handles.h"
 
 // "." and "..", which a listing reports and no routine visits.
 inline bool IsDotName(const char* name) {
@@ -16,12 +17,6 @@ inline bool IsDotName(const char* name) {
 
 // A real folder: directory bit set, reparse-point bit clear. Linked folders are not followed.
 inline bool IsRealFolder(DWORD attributes) { return (attributes & 0x410) == 0x10; }
-
-// Whether a name that the platform listed lost characters on its way into the ANSI code
-// page: '?' stands for a character the code page lacks, and the other path characters can
-// only come from best-fitting one. Such a name would be read as a wildcard or as another
-// path, so it never goes into a composed path.
-bool NameIsLossy(const char* name);
 
 // The length of the longest start of text[0, length) that fits `limit` bytes and ends on a
 // character of the code page: a text cut to fit a buffer or a column never ends in half a
@@ -83,9 +78,9 @@ bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit
     if (converted <= 0) return false;
     WIN32_FIND_DATAW wide;
     memset(&wide, 0, sizeof wide);
-    HANDLE find = FindFirstFileExW(pattern, FindExInfoStandard, &wide, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &wide, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return false;
     OddNames odd;
     bool going = true;
     do {
@@ -100,8 +95,8 @@ bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit
             }
         }
         memset(&wide, 0, sizeof wide);
-    } while (going && FindNextFileW(find, &wide));
-    FindClose(find);
+    } while (going && FindNextFileW(find.get(), &wide));
+    find.reset();
     if (going && !odd.empty()) {
         odd.Decide(path);
         for (size_t i = 0; i < odd.size(); i++) {

@@ -88,8 +88,9 @@ bool PictureSizeFromBytes(const unsigned char* data, size_t size, int* width, in
 }
 
 bool PictureSize(const char* path, int* width, int* height) {
-    HANDLE file = OpenDiskFile(path);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    Handle held = OpenDiskFile(path);
+    if (!held) return false;
+    HANDLE file = held.get();
     unsigned char head[64] = {};
     DWORD got = 0;
     bool ok = false;
@@ -109,7 +110,6 @@ bool PictureSize(const char* path, int* width, int* height) {
             ok = PictureSizeFromBytes(head, got, width, height);
         }
     }
-    CloseHandle(file);
     return ok;
 }
 
@@ -218,8 +218,9 @@ bool GifFirstFrameOnly(const std::vector<unsigned char>& file, std::vector<unsig
 
 bool ReadWholeFile(const char* path, size_t limit, std::vector<unsigned char>* out) {
     out->clear();
-    HANDLE file = OpenDiskFile(path);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    Handle held = OpenDiskFile(path);
+    if (!held) return false;
+    HANDLE file = held.get();
     LARGE_INTEGER size = {};
     bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && (uint64_t)size.QuadPart <= limit;
     if (ok) {
@@ -228,7 +229,7 @@ bool ReadWholeFile(const char* path, size_t limit, std::vector<unsigned char>* o
         ok = out->empty() || (ReadFile(file, out->data(), (DWORD)out->size(), &got, nullptr) &&
                               got == out->size());
     }
-    CloseHandle(file);
+    held.reset();
     if (!ok) out->clear();
     return ok;
 }

@@ -1,4 +1,5 @@
 #include "core/tempfile.h"
+#include "core/handles.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -33,18 +34,13 @@ bool TempFilePath(const char* name, char* out, size_t size) {
 
 FILE* CreateOutputFile(const char* path) {
     if (!path || !path[0]) return nullptr;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        return nullptr;
-    }
-    int fd = _open_osfhandle((intptr_t)file, _O_TEXT | _O_WRONLY);
-    if (fd < 0) {
-        CloseHandle(file);
-        return nullptr;
-    }
+    Handle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+    // The descriptor owns the handle from here on.
+    int fd = _open_osfhandle((intptr_t)file.get(), _O_TEXT | _O_WRONLY);
+    if (fd < 0) return nullptr;
+    file.release();
     FILE* out = _fdopen(fd, "wt");
     if (!out) _close(fd);
     return out;

@@ -13,6 +13,7 @@
 #include "fileops/clnk.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
+#include "core/handles.h"
 
 namespace {
 
@@ -22,11 +23,10 @@ namespace {
 // must be there first.
 bool SetThroughSystemParameters(const char* path) {
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return false;
-    HKEY key = nullptr;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "WallpaperStyle", 0, REG_SZ, (const BYTE*)"2", 2);
-        RegSetValueExA(key, "TileWallpaper", 0, REG_SZ, (const BYTE*)"0", 2);
-        RegCloseKey(key);
+    RegKey key;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", key.out()) == ERROR_SUCCESS) {
+        RegSetValueExA(key.get(), "WallpaperStyle", 0, REG_SZ, (const BYTE*)"2", 2);
+        RegSetValueExA(key.get(), "TileWallpaper", 0, REG_SZ, (const BYTE*)"0", 2);
     }
     char text[MAX_PATH];
     lstrcpynA(text, path, sizeof text);

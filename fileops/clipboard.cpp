@@ -19,6 +19,7 @@
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
+#include "core/handles.h"
 
 namespace {
 
@@ -137,25 +138,26 @@ void SelectionToClipboard(const char* routine, bool cut) {
     }
     if (!SelectedPaths(routine, Names::kOwn, from) || from.length() <= 1) return;
     std::string image = BuildDropBlock(from);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, image.size());
-    HGLOBAL effect = cut ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)) : nullptr;
+    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, image.size()));
+    GlobalBlock effect(cut ? GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)) : nullptr);
     if (block && (!cut || effect)) {
-        if (void* bytes = GlobalLock(block)) {
+        if (void* bytes = GlobalLock(block.get())) {
             memcpy(bytes, image.data(), image.size());
-            GlobalUnlock(block);
+            GlobalUnlock(block.get());
         }
         if (effect) {
-            if (DWORD* value = (DWORD*)GlobalLock(effect)) {
+            if (DWORD* value = (DWORD*)GlobalLock(effect.get())) {
                 *value = DROPEFFECT_MOVE;
-                GlobalUnlock(effect);
+                GlobalUnlock(effect.get());
             }
         }
         if (OpenClipboardSoon(mwin.hwnd)) {
             EmptyClipboard();
             // From here on the clipboard owns each block it took.
-            if (SetClipboardData(CF_HDROP, block)) block = nullptr;
+            if (SetClipboardData(CF_HDROP, block.get())) block.release();
             // A cut whose list could not be set leaves no mark of a move behind.
-            if (effect && !block && SetClipboardData(DropEffectFormat(), effect)) effect = nullptr;
+            if (effect && !block && SetClipboardData(DropEffectFormat(), effect.get()))
+                effect.release();
             CloseClipboard();
             // Paste is enabled at once for the program's own list, without waiting for the
             // watcher's answer.
@@ -163,8 +165,6 @@ void SelectionToClipboard(const char* routine, bool cut) {
         }
     }
     bool set = !block && !effect;
-    if (block) GlobalFree(block);
-    if (effect) GlobalFree(effect);
     if (!set) {
         log_line("%s\t%s () %s failed: the clipboard could not be had ...\n", time_stamp(),
                  routine, from.data());
@@ -325,15 +325,14 @@ namespace {
 
 // A reader given up because the clipboard's owner did not answer: it holds the clipboard open
 // until the owner renders or goes, and no other reader is started meanwhile.
-HANDLE given_up_reader = nullptr;
+Handle given_up_reader;
 
 }  // namespace
 
 bool ClipboardHeldByAGivenUpReader() {
     if (!given_up_reader) return false;
-    if (WaitForSingleObject(given_up_reader, 0) == WAIT_TIMEOUT) return true;
-    CloseHandle(given_up_reader);
-    given_up_reader = nullptr;
+    if (WaitForSingleObject(given_up_reader.get(), 0) == WAIT_TIMEOUT) return true;
+    given_up_reader.reset();
     return false;
 }
 
@@ -349,16 +348,13 @@ bool ReadClipboardBlock(ClipboardList* list, DWORD timeout_ms) {
         read->Leave();
         return !list->block.empty();
     }
-    uintptr_t thread = _beginthreadex(nullptr, 0, ReadClipboardThread, read, 0, nullptr);
+    Handle thread((HANDLE)_beginthreadex(nullptr, 0, ReadClipboardThread, read, 0, nullptr));
     if (!thread) {
         delete read;
         return false;
     }
-    bool done = WaitForSingleObject((HANDLE)thread, timeout_ms) == WAIT_OBJECT_0;
-    if (done)
-        CloseHandle((HANDLE)thread);
-    else
-        given_up_reader = (HANDLE)thread;
+    bool done = WaitForSingleObject(thread.get(), timeout_ms) == WAIT_OBJECT_0;
+    if (!done) given_up_reader = std::move(thread);
     if (done && read->have) *list = std::move(read->list);
     bool have = done && !list->block.empty();
     if (!done)
@@ -369,13 +365,17 @@ bool ReadClipboardBlock(ClipboardList* list, DWORD timeout_ms) {
 
 namespace {
 
-// The watcher of the clipboard: a thread that asks whether the clipboard holds a file list
-// when asked, and posts the answer to the window. The window's thread makes no clipboard call
-// that could wait. The watcher never opens the clipboard, so it never keeps it from the
-// program's own Copy or from another program while an owner is slow to answer.
+// The watcher of the clipboard: a thread that, when asked, looks whether the clipboard holds a
+// file list and posts the answer to the window, which greys or enables Paste by it. The look
+// is asked on every change of the clipboard, and it may wait: after a program that stopped
+// answering has set the clipboard, the first clipboard call of a thread waits seconds for the
+// platform's clipboard manager. The window's thread, which must go on answering, therefore
+// never makes it. The look does not open the clipboard, so it never keeps the clipboard from
+// the program's own Copy and Cut (which open it on the window's thread for as long as setting
+// their list takes) or from another program.
 struct ClipboardWatch {
-    HANDLE thread = nullptr;
-    HANDLE ask = nullptr;
+    Handle thread;
+    Handle ask;
     HWND window = nullptr;
     std::atomic<bool> stop{false};
 
@@ -383,7 +383,7 @@ struct ClipboardWatch {
         ClipboardWatch* w = (ClipboardWatch*)arg;
         DWORD seen = 0;
         bool first = true;
-        while (WaitForSingleObject(w->ask, INFINITE) == WAIT_OBJECT_0 && !w->stop) {
+        while (WaitForSingleObject(w->ask.get(), INFINITE) == WAIT_OBJECT_0 && !w->stop) {
             DWORD sequence = GetClipboardSequenceNumber();
             if (!first && sequence == seen) continue;
             first = false;
@@ -398,10 +398,9 @@ struct ClipboardWatch {
     ~ClipboardWatch() {
         if (!thread) return;
         stop = true;
-        SetEvent(ask);
-        WaitForSingleObject(thread, 500);
-        CloseHandle(thread);
-        CloseHandle(ask);
+        SetEvent(ask.get());
+        // A thread still waiting keeps the event: it is not closed under it.
+        if (WaitForSingleObject(thread.get(), 500) != WAIT_OBJECT_0) ask.release();
     }
 };
 ClipboardWatch watch;
@@ -411,17 +410,16 @@ ClipboardWatch watch;
 void AskClipboard(HWND window) {
     if (!watch.thread) {
         watch.window = window;
-        watch.ask = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        watch.ask.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
         if (!watch.ask) return;
-        uintptr_t thread = _beginthreadex(nullptr, 0, ClipboardWatch::Run, &watch, 0, nullptr);
-        if (!thread) {
-            CloseHandle(watch.ask);
-            watch.ask = nullptr;
+        watch.thread.reset(
+            (HANDLE)_beginthreadex(nullptr, 0, ClipboardWatch::Run, &watch, 0, nullptr));
+        if (!watch.thread) {
+            watch.ask.reset();
             return;
         }
-        watch.thread = (HANDLE)thread;
     }
-    SetEvent(watch.ask);
+    SetEvent(watch.ask.get());
 }
 
 namespace {
@@ -495,9 +493,8 @@ void PasteClipboard() {
     }
     // A cut list is moved, and once every name has moved the cut is spent.
     if (PasteList(from, EffectMoves(list.effect))) {
-        uintptr_t thread = _beginthreadex(nullptr, 0, EmptyClipboardThread,
-                                          (void*)(uintptr_t)list.sequence, 0, nullptr);
-        if (thread) CloseHandle((HANDLE)thread);
+        Handle thread((HANDLE)_beginthreadex(nullptr, 0, EmptyClipboardThread,
+                                             (void*)(uintptr_t)list.sequence, 0, nullptr));
     }
 }
 

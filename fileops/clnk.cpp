@@ -169,12 +169,12 @@ const char* ShortcutProblem(const unsigned char* data, size_t size) {
 }
 
 const char* ShortcutFileProblem(const char* path) {
-    HANDLE file = OpenDiskFile(path);
-    if (file == INVALID_HANDLE_VALUE) return "it cannot be opened";
+    Handle file = OpenDiskFile(path);
+    if (!file) return "it cannot be opened";
     std::vector<unsigned char> bytes(kLargestShortcut + 1);
     DWORD got = 0;
-    bool read = ReadFile(file, bytes.data(), (DWORD)bytes.size(), &got, nullptr) != 0;
-    CloseHandle(file);
+    bool read = ReadFile(file.get(), bytes.data(), (DWORD)bytes.size(), &got, nullptr) != 0;
+    file.reset();
     if (!read) return "it cannot be read";
     return ShortcutProblem(bytes.data(), got);
 }

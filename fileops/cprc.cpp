@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/msgbox.h"
+#include "core/handles.h"
 #include "core/log.h"
 #include "core/mcfg.h"
 #include "fileops/fileops.h"
@@ -28,6 +30,7 @@ int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log)
                      folder ? folder : "", error);
         return 1;
     }
+    Handle thread(process.hThread), owned(process.hProcess);
     int waited = 0;
     if (waits > 0) {
         code = STILL_ACTIVE;
@@ -47,21 +50,26 @@ int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log)
             log_line("%s\tCPrc::new_prc (%s, %s) timeout: %d\n", time_stamp(), command,
                      folder ? folder : "", waited);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return (int)code;
 }
 
 void NewCmd() {
+    char windows_folder[MAX_PATH] = {};
     const char* windir = getenv("WinDir");
+    if (windir && *windir)
+        lstrcpynA(windows_folder, windir, sizeof windows_folder);
+    else
+        GetWindowsDirectoryA(windows_folder, sizeof windows_folder);
     char command[MAX_PATH * 2];
-    snprintf(command, sizeof command, "%s\\System32\\cmd.exe", windir ? windir : "");
+    snprintf(command, sizeof command, "%s\\System32\\cmd.exe", windows_folder);
     // The window opens in the folder that was read.
     char folder[272];
     lstrcpynA(folder, mcfg.folder, sizeof folder);
     CPrc process;
-    if (process.new_prc(windir ? command : nullptr, folder, 0, nullptr) != 0 || !windir) {
-        if (folder[0]) SetCurrentDirectoryA(folder);
-        WinExec("command.com", SW_SHOW);
+    if (process.new_prc(command, folder, 0, nullptr) != 0) {
+        log_line("%s\tNewCmd () %s failed: %lu ...\n", time_stamp(), command, GetLastError());
+        char text[MAX_PATH * 2 + 64];
+        snprintf(text, sizeof text, "The command window %s could not be started.", command);
+        MsgBox(text);
     }
 }

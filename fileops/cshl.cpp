@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "core/log.h"
+#include "core/handles.h"
 
 int ShellJobFlags(int mode) {
     switch (mode) {
@@ -66,16 +67,15 @@ HICON CSHL::small_icon(const char* path) {
     // the shell.
     HICON own = nullptr;
     if (ExtractIconExA(path, 0, nullptr, &own, 1) > 0 && own) return own;
-    HMODULE shell = LoadLibraryA("shell32.dll");
+    Module shell(LoadLibraryA("shell32.dll"));
     if (!shell) return nullptr;
     typedef DWORD_PTR(WINAPI * GetInfo)(LPCSTR, DWORD, SHFILEINFOA*, UINT, UINT);
-    GetInfo get_info = (GetInfo)(void*)GetProcAddress(shell, "SHGetFileInfoA");
+    GetInfo get_info = (GetInfo)(void*)GetProcAddress(shell.get(), "SHGetFileInfoA");
     HICON icon = nullptr;
     if (get_info) {
         SHFILEINFOA info = {};
         // A failed call leaves garbage in the record: its icon is taken only on success.
         if (get_info(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) icon = info.hIcon;
     }
-    FreeLibrary(shell);
     return icon;
 }

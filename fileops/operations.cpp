@@ -18,6 +18,7 @@
 #include "fileops/transfer.h"
 #include "scan/scan.h"
 #include "scan/view.h"
+#include "core/handles.h"
 
 namespace {
 
@@ -505,12 +506,13 @@ void NewFile() {
         char path[MAX_PATH];
         // CREATE_NEW never opens a file that is there: one made meanwhile is left alone.
         if (!name.empty() && JoinPath(folder.c_str(), name.c_str(), path, sizeof path)) {
-            HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            Handle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD error = GetLastError();
-            if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-            if (file == INVALID_HANDLE_VALUE || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-                NewItemFailed("NewFile", path, file == INVALID_HANDLE_VALUE ? error : ERROR_CANNOT_MAKE);
+            bool made = (bool)file;
+            file.reset();
+            if (!made || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+                NewItemFailed("NewFile", path, !made ? error : ERROR_CANNOT_MAKE);
             else
                 log_line("%s\tNewFile () %s OK ...\n", time_stamp(), path);
         } else {

@@ -16,18 +16,12 @@
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
 #include "res/resource.h"
+#include "core/handles.h"
 
 namespace {
 
 // The menu bitmaps live as long as the menu, that is until the program ends.
-struct MenuBitmaps {
-    std::vector<HBITMAP> bitmaps;
-    ~MenuBitmaps() {
-        for (HBITMAP b : bitmaps)
-            DeleteObject(b);
-    }
-};
-MenuBitmaps menu_bitmaps;
+std::vector<Bitmap> menu_bitmaps;
 
 // The user's Send To folder, or the value of TEMP when there is none.
 std::string SendToFolder() {
@@ -92,13 +86,13 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
         InsertMenuA(submenu, 0, MF_STRING | (read ? 0 : MF_GRAYED), (UINT_PTR)id, text.c_str());
         mcfg.sendto_targets.emplace_back(read ? link.path : "");
         if (read) {
-            if (HICON icon = shell.small_icon(link.path)) {
-                HBITMAP bitmap = icon_bitmap(icon);
-                // The bitmap keeps what it needs; the icon goes at once.
-                DestroyIcon(icon);
+            // The bitmap keeps what it needs; the icon goes at once.
+            Icon icon(shell.small_icon(link.path));
+            if (icon) {
+                Bitmap bitmap(icon_bitmap(icon.get()));
                 if (bitmap) {
-                    SetMenuItemBitmaps(submenu, id, MF_BYCOMMAND, bitmap, bitmap);
-                    menu_bitmaps.bitmaps.push_back(bitmap);
+                    SetMenuItemBitmaps(submenu, id, MF_BYCOMMAND, bitmap.get(), bitmap.get());
+                    menu_bitmaps.push_back(std::move(bitmap));
                 }
             }
         }
@@ -137,8 +131,7 @@ void RunEntry(int index) {
             PROCESS_INFORMATION process = {};
             if (CreateProcessA(target.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &start, &process)) {
-                CloseHandle(process.hThread);
-                CloseHandle(process.hProcess);
+                Handle thread(process.hThread), owned(process.hProcess);
             } else {
                 log_line("%s\tSendTo () %d failed: %lu ...\n", time_stamp(), index, GetLastError());
             }
@@ -152,23 +145,20 @@ void RunEntry(int index) {
 HBITMAP icon_bitmap(HICON icon) {
     ICONINFO info = {};
     if (!GetIconInfo(icon, &info)) return nullptr;
+    // The icon's two bitmaps are this routine's: the mask goes, the colour one is handed out.
+    Bitmap mask_bitmap(info.hbmMask), colour_bitmap(info.hbmColor);
     BITMAP colour = {};
-    if (!info.hbmColor || !GetObjectA(info.hbmColor, sizeof colour, &colour)) {
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
-        return nullptr;
-    }
+    if (!colour_bitmap || !GetObjectA(colour_bitmap.get(), sizeof colour, &colour)) return nullptr;
     {
         MemoryDC mask_dc(nullptr), colour_dc(nullptr);
-        Selection mask(mask_dc.get(), info.hbmMask);
-        Selection colour_in(colour_dc.get(), info.hbmColor);
+        Selection mask(mask_dc.get(), mask_bitmap.get());
+        Selection colour_in(colour_dc.get(), colour_bitmap.get());
         // Where the mask is white (the icon's transparent part, black in the colour bitmap)
         // the menu bitmap turns white; elsewhere the colour stays.
         BitBlt(colour_dc.get(), 0, 0, colour.bmWidth, colour.bmHeight, mask_dc.get(), 0, 0,
                SRCINVERT);
     }
-    DeleteObject(info.hbmMask);
-    return info.hbmColor;
+    return colour_bitmap.release();
 }
 
 void SendTo(HMENU submenu, int index) {

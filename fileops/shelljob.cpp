@@ -12,6 +12,7 @@
 #include "controls/ui.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
+#include "core/handles.h"
 
 namespace {
 
@@ -92,7 +93,8 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick)
     } else {
         // The job takes as long as the disk takes; each wait for it is a quarter of a second
         // at most, and sent messages and paints end it at once.
-        HANDLE handle = (HANDLE)thread;
+        Handle owned((HANDLE)thread);
+        HANDLE handle = owned.get();
         std::vector<MSG> kept;
         bool quit = false;
         int quit_code = 0;
@@ -107,7 +109,7 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick)
                 next_tick = GetTickCount() + 250;
             }
         }
-        CloseHandle(handle);
+        owned.reset();
         // What came while the job ended: the keys pressed on the disabled window go too.
         PumpBeside(window, kept, &quit, &quit_code);
         for (const MSG& m : kept)

@@ -41,7 +41,7 @@ const size_t kLargestGif = 64u << 20;
 HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
                      const std::vector<unsigned char>* bytes) {
     HRESULT hr = E_INVALIDARG;
-    HBITMAP bitmap = nullptr;
+    Bitmap bitmap;
     WCHAR wide[MAX_PATH + 4];
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICBitmapDecoder> decoder;
@@ -93,15 +93,14 @@ HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) {
         hr = E_OUTOFMEMORY;
         goto done;
     }
     hr = converter->CopyPixels(nullptr, (UINT)fw * 4, (UINT)fw * 4 * (UINT)fh, (BYTE*)bits);
     if (FAILED(hr)) {
-        DeleteObject(bitmap);
-        bitmap = nullptr;
+        bitmap.reset();
         goto done;
     }
     {
@@ -117,7 +116,7 @@ HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
     }
 done:
     if (result) *result = hr;
-    return bitmap;
+    return bitmap.release();
 }
 
 CImg::CImg(FILE* log_stream) : log(log_stream) {
@@ -126,8 +125,7 @@ CImg::CImg(FILE* log_stream) : log(log_stream) {
 
 CImg::~CImg() {
     Release();
-    if (bitmap) DeleteObject(bitmap);
-    bitmap = nullptr;
+    bitmap.reset();
     if (log) log_line("%s\tCImg::~CImg () OK ...\n", time_stamp());
 }
 
@@ -138,8 +136,7 @@ void CImg::Release() {
 }
 
 void CImg::load_img(const char* folder_path, const char* file, int width, int height) {
-    if (bitmap) DeleteObject(bitmap);
-    bitmap = nullptr;
+    bitmap.reset();
     if (!folder_path || !file) return;
     HRESULT hr = SHGetDesktopFolder(desktop.out());
     if (FAILED(hr) || !desktop.get()) {
@@ -186,7 +183,7 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
             Release();
             return;
         }
-        bitmap = DecodeFitted(path.c_str(), width, height, &hr, &first);
+        bitmap.reset(DecodeFitted(path.c_str(), width, height, &hr, &first));
         if (log)
             log_line(bitmap ? "%s\tCImg::WIC (%s\\%s) OK ...\n" : "%s\tCImg::WIC (%s\\%s) failed ...\n",
                      time_stamp(), folder_path, file);
@@ -229,7 +226,7 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
             // No extractor for the file here: the imaging codecs decode the pictures whose
             // size the header told, which the budget above has passed.
             if (known) {
-                bitmap = DecodeFitted(path.c_str(), width, height, &hr);
+                bitmap.reset(DecodeFitted(path.c_str(), width, height, &hr));
                 if (log) {
                     if (bitmap)
                         log_line("%s\tCImg::WIC (%s\\%s) OK ...\n", time_stamp(), folder_path,
@@ -251,9 +248,10 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
                          (unsigned)hr);
             break;
         }
-        hr = extractor->Extract(&bitmap);
+        hr = extractor->Extract(bitmap.out());
         if (FAILED(hr)) {
-            bitmap = nullptr;
+            // What a failed call left there is no bitmap of the program's.
+            bitmap.release();
             if (log)
                 log_line("%s\tCImg::Extract (%s) failed: 0x%08x\n", time_stamp(), folder_path,
                          (unsigned)hr);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/com.h"
+#include "core/handles.h"
 
 class CImg {
   public:
@@ -21,7 +22,7 @@ class CImg {
     void load_img(const char* folder, const char* file, int width, int height);
 
     FILE* log;
-    HBITMAP bitmap = nullptr;
+    Bitmap bitmap;
     ComPtr<IShellFolder> desktop;
     ComPtr<IShellFolder> folder;
     ComPtr<IExtractImage> extractor;

@@ -22,6 +22,7 @@
 #include "core/paths.h"
 #include "browse/status.h"
 #include "scan/view.h"
+#include "core/handles.h"
 
 namespace {
 
@@ -244,19 +245,18 @@ class PieceScanner {
 // content match: a read of those may wait for good.
 bool ContentMatch(const char* path, std::string_view text, char* block,
                   const std::atomic<bool>* stop = nullptr) {
-    HANDLE file = OpenDiskFile(path, FILE_FLAG_SEQUENTIAL_SCAN);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    Handle file = OpenDiskFile(path, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!file) return false;
     PieceScanner scanner(text);
     bool found = false, pending_cr = false, end = false;
     DWORD got = 0;
     while (!found && !end && !(stop && stop->load()) &&
-           ReadFile(file, block, (DWORD)kBlock, &got, nullptr) && got > 0) {
+           ReadFile(file.get(), block, (DWORD)kBlock, &got, nullptr) && got > 0) {
         found = scanner.FeedRaw(block, got, pending_cr, end);
         // A short read of a disk file is its end; asking again would only confirm it.
         if (got < kBlock) break;
     }
     if (!found) found = scanner.Finish(pending_cr);
-    CloseHandle(file);
     return found;
 }
 
@@ -416,7 +416,7 @@ struct FindJob {
 // The running job. Its thread holds a share of it too: a thread given up (see kStopBound)
 // goes on with a job the window no longer knows, and lets it go when it ends.
 std::shared_ptr<FindJob> find_job;
-HANDLE find_thread = nullptr;
+Handle find_thread;
 unsigned find_generation = 0;
 const char* const kStopTip = "Stop the search";
 
@@ -457,13 +457,13 @@ std::shared_ptr<FindJob> EndJob(bool stop) {
     if (!find_job) return nullptr;
     if (stop) find_job->stop = true;
     if (find_thread) {
-        if (WaitForSingleObject(find_thread, stop ? kStopBound : INFINITE) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(find_thread.get(), stop ? kStopBound : INFINITE) !=
+            WAIT_OBJECT_0) {
             find_job->stop = true;
             log_line("%s\tFind (%s) given up: the search does not answer ...\n", time_stamp(),
                      find_job->folder.c_str());
         }
-        CloseHandle(find_thread);
-        find_thread = nullptr;
+        find_thread.reset();
     }
     mtip.Update(mbtn.hwnd, kFindTip);
     return std::move(find_job);
@@ -528,7 +528,7 @@ void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
 void StopFindAtExit() {
     if (find_job) {
         find_job->stop = true;
-        if (find_thread) WaitForSingleObject(find_thread, kStopBound);
+        if (find_thread) WaitForSingleObject(find_thread.get(), kStopBound);
     }
 }
 
@@ -607,7 +607,7 @@ void Find() {
     auto* share = new std::shared_ptr<FindJob>(job);
     uintptr_t thread = _beginthreadex(nullptr, 0, FindThread, share, 0, nullptr);
     if (thread) {
-        find_thread = (HANDLE)thread;
+        find_thread.reset((HANDLE)thread);
         mtip.Update(mbtn.hwnd, kStopTip);
     } else {
         // No thread to be had: the search runs here, and its message shows the results.

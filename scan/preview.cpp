@@ -12,6 +12,7 @@
 #include "scan/cimg.h"
 #include "core/picture.h"
 #include "scan/view.h"
+#include "core/handles.h"
 
 namespace {
 
@@ -28,12 +29,10 @@ struct Shown {
     int pic_w = 0, pic_h = 0;
     bool loaded = false;  // bitmap (none when the load failed) answers the request
     int request_w = 0, request_h = 0;
-    HBITMAP bitmap = nullptr;
+    Bitmap bitmap;
 
-    ~Shown() { Forget(); }
     void Forget() {
-        if (bitmap) DeleteObject(bitmap);
-        bitmap = nullptr;
+        bitmap.reset();
         loaded = false;
     }
     // Makes this the file described, forgetting what was known of another.
@@ -75,9 +74,7 @@ void Failed(const std::string& key) {
 HBITMAP LoadFitted(const char* folder, const char* file, int w, int h) {
     CImg loader(mcfg.log);
     loader.load_img(folder, file, w, h);
-    HBITMAP bitmap = loader.bitmap;
-    loader.bitmap = nullptr;
-    return bitmap;
+    return loader.bitmap.release();
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {
@@ -89,12 +86,12 @@ SIZE BitmapSize(HBITMAP bitmap) {
 HBITMAP Shown::Fitted(const char* folder, const char* file, int w, int h) {
     if (!loaded || w != request_w || h != request_h) {
         Forget();
-        bitmap = LoadFitted(folder, file, w, h);
+        bitmap.reset(LoadFitted(folder, file, w, h));
         request_w = w;
         request_h = h;
         loaded = true;
     }
-    return bitmap;
+    return bitmap.get();
 }
 
 void NoImage() { mcfg.image_w = mcfg.image_h = -1; }
@@ -143,63 +140,53 @@ void Preview(HDC dc) {
     int margin = Scale(20, mcfg.dpi);
     int wmax = mcfg.list_width - margin, hlim = mcfg.chart_top - margin;
     int request_w = 0, request_h = 0;
-    if (mcfg.win_major >= 6) {
-        // The picture's own size, from its header when it has one of the four kinds; else
-        // from a first load at the preview area's size, as the shell's extractor gives it.
-        if (!shown.measured) {
-            shown.measured = true;
-            if (!PictureSize(path, &shown.pic_w, &shown.pic_h)) {
-                shown.pic_w = shown.pic_h = 0;
-                // Too small an area asks the extractor for nothing yet; a larger one will.
-                if (wmax <= 0 || hlim - margin <= 0) {
-                    shown.measured = false;
-                    NoImage();
-                    return;
-                }
-                if (HBITMAP first = LoadFitted(folder, file, wmax, hlim - margin)) {
-                    SIZE s = BitmapSize(first);
-                    shown.pic_w = s.cx;
-                    shown.pic_h = s.cy;
-                    DeleteObject(first);
-                }
+    // The picture's own size, from its header when it has one of the four kinds; else
+    // from a first load at the preview area's size, as the shell's extractor gives it.
+    if (!shown.measured) {
+        shown.measured = true;
+        if (!PictureSize(path, &shown.pic_w, &shown.pic_h)) {
+            shown.pic_w = shown.pic_h = 0;
+            // Too small an area asks the extractor for nothing yet; a larger one will.
+            if (wmax <= 0 || hlim - margin <= 0) {
+                shown.measured = false;
+                NoImage();
+                return;
+            }
+            Bitmap first(LoadFitted(folder, file, wmax, hlim - margin));
+            if (first) {
+                SIZE s = BitmapSize(first.get());
+                shown.pic_w = s.cx;
+                shown.pic_h = s.cy;
             }
         }
-        int w = shown.pic_w, h = shown.pic_h;
-        if (w <= 0 || h <= 0) {
-            Failed(key);
-            NoImage();
-            return;
-        }
-        mcfg.image_w = w;
-        mcfg.image_h = h;
-        // Too large to decode, or too large for the area: its size shows, nothing is drawn.
-        if (!WithinDecodeBudget(w, h)) return;
-        int fw = 0, fh = 0;
-        if (FitPreview(w, h, wmax, hlim, &fw, &fh, mcfg.dpi) < 0) return;
-        request_w = fw;
-        request_h = fh;
-    } else {
-        int s = wmax < hlim ? wmax : hlim;
-        if (s <= 0) return;
-        request_w = request_h = s;
     }
+    int w = shown.pic_w, h = shown.pic_h;
+    if (w <= 0 || h <= 0) {
+        Failed(key);
+        NoImage();
+        return;
+    }
+    mcfg.image_w = w;
+    mcfg.image_h = h;
+    // Too large to decode, or too large for the area: its size shows, nothing is drawn.
+    if (!WithinDecodeBudget(w, h)) return;
+    int fw = 0, fh = 0;
+    if (FitPreview(w, h, wmax, hlim, &fw, &fh, mcfg.dpi) < 0) return;
+    request_w = fw;
+    request_h = fh;
 
     if (!shown.Fitted(folder, file, request_w, request_h)) {
         Failed(key);
         NoImage();
         return;
     }
-    SIZE s = BitmapSize(shown.bitmap);
-    if (mcfg.win_major < 6) {
-        mcfg.image_w = s.cx;
-        mcfg.image_h = s.cy;
-    }
+    SIZE s = BitmapSize(shown.bitmap.get());
     log_line("%s\txs = %d\n", time_stamp(), (int)s.cx);
     log_line("%s\tys = %d\n", time_stamp(), (int)s.cy);
     PreviewPlace at =
         PlacePreview(mcfg.tree_width, mcfg.list_width, mcfg.chart_top, s.cx, s.cy, mcfg.dpi);
     MemoryDC memory(dc);
     if (!memory.get()) return;
-    Selection picture(memory.get(), shown.bitmap);
+    Selection picture(memory.get(), shown.bitmap.get());
     BitBlt(dc, at.x, at.y, s.cx, s.cy, memory.get(), 0, 0, SRCCOPY);
 }

@@ -16,6 +16,7 @@
 #include "browse/entries.h"
 #include "browse/status.h"
 #include "scan/view.h"
+#include "core/handles.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ struct ScanJob {
 
 // The one scan thread and its job, from Scan until StopScan has joined it. Only the UI
 // thread touches these.
-HANDLE scan_thread = nullptr;
+Handle scan_thread;
 std::shared_ptr<ScanJob> job;
 
 // How long a stop waits for the scan's thread, which asks for its stop between any two
@@ -148,10 +149,9 @@ void StopScan() {
     mcfg.scanning = 0;
     if (!scan_thread) return;
     if (job) job->go = 0;
-    if (WaitForSingleObject(scan_thread, kStopBound) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(scan_thread.get(), kStopBound) != WAIT_OBJECT_0)
         log_line("%s\tScan () given up: the scan does not answer ...\n", time_stamp());
-    CloseHandle(scan_thread);
-    scan_thread = nullptr;
+    scan_thread.reset();
     job.reset();
     generation++;
 }
@@ -174,7 +174,7 @@ void Scan() {
     auto* share = new std::shared_ptr<ScanJob>(job);
     uintptr_t thread = _beginthreadex(nullptr, 0, Thread, share, 0, nullptr);
     if (thread) {
-        scan_thread = (HANDLE)thread;
+        scan_thread.reset((HANDLE)thread);
     } else {
         delete share;
         mcfg.scanning = 0;

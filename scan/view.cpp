@@ -135,7 +135,7 @@ void View(HDC dc) {
     if (mlvw.hwnd) GetWindowRect(mlvw.hwnd, &list);
     int lv_w = list.right - list.left, lv_h = list.bottom - list.top;
 
-    Selection font_back(dc, mcfg.font);
+    Selection font_back(dc, mcfg.font.get());
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     SIZE unit = PaintedSize(dc, "C: ", 3);
 

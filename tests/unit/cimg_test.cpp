@@ -57,18 +57,18 @@ TEST_F(Loader, DecodesPngAndJpegFittedKeepingTheirColours) {
     ASSERT_TRUE(tv::WritePicture(tree_.path("blue.jpg"), 300, 600, 0x0000FF, true));
     CImg loader(mcfg.log);
     loader.load_img(tree_.root().c_str(), "red.png", 200, 150);
-    ASSERT_NE(loader.bitmap, nullptr) << Log();
-    SIZE s = SizeOf(loader.bitmap);
+    ASSERT_NE(loader.bitmap.get(), nullptr) << Log();
+    SIZE s = SizeOf(loader.bitmap.get());
     EXPECT_EQ(s.cx, 200);
     EXPECT_EQ(s.cy, 150);
-    EXPECT_EQ(PixelAt(loader.bitmap, 100, 75), RGB(255, 0, 0));
+    EXPECT_EQ(PixelAt(loader.bitmap.get(), 100, 75), RGB(255, 0, 0));
     // A second load leaves the second bitmap: never larger than the picture itself.
     loader.load_img(tree_.root().c_str(), "blue.jpg", 10000, 10000);
-    ASSERT_NE(loader.bitmap, nullptr) << Log();
-    s = SizeOf(loader.bitmap);
+    ASSERT_NE(loader.bitmap.get(), nullptr) << Log();
+    s = SizeOf(loader.bitmap.get());
     EXPECT_EQ(s.cx, 300);
     EXPECT_EQ(s.cy, 600);
-    COLORREF c = PixelAt(loader.bitmap, 150, 300);
+    COLORREF c = PixelAt(loader.bitmap.get(), 150, 300);
     EXPECT_LE(GetRValue(c), 8);
     EXPECT_GE(GetBValue(c), 240);
     EXPECT_EQ(Count("CImg::img_load (" + tree_.root() + "\\red.png) GO ..."), 1);
@@ -79,22 +79,22 @@ TEST_F(Loader, FailuresLogTheirStepAndLeaveNoBitmap) {
     CImg loader(mcfg.log);
     std::string missing = tree_.path("no such folder");
     loader.load_img(missing.c_str(), "a.png", 100, 100);
-    EXPECT_EQ(loader.bitmap, nullptr);
+    EXPECT_EQ(loader.bitmap.get(), nullptr);
     EXPECT_EQ(Count("CImg::ParseDisplayName (" + missing + ") failed: 0x"), 1);
 
     loader.load_img(tree_.root().c_str(), "absent.png", 100, 100);
-    EXPECT_EQ(loader.bitmap, nullptr);
+    EXPECT_EQ(loader.bitmap.get(), nullptr);
     EXPECT_EQ(Count("CImg::ParseDisplayName (absent.png) failed: 0x"), 1);
 
     // Not a picture, and a picture cut short: no bitmap, a log line, no dialog.
     tree_.file("notes.png", "these are notes, not pixels");
     loader.load_img(tree_.root().c_str(), "notes.png", 100, 100);
-    EXPECT_EQ(loader.bitmap, nullptr);
+    EXPECT_EQ(loader.bitmap.get(), nullptr);
     ASSERT_TRUE(tv::WritePicture(tree_.path("whole.png"), 64, 64, 0x00FF00, false));
     std::string whole = tv::ReadFile(tree_.path("whole.png"));
     tree_.file("cut.png", whole.substr(0, whole.size() / 2));
     loader.load_img(tree_.root().c_str(), "cut.png", 100, 100);
-    EXPECT_EQ(loader.bitmap, nullptr);
+    EXPECT_EQ(loader.bitmap.get(), nullptr);
     EXPECT_GE(Count("failed: 0x"), 3);
     EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
 }
@@ -106,7 +106,7 @@ TEST_F(Loader, APictureOverTheBudgetIsRefusedFromItsHeader) {
     tree_.file("huge.png", png);
     CImg loader(mcfg.log);
     loader.load_img(tree_.root().c_str(), "huge.png", 280, 280);
-    EXPECT_EQ(loader.bitmap, nullptr);
+    EXPECT_EQ(loader.bitmap.get(), nullptr);
     EXPECT_EQ(Count("CImg::load_img (" + tree_.root() + "\\huge.png) refused: 30000 x 30000"), 1);
     EXPECT_EQ(Count("CImg::WIC"), 0);
 }
@@ -117,8 +117,8 @@ TEST_F(Loader, ALoaderWithoutALogWritesNothingAndStillLoads) {
     {
         CImg loader(nullptr);
         loader.load_img(tree_.root().c_str(), "g.png", 100, 100);
-        ASSERT_NE(loader.bitmap, nullptr);
-        EXPECT_EQ(SizeOf(loader.bitmap).cx, 20);
+        ASSERT_NE(loader.bitmap.get(), nullptr);
+        EXPECT_EQ(SizeOf(loader.bitmap.get()).cx, 20);
     }
     EXPECT_EQ(Log(), before);
 }

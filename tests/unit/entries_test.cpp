@@ -305,21 +305,24 @@ TEST_F(SortTest, ThousandsOfEqualKeysSortSafelyByEveryColumnAndDirection) {
     EXPECT_STREQ(mcfg.view[n - 1].entry->name(), "f00000.dat");
 }
 
-TEST(OrderView, UsesTheColumnAndDirectionGiven) {
-    FolderEntry a = Entry("a.txt", 0x20, 30), b = Entry("b.txt", 0x20, 20),
-                c = Entry("c", 0x10, 10);
-    ViewSlot view[3] = {{&b, 3, 0, 0}, {&a, 0, 0, 0}, {&c, 0, 0, 0}};
-    OrderView(view, 3, 1, 0);
-    EXPECT_EQ(view[0].entry, &c);
-    EXPECT_EQ(view[1].entry, &b);
-    EXPECT_EQ(view[2].entry, &a);
+TEST(OrderEntries, UsesTheColumnAndDirectionGiven) {
+    EntryList list;
+    list.append(Entry("b.txt", 0x20, 20));
+    list.append(Entry("a.txt", 0x20, 30));
+    list.append(Entry("c", 0x10, 10));
+    FolderEntry *b = list[0], *a = list[1], *c = list[2];
+    ViewSlot view[3] = {};
+    OrderEntries(list, 1, 0, view, nullptr);
+    EXPECT_EQ(view[0].entry, c);
+    EXPECT_EQ(view[1].entry, b);
+    EXPECT_EQ(view[2].entry, a);
     EXPECT_EQ(view[0].count, 3u);
-    OrderView(view, 3, 0, 0);
-    EXPECT_EQ(view[0].entry, &c);
-    EXPECT_EQ(view[1].entry, &b);
-    EXPECT_EQ(view[2].entry, &a);
+    OrderEntries(list, 0, 0, view, nullptr);
+    EXPECT_EQ(view[0].entry, c);
+    EXPECT_EQ(view[1].entry, b);
+    EXPECT_EQ(view[2].entry, a);
     EXPECT_EQ(view[0].count, 3u);
-    OrderView(nullptr, 0, 0, 0);
+    OrderEntries(EntryList(), 0, 0, nullptr, nullptr);
 }
 
 TEST(CompareEntries, ReadsTheSortStateOfTheRecord) {
@@ -540,7 +543,7 @@ void ExpectOrderedAndStable(const ViewSlot* view, const EntryList& list, int col
 
 }  // namespace
 
-TEST(OrderView, OrdersByKeysAsTheComparisonDoesAndKeepsEqualEntriesInTheirOrder) {
+TEST(OrderEntries, OrdersByKeysAsTheComparisonDoesAndKeepsEqualEntriesInTheirOrder) {
     EntryList list;
     FillTricky(list, 3000);
     std::vector<ViewSlot> view(list.size());
@@ -556,17 +559,17 @@ TEST(OrderView, OrdersByKeysAsTheComparisonDoesAndKeepsEqualEntriesInTheirOrder)
             for (int dir = 0; dir <= 1; dir++) {
                 for (size_t i = 0; i < list.size(); i++)
                     view[i] = {list[i], 0, 1.0, 1.0};
-                OrderView(view.data(), view.size(), column, dir);
+                OrderEntries(list, column, dir, view.data(), nullptr);
                 ExpectOrderedAndStable(view.data(), list, column, dir);
                 EXPECT_EQ(view[1].count, 0u);
                 EXPECT_EQ(view[1].sweep, 0.0);
-                // Ordered again, an ordered view stays as it is; turned round, its equal
-                // entries keep their order.
-                std::vector<ViewSlot> again = view;
-                OrderView(again.data(), again.size(), column, dir);
+                // Ordered again, the view is the same; turned round, its equal entries keep
+                // their order.
+                std::vector<ViewSlot> again(view.size());
+                OrderEntries(list, column, dir, again.data(), nullptr);
                 for (size_t i = 0; i < view.size(); i++)
                     ASSERT_EQ(again[i].entry, view[i].entry) << column << dir << i;
-                OrderView(again.data(), again.size(), column, 1 - dir);
+                OrderEntries(list, column, 1 - dir, again.data(), nullptr);
                 ExpectOrderedAndStable(again.data(), list, column, 1 - dir);
             }
         }

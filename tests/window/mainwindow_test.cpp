@@ -165,8 +165,8 @@ TEST_F(MainWindow, HasItsClassCaptionAndElevenControls) {
     EXPECT_EQ(ImageList_GetImageCount(tree_images), 6);
     EXPECT_GE(SendMessageA(mtvw.hwnd, TVM_GETITEMHEIGHT, 0, 0), 18);
     EXPECT_NE(SendMessageA(mbtn.hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-    EXPECT_EQ((HFONT)SendMessageA(mtvw.hwnd, WM_GETFONT, 0, 0), mcfg.font);
-    EXPECT_EQ((HFONT)SendMessageA(mlvw.hwnd, WM_GETFONT, 0, 0), mcfg.font);
+    EXPECT_EQ((HFONT)SendMessageA(mtvw.hwnd, WM_GETFONT, 0, 0), mcfg.font.get());
+    EXPECT_EQ((HFONT)SendMessageA(mlvw.hwnd, WM_GETFONT, 0, 0), mcfg.font.get());
     EXPECT_TRUE(GetWindowLongA(mlvw.hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 }
 
@@ -275,7 +275,7 @@ TEST_F(MainWindow, WritesTheFontBackAndLogsStartUpInOrder) {
     EXPECT_EQ(reg_.get_string("fs"), "16");
     EXPECT_STREQ(mcfg.logfont.lfFaceName, "Tahoma");
     EXPECT_EQ(mcfg.logfont.lfHeight, 16);
-    EXPECT_NE(mcfg.font, nullptr);
+    EXPECT_NE(mcfg.font.get(), nullptr);
     EXPECT_NE(mcfg.size_cursor, nullptr);
 
     std::string log = tv::ReadLog();
@@ -313,7 +313,7 @@ TEST_F(MainWindow, AMoveToAScreenOf144DpiScalesTheWindowAndAMoveBackUndoesIt) {
     ASSERT_EQ(mlvw.columns, 5);
     const int widths[5] = {200, 100, 120, 100, 100};
     int toolbar_height = WindowHeight(mtbr.hwnd), row_height = mtvw.ItemHeight();
-    HFONT ui_font = mcfg.font, box_font = (HFONT)SendMessageA(mcbx.hwnd, WM_GETFONT, 0, 0);
+    HFONT ui_font = mcfg.font.get(), box_font = (HFONT)SendMessageA(mcbx.hwnd, WM_GETFONT, 0, 0);
 
     // What the system sends: the new DPI in both halves and the rectangle it suggests.
     RECT suggested = {40, 30, 40 + 1200, 30 + 800};
