@@ -1,5 +1,7 @@
 #include "controls/clvw.h"
 
+#include <utility>
+
 int CLvw::InsertColumn(const char* title, int index, int width, int alignment) {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <utility>
 
 template <typename T, typename Closer> class Owned {
   public:

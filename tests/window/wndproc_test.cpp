@@ -500,7 +500,7 @@ TEST_F(WindowProcedure, DraggedRowsMarkTheItemUnderThePointerAndTheDragEndsOnRel
     EXPECT_EQ(mcfg.dragging, 0);
     EXPECT_EQ(mtvw.Caret(), before);
     EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(mlvw.drag_list, nullptr);
+    EXPECT_FALSE(mlvw.drag_list);
 }
 
 TEST_F(WindowProcedure, SplitterFollowsTheLeftButtonWhileThePointerStaysNear) {
