@@ -6,9 +6,4 @@
 
 #include "core/handles.h"
 
-struct ImageListCloser {
-    static HIMAGELIST none() { return nullptr; }
-    static bool valid(HIMAGELIST list) { return list != nullptr; }
-    static void close(HIMAGELIST list) { ImageList_Destroy(list); }
-};
-using ImageList = Owned<HIMAGELIST, ImageListCloser>;
+using ImageList = Owned<HIMAGELIST, NullCloser<HIMAGELIST, ImageList_Destroy>>;

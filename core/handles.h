@@ -59,40 +59,18 @@ struct FindCloser {
 };
 using FindHandle = Owned<HANDLE, FindCloser>;
 
-struct RegCloser {
-    static HKEY none() { return nullptr; }
-    static bool valid(HKEY k) { return k != nullptr; }
-    static void close(HKEY k) { RegCloseKey(k); }
-};
-using RegKey = Owned<HKEY, RegCloser>;
-
-// Global memory, freed unless it was handed to the clipboard (release it then).
-struct GlobalCloser {
-    static HGLOBAL none() { return nullptr; }
-    static bool valid(HGLOBAL g) { return g != nullptr; }
-    static void close(HGLOBAL g) { GlobalFree(g); }
-};
-using GlobalBlock = Owned<HGLOBAL, GlobalCloser>;
-
-struct ModuleCloser {
-    static HMODULE none() { return nullptr; }
-    static bool valid(HMODULE m) { return m != nullptr; }
-    static void close(HMODULE m) { FreeLibrary(m); }
-};
-using Module = Owned<HMODULE, ModuleCloser>;
-
-// Fonts, bitmaps and brushes kept beyond one paint.
-template <typename T> struct GdiCloser {
+// A handle that is null when there is none, closed by the one call given.
+template <typename T, auto Close> struct NullCloser {
     static T none() { return nullptr; }
-    static bool valid(T o) { return o != nullptr; }
-    static void close(T o) { DeleteObject(o); }
+    static bool valid(T h) { return h != nullptr; }
+    static void close(T h) { Close(h); }
 };
-using Font = Owned<HFONT, GdiCloser<HFONT>>;
-using Bitmap = Owned<HBITMAP, GdiCloser<HBITMAP>>;
 
-struct IconCloser {
-    static HICON none() { return nullptr; }
-    static bool valid(HICON i) { return i != nullptr; }
-    static void close(HICON i) { DestroyIcon(i); }
-};
-using Icon = Owned<HICON, IconCloser>;
+using RegKey = Owned<HKEY, NullCloser<HKEY, RegCloseKey>>;
+// Global memory, freed unless it was handed to the clipboard (release it then).
+using GlobalBlock = Owned<HGLOBAL, NullCloser<HGLOBAL, GlobalFree>>;
+using Module = Owned<HMODULE, NullCloser<HMODULE, FreeLibrary>>;
+// Fonts and bitmaps kept beyond one paint.
+using Font = Owned<HFONT, NullCloser<HFONT, DeleteObject>>;
+using Bitmap = Owned<HBITMAP, NullCloser<HBITMAP, DeleteObject>>;
+using Icon = Owned<HICON, NullCloser<HICON, DestroyIcon>>;
