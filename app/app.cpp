@@ -172,10 +172,6 @@ bool KeyboardMenu(const MSG& msg) {
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // Set when an accelerator with Alt has run its command: the window never saw the key that
 // came with Alt, and would take the Alt key's release for a press of Alt alone, which opens the
 // menu bar (the next Enter would then run the File menu's first item).

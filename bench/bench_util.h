@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -60,6 +61,32 @@ inline bool RunLinuxAndWait(const std::string& command) {
     std::string line = command;
     char* argv[] = {(char*)"/bin/sh", (char*)"-c", &line[0], nullptr};
     return spawn(argv, 1) == 0;
+}
+
+// Committed private memory of the whole address space: what the process really holds.
+inline size_t CommittedPrivateBytes() {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (char* at = nullptr; VirtualQuery(at, &info, sizeof info) == sizeof info;
+         at = (char*)info.BaseAddress + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        if ((char*)info.BaseAddress + info.RegionSize <= at) break;
+    }
+    return total;
+}
+
+// The folder of TEMP (the prefix's own under Wine), without a trailing backslash.
+inline std::string TempFolder() {
+    char temp[MAX_PATH] = {};
+    const char* env = getenv("TEMP");
+    if (env && *env)
+        lstrcpynA(temp, env, sizeof temp);
+    else
+        GetTempPathA(sizeof temp, temp);
+    std::string folder = temp;
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
 }
 
 // Removes a folder and everything below it.

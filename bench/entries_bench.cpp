@@ -50,18 +50,6 @@ size_t HeapBytesInUse() {
     return total;
 }
 
-// Committed private memory of the whole address space: what the process really holds.
-size_t CommittedPrivateBytes() {
-    size_t total = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (char* at = nullptr; VirtualQuery(at, &info, sizeof info) == sizeof info;
-         at = (char*)info.BaseAddress + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-        if ((char*)info.BaseAddress + info.RegionSize <= at) break;
-    }
-    return total;
-}
-
 size_t WorkingSetBytes() {
     PROCESS_MEMORY_COUNTERS counters = {};
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
@@ -69,15 +57,7 @@ size_t WorkingSetBytes() {
 }
 
 std::string FolderOf(int n) {
-    char temp[MAX_PATH] = {};
-    const char* env = getenv("TEMP");
-    if (env && *env)
-        lstrcpynA(temp, env, sizeof temp);
-    else
-        GetTempPathA(sizeof temp, temp);
-    size_t tl = strlen(temp);
-    if (tl && temp[tl - 1] == '\\') temp[tl - 1] = '\0';
-    return std::string(temp) + "\\tv-bench-" + std::to_string(n);
+    return bench::TempFolder() + "\\tv-bench-" + std::to_string(n);
 }
 
 // Names of 15 characters, of mixed case and six types, in an order other than the names',
@@ -108,7 +88,8 @@ void ReadOnce(int n) {
     int walked = bench::BareWalk(folder);
     double walk = Now() - t0;
     ReleaseEntries();
-    size_t heap = HeapBytesInUse(), committed = CommittedPrivateBytes(), set = WorkingSetBytes();
+    size_t heap = HeapBytesInUse(), committed = bench::CommittedPrivateBytes();
+    size_t set = WorkingSetBytes();
     SetOrder(0, 1);
     double t1 = Now();
     ListFolder(mcfg.entries, folder.c_str());
@@ -117,7 +98,7 @@ void ReadOnce(int n) {
     double t3 = Now();
     double count = (double)mcfg.entries.size();
     double per_heap = (double)(HeapBytesInUse() - heap) / count;
-    double per_committed = (double)(CommittedPrivateBytes() - committed) / count;
+    double per_committed = (double)(bench::CommittedPrivateBytes() - committed) / count;
     double per_set = (double)(WorkingSetBytes() - set) / count;
     printf("%8d entries (walk counted %d): bare walk %.2f s, ListFolder %.2f s (%.2f x), Sort by "
            "Name %.3f s\n",

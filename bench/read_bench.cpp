@@ -82,18 +82,6 @@ double WalkInOwnProcess(const std::string& folder) {
     return seconds;
 }
 
-// Committed private memory of the whole address space.
-size_t CommittedPrivateBytes() {
-    size_t total = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (char* at = nullptr; VirtualQuery(at, &info, sizeof info) == sizeof info;
-         at = (char*)info.BaseAddress + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-        if ((char*)info.BaseAddress + info.RegionSize <= at) break;
-    }
-    return total;
-}
-
 // Pings the window from a thread of its own while it lives and keeps the longest answer.
 class Pinger {
   public:
@@ -151,7 +139,7 @@ void RunSize(const std::string& parent, int entries, int rounds) {
         LARGE_INTEGER a = Now();
         bench::BareWalk(folder);
         double in_walk = bench::Seconds(a, Now());
-        size_t held = CommittedPrivateBytes();
+        size_t held = bench::CommittedPrivateBytes();
         mcbx.SetText(folder.c_str());
         double to_log = 0, window = 0, ping = 0;
         {
@@ -168,7 +156,7 @@ void RunSize(const std::string& parent, int entries, int rounds) {
             window = bench::Seconds(a, Now());
             ping = pinger.longest();
         }
-        double per_entry = ((double)CommittedPrivateBytes() - (double)held) / entries;
+        double per_entry = ((double)bench::CommittedPrivateBytes() - (double)held) / entries;
         double after = WalkInOwnProcess(folder);
         double walk = (before + after) / 2;
         printf("  walk in its own process %.3f s (%.3f, %.3f), in this one %.3f s; Enter to its log "

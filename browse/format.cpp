@@ -1,12 +1,12 @@
 #include "browse/format.h"
 
+#include "core/handles.h"
 #include "core/mcfg.h"
 #include "core/paths.h"
 
 #include <shellapi.h>
 #include <cstdio>
 #include <cstring>
-#include "core/handles.h"
 
 int FindRowAsked(const NMHDR* request) {
     if (!request) return -1;

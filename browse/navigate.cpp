@@ -19,9 +19,9 @@
 #include <memory>
 #include <process.h>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
-
 
 namespace {
 
@@ -140,11 +140,7 @@ FolderStamp StampOf(const std::wstring& folder) {
 // The wide form of a folder to watch; a drive's root is "C:\", never the drive's current
 // folder.
 std::wstring WatchedFolder(const char* folder) {
-    int n = MultiByteToWideChar(CP_ACP, 0, folder, -1, nullptr, 0);
-    if (n <= 1) return std::wstring();
-    std::wstring wide((size_t)n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, folder, -1, &wide[0], n);
-    wide.resize((size_t)n - 1);
+    std::wstring wide = WideText(folder);
     if (wide.size() == 2) wide += L'\\';
     return wide;
 }
@@ -264,12 +260,14 @@ void RestoreRows(const KeptRows& kept) {
     if (!rows || !mlvw.hwnd) return;
     if (!kept.selected.empty() || !kept.focused.empty()) {
         HeldRedraw held(mlvw.hwnd);
-        std::unordered_set<std::string> names(kept.selected.begin(), kept.selected.end());
+        // The names are looked up where they lie, so that no row costs a copy of its name.
+        std::unordered_set<std::string_view> names(kept.selected.begin(), kept.selected.end());
         for (unsigned i = 0; i < rows; i++) {
             const FolderEntry* e = mcfg.view[i].entry;
             if (!e) continue;
-            UINT state = names.count(std::string(e->name(), e->name_length())) ? LVIS_SELECTED : 0;
-            if (!kept.focused.empty() && kept.focused == std::string(e->name(), e->name_length())) state |= LVIS_FOCUSED;
+            std::string_view name(e->name(), e->name_length());
+            UINT state = names.count(name) ? LVIS_SELECTED : 0;
+            if (!kept.focused.empty() && kept.focused == name) state |= LVIS_FOCUSED;
             if (!state) continue;
             LVITEMA item = {};
             item.stateMask = state;

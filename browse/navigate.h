@@ -49,8 +49,8 @@ void ReadFinished(unsigned generation);
 // Gives a running read up (Esc): the folder shown before stays as it was.
 void GiveUpRead();
 
-// Stops watching the folder that was read, before a job that may change or remove it; the
-// read that follows the job watches it again.
+// Stops watching the folder that was read, before a shell job that changes it; the read that
+// follows the job watches it again.
 void StopWatchingFolder();
 // The watcher of the folder that was read saw a change (WM_APP_FOLDER_CHANGED).
 void FolderChanged(unsigned generation);

@@ -1,4 +1,5 @@
 #include "core/names.h"
+#include "core/paths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,19 +24,10 @@ bool IdentityOfHandle(HANDLE h, FileId* id) {
     return true;
 }
 
-std::wstring Widened(const char* text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring out((size_t)n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-    out.resize((size_t)n - 1);
-    return out;
-}
-
 // The identity of `path` (ANSI) opened as the path rules read it.
 bool PlainIdentityOf(const std::string& path, bool follow, FileId* id) {
     *id = FileId{};
-    std::wstring wide = Widened(path.c_str());
+    std::wstring wide = WideText(path.c_str());
     return !wide.empty() && IdentityOfHandle(OpenForIdentity(wide.c_str(), follow), id);
 }
 
@@ -94,7 +86,7 @@ bool IdentityOf(const std::string& path, FileId* id) { return PlainIdentityOf(pa
 bool ExactIdentityOf(const char* folder, const WCHAR* name, FileId* id) {
     *id = FileId{};
     if (!folder || !folder[0] || !name || !name[0]) return false;
-    std::wstring path = L"\\\\?\\" + Widened(folder);
+    std::wstring path = L"\\\\?\\" + WideText(folder);
     if (path.size() <= 4) return false;
     if (path.back() != L'\\') path += L'\\';
     path += name;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <vector>
+
 #include "core/handles.h"
 
 // A file's or folder's identity on its volume: the volume's serial number and the file index.

@@ -1,20 +1,19 @@
 #include "core/outcome.h"
-#include "core/handles.h"
 
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
+
+#include "core/handles.h"
+#include "core/paths.h"
 
 namespace {
 
 // The "\\?\" form of a full path, which the path rules leave as it is and which may be as
 // long as the file system allows.
 std::wstring LongPath(const std::string& path) {
-    int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    if (n <= 1) return std::wstring();
-    std::wstring wide((size_t)n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
-    wide.resize((size_t)n - 1);
+    std::wstring wide = WideText(path.c_str());
+    if (wide.empty()) return wide;
     while (wide.size() > 3 && wide.back() == L'\\')
         wide.pop_back();
     if (wide.size() >= 2 && wide[0] == L'\\' && wide[1] == L'\\')

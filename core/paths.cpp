@@ -56,20 +56,27 @@ bool IsDriveRoot(const char* path) {
     return path[2] == '\0' || (path[2] == '\\' && path[3] == '\0');
 }
 
+std::wstring WideText(const char* text) {
+    int n = text ? MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0) : 0;
+    if (n <= 1) return std::wstring();
+    std::wstring wide((size_t)n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], n);
+    wide.resize((size_t)n - 1);
+    return wide;
+}
+
 std::string Utf8Text(const char* text) {
     if (!text) return std::string();
     bool ascii = true;
     for (const unsigned char* p = (const unsigned char*)text; *p && ascii; p++)
         ascii = *p < 0x80;
     if (ascii || GetACP() == CP_UTF8) return text;
-    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 0) return text;
-    std::vector<WCHAR> wide((size_t)n);
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-    int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::wstring wide = WideText(text);
+    if (wide.empty()) return text;
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (m <= 0) return text;
     std::string out((size_t)m, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, &out[0], m, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &out[0], m, nullptr, nullptr);
     out.resize((size_t)m - 1);
     return out;
 }

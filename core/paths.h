@@ -8,7 +8,6 @@
 #include <string>
 
 #include "core/names.h"
-#include "core/handles.h"
 
 // "." and "..", which a listing reports and no routine visits.
 inline bool IsDotName(const char* name) {
@@ -56,6 +55,9 @@ bool NarrowFromSystem(const char* text, size_t length, char* out, size_t size);
 // The text, in the program's code page, as UTF-8 (the same bytes when the code page is UTF-8
 // or the text is plain ASCII): the log, find.txt and the pages are UTF-8.
 std::string Utf8Text(const char* text);
+
+// The text, in the program's code page, as wide characters; empty when it does not convert.
+std::wstring WideText(const char* text);
 
 // Converts a wide name or path into the code page exactly; false (out empty) when a
 // character has no exact counterpart or the result does not fit `size` bytes.

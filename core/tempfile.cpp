@@ -1,5 +1,4 @@
 #include "core/tempfile.h"
-#include "core/handles.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -7,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "core/handles.h"
 
 bool TempFilePath(const char* name, char* out, size_t size) {
     if (!out || size == 0) return false;

@@ -43,11 +43,9 @@ std::string BuildDropBlock(const PathList& list) {
     std::vector<WCHAR> wide;
     wide.reserve(list.length());
     for (const char* p = list.data(); *p; p += strlen(p) + 1) {
-        int n = MultiByteToWideChar(CP_ACP, 0, p, -1, nullptr, 0);
-        if (n <= 1) continue;
-        size_t at = wide.size();
-        wide.resize(at + (size_t)n);
-        MultiByteToWideChar(CP_ACP, 0, p, -1, wide.data() + at, n);
+        std::wstring name = WideText(p);
+        if (name.empty()) continue;
+        wide.insert(wide.end(), name.c_str(), name.c_str() + name.size() + 1);
     }
     wide.push_back(0);
     uint32_t length = (uint32_t)(wide.size() * sizeof(WCHAR));

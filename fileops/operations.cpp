@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 
 #include "core/log.h"
 #include "core/mcfg.h"
@@ -153,9 +154,6 @@ TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from
     job.each_destination = true;
     // A running size scan reads the folder the job is about to change.
     StopScan();
-    // The watch holds the folder open, and a folder deleted while it is held stays until the
-    // watch lets go; the read after the job watches it again.
-    StopWatchingFolder();
     outcome.ran = true;
     outcome.planned = items.size();
     {
@@ -175,12 +173,12 @@ TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from
     }
     std::vector<Shortfall> shortfalls = CheckTransfer(items, copy);
     outcome.short_of = shortfalls.size();
-    for (const TransferItem& item : items) {
-        bool fell_short = false;
-        for (const Shortfall& s : shortfalls)
-            if (s.to == item.to) fell_short = true;
-        if (!fell_short) outcome.arrived.push_back(item.to.substr(item.to.rfind('\\') + 1));
-    }
+    std::unordered_set<std::string> fell_short;
+    for (const Shortfall& s : shortfalls)
+        fell_short.insert(s.to);
+    for (const TransferItem& item : items)
+        if (!fell_short.count(item.to))
+            outcome.arrived.push_back(item.to.substr(item.to.rfind('\\') + 1));
     if (shortfalls.empty()) {
         log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, folder.c_str());
     } else {
@@ -207,9 +205,6 @@ void Delete(bool to_recycle_bin) {
     if (!GatherSelection("Delete", Names::kReaching, job.from)) return;
     if (job.from.empty() || job.from.length() <= 1) return;
     StopScan();
-    // The watch holds the folder open, and a folder deleted while it is held stays until the
-    // watch lets go; the read after the job watches it again.
-    StopWatchingFolder();
     job.owner = mwin.hwnd;
     // Each path's identity before the job: afterwards a path that still opens it was not
     // deleted (and one that opens a case twin was).
@@ -349,9 +344,6 @@ void RenameEnd() {
     job.add_to(new_path.c_str());
     job.owner = mwin.hwnd;
     StopScan();
-    // The watch holds the folder open, and a folder deleted while it is held stays until the
-    // watch lets go; the read after the job watches it again.
-    StopWatchingFolder();
     if (case_only) {
         if (!RenameCaseOnly(old_path, new_path)) {
             log_line("%s\tRenameEnd () %s failed: %lu ...\n", time_stamp(), old_path.c_str(),

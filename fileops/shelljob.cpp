@@ -10,6 +10,7 @@
 #include "core/mcfg.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
+#include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "fileops/transfer.h"
 #include "core/handles.h"
@@ -73,6 +74,9 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick)
         return ERROR_BUSY;
     }
     running = true;
+    // The job's own changes are shown by the read that follows it, which watches the folder
+    // again; a change seen meanwhile would only read it once more.
+    StopWatchingFolder();
     ModalScope modal;
     HWND window = mwin.hwnd;
     bool enabled = window && IsWindowEnabled(window);

@@ -22,8 +22,8 @@ struct EntryProperties {
 };
 // The properties of the entry `e`, whose full path is `path`: what the listing gave, and the
 // creation and last-access times, which the entries do not keep, read from the disk for this
-// one entry. A time that cannot be read is one the platform cannot convert, and the page shows
-// its placeholder.
+// one entry. A time that cannot be read is set to one the platform cannot convert, and the
+// page shows "YYYY.MM.DD hh:mm:ss" for it, as for any time it cannot convert.
 EntryProperties PropertiesOf(const FolderEntry& e, const char* path);
 // Writes the properties page of an entry, whose full path is `path`, to `out`.
 void WritePropertiesPage(FILE* out, const EntryProperties& e, const char* path);

@@ -75,7 +75,7 @@ EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
     p.attributes = e.attributes;
     p.last_write_time = e.last_write_time;
     p.size = EntrySize(e);
-    // The platform converts no time of 2^63 or more: the page's placeholder.
+    // The platform converts no time of 2^63 or more: the page shows "YYYY.MM.DD hh:mm:ss".
     const FILETIME unknown = {0xFFFFFFFFu, 0xFFFFFFFFu};
     p.creation_time = p.last_access_time = unknown;
     // The times of the entry itself, a linked folder's own and not its target's, as the

@@ -32,9 +32,7 @@ int Reads() {
     return n;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using tv::Exists;
 
 }  // namespace
 

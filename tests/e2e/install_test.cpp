@@ -13,9 +13,7 @@
 
 namespace {
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using tv::Exists;
 
 std::string SpecialFolder(int csidl) {
     char path[MAX_PATH] = {};

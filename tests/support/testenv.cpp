@@ -425,6 +425,24 @@ bool MakeFolderLink(const std::string& target, const std::string& link) {
     });
 }
 
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ClipboardBlock() {
+    std::string bytes;
+    if (!OpenClipboard(nullptr)) return bytes;
+    if (HGLOBAL h = GetClipboardData(CF_HDROP)) {
+        SIZE_T size = GlobalSize(h);
+        if (const char* p = (const char*)GlobalLock(h)) {
+            bytes.assign(p, size);
+            GlobalUnlock(h);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
 bool PutFilesOnClipboard(const std::vector<std::string>& paths) {
     PathList list;
     for (const std::string& p : paths)

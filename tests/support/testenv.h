@@ -180,6 +180,12 @@ struct HelperRun {
 };
 HelperRun WaitForHelper(const std::string& path, DWORD timeout_ms = 20000);
 
+// Whether anything (file or folder) is at `path`.
+bool Exists(const std::string& path);
+// The bytes of the clipboard's file-list block (CF_HDROP) as another program reads them; ""
+// when there is none.
+std::string ClipboardBlock();
+
 // Puts a file list (CF_HDROP, ANSI) on the clipboard as another program would.
 bool PutFilesOnClipboard(const std::vector<std::string>& paths);
 // Puts the bytes of a CF_HDROP block on the clipboard as they are (crafted ones included).

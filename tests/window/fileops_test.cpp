@@ -27,9 +27,7 @@ namespace {
 
 using tv::SelectNames;
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using tv::Exists;
 
 // The recycle bin of the test run: $XDG_DATA_HOME/Trash/files, seen from the Windows side.
 std::string TrashFiles() {
@@ -41,19 +39,7 @@ std::string TrashFiles() {
 }
 
 // The clipboard's file list as raw bytes of the block.
-std::string ClipboardBlock() {
-    std::string bytes;
-    if (!OpenClipboard(nullptr)) return bytes;
-    if (HGLOBAL h = GetClipboardData(CF_HDROP)) {
-        SIZE_T size = GlobalSize(h);
-        if (const char* p = (const char*)GlobalLock(h)) {
-            bytes.assign(p, size);
-            GlobalUnlock(h);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
+using tv::ClipboardBlock;
 
 class FileOps : public tv::AppTest {
   protected:

@@ -31,22 +31,8 @@ bool Has(const std::vector<std::wstring>& names, const wchar_t* name) {
     return std::find(names.begin(), names.end(), std::wstring(name)) != names.end();
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ClipboardBlock() {
-    std::string bytes;
-    if (!OpenClipboard(nullptr)) return bytes;
-    if (HGLOBAL h = GetClipboardData(CF_HDROP)) {
-        if (const char* p = (const char*)GlobalLock(h)) {
-            bytes.assign(p, GlobalSize(h));
-            GlobalUnlock(h);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
+using tv::ClipboardBlock;
+using tv::Exists;
 
 std::string SendToFolder() {
     char folder[MAX_PATH] = {};

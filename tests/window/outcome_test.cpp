@@ -19,9 +19,7 @@
 
 namespace {
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using tv::Exists;
 
 unsigned long long SizeOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -29,18 +27,7 @@ unsigned long long SizeOf(const std::string& path) {
     return ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
 }
 
-std::string ClipboardBlock() {
-    std::string bytes;
-    if (!OpenClipboard(nullptr)) return bytes;
-    if (HGLOBAL h = GetClipboardData(CF_HDROP)) {
-        if (const char* p = (const char*)GlobalLock(h)) {
-            bytes.assign(p, GlobalSize(h));
-            GlobalUnlock(h);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
+using tv::ClipboardBlock;
 
 class Outcomes : public tv::AppTest {
   protected:

@@ -19,9 +19,7 @@
 
 namespace {
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using tv::Exists;
 
 DWORD WideAttributes(const std::string& folder, const wchar_t* name) {
     std::wstring path(folder.begin(), folder.end());

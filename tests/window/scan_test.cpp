@@ -32,9 +32,7 @@ bool RunShell(const std::string& script, const std::function<bool()>& done) {
     return tv::RunLinux("/bin/sh -c \"" + script + "\"", done);
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using tv::Exists;
 
 // The scan's own log lines, "TOP: size:0" and so on, in order.
 std::vector<std::string> ThreadLines() {
