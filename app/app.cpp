@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/window.h"
 #include "app/wndproc.h"
@@ -204,21 +205,26 @@ void LoopStep(MSG& msg) {
     // a key-up message (and a mouse message's button flags may read 13 or 116), and each
     // of those would run the action again.
     bool key = msg.message == WM_KEYDOWN;
-    if (key && msg.wParam == VK_ESCAPE && mcfg.dragging) CancelDrag();
+    if (key && msg.wParam == VK_ESCAPE && panel.dragging) CancelDrag();
     // Esc stops a running search and shows what it found so far.
     if (key && msg.wParam == VK_ESCAPE && FindRunning()) StopFind(true);
     // Esc gives a long read up: the folder shown before stays.
     if (key && msg.wParam == VK_ESCAPE && ReadRunning()) GiveUpRead();
-    if (key && msg.wParam == VK_RETURN) {
+    // Enter in the rename's edit ends the edit (the list reports the name typed); elsewhere
+    // it enters the path box's text or reads the folder again.
+    if (key && msg.wParam == VK_RETURN && !panel.rename_edit) {
         if (msg.hwnd && mcbx.hwnd && GetParent(msg.hwnd) == mcbx.hwnd)
             PathEntered();
         else
-            RenameEnd();
+            Read();
     }
     if (key && msg.wParam == VK_F5 && msg.hwnd && msg.hwnd == mwin.hwnd) Read();
 
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+    // A rename whose edit ended under this message is carried out here, in the window's own
+    // loop, once the list has let its edit go.
+    if (RenamePending()) RenameEnd();
 }
 
 int AppLoop() {

@@ -6,6 +6,7 @@
 #include "core/mcfg.h"
 #include "controls/dpi.h"
 #include "controls/gdi.h"
+#include "controls/msgbox.h"
 #include "controls/painttext.h"
 #include "controls/ui.h"
 #include "res/resource.h"
@@ -42,6 +43,8 @@ void ShowInfo() {
     mcfg.product_line[0] = '\0';
     LoadStringA(instance, IDS_PRODUCT, mcfg.product_line, sizeof mcfg.product_line);
     mcfg.link_cursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_LINKHAND));
+    // The dialog's loop is a modal loop of the program's: nothing of a job lands under it.
+    ModalScope modal;
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INFO), mwin.hwnd, InfoProc, 0);
 }
 

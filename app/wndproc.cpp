@@ -2,11 +2,14 @@
 
 #include <shellapi.h>
 #include <windowsx.h>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/info.h"
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/messages.h"
+#include "core/panel.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "app/window.h"
@@ -47,8 +50,8 @@ const char* ToolbarTip(UINT_PTR id) {
 }
 
 void CancelDrag() {
-    if (!mcfg.dragging) return;
-    mcfg.dragging = 0;
+    if (!panel.dragging) return;
+    panel.dragging = 0;
     mlvw.EndDrag();
     mtvw.DropHighlight(nullptr);
     // Releasing the capture sends WM_CAPTURECHANGED, which finds the drag over already.
@@ -108,7 +111,7 @@ void OnTimer(HWND hwnd) {
     AskClipboard(hwnd);
     ContextMenu(0, 0);
     // The folder follows the disk, but never under an operation that is about to change it.
-    bool busy = FindRunning() || mcfg.rename_edit || mcfg.dragging || mcfg.scanning;
+    bool busy = FindRunning() || mcfg.scanning;
     RereadIfChanged(busy);
 }
 
@@ -139,7 +142,7 @@ bool ActsOnTheFolder(int id) {
 
 // Ends a drag of rows: the flag goes, and the drag image and the drop target's mark with it.
 void EndRowDrag() {
-    mcfg.dragging = 0;
+    panel.dragging = 0;
     mlvw.EndDrag();
     mtvw.DropHighlight(nullptr);
 }
@@ -151,7 +154,7 @@ HTREEITEM TreeItemUnder(HWND hwnd, LPARAM lparam) {
 }
 
 void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y, LPARAM lparam) {
-    if (mcfg.dragging) {
+    if (panel.dragging) {
         // The item under the pointer is shown as the drop target; nothing is read until the
         // rows are dropped.
         HTREEITEM target = TreeItemUnder(hwnd, lparam);
@@ -177,15 +180,15 @@ void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y, LPARAM lparam) {
 }
 
 void OnLeftButtonDown(HWND hwnd, int x) {
-    if (mcfg.dragging || !GrabsSplitter(x, mcfg.tree_width, mcfg.dpi)) return;
+    if (panel.dragging || !GrabsSplitter(x, mcfg.tree_width, mcfg.dpi)) return;
     SetCursor(mcfg.size_cursor);
     mcfg.splitting = 1;
     SetCapture(hwnd);
 }
 
 void OnLeftButtonUp(HWND hwnd, int x, int y, LPARAM lparam) {
-    if (mcfg.size_mode && !mcfg.dragging) ChartHit(x, y);
-    bool dragging = mcfg.dragging != 0;
+    if (mcfg.size_mode && !panel.dragging && !RefusedWhileReading("ChartHit ()")) ChartHit(x, y);
+    bool dragging = panel.dragging != 0;
     HTREEITEM target = dragging ? TreeItemUnder(hwnd, lparam) : nullptr;
     // The drag is over before the capture goes, so its release does not read as a lost
     // drag, and before the move, whose dialogs take the mouse.
@@ -193,14 +196,14 @@ void OnLeftButtonUp(HWND hwnd, int x, int y, LPARAM lparam) {
     mcfg.splitting = 0;
     ReleaseCapture();
     // Releasing over no tree item moves nothing; over one, its folder is read and the rows
-    // go there.
-    if (target && target != mtvw.Root() && Navigate(mtvw.ItemPath(target))) MoveDragged();
+    // go there once it is listed.
+    if (target && target != mtvw.Root()) MoveDraggedTo(mtvw.ItemPath(target));
 }
 
 void OnBeginDrag() {
     if (mlvw.NextSelected(-1) < 0 || !CaptureDragged()) return;
     if (mlvw.BeginDrag() != 0) return;  // no row selected
-    mcfg.dragging = 1;
+    panel.dragging = 1;
     SetCapture(mwin.hwnd);
 }
 
@@ -227,6 +230,7 @@ void OnRangeChanged(const NMLVODSTATECHANGE* change) {
 }
 
 void OnRightClick() {
+    if (RefusedWhileReading("ContextMenu ()")) return;
     POINT at = {};
     GetCursorPos(&at);
     if (GetFocus() == mtvw.hwnd) {
@@ -290,6 +294,7 @@ POINT KeyboardMenuPoint(HWND from) {
 // position, so that report shows nothing more.
 void OnContextMenu(HWND from, LPARAM position) {
     if (GET_X_LPARAM(position) != -1 || GET_Y_LPARAM(position) != -1) return;
+    if (RefusedWhileReading("ContextMenu ()")) return;
     POINT at = KeyboardMenuPoint(from);
     if (HMENU menu = UpdateMenuStates()) ShowFileMenu(menu, at);
 }
@@ -321,6 +326,12 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
                      (int)LOWORD(wparam));
         return 0;
     }
+    // A job's result waits for the end of any modal loop (a message box, a menu, a dialog, a
+    // job's own wait), so that no step under it finds its entries or tree items changed.
+    if (IsJobResult(message) && ModalScope::Active()) {
+        ModalScope::Hold(hwnd, message, wparam, lparam);
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         mcfg.size_cursor = LoadCursorA(nullptr, IDC_SIZEWE);
@@ -348,6 +359,10 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
         if (lparam && (((NMHDR*)lparam)->code == LVN_ODFINDITEMA ||
                        ((NMHDR*)lparam)->code == LVN_ODFINDITEMW))
             return FindRowAsked((NMHDR*)lparam);
+        // A label edit that the list itself begins (a second click on a selected row) is the
+        // same rename as F2, or none at all.
+        if (lparam && ((NMHDR*)lparam)->code == LVN_BEGINLABELEDITA)
+            return RenameBegins(((NMLVDISPINFOA*)lparam)->item.iItem) ? FALSE : TRUE;
         Notify((NMHDR*)lparam);
         break;
     case WM_COMMAND: Command(wparam); break;
@@ -360,6 +375,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     // states are made current then, so that F2 renames a row selected a moment ago.
     case WM_INITMENU: ContextMenu(0, 0); break;
     case WM_INITMENUPOPUP: InsertSendTo(hwnd, (HMENU)wparam); break;
+    case WM_ENTERMENULOOP: ModalScope::EnterMenu(); break;
+    case WM_EXITMENULOOP: ModalScope::LeaveMenu(); break;
     case WM_CONTEXTMENU: OnContextMenu((HWND)wparam, lparam); break;
     case WM_DPICHANGED: DpiChanged(HIWORD(wparam), (const RECT*)lparam); break;
     case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y, lparam); break;
@@ -368,7 +385,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a dialog, a task switch): the drag ends with
         // nothing moved.
-        if (mcfg.dragging) EndRowDrag();
+        if (panel.dragging) EndRowDrag();
         mcfg.splitting = 0;
         break;
     case WM_APP_FIND_DONE: FindFinished((unsigned)wparam); break;
@@ -376,7 +393,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_APP_FOLDER_CHANGED: FolderChanged((unsigned)wparam); break;
     case WM_APP_FOLDER_READ:
         if (mcfg.size_mode) Scan();
+        if (!panel.move_target.empty()) PostMessageA(hwnd, WM_APP_MOVE_DROPPED, 0, 0);
         break;
+    case WM_APP_MOVE_DROPPED: MovePendingDrop(); break;
     case WM_APP_SCAN_SIZE: ScanFolderMeasured((unsigned)wparam, (size_t)lparam); break;
     case WM_APP_SCAN_DONE: ScanFinished((unsigned)wparam, lparam != 0); break;
     }
@@ -387,9 +406,10 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
 int Command(WPARAM wparam) {
     int id = LOWORD(wparam);
     int code = HIWORD(wparam);
-    if (ReadRunning() && ActsOnTheFolder(id) && code <= 1) {
-        log_line("%s\tCommand (%d) refused: a folder is being read ...\n", time_stamp(), id);
-        MessageBeep(MB_ICONWARNING);
+    if (ActsOnTheFolder(id) && code <= 1 && ReadRunning()) {
+        char routine[32];
+        snprintf(routine, sizeof routine, "Command (%d)", id);
+        RefusedWhileReading(routine);
         return 0;
     }
     switch (id) {
@@ -423,7 +443,7 @@ int Command(WPARAM wparam) {
     case CMD_DELETE_FOREVER: Delete(false); break;
     case CMD_RENAME: Rename(); break;
     case CMD_SELECT_ALL:
-        if (ViewCount(mcfg.view)) mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
+        if (ViewCount(panel.view)) mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
         break;
     case CMD_PROPERTIES: {
         int row = mlvw.NextSelected(-1);
@@ -478,7 +498,7 @@ int Notify(NMHDR* header) {
     case TVN_SELCHANGEDA: SelectionChanged(); break;
     case LVN_GETDISPINFOA: ItemText((NMLVDISPINFOA*)header); break;
     case LVN_BEGINDRAG:
-        if (!ReadRunning()) OnBeginDrag();
+        if (!RefusedWhileReading("MoveDragged ()")) OnBeginDrag();
         break;
     case LVN_COLUMNCLICK:
         // The direction flips on every click, also when the column changes.
@@ -488,13 +508,14 @@ int Notify(NMHDR* header) {
     case LVN_ITEMCHANGED: OnItemChanged((NMLISTVIEW*)header); break;
     case LVN_ODSTATECHANGED: OnRangeChanged((NMLVODSTATECHANGE*)header); break;
     case LVN_ENDLABELEDITA:
-        // The edit control is gone once its editing ends, whichever way: a later Enter must
-        // not read it. The list keeps its old label; the rename re-reads the folder.
-        RenameEditEnded();
+        // The edit is over, whichever way it ended: the name typed is carried out (or refused
+        // with a message) by the window's loop once the list has let the edit go. The list
+        // keeps its old label; the rename reads the folder again.
+        RenameEditEnded(((NMLVDISPINFOA*)header)->item.pszText);
         break;
     case NM_RCLICK: OnRightClick(); break;
     case NM_DBLCLK:
-        if (header->idFrom == ID_LIST) {
+        if (header->idFrom == ID_LIST && !RefusedWhileReading("Open ()")) {
             int row = mlvw.NextSelected(-1);
             if (row >= 0) Open((unsigned)row, 0);
         }

@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "controls/clvw.h"
 #include "controls/msgbox.h"
@@ -15,6 +16,7 @@
 #include "core/messages.h"
 #include "controls/treepath.h"
 #include "core/handles.h"
+#include "core/keptrows.h"
 
 #include <memory>
 #include <process.h>
@@ -64,7 +66,7 @@ bool FolderExists(const char* path) {
 // so that the box, the tree and the list never disagree.
 void RestorePathBox() {
     // Before any folder was read the box shows the drive view's "C:", as at the start.
-    mcbx.SetText(mcfg.folder[0] ? mcfg.folder : "C:");
+    mcbx.SetText(panel.folder[0] ? panel.folder : "C:");
     MessageBeep(MB_ICONWARNING);
 }
 
@@ -84,7 +86,7 @@ void ShowUnreadable(const char* shown, const char* why) {
     GiveUpRead();
     SetMode(kShowFolder);
     UncheckAttributeButtons();
-    mcfg.folder[0] = '\0';
+    panel.folder[0] = '\0';
     mcbx.SetText(shown);
     mlvw.DeleteAll();
     ReleaseEntries();
@@ -96,14 +98,12 @@ void ShowUnreadable(const char* shown, const char* why) {
 
 namespace {
 
-// Set while the navigation brings the tree to the folder it has read: the tree's selection
-// change then reads nothing.
-bool tree_quiet = false;
-
+// Holds the tree's selection notifications off while the navigation brings the tree to the
+// folder it reads.
 class TreeQuiet {
   public:
-    TreeQuiet() : was_(tree_quiet) { tree_quiet = true; }
-    ~TreeQuiet() { tree_quiet = was_; }
+    TreeQuiet() : was_(panel.tree_quiet) { panel.tree_quiet = true; }
+    ~TreeQuiet() { panel.tree_quiet = was_; }
     TreeQuiet(const TreeQuiet&) = delete;
     TreeQuiet& operator=(const TreeQuiet&) = delete;
 
@@ -145,11 +145,13 @@ std::wstring WatchedFolder(const char* folder) {
     return wide;
 }
 
-// One read of a folder on a thread of its own. The window's thread makes it (the folder, what
-// to keep of the rows, a generation) and takes its entries when it has ended; the thread
-// writes only its own list and count. A read that ends within kQuick is shown at once, as a
-// read on the window's thread would be; a longer one leaves the folder shown before as it is
-// until it has ended, and the window answers meanwhile.
+}  // namespace
+
+// One read of a folder on a thread of its own: the pending navigation. The window's thread
+// makes it (the folder, what to keep of the rows, a generation) and takes its entries when it
+// has ended; the thread writes only its own list and count. A read that ends within kQuick is
+// shown at once, as a read on the window's thread would be; a longer one leaves the folder
+// shown before as it is until it has ended, and the window answers meanwhile.
 struct ReadJob {
     std::string folder;
     KeptRows kept;
@@ -161,9 +163,7 @@ struct ReadJob {
     FolderStamp stamp;  // the folder's own record, taken before its listing
 };
 
-std::shared_ptr<ReadJob> read_job;  // the read the window waits for, none when none runs
-Handle read_thread;
-unsigned read_generation = 0;
+namespace {
 
 // How long a read may take and still be shown as if the window had read it itself.
 const DWORD kQuick = 80;
@@ -178,7 +178,8 @@ unsigned __stdcall ReadThread(void* arg) {
     control.stop = &job.stop;
     control.count = &job.count;
     job.stamp = StampOf(WatchedFolder(job.folder.c_str()));
-    ListFolder(job.list, job.folder.c_str(), &control);
+    // A folder that is gone is not listed: what an empty listing would show is not there.
+    if (job.stamp.there) ListFolder(job.list, job.folder.c_str(), &control);
     PostMessageA(job.window, WM_APP_READ_DONE, job.generation, 0);
     return 0;
 }
@@ -189,15 +190,6 @@ unsigned __stdcall ReadThread(void* arg) {
 // until it is let go). The record is taken before the folder is listed, so a change made
 // while it is listed is seen too; a new read starts a new watch, so that the program's own
 // changes, which the read that follows them shows, are not read a second time.
-struct FolderWatch {
-    Handle thread;
-    Handle stop;
-    unsigned generation = 0;
-    bool changed = false;    // a change came since the last read
-    DWORD last_read = 0;     // when the folder was last read (GetTickCount)
-};
-FolderWatch watch;
-
 struct WatchArgs {
     std::wstring folder;
     FolderStamp stamp;
@@ -219,7 +211,8 @@ unsigned __stdcall WatchThread(void* arg) {
 }
 
 void StopWatch() {
-    watch.generation++;
+    FolderWatch& watch = panel.watch;
+    watch.generation = panel.NextGeneration();
     if (!watch.thread) return;
     SetEvent(watch.stop.get());
     // The thread may be in a look at a drive that stopped answering: it is let go, and its
@@ -234,6 +227,7 @@ void StopWatch() {
 
 void Watch(const std::wstring& folder, const FolderStamp& stamp) {
     StopWatch();
+    FolderWatch& watch = panel.watch;
     watch.changed = false;
     watch.last_read = GetTickCount();
     if (folder.empty() || !mwin.hwnd) return;
@@ -253,21 +247,19 @@ void Watch(const std::wstring& folder, const FolderStamp& stamp) {
     }
 }
 
-// The rows of the listed entries as the kept rows ask: their names selected, one focused, the
-// same row on top.
+// The rows of the listed entries as the kept rows ask (see KeptRowMatches): the same entries
+// selected, one focused, the same row on top.
 void RestoreRows(const KeptRows& kept) {
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     if (!rows || !mlvw.hwnd) return;
-    if (!kept.selected.empty() || !kept.focused.empty()) {
+    if (!kept.selected.empty() || !kept.focused.name.empty()) {
         HeldRedraw held(mlvw.hwnd);
-        // The names are looked up where they lie, so that no row costs a copy of its name.
-        std::unordered_set<std::string_view> names(kept.selected.begin(), kept.selected.end());
+        KeptRowMatch match(kept);
         for (unsigned i = 0; i < rows; i++) {
-            const FolderEntry* e = mcfg.view[i].entry;
+            const FolderEntry* e = panel.view[i].entry;
             if (!e) continue;
-            std::string_view name(e->name(), e->name_length());
-            UINT state = names.count(name) ? LVIS_SELECTED : 0;
-            if (!kept.focused.empty() && kept.focused == name) state |= LVIS_FOCUSED;
+            UINT state = match.Selected(*e) ? LVIS_SELECTED : 0;
+            if (match.Focused(*e)) state |= LVIS_FOCUSED;
             if (!state) continue;
             LVITEMA item = {};
             item.stateMask = state;
@@ -283,13 +275,56 @@ void RestoreRows(const KeptRows& kept) {
     }
 }
 
+// The folder read is gone: it is said once, its tree item goes, and the nearest folder above
+// it that is there is read instead.
+void ShowGone(const std::string& folder) {
+    log_line("%s\tRead () %s failed: the folder is no longer there ...\n", time_stamp(),
+             folder.c_str());
+    std::string above = folder;
+    while (!above.empty() && !FolderExists(above.c_str())) {
+        size_t cut = above.rfind('\\');
+        above = cut == std::string::npos ? std::string() : above.substr(0, cut);
+    }
+    // The tree's item of the gone folder goes first, quietly, so that no later step finds it.
+    {
+        TreeQuiet quiet;
+        HTREEITEM item = mtvw.FindPath(folder.c_str());
+        if (item && item != mtvw.Root()) {
+            HTREEITEM parent = mtvw.Parent(item);
+            if (parent) mtvw.Select(parent);
+            mtvw.DeleteItems(item, 1);
+        }
+    }
+    if (strcmp(panel.folder, folder.c_str()) == 0) {
+        // What the list showed is not there any more: nothing acts on it.
+        panel.folder[0] = '\0';
+        mlvw.DeleteAll();
+        ReleaseEntries();
+        Sort();
+        StopWatch();
+    }
+    MsgBox(("The folder \"" + folder + "\" is no longer there.").c_str());
+    if (above.empty() || !Navigate(above.c_str())) {
+        TreeQuiet quiet;
+        mtvw.Select(mtvw.Root());
+        SetMode(kShowDrives);
+        mcbx.SetText("C:");
+        AskLayout();
+        InvalidateRect(mwin.hwnd, nullptr, TRUE);
+    }
+}
+
 // The listed folder becomes the folder that was read: the list, the path box, the history,
 // the tree item's subfolders and the rows kept.
 void ShowRead(ReadJob& job) {
+    if (!job.stamp.there) {
+        ShowGone(job.folder);
+        return;
+    }
     SetMode(kShowFolder);
     UncheckAttributeButtons();
     const char* folder = job.folder.c_str();
-    lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
+    lstrcpynA(panel.folder, folder, sizeof panel.folder);
     mcbx.SetText(folder);
     if (AddHistory(folder)) mcbx.AddString(folder);
     {
@@ -300,34 +335,44 @@ void ShowRead(ReadJob& job) {
         mlvw.DeleteAll();
         // The old entries go first, after any scan that writes into them has stopped.
         ReleaseEntries();
-        mcfg.entries.swap(job.list);
+        panel.entries.swap(job.list);
         SetOrder(0, mcfg.sort_dir);
         Sort();
         RestoreRows(job.kept);
     }
     Watch(WatchedFolder(folder), job.stamp);
-    // What follows a read (the size scan in size mode) is the window's to start. The scan
-    // takes its own copy of the folder and the names, so nothing here waits for it.
+    // What follows a read (the size scan in size mode, rows dropped onto the folder while it
+    // was read) is the window's to start. The scan takes its own copy of the folder and the
+    // names, so nothing here waits for it.
     SendMessageA(mwin.hwnd, WM_APP_FOLDER_READ, 0, 0);
     log_line("%s\tRead () OK ...\n", time_stamp());
 }
 
 void CloseReadThread(DWORD wait_ms) {
-    if (!read_thread) return;
-    WaitForSingleObject(read_thread.get(), wait_ms);
-    read_thread.reset();
+    if (!panel.read_thread) return;
+    WaitForSingleObject(panel.read_thread.get(), wait_ms);
+    panel.read_thread.reset();
 }
 
 void StopReadAtExit() {
-    if (read_job) read_job->stop = true;
+    if (panel.read) panel.read->stop = true;
     CloseReadThread(kStopBound);
     StopWatch();
+}
+
+// Rows dropped onto a folder whose read is given up go nowhere.
+void DropPendingMove() {
+    if (panel.move_target.empty()) return;
+    log_line("%s\tMoveDragged () %s given up: the folder was not read ...\n", time_stamp(),
+             panel.move_target.c_str());
+    panel.move_target.clear();
+    panel.move_after_read.clear();
 }
 
 // Ends a read that runs, with nothing of it shown: waits a moment for its thread, which is
 // let go with a job of its own when it does not end.
 std::shared_ptr<ReadJob> AbandonRead() {
-    std::shared_ptr<ReadJob> job = std::move(read_job);
+    std::shared_ptr<ReadJob> job = std::move(panel.read);
     if (!job) return job;
     job->stop = true;
     CloseReadThread(kStopBound);
@@ -339,11 +384,12 @@ void StartRead(const char* folder, const KeptRows& kept) {
     static bool stop_at_exit = atexit(StopReadAtExit) == 0;
     (void)stop_at_exit;
     // A read of another folder replaces one that runs; the tree is at the new one already.
-    if (read_job) AbandonRead();
+    if (panel.read) AbandonRead();
+    if (!panel.move_target.empty() && panel.move_target != folder) DropPendingMove();
     auto job = std::make_shared<ReadJob>();
     job->folder = folder;
     job->kept = kept;
-    job->generation = ++read_generation;
+    job->generation = panel.NextGeneration();
     job->window = mwin.hwnd;
     auto* share = new std::shared_ptr<ReadJob>(job);
     uintptr_t thread = _beginthreadex(nullptr, 0, ReadThread, share, 0, nullptr);
@@ -360,8 +406,8 @@ void StartRead(const char* folder, const KeptRows& kept) {
         ShowRead(*job);
         return;
     }
-    read_thread = std::move(owned);
-    read_job = job;
+    panel.read_thread = std::move(owned);
+    panel.read = job;
     mcbx.SetText(folder);
     log_line("%s\tRead () %s GO ...\n", time_stamp(), folder);
     InvalidateRect(mwin.hwnd, nullptr, FALSE);
@@ -369,16 +415,23 @@ void StartRead(const char* folder, const KeptRows& kept) {
 
 }  // namespace
 
-bool ReadRunning() { return read_job != nullptr; }
+bool ReadRunning() { return panel.read != nullptr; }
+
+bool RefusedWhileReading(const char* routine) {
+    if (!panel.read) return false;
+    log_line("%s\t%s refused: a folder is being read ...\n", time_stamp(), routine);
+    MessageBeep(MB_ICONWARNING);
+    return true;
+}
 
 std::string ReadProgress(size_t* count) {
-    if (count) *count = read_job ? read_job->count.load() : 0;
-    return read_job ? read_job->folder : std::string();
+    if (count) *count = panel.read ? panel.read->count.load() : 0;
+    return panel.read ? panel.read->folder : std::string();
 }
 
 void ReadFinished(unsigned generation) {
-    if (!read_job || read_job->generation != generation) return;
-    std::shared_ptr<ReadJob> job = std::move(read_job);
+    if (!panel.read || panel.read->generation != generation) return;
+    std::shared_ptr<ReadJob> job = std::move(panel.read);
     CloseReadThread(INFINITE);
     ShowRead(*job);
     InvalidateRect(mwin.hwnd, nullptr, FALSE);
@@ -386,26 +439,28 @@ void ReadFinished(unsigned generation) {
 
 void GiveUpRead() {
     if (!AbandonRead()) return;
+    DropPendingMove();
     // The folder shown before stays the folder that was read: the tree and the path box go
     // back to it.
-    if (mcfg.folder[0]) {
+    if (panel.folder[0]) {
         TreeQuiet quiet;
-        mtvw.SelectPath(mcfg.folder, 5);
+        mtvw.SelectPath(panel.folder, 5);
     }
-    mcbx.SetText(mcfg.folder[0] ? mcfg.folder : "C:");
+    mcbx.SetText(panel.folder[0] ? panel.folder : "C:");
     InvalidateRect(mwin.hwnd, nullptr, FALSE);
 }
 
 KeptRows KeepRows() {
     KeptRows kept;
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     if (!rows || !mlvw.hwnd || mcfg.find_mode) return kept;
+    auto row_of = [](const FolderEntry& e) { return KeptRow{e.name(), e.id}; };
     int focused = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
-    if (focused >= 0 && (unsigned)focused < rows && mcfg.view[focused].entry)
-        kept.focused = mcfg.view[focused].entry->name();
+    if (focused >= 0 && (unsigned)focused < rows && panel.view[focused].entry)
+        kept.focused = row_of(*panel.view[focused].entry);
     for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
          row = mlvw.NextSelected(row))
-        if (mcfg.view[row].entry) kept.selected.emplace_back(mcfg.view[row].entry->name());
+        if (panel.view[row].entry) kept.selected.push_back(row_of(*panel.view[row].entry));
     kept.top = (int)SendMessageA(mlvw.hwnd, LVM_GETTOPINDEX, 0, 0);
     return kept;
 }
@@ -413,21 +468,21 @@ KeptRows KeepRows() {
 void StopWatchingFolder() { StopWatch(); }
 
 void FolderChanged(unsigned generation) {
-    if (generation == watch.generation) watch.changed = true;
+    if (generation == panel.watch.generation) panel.watch.changed = true;
 }
 
 bool RereadIfChanged(bool busy) {
-    if (!watch.changed || busy || read_job || GetTickCount() - watch.last_read < 1000) return false;
+    FolderWatch& watch = panel.watch;
+    if (!watch.changed || busy || panel.read || panel.rename_edit || panel.dragging ||
+        GetTickCount() - watch.last_read < 1000)
+        return false;
     watch.changed = false;
     Read();
     return true;
 }
 
 void ReadSelecting(const std::vector<std::string>& names) {
-    KeptRows kept;
-    kept.selected = names;
-    if (!names.empty()) kept.focused = names.front();
-    ReadPathKeeping(mcfg.folder, kept);
+    ReadPathKeeping(panel.folder, KeptNames(names));
 }
 
 bool Navigate(const char* to) {
@@ -461,11 +516,11 @@ bool Navigate(const char* to) {
 
 bool TreeShowsFolderRead() {
     HTREEITEM caret = mtvw.Caret();
-    if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || !mcfg.folder[0])
+    if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || !panel.folder[0])
         return false;
     const char* path = mtvw.ItemPath(caret);
     // Spelt exactly so: a case twin of the folder that was read is another folder.
-    return path[0] && strcmp(path, mcfg.folder) == 0;
+    return path[0] && strcmp(path, panel.folder) == 0;
 }
 
 bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
@@ -570,6 +625,9 @@ void ReadPathKeeping(const char* path, const KeptRows& kept) {
 }
 
 void Read() {
+    // The pending navigation is the folder the user asked for last: reading the folder shown
+    // again would give it up.
+    if (RefusedWhileReading("Read ()")) return;
     // With the root "Drives" selected there is no folder on show: the drive list is built
     // again instead, and the tree keeps its drives.
     if (TreeRootSelected()) {
@@ -577,24 +635,24 @@ void Read() {
         return;
     }
     char folder[MAX_PATH];
-    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    lstrcpynA(folder, panel.folder, sizeof folder);
     if (!folder[0]) {
         HTREEITEM caret = mtvw.Caret();
         if (caret) lstrcpynA(folder, mtvw.ItemPath(caret), sizeof folder);
     }
     // The same folder read again keeps its rows selected and focused, and its scroll.
-    ReadPathKeeping(folder, strcmp(folder, mcfg.folder) == 0 ? KeepRows() : KeptRows());
+    ReadPathKeeping(folder, strcmp(folder, panel.folder) == 0 ? KeepRows() : KeptRows());
 }
 
 bool PathBoxEdited() {
     char typed[MAX_PATH];
     if (!PathBoxText(typed, sizeof typed)) return true;
-    return typed[0] && strcmp(typed, mcfg.folder) != 0;
+    return typed[0] && strcmp(typed, panel.folder) != 0;
 }
 
 void Back() {
     char path[MAX_PATH];
-    lstrcpynA(path, mcfg.folder, sizeof path);
+    lstrcpynA(path, panel.folder, sizeof path);
     HTREEITEM shown = mtvw.Caret();
     if (!path[0] && shown && shown != mtvw.Root() && !mcfg.drives_mode) {
         // An unreadable folder has no path of its own: its tree item's parent is read.
@@ -614,10 +672,12 @@ void Back() {
 
 void SelectionChanged() {
     // The navigation itself moved the tree to the folder it has read.
-    if (tree_quiet) return;
+    if (panel.tree_quiet) return;
     HTREEITEM caret = mtvw.Caret();
     if (!caret) return;
     if (caret == mtvw.Root()) {
+        // The user left the folder being read for the drive view.
+        if (AbandonRead()) DropPendingMove();
         StopListJobs();
         mlvw.DeleteAll();
         SetMode(kShowDrives);

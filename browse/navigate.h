@@ -4,27 +4,24 @@
 #include <string>
 #include <vector>
 
+#include "core/keptrows.h"
+
 struct DriveInfo;
 
 void Init();
 // True when the tree's selected item shows the folder that was read: not the root "Drives",
-// not find results, and its path is mcfg.folder. Only then may a routine take that item's
+// not find results, and its path is panel.folder. Only then may a routine take that item's
 // folder as the one the user sees.
 bool TreeShowsFolderRead();
 // True when the tree's selected item is its root "Drives". A tree without a selection
 // shows the drive view as well and counts as the root being selected.
 bool TreeRootSelected();
-// Re-reads the folder that was read (mcfg.folder); with the root "Drives" selected it
+// Re-reads the folder that was read (panel.folder); with the root "Drives" selected it
 // rebuilds the drive list instead.
 void Read();
 // What a read keeps of the rows of the list, or chooses for the folder it reads: the names to
 // select, the one to focus, the row on top.
-struct KeptRows {
-    std::vector<std::string> selected;
-    std::string focused;
-    int top = -1;
-};
-// The list's rows as they are now, by name (none in find mode).
+// The list's rows as they are now, by identity and name (none in find mode).
 KeptRows KeepRows();
 
 // Reads `path` as the folder on show and makes it the folder that was read. A text that
@@ -42,6 +39,9 @@ void ReadSelecting(const std::vector<std::string>& names);
 
 // Whether a read is still listing its folder; every operation on files waits for it.
 bool ReadRunning();
+// The gate of every entry point that acts on the folder: while a navigation is pending it
+// refuses, with a beep and `routine`'s log line, and returns true.
+bool RefusedWhileReading(const char* routine);
 // The folder being read and the count listed so far.
 std::string ReadProgress(size_t* count);
 // The read of generation `generation` has listed its folder (WM_APP_READ_DONE).

@@ -143,6 +143,17 @@ const char* CTvw::ItemPath(HTREEITEM item) {
     return path;
 }
 
+HTREEITEM CTvw::FindPath(const char* p) {
+    std::vector<std::string> parts;
+    if (!SplitTreePath(p, parts)) return nullptr;
+    HTREEITEM item = FindChild(nullptr, parts[0].c_str());
+    for (size_t i = 1; item && i < parts.size(); i++) {
+        item = FindChild(item, parts[i].c_str());
+        if (item && strcmp(ItemText(item), parts[i].c_str()) != 0) return nullptr;
+    }
+    return item;
+}
+
 int CTvw::SelectPath(const char* p, int image) {
     std::vector<std::string> parts;
     if (!SplitTreePath(p, parts)) return 1;

@@ -67,6 +67,9 @@ class CTvw {
     // The path of an item (none: the selected item) in `path`: the texts below the root
     // joined by backslashes. A path that would not fit 259 characters gives "".
     const char* ItemPath(HTREEITEM item);
+    // The item of path `p` when the tree holds it, each step spelt as the path spells it;
+    // none otherwise.
+    HTREEITEM FindPath(const char* p);
     // Finds or inserts the items of `p` and selects the last one.
     int SelectPath(const char* p, int image);
 

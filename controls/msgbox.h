@@ -1,6 +1,8 @@
 // The program's message boxes, and the guard of every modal loop the program opens.
 #pragma once
 
+#include <windows.h>
+
 // A message box owned by the main window, with the text, the program's name "Trelvista" as its
 // title and one OK button. The main window is disabled while it is open.
 void MsgBox(const char* text);
@@ -19,12 +21,23 @@ class ModalScope {
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
     static bool Active() { return depth_ > 0; }
+    // A menu's loop (the menu bar, a popup menu) is a modal loop too: WM_ENTERMENULOOP enters
+    // it and WM_EXITMENULOOP leaves it.
+    static void EnterMenu() { depth_++; }
+    static void LeaveMenu() {
+        if (depth_ > 0) End();
+    }
+    // A job's result that reaches the window while a modal loop runs is held, and posted to
+    // the window again once the last loop has ended: the window applies it in its own loop,
+    // never under the routine that opened the box or the menu.
+    static void Hold(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     // A close of the main window asked while a scope is held: the window stays until every
     // scope has ended (a job, and the box that tells what it did) and is then closed, by a
     // WM_CLOSE posted to it.
     static void CloseWhenDone() { close_asked_ = true; }
 
   private:
+    static void End();
     static inline int depth_ = 0;
     static inline bool close_asked_ = false;
 };

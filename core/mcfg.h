@@ -1,7 +1,6 @@
-// The one application state record: what the window shows and what the program acts on (the
-// folder that was read, its entries and their view, the modes, the layout). The control
-// wrappers are in controls/ui.h; the state of each background job (a read, a search, a size
-// scan, the watchers) stays in the file that runs the job, beside the thread that uses it.
+// The one application state record: the window, its layout and its modes. The folder shown,
+// its entries and view and the jobs that act on it belong to the panel (core/panel.h); the
+// control wrappers are in controls/ui.h.
 #pragma once
 
 #include <windows.h>
@@ -29,23 +28,18 @@ struct DriveInfo {
 //   window, logfont, font, font_height, dpi, sep, list_width, chart_top
 //                                        app/window.cpp (the settings, the layout and a
 //                                        change of DPI)
-//   unit, tree_width, splitting, dragging, size_cursor, clipboard_names
+//   unit, tree_width, splitting, size_cursor, clipboard_names
 //                                        app/wndproc.cpp (tree_width also app/window.cpp,
 //                                        which scales it when the DPI changes)
-//   folder, history, drives              browse/navigate.cpp
+//   history, drives                      browse/navigate.cpp
 //   drives_mode, find_mode, preview, size_mode
 //                                        core/mcfg.cpp (SetMode)
-//   entries, view                        core/entry.cpp (ListFolder, InstallView,
-//                                        ReleaseView, ReleaseEntries); a finished read's
-//                                        entries are swapped in by browse/navigate.cpp
-//   sort_column, sort_dir, selected, folders, count
-//                                        browse/entries.cpp (SetOrder and the view's counts)
+//   sort_column, sort_dir                browse/entries.cpp (SetOrder)
 //   the view's chart angles              scan/view.cpp (browse/entries.cpp clears them when
 //                                        a sort keeps the rows)
 //   scanning, ticks, size                scan/scan.cpp
 //   image_w, image_h                     scan/preview.cpp
 //   chart_x, chart_y, chart_radius       scan/view.cpp
-//   rename_edit, busy_text               fileops/operations.cpp
 //   make_notepad_link, sendto_targets    fileops/sendto.cpp
 //   product_line, info_link, link_cursor app/info.cpp
 struct Mcfg {
@@ -64,11 +58,6 @@ struct Mcfg {
     int list_width = 0;
     int chart_top = 0;
 
-    // The folder that was read (or searched): every entry path, the scan, Open and the tree
-    // update take it from here. The path box shows it and takes what the user types, which
-    // redirects nothing until it is entered.
-    char folder[MAX_PATH] = {};
-
     // The view's modes: written by SetMode alone.
     int drives_mode = 1;
     int find_mode = 0;
@@ -81,12 +70,7 @@ struct Mcfg {
 
     int sort_column = 0;
     int sort_dir = 1;
-    int selected = 0;
-    int folders = 0;
-    int count = 0;
 
-    EntryList entries;
-    ViewSlot* view = nullptr;
     std::vector<std::string> history;
     DriveInfo drives[26] = {};
 
@@ -95,14 +79,10 @@ struct Mcfg {
     int chart_x = 0, chart_y = 0, chart_radius = 0;
 
     int splitting = 0;
-    int dragging = 0;
     HCURSOR size_cursor = nullptr;
 
-    // What a long file operation is doing, for the status line while it runs ("" when none).
-    std::string busy_text;
     // Whether the clipboard holds a file list, as the clipboard watcher last answered.
     unsigned clipboard_names = 0;
-    HWND rename_edit = nullptr;
     int make_notepad_link = 1;
     std::vector<std::string> sendto_targets;
 

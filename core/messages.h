@@ -28,3 +28,16 @@ constexpr UINT WM_APP_READ_DONE = WM_APP + 6;
 // Posted by the watcher of the folder that was read when something in it changed (wParam the
 // watch's generation): the window reads the folder again, at most once a second.
 constexpr UINT WM_APP_FOLDER_CHANGED = WM_APP + 7;
+// Posted to the window after a read when rows dropped onto that folder wait to move there: the
+// move runs in the window's own loop.
+constexpr UINT WM_APP_MOVE_DROPPED = WM_APP + 8;
+
+// Whether a window message carries a job's result (a read, a search, a scan, the folder's
+// watch, what follows a read): such a message is applied in the window's own loop only, and
+// held while a modal loop runs.
+constexpr bool IsJobResult(UINT message) {
+    return message == WM_APP_SCAN_DONE || message == WM_APP_SCAN_SIZE ||
+           message == WM_APP_FOLDER_READ || message == WM_APP_FIND_DONE ||
+           message == WM_APP_READ_DONE || message == WM_APP_FOLDER_CHANGED ||
+           message == WM_APP_MOVE_DROPPED;
+}

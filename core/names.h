@@ -65,7 +65,8 @@ enum : unsigned char {
 // How one listed entry is reached, as the folder walker decides it.
 struct Reach {
     unsigned char how = kReachName;
-    FileId id;                   // with kReachShort, the entry's identity
+    FileId id;                   // the entry's identity: as listed, or with kReachShort the
+                                 // one its short name was proved to open
     const char* name = nullptr;  // the name to put into paths; none with kReachNone
 };
 

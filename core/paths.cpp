@@ -1,6 +1,8 @@
 #include "core/paths.h"
 
+#include <cstddef>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 size_t CharacterPrefix(const char* text, size_t length, size_t limit) {
@@ -206,4 +208,112 @@ bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record) {
         NarrowName(wide.cAlternateFileName, sizeof wide.cAlternateFileName / sizeof(WCHAR),
                    record.cAlternateFileName, sizeof record.cAlternateFileName);
     return name && short_name;
+}
+
+namespace {
+
+// How many bytes of records one call of the file system hands over.
+constexpr size_t kListingBytes = 64 * 1024;
+
+FILETIME FileTimeOf(const LARGE_INTEGER& t) {
+    FILETIME f;
+    f.dwLowDateTime = t.LowPart;
+    f.dwHighDateTime = (DWORD)t.HighPart;
+    return f;
+}
+
+// Copies `bytes` of a wide text into a field of `capacity` characters. A text that does not
+// fit is cut and marked with U+FFFD, so that it is never taken for a name of its own.
+void CopyName(WCHAR* field, size_t capacity, const WCHAR* text, size_t bytes) {
+    size_t n = bytes / sizeof(WCHAR);
+    if (n >= capacity) {
+        n = capacity - 1;
+        memcpy(field, text, (n - 1) * sizeof(WCHAR));
+        field[n - 1] = 0xFFFD;
+    } else {
+        memcpy(field, text, n * sizeof(WCHAR));
+    }
+    field[n] = 0;
+}
+
+}  // namespace
+
+FolderListing::FolderListing(std::wstring folder) {
+    // "C:" alone names the drive's current folder; its root is meant.
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    folder_.reset(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (folder_) {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        buffer_.reset(new (std::nothrow) LONGLONG[kListingBytes / sizeof(LONGLONG)]);
+        if (buffer_ && GetFileInformationByHandle(folder_.get(), &info)) {
+            volume_ = info.dwVolumeSerialNumber;
+            if (Fill()) {
+                ok_ = true;
+                return;
+            }
+            // An empty folder has no records at all on some file systems.
+            if (GetLastError() == ERROR_NO_MORE_FILES) {
+                ok_ = true;
+                return;
+            }
+        }
+        folder_.reset();
+        buffer_.reset();
+    }
+    // A file system without identities in its listing (or none to be had): the find records.
+    std::wstring pattern = folder;
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L"*";
+    first_ = true;
+    find_.reset(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &first_record_,
+                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    ok_ = (bool)find_;
+}
+
+bool FolderListing::Fill() {
+    at_ = 0;
+    more_ = GetFileInformationByHandleEx(folder_.get(), FileIdBothDirectoryInfo, buffer_.get(),
+                                         kListingBytes) != 0;
+    return more_;
+}
+
+bool FolderListing::Next(WIN32_FIND_DATAW& record, FileId* id) {
+    memset(&record, 0, sizeof record);
+    *id = FileId{};
+    if (!ok_) return false;
+    if (find_) {
+        if (first_) {
+            first_ = false;
+            record = first_record_;
+            return true;
+        }
+        return FindNextFileW(find_.get(), &record) != 0;
+    }
+    if (!more_ && !Fill()) return false;
+    const BYTE* base = (const BYTE*)buffer_.get();
+    if (at_ + sizeof(FILE_ID_BOTH_DIR_INFO) > kListingBytes) return false;
+    const FILE_ID_BOTH_DIR_INFO* info = (const FILE_ID_BOTH_DIR_INFO*)(base + at_);
+    size_t name_end = at_ + offsetof(FILE_ID_BOTH_DIR_INFO, FileName) + info->FileNameLength;
+    if (name_end > kListingBytes) return false;
+    record.dwFileAttributes = info->FileAttributes;
+    record.ftCreationTime = FileTimeOf(info->CreationTime);
+    record.ftLastAccessTime = FileTimeOf(info->LastAccessTime);
+    record.ftLastWriteTime = FileTimeOf(info->LastWriteTime);
+    record.nFileSizeHigh = (DWORD)((ULONGLONG)info->EndOfFile.QuadPart >> 32);
+    record.nFileSizeLow = (DWORD)info->EndOfFile.QuadPart;
+    if (info->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) record.dwReserved0 = info->EaSize;
+    CopyName(record.cFileName, MAX_PATH, info->FileName, info->FileNameLength);
+    size_t short_bytes = info->ShortNameLength;
+    if (short_bytes > sizeof info->ShortName) short_bytes = sizeof info->ShortName;
+    CopyName(record.cAlternateFileName, 14, info->ShortName, short_bytes);
+    id->volume = volume_;
+    id->high = (DWORD)((ULONGLONG)info->FileId.QuadPart >> 32);
+    id->low = (DWORD)info->FileId.QuadPart;
+    if (info->NextEntryOffset == 0 || at_ + info->NextEntryOffset >= kListingBytes)
+        more_ = false;
+    else
+        at_ += info->NextEntryOffset;
+    return true;
 }

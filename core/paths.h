@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/names.h"
 
@@ -70,35 +72,65 @@ bool NarrowExact(const WCHAR* text, char* out, size_t size);
 // OddNames) once the listing is complete. visit returns false to end the walk early. Returns
 // false when the folder could not be listed, or its pattern would not fit. The folder is
 // listed by its wide names and each record converted by NarrowFindRecord.
+// The records of one folder with each entry's identity, as the file system lists them in one
+// walk. Where the file system gives no identities the folder is listed by its find records,
+// and every identity is left empty (all zeros).
+class FolderListing {
+  public:
+    // `folder`: the wide folder path ("C:" is the drive's root).
+    explicit FolderListing(std::wstring folder);
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+    bool ok() const { return ok_; }
+    // The next record and its identity; false at the end of the folder.
+    bool Next(WIN32_FIND_DATAW& record, FileId* id);
+
+  private:
+    bool Fill();
+    Handle folder_;
+    FindHandle find_;
+    bool ok_ = false;
+    bool first_ = true;   // the first record of the find records is pending
+    WIN32_FIND_DATAW first_record_ = {};
+    DWORD volume_ = 0;
+    std::unique_ptr<LONGLONG[]> buffer_;  // 8-byte aligned, as the records are
+    size_t at_ = 0;       // the offset of the next record in the buffer
+    bool more_ = false;   // the buffer holds a record at at_
+};
+
+// Lists the folder held in path[0, length) (a buffer of MAX_PATH bytes) and calls
+// visit(record, reach) for every record but "." and "..". `reach` says how the entry is reached
+// and which name goes into its paths, and holds the entry's identity as listed: entries
+// reached as they are spelled are visited as they come, the others (see OddNames) once the
+// listing is complete. visit returns false to end the walk early. Returns false when the
+// folder could not be listed, or its pattern "\*.*" would not fit 259 characters. The folder is
+// listed by its wide names and each record converted by NarrowFindRecord.
 template <typename Visit>
 bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit) {
     if (length + 4 > MAX_PATH - 1) return false;
-    memcpy(path + length, "\\*.*", 5);
-    WCHAR pattern[MAX_PATH];
-    int converted = MultiByteToWideChar(CP_ACP, 0, path, -1, pattern, MAX_PATH);
     path[length] = '\0';
-    if (converted <= 0) return false;
+    std::wstring folder = WideText(path);
+    if (folder.empty()) return false;
+    FolderListing listing(std::move(folder));
+    if (!listing.ok()) return false;
     WIN32_FIND_DATAW wide;
-    memset(&wide, 0, sizeof wide);
-    FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &wide, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return false;
+    FileId id;
     OddNames odd;
+    std::vector<FileId> odd_ids;
     bool going = true;
-    do {
+    while (going && listing.Next(wide, &id)) {
         bool exact = NarrowFindRecord(wide, record);
-        if (record.cFileName[0] && !IsDotName(record.cFileName)) {
-            if (exact && NameReachable(record.cFileName)) {
-                Reach reach;
-                reach.name = record.cFileName;
-                going = visit(record, reach);
-            } else {
-                odd.Add(wide, record, exact);
-            }
+        if (!record.cFileName[0] || IsDotName(record.cFileName)) continue;
+        if (exact && NameReachable(record.cFileName)) {
+            Reach reach;
+            reach.name = record.cFileName;
+            reach.id = id;
+            going = visit(record, reach);
+        } else {
+            odd.Add(wide, record, exact);
+            odd_ids.push_back(id);
         }
-        memset(&wide, 0, sizeof wide);
-    } while (going && FindNextFileW(find.get(), &wide));
-    find.reset();
+    }
     if (going && !odd.empty()) {
         odd.Decide(path);
         for (size_t i = 0; i < odd.size(); i++) {
@@ -106,6 +138,7 @@ bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit
             Reach reach = odd.reach(i);
             // The record is the caller's from here on: the name points into it.
             if (reach.how == kReachShort) reach.name = record.cAlternateFileName;
+            else reach.id = odd_ids[i];
             if (!visit(record, reach)) break;
         }
     }

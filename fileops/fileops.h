@@ -40,10 +40,18 @@ LRESULT CALLBACK Drop(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 bool ShellJobRunning();
 
 void Delete(bool to_recycle_bin);
+// F2: opens the edit of the focused (or first selected) row's name.
 void Rename();
+// The list begins a label edit of `row` (F2's own, or a second click on a selected row): true
+// when it is the rename's, false when it is refused and the edit must not open.
+bool RenameBegins(int row);
+// The label edit has ended: with `text` the name typed (carried out by RenameEnd in the
+// window's loop), without it cancelled.
+void RenameEditEnded(const char* text);
+// Whether a name typed waits for RenameEnd.
+bool RenamePending();
+// Carries out the name typed, or refuses it with a message; then reads the folder again.
 void RenameEnd();
-// The list's label edit has ended, whichever way: a later Enter finds no rename to finish.
-void RenameEditEnded();
 // The rule a new name breaks ("." and "..", the characters \ / : * ? " < > | and control
 // characters, blanks only, a name the platform would store as another: a trailing dot or
 // blank, a device name), as the message that says so; none when the name is fine.
@@ -64,6 +72,11 @@ std::string NewFileName(const NameTaken& taken);
 bool CaptureDragged();
 // Moves the rows gathered when the drag began into the folder now shown.
 void MoveDragged();
+// The drag's drop onto the tree's folder `folder`: the folder is read, and the rows move
+// there once it is listed (at once for a quick read).
+void MoveDraggedTo(const char* folder);
+// Moves rows that wait for the folder just read, when it is the one they were dropped on.
+void MovePendingDrop();
 
 // With a submenu: fills it with an entry per shortcut of the Send To folder (ids from
 // CMD_SENDTO_FIRST on, at most up to CMD_SENDTO_LAST). Without one: runs entry `index` on the

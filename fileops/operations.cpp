@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "core/messages.h"
@@ -22,14 +23,6 @@
 #include "core/handles.h"
 
 namespace {
-
-// The path of the file whose name is being edited, kept by the rename itself: whatever runs
-// while the edit is open (a drop onto the list) leaves it alone, and Enter renames the file
-// whose label is being edited.
-std::string rename_old_path;
-
-// The rows a drag of the list took when it began, for the move at its drop.
-PathList dragged;
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -91,17 +84,17 @@ bool SameEntry(const std::string& a, const std::string& b) {
 }  // namespace
 
 BusyNote::BusyNote(const std::string& text) {
-    mcfg.busy_text = text;
+    panel.busy_text = text;
     Paint();
 }
 
 BusyNote::~BusyNote() {
-    mcfg.busy_text.clear();
+    panel.busy_text.clear();
     Paint();
 }
 
 void BusyNote::Show(const std::string& text) {
-    mcfg.busy_text = text;
+    panel.busy_text = text;
     Paint();
 }
 
@@ -195,7 +188,7 @@ void Delete(bool to_recycle_bin) {
         // The folder of the tree, only when it is the folder shown: never the root "Drives",
         // never a drive (which the platform would read as the drive's current folder), and
         // never the folder read before an item that could not be read.
-        if (!TreeShowsFolderRead() || IsDriveRoot(mcfg.folder)) {
+        if (!TreeShowsFolderRead() || IsDriveRoot(panel.folder)) {
             log_line("%s\tDelete () refused: no row and no folder shown ...\n", time_stamp());
             MessageBeep(MB_ICONWARNING);
             return;
@@ -235,53 +228,136 @@ void Delete(bool to_recycle_bin) {
     }
     if (result != 0) return;
     if (!rows) {
-        // The deleted folder's item goes; its parent is read first, and the tree follows.
+        // The deleted folder's item goes first, with the tree quietly on its parent, and the
+        // parent is read after: its read refills the parent's items, which frees the old ones.
         HTREEITEM gone = mtvw.Caret();
         HTREEITEM parent = mtvw.Parent(gone);
-        if (parent && parent != mtvw.Root()) Navigate(mtvw.ItemPath(parent));
-        else if (parent) mtvw.Select(parent);
-        mtvw.DeleteItems(gone, 1);
+        std::string above = parent && parent != mtvw.Root() ? mtvw.ItemPath(parent) : "";
+        {
+            bool was = panel.tree_quiet;
+            panel.tree_quiet = true;
+            if (parent) mtvw.Select(parent);
+            mtvw.DeleteItems(gone, 1);
+            panel.tree_quiet = was;
+        }
+        if (!above.empty()) Navigate(above.c_str());
         return;
     }
     Read();
 }
 
 bool CaptureDragged() {
-    if (GatherSelection("MoveDragged", Names::kOwn, dragged)) return true;
-    dragged.clear();
+    if (GatherSelection("MoveDragged", Names::kOwn, panel.dragged)) return true;
+    panel.dragged.clear();
     return false;
 }
 
 void MoveDragged() {
     // The rows are those captured when the drag began, used once.
-    PathList from = std::move(dragged);
-    dragged.clear();
+    PathList from = std::move(panel.dragged);
+    panel.dragged.clear();
     // The tree's selection under the pointer has read the folder the rows go to.
-    if (from.length() <= 2 || !mcfg.folder[0] || mcfg.drives_mode) return;
+    if (from.length() <= 2 || !panel.folder[0] || mcfg.drives_mode) return;
     // The folder shows the moved rows selected, as the desktop shell does.
-    ReadSelecting(RunTransfer("MoveDragged", false, from, mcfg.folder).arrived);
+    ReadSelecting(RunTransfer("MoveDragged", false, from, panel.folder).arrived);
 }
 
+void MoveDraggedTo(const char* folder) {
+    if (!folder || !folder[0]) return;
+    // The rows wait for the folder they were dropped on: they move there once it is listed,
+    // whether that takes a moment or longer.
+    panel.move_after_read = std::move(panel.dragged);
+    panel.dragged.clear();
+    panel.move_target = folder;
+    if (!Navigate(panel.move_target.c_str())) {
+        panel.move_target.clear();
+        panel.move_after_read.clear();
+        return;
+    }
+    MovePendingDrop();
+}
+
+void MovePendingDrop() {
+    if (panel.move_target.empty() || ReadRunning()) return;
+    if (panel.move_target != panel.folder || mcfg.drives_mode || mcfg.find_mode) {
+        // Another folder was read in the meantime: the rows were dropped on that one alone.
+        log_line("%s\tMoveDragged () %s given up: another folder is shown ...\n", time_stamp(),
+                 panel.move_target.c_str());
+        panel.move_target.clear();
+        panel.move_after_read.clear();
+        return;
+    }
+    panel.dragged = std::move(panel.move_after_read);
+    panel.move_after_read.clear();
+    panel.move_target.clear();
+    MoveDragged();
+}
+
+namespace {
+
+// Takes row `row` as the rename's entry: its path comes from the entry itself, as every path
+// does, and an entry that cannot be reached is refused (with its message) before any edit
+// opens.
+bool TakeRenameRow(int row) {
+    panel.rename_old_path.clear();
+    panel.rename_pending = false;
+    const FolderEntry* e = row >= 0 && (unsigned)row < ViewCount(panel.view) ? panel.view[row].entry
+                                                                               : nullptr;
+    char old_path[MAX_PATH];
+    if (!e || !OperandPath(*e, old_path, sizeof old_path)) return false;
+    panel.rename_old_path = old_path;
+    return true;
+}
+
+// Set while Rename opens the edit itself: the list's report of the edit's beginning is then
+// that rename's.
+bool opening_rename = false;
+
+}  // namespace
+
 void Rename() {
+    if (RefusedWhileReading("Rename ()")) return;
     // The focused row when it is selected (F2 renames the row the user is on), else the
     // first selected one.
     int row = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
     if (row < 0 || !(SendMessageA(mlvw.hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
         row = mlvw.NextSelected(-1);
-    if (row < 0) return;
-    rename_old_path.clear();
-    const FolderEntry* e = (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
-    char old_path[MAX_PATH];
-    // The old path comes from the entry itself, as every path does: an entry that cannot be
-    // reached is refused before any edit opens.
-    if (!e || !OperandPath(*e, old_path, sizeof old_path)) return;
+    if (row < 0 || !TakeRenameRow(row)) return;
+    opening_rename = true;
     HWND edit = mlvw.EditLabel(row);
-    mcfg.rename_edit = edit;
-    if (!edit || EditText(edit).empty()) return;
-    rename_old_path = old_path;
+    opening_rename = false;
+    panel.rename_edit = edit;
+    if (!edit || EditText(edit).empty()) {
+        panel.rename_old_path.clear();
+        if (edit) SendMessageA(mlvw.hwnd, LVM_CANCELEDITLABEL, 0, 0);
+        panel.rename_edit = nullptr;
+    }
 }
 
-void RenameEditEnded() { mcfg.rename_edit = nullptr; }
+bool RenameBegins(int row) {
+    if (opening_rename) return true;
+    // The list's own edit (a second click on a selected row) is the same rename as F2.
+    if (ReadRunning() || panel.rename_edit) return false;
+    if (!TakeRenameRow(row)) return false;
+    panel.rename_edit = (HWND)SendMessageA(mlvw.hwnd, LVM_GETEDITCONTROL, 0, 0);
+    return true;
+}
+
+void RenameEditEnded(const char* text) {
+    panel.rename_edit = nullptr;
+    if (!text || panel.rename_old_path.empty()) {
+        // Esc: nothing is renamed.
+        panel.rename_old_path.clear();
+        return;
+    }
+    panel.rename_text = text;
+    panel.rename_pending = true;
+    // The loop carries it out after the message that ended the edit; this wakes it should the
+    // edit have ended under no message of the loop's own.
+    PostMessageA(mwin.hwnd, WM_NULL, 0, 0);
+}
+
+bool RenamePending() { return panel.rename_pending; }
 
 const char* RenameRule(const std::string& name) {
     if (name == "." || name == "..") return "A name cannot be \".\" or \"..\".";
@@ -297,17 +373,13 @@ const char* RenameRule(const std::string& name) {
 }
 
 void RenameEnd() {
-    HWND edit = mcfg.rename_edit;
-    if (!edit) {
-        Read();
-        return;
-    }
-    // One rename per edit: the handle is let go at once, so the further messages of the
-    // same Enter press find no rename in progress and run nothing.
-    mcfg.rename_edit = nullptr;
-    std::string text = EditText(edit);
-    std::string old_path = rename_old_path;
-    rename_old_path.clear();
+    if (!panel.rename_pending) return;
+    // One rename per edit: what it asked is taken at once, so that nothing runs it twice.
+    panel.rename_pending = false;
+    std::string text = std::move(panel.rename_text);
+    std::string old_path = std::move(panel.rename_old_path);
+    panel.rename_text.clear();
+    panel.rename_old_path.clear();
     if (text.empty() || old_path.empty()) return;
     std::string folder = RenameFolder(old_path.c_str());
     std::string name = text;
@@ -353,63 +425,60 @@ void RenameEnd() {
     } else if (RunShellJob(job, 4, 1) != 0) {
         return;
     }
-    // The renamed entry is selected in the folder read again.
+    // The renamed entry is selected in the folder read again; a folder being read meanwhile
+    // shows it when it is listed.
+    if (ReadRunning()) return;
     if (mcfg.find_mode)
         Read();
-    else
+    else if (folder == panel.folder)
         ReadSelecting({name});
 }
 
 namespace {
 
-// The selected rows and, per attribute button, how many of them carry its attribute, as the
-// entries were listed: the buttons follow the selection without reading the disk.
-struct Tally {
-    long long rows = 0;
-    long long with[4] = {};
-};
-Tally tally;
+// The attribute buttons follow the selection without reading the disk: the panel's tally
+// counts the selected rows and, per button, those of them that carry its attribute.
 
 void Count(const FolderEntry* e, int sign) {
     if (!e) return;
-    tally.rows += sign;
+    panel.tally.rows += sign;
     for (int i = 0; i < 4; i++)
-        if (e->attributes & AttributeBit(i + 1)) tally.with[i] += sign;
+        if (e->attributes & AttributeBit(i + 1)) panel.tally.with[i] += sign;
 }
 
 void Recount() {
-    tally = Tally{};
-    unsigned rows = ViewCount(mcfg.view);
+    panel.tally = Tally{};
+    unsigned rows = ViewCount(panel.view);
     int selected = rows ? mlvw.SelectedCount() : 0;
     if (selected > 0 && (unsigned)selected == rows) {
         // Every row selected: the view is walked without asking the list row by row.
         for (unsigned i = 0; i < rows; i++)
-            Count(mcfg.view[i].entry, 1);
+            Count(panel.view[i].entry, 1);
         return;
     }
     for (int row = selected > 0 ? mlvw.NextSelected(-1) : -1; row >= 0 && (unsigned)row < rows;
          row = mlvw.NextSelected(row))
-        Count(mcfg.view[row].entry, 1);
+        Count(panel.view[row].entry, 1);
 }
 
 void ShowTally() {
     CBtn* buttons[4] = {&mbta, &mbth, &mbtr, &mbts};
     for (int i = 0; i < 4; i++)
-        buttons[i]->SetCheck(tally.with[i] > 0 ? 1 : 0);
+        buttons[i]->SetCheck(panel.tally.with[i] > 0 ? 1 : 0);
 }
 
 }  // namespace
 
 void SelectionAttributes(int from, int to, bool selected) {
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     if (from < 0) {
         Recount();
     } else {
         for (int row = from; row <= to && (unsigned)row < rows; row++)
-            Count(mcfg.view[row].entry, selected ? 1 : -1);
+            Count(panel.view[row].entry, selected ? 1 : -1);
         // A change the list reported in another way (or not at all) is caught here: the
-        // tally must count exactly the rows the list has selected.
-        if (tally.rows != (rows ? mlvw.SelectedCount() : 0)) Recount();
+        // The tally must count exactly the rows the list has selected.
+        if (panel.tally.rows != (rows ? mlvw.SelectedCount() : 0)) Recount();
     }
     ShowTally();
 }
@@ -463,8 +532,8 @@ void NewItemFailed(const char* routine, const char* path, DWORD error) {
 
 void NewFolder() {
     char path[MAX_PATH];
-    if (mcfg.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFolder", mcfg.folder) &&
-        JoinPath(mcfg.folder, "New Folder", path, sizeof path)) {
+    if (panel.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFolder", panel.folder) &&
+        JoinPath(panel.folder, "New Folder", path, sizeof path)) {
         // What was made is checked on the disk: the platform's answer alone may be wrong.
         if (Exists(path)) {
             MsgBox("\"New Folder\" already exists in this folder.");
@@ -491,8 +560,8 @@ std::string NewFileName(const NameTaken& taken) {
 }
 
 void NewFile() {
-    if (mcfg.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFile", mcfg.folder)) {
-        std::string folder = mcfg.folder;
+    if (panel.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFile", panel.folder)) {
+        std::string folder = panel.folder;
         std::string name =
             NewFileName([&](const std::string& n) { return Exists(folder + "\\" + n); });
         char path[MAX_PATH];

@@ -8,6 +8,7 @@
 #include "core/com.h"
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-bool running = false;
 
 // What the job's thread is handed: the job whole, with its own lists, and the place of its
 // answer, read once the thread has ended.
@@ -66,14 +66,14 @@ void PumpBeside(HWND window, std::vector<MSG>& kept, bool* quit, int* quit_code)
 
 }  // namespace
 
-bool ShellJobRunning() { return running; }
+bool ShellJobRunning() { return panel.file_job; }
 
 int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick) {
-    if (running) {
+    if (panel.file_job) {
         log_line("%s\tRunShellJob () refused: a job runs ...\n", time_stamp());
         return ERROR_BUSY;
     }
-    running = true;
+    panel.file_job = true;
     // The job's own changes are shown by the read that follows it, which watches the folder
     // again; a change seen meanwhile would only read it once more.
     StopWatchingFolder();
@@ -122,6 +122,6 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick)
     }
     if (enabled) EnableWindow(window, TRUE);
     if (focus && !GetFocus() && IsWindow(focus)) SetFocus(focus);
-    running = false;
+    panel.file_job = false;
     return work.result;
 }

@@ -16,6 +16,7 @@
 #include "core/log.h"
 #include "core/messages.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "core/tempfile.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
@@ -393,7 +394,6 @@ int WriteFindFile(const char* path, const ViewSlot* view) {
     return 0;
 }
 
-namespace {
 
 // One search on a thread of its own. The window's thread makes it (the folder, the query and
 // a generation) and takes its results once it has ended or been stopped; the thread writes
@@ -413,11 +413,10 @@ struct FindJob {
     std::string where;
 };
 
-// The running job. Its thread holds a share of it too: a thread given up (see kStopBound)
-// goes on with a job the window no longer knows, and lets it go when it ends.
-std::shared_ptr<FindJob> find_job;
-Handle find_thread;
-unsigned find_generation = 0;
+namespace {
+
+// The running job is the panel's. Its thread holds a share of it too: a thread given up (see
+// kStopBound) goes on with a job the window no longer knows, and lets it go when it ends.
 const char* const kStopTip = "Stop the search";
 
 // How long a stop waits for the search's thread. The search asks for its stop between any
@@ -454,26 +453,26 @@ unsigned __stdcall FindThread(void* arg) {
 // Ends the running job's thread (asked to stop when `stop`), waiting for it at most
 // kStopBound, and hands the job over.
 std::shared_ptr<FindJob> EndJob(bool stop) {
-    if (!find_job) return nullptr;
-    if (stop) find_job->stop = true;
-    if (find_thread) {
-        if (WaitForSingleObject(find_thread.get(), stop ? kStopBound : INFINITE) !=
+    if (!panel.find) return nullptr;
+    if (stop) panel.find->stop = true;
+    if (panel.find_thread) {
+        if (WaitForSingleObject(panel.find_thread.get(), stop ? kStopBound : INFINITE) !=
             WAIT_OBJECT_0) {
-            find_job->stop = true;
+            panel.find->stop = true;
             log_line("%s\tFind (%s) given up: the search does not answer ...\n", time_stamp(),
-                     find_job->folder.c_str());
+                     panel.find->folder.c_str());
         }
-        find_thread.reset();
+        panel.find_thread.reset();
     }
     mtip.Update(mbtn.hwnd, kFindTip);
-    return std::move(find_job);
+    return std::move(panel.find);
 }
 
 // find.txt in the temporary folder, with the rows of the list in its order.
 void WriteFindTxt() {
-    if (!mcfg.entries.empty() && ViewCount(mcfg.view) > 0) {
+    if (!panel.entries.empty() && ViewCount(panel.view) > 0) {
         char path[MAX_PATH];
-        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, mcfg.view);
+        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, panel.view);
     }
 }
 
@@ -483,10 +482,10 @@ void WriteFindTxt() {
 bool TakeFound(FindJob& job) {
     std::lock_guard<std::mutex> hold(job.found_lock);
     for (; job.folders_taken < job.found.FolderCount(); job.folders_taken++)
-        mcfg.entries.AddFolder(job.found.Folder(job.folders_taken));
+        panel.entries.AddFolder(job.found.Folder(job.folders_taken));
     size_t before = job.taken;
     for (; job.taken < job.found.size(); job.taken++)
-        mcfg.entries.append(*job.found[job.taken]);
+        panel.entries.append(*job.found[job.taken]);
     return job.taken > before;
 }
 
@@ -501,7 +500,7 @@ void ShowBatch(FindJob& job) {
 void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
     // The list has held the job's results since it began; the last ones join them.
     TakeFound(*job);
-    if (!mcfg.entries.empty()) {
+    if (!panel.entries.empty()) {
         SetMode(kShowFound);
         SetOrder(0, mcfg.sort_dir);
         ClearCounts();
@@ -517,7 +516,7 @@ void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
     const FindQuery& q = job->query;
     if (stopped)
         log_line("%s\tFind (%s,%s,%s) stopped: %u found ...\n", time_stamp(), job->folder.c_str(),
-                 q.pattern.c_str(), q.text.c_str(), (unsigned)mcfg.entries.size());
+                 q.pattern.c_str(), q.text.c_str(), (unsigned)panel.entries.size());
     log_line("%s\tFind (%s,%s,%s) OK ...\n", time_stamp(), job->folder.c_str(), q.pattern.c_str(),
              q.text.c_str());
     WriteFindTxt();
@@ -526,9 +525,9 @@ void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
 // A job still running when the program ends is stopped and waited for a moment; a thread
 // that does not answer keeps its own share of the job, which outlives the program's objects.
 void StopFindAtExit() {
-    if (find_job) {
-        find_job->stop = true;
-        if (find_thread) WaitForSingleObject(find_thread.get(), kStopBound);
+    if (panel.find) {
+        panel.find->stop = true;
+        if (panel.find_thread) WaitForSingleObject(panel.find_thread.get(), kStopBound);
     }
 }
 
@@ -537,14 +536,14 @@ void GiveUpFind() { StopFind(false); }
 
 }  // namespace
 
-bool FindRunning() { return find_job != nullptr; }
+bool FindRunning() { return panel.find != nullptr; }
 
 void FindShowSoFar() {
-    if (find_job) ShowBatch(*find_job);
+    if (panel.find) ShowBatch(*panel.find);
 }
 
 void StopFind(bool show) {
-    if (!find_job) return;
+    if (!panel.find) return;
     std::shared_ptr<FindJob> job = EndJob(true);
     if (show) {
         ShowResults(std::move(job), true);
@@ -556,22 +555,22 @@ void StopFind(bool show) {
 
 void FindFinished(unsigned generation) {
     // A job given up, or stopped and shown, has left; its late message changes nothing.
-    if (!find_job || find_job->generation != generation) return;
+    if (!panel.find || panel.find->generation != generation) return;
     ShowResults(EndJob(false), false);
 }
 
 std::string FindProgress(long long* found) {
-    if (found) *found = find_job ? find_job->count.load() : 0;
-    if (!find_job) return "";
-    std::lock_guard<std::mutex> hold(find_job->where_lock);
-    return find_job->where;
+    if (found) *found = panel.find ? panel.find->count.load() : 0;
+    if (!panel.find) return "";
+    std::lock_guard<std::mutex> hold(panel.find->where_lock);
+    return panel.find->where;
 }
 
 void Find() {
     static bool stop_at_exit = atexit(StopFindAtExit) == 0;
     (void)stop_at_exit;
     // The find button stops the search it started, showing what it found so far.
-    if (find_job) {
+    if (panel.find) {
         StopFind(true);
         return;
     }
@@ -580,7 +579,7 @@ void Find() {
     // The search runs below the folder that was read; text typed into the path box and
     // not entered is no folder of the program's, and the box shows the folder again.
     char folder[MAX_PATH], input[MAX_PATH];
-    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    lstrcpynA(folder, panel.folder, sizeof folder);
     mcbx.SetText(folder);
     mcby.GetTextInto(input, sizeof input);
     if (input[0] && AddHistory(input)) mcby.AddString(input);
@@ -601,13 +600,13 @@ void Find() {
     auto job = std::make_shared<FindJob>();
     job->folder = folder;
     job->query = q;
-    job->generation = ++find_generation;
+    job->generation = panel.NextGeneration();
     job->window = mwin.hwnd;
-    find_job = job;
+    panel.find = job;
     auto* share = new std::shared_ptr<FindJob>(job);
     uintptr_t thread = _beginthreadex(nullptr, 0, FindThread, share, 0, nullptr);
     if (thread) {
-        find_thread.reset((HANDLE)thread);
+        panel.find_thread.reset((HANDLE)thread);
         mtip.Update(mbtn.hwnd, kStopTip);
     } else {
         // No thread to be had: the search runs here, and its message shows the results.

@@ -10,6 +10,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "core/messages.h"
 #include "core/paths.h"
@@ -17,8 +18,6 @@
 #include "browse/status.h"
 #include "scan/view.h"
 #include "core/handles.h"
-
-namespace {
 
 // What one scan measures, made on the UI thread before the thread starts. The thread reads
 // the folder and the names and writes only the totals; the entries are for the UI thread,
@@ -38,16 +37,12 @@ struct ScanJob {
     std::atomic<long long> sum{0};
 };
 
-// The one scan thread and its job, from Scan until StopScan has joined it. Only the UI
-// thread touches these.
-Handle scan_thread;
-std::shared_ptr<ScanJob> job;
+namespace {
 
 // How long a stop waits for the scan's thread, which asks for its stop between any two
 // records; one that does not answer is given up.
 const DWORD kStopBound = 250;
 
-std::atomic<unsigned> generation{0};
 
 // Adds the sizes below the folder in path[0..length) to *total. `path` is one buffer of
 // MAX_PATH bytes shared by the whole recursion, and `record` one find record. The request
@@ -108,7 +103,7 @@ unsigned __stdcall Thread(void* argument) {
     return 0;
 }
 
-// The process's end releases mcfg.entries in its static destructors; a scan still running
+// The process's end releases panel.entries in its static destructors; a scan still running
 // then would go on writing into a job that is gone. Registered after mcfg was built, this
 // runs first.
 void StopAtExit() { StopScan(); }
@@ -119,13 +114,13 @@ std::shared_ptr<ScanJob> MakeJob(unsigned own_generation) {
     auto j = std::make_shared<ScanJob>();
     j->generation = own_generation;
     j->window = mwin.hwnd;
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     // The drive view shows no folder: the rows behind it belong to the folder left behind.
     j->measure = rows >= 1 && mcfg.size_mode && !mcfg.drives_mode;
     if (!j->measure) return j;
-    lstrcpynA(j->folder, mcfg.find_mode ? "" : mcfg.folder, sizeof j->folder);
+    lstrcpynA(j->folder, mcfg.find_mode ? "" : panel.folder, sizeof j->folder);
     for (unsigned i = 0; i < rows; i++) {
-        FolderEntry* e = mcfg.view[i].entry;
+        FolderEntry* e = panel.view[i].entry;
         if (!e) continue;
         const char* name = IsFolder(*e) ? ReachName(*e) : nullptr;
         if (name && j->folder[0]) {
@@ -141,19 +136,19 @@ std::shared_ptr<ScanJob> MakeJob(unsigned own_generation) {
 
 }  // namespace
 
-unsigned ScanGeneration() { return generation; }
+unsigned ScanGeneration() { return panel.scan_generation; }
 
 void StopScan() {
     // A message already posted by the scan being stopped now reads as stale.
-    generation++;
+    panel.scan_generation = panel.NextGeneration();
     mcfg.scanning = 0;
-    if (!scan_thread) return;
-    if (job) job->go = 0;
-    if (WaitForSingleObject(scan_thread.get(), kStopBound) != WAIT_OBJECT_0)
+    if (!panel.scan_thread) return;
+    if (panel.scan) panel.scan->go = 0;
+    if (WaitForSingleObject(panel.scan_thread.get(), kStopBound) != WAIT_OBJECT_0)
         log_line("%s\tScan () given up: the scan does not answer ...\n", time_stamp());
-    scan_thread.reset();
-    job.reset();
-    generation++;
+    panel.scan_thread.reset();
+    panel.scan.reset();
+    panel.scan_generation = panel.NextGeneration();
 }
 
 void ScanTick() { mcfg.ticks++; }
@@ -164,36 +159,36 @@ void Scan() {
     StopScan();
     // The entries go only after this scan, whose totals go into them, has stopped.
     SetEntriesWriterStop(StopScan);
-    unsigned own_generation = ++generation;
-    job = MakeJob(own_generation);
+    unsigned own_generation = panel.scan_generation = panel.NextGeneration();
+    panel.scan = MakeJob(own_generation);
     mcfg.size = 0;
     mcfg.ticks = 0;
     mcfg.scanning = 1;
     // Written before the thread starts, so that the thread's own lines always follow it.
     log_line("%s\tScan () OK ...\n", time_stamp());
-    auto* share = new std::shared_ptr<ScanJob>(job);
+    auto* share = new std::shared_ptr<ScanJob>(panel.scan);
     uintptr_t thread = _beginthreadex(nullptr, 0, Thread, share, 0, nullptr);
     if (thread) {
-        scan_thread.reset((HANDLE)thread);
+        panel.scan_thread.reset((HANDLE)thread);
     } else {
         delete share;
         mcfg.scanning = 0;
-        job.reset();
+        panel.scan.reset();
     }
 }
 
 void ScanFolderMeasured(unsigned own_generation, size_t index) {
-    if (own_generation != generation || !job || index >= job->entries.size()) return;
-    SetEntrySize(*job->entries[index], (uint64_t)job->totals[index].load());
+    if (own_generation != panel.scan_generation || !panel.scan || index >= panel.scan->entries.size()) return;
+    SetEntrySize(*panel.scan->entries[index], (uint64_t)panel.scan->totals[index].load());
     if (mlvw.hwnd) InvalidateRect(mlvw.hwnd, nullptr, FALSE);
 }
 
 void ScanFinished(unsigned own_generation, bool measured) {
-    if (own_generation != generation) return;
+    if (own_generation != panel.scan_generation) return;
     // Marked over before the paint below, so that it draws the chart.
     mcfg.scanning = 0;
     mcfg.ticks = 0;
-    if (job) mcfg.size = job->sum.load();
+    if (panel.scan) mcfg.size = panel.scan->sum.load();
     // With the tree's root selected the list shows no rows, and the order must not bring
     // them back. The sort stops (joins) the finished thread and lets the job go.
     if (measured && !mcfg.drives_mode) {

@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/cwin.h"
 
 TEST(StartDir, TakesTheTailAsItStands) {
@@ -51,8 +52,9 @@ TEST(StartValues, AreThoseOfAFreshStart) {
     EXPECT_EQ(fresh.unit, 1);
     EXPECT_EQ(fresh.image_w, -1);
     EXPECT_EQ(fresh.image_h, -1);
-    EXPECT_EQ(fresh.entries.depth_limit, 100u);
-    EXPECT_EQ(fresh.view, nullptr);
+    Panel fresh_panel;
+    EXPECT_EQ(fresh_panel.entries.depth_limit, 100u);
+    EXPECT_EQ(fresh_panel.view, nullptr);
     EXPECT_STREQ(kDefaultSettingsKey, "SOFTWARE\\Halvorin\\Trelvista");
 }
 

@@ -1,0 +1,3 @@
+#include "core/panel.h"
+
+Panel panel;
