@@ -314,6 +314,26 @@ void ShowGone(const std::string& folder) {
     }
 }
 
+// An open rename edit ends before the rows under it go: the name typed is kept for the
+// window's loop, which carries it out (or tells why not), and never dropped.
+void EndRenameEdit() {
+    HWND edit = panel.rename_edit;
+    if (!edit || !IsWindow(edit)) return;
+    int length = GetWindowTextLengthA(edit);
+    std::string text(length > 0 ? (size_t)length + 1 : 1, '\0');
+    GetWindowTextA(edit, &text[0], (int)text.size());
+    text.resize(strlen(text.c_str()));
+    std::string old_path = panel.rename_old_path;
+    // The list reports the cancelled edit, which forgets the rename; it is taken up again.
+    SendMessageA(mlvw.hwnd, LVM_CANCELEDITLABEL, 0, 0);
+    panel.rename_edit = nullptr;
+    if (old_path.empty() || text.empty()) return;
+    panel.rename_old_path = old_path;
+    panel.rename_text = text;
+    panel.rename_pending = true;
+    PostMessageA(mwin.hwnd, WM_NULL, 0, 0);
+}
+
 // The listed folder becomes the folder that was read: the list, the path box, the history,
 // the tree item's subfolders and the rows kept.
 void ShowRead(ReadJob& job) {
@@ -321,6 +341,7 @@ void ShowRead(ReadJob& job) {
         ShowGone(job.folder);
         return;
     }
+    EndRenameEdit();
     SetMode(kShowFolder);
     UncheckAttributeButtons();
     const char* folder = job.folder.c_str();

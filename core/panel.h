@@ -85,6 +85,9 @@ struct Panel {
     // The name typed, once the edit has ended with it: the window's loop carries it out.
     std::string rename_text;
     bool rename_pending = false;
+    // Set while F2 opens the edit itself: the list's report of the edit's beginning is then
+    // that rename's.
+    bool rename_opening = false;
 
     Tally tally;
     // True while Sort moves the list's selection to the new rows of the same entries.

@@ -309,10 +309,6 @@ bool TakeRenameRow(int row) {
     return true;
 }
 
-// Set while Rename opens the edit itself: the list's report of the edit's beginning is then
-// that rename's.
-bool opening_rename = false;
-
 }  // namespace
 
 void Rename() {
@@ -323,9 +319,9 @@ void Rename() {
     if (row < 0 || !(SendMessageA(mlvw.hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
         row = mlvw.NextSelected(-1);
     if (row < 0 || !TakeRenameRow(row)) return;
-    opening_rename = true;
+    panel.rename_opening = true;
     HWND edit = mlvw.EditLabel(row);
-    opening_rename = false;
+    panel.rename_opening = false;
     panel.rename_edit = edit;
     if (!edit || EditText(edit).empty()) {
         panel.rename_old_path.clear();
@@ -335,7 +331,7 @@ void Rename() {
 }
 
 bool RenameBegins(int row) {
-    if (opening_rename) return true;
+    if (panel.rename_opening) return true;
     // The list's own edit (a second click on a selected row) is the same rename as F2.
     if (ReadRunning() || panel.rename_edit) return false;
     if (!TakeRenameRow(row)) return false;

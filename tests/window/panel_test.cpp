@@ -175,6 +175,16 @@ TEST_F(PanelTest, TheListsOwnLabelEditIsTheSameRename) {
         EXPECT_TRUE(ok.pressed());
     }
     EXPECT_TRUE(tv::Exists(tree_.path("Data\\new.txt")));
+
+    // A drop that reads the folder again under an open edit: the name typed is carried out.
+    tree_.file("From\\dropped.txt", "d");
+    SendMessageA(mlvw.hwnd, LVM_EDITLABELA, tv::RowOf("new.txt"), 0);
+    ASSERT_NE(panel.rename_edit, nullptr);
+    SetWindowTextA(panel.rename_edit, "kept.txt");
+    SendMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)DropOf(tree_.path("From\\dropped.txt")), 0);
+    ASSERT_TRUE(Until([&] { return tv::Exists(tree_.path("Data\\kept.txt")); }, 10000));
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\dropped.txt")), "d");
+    EXPECT_FALSE(tv::Exists(tree_.path("Data\\new.txt")));
 }
 
 TEST_F(PanelTest, AFolderRemovedByAnotherProgramIsToldAndTheTreeFollows) {
