@@ -76,6 +76,8 @@ bool EndsAtItsCommand(const MSG& msg) {
     case VK_F2:
     case VK_BACK:
     case VK_UP:
+    case VK_LEFT:
+    case VK_RIGHT:
     case 'A':
     case 'X': return true;
     }

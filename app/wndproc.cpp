@@ -378,6 +378,13 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_ENTERMENULOOP: ModalScope::EnterMenu(); break;
     case WM_EXITMENULOOP: ModalScope::LeaveMenu(); break;
     case WM_CONTEXTMENU: OnContextMenu((HWND)wparam, lparam); break;
+    // The mouse's back and forward buttons, and the keyboard's browser keys.
+    case WM_APPCOMMAND:
+        switch (GET_APPCOMMAND_LPARAM(lparam)) {
+        case APPCOMMAND_BROWSER_BACKWARD: StepThroughHistory(true); return TRUE;
+        case APPCOMMAND_BROWSER_FORWARD: StepThroughHistory(false); return TRUE;
+        }
+        break;
     case WM_DPICHANGED: DpiChanged(HIWORD(wparam), (const RECT*)lparam); break;
     case WM_MOUSEMOVE: OnMouseMove(hwnd, wparam, x, y, lparam); break;
     case WM_LBUTTONDOWN: OnLeftButtonDown(hwnd, x); break;
@@ -417,6 +424,8 @@ int Command(WPARAM wparam) {
     case CMD_INFO: ShowInfo(); break;
     case CMD_SETTINGS: Settings(); break;
     case CMD_BACK: Back(); break;
+    case CMD_GO_BACK: StepThroughHistory(true); break;
+    case CMD_GO_FORWARD: StepThroughHistory(false); break;
     case CMD_READ:
         // A path typed into the path box and not entered yet is opened as Enter opens it;
         // otherwise the folder that was read is read again.

@@ -334,6 +334,18 @@ void EndRenameEdit() {
     PostMessageA(mwin.hwnd, WM_NULL, 0, 0);
 }
 
+// The folder shown so far goes on the way back when another one is shown, unless a step back
+// or forward shows it.
+void RememberWayBack(const char* folder) {
+    bool step = panel.history_step == folder;
+    panel.history_step.clear();
+    if (step || !panel.folder[0] || strcmp(panel.folder, folder) == 0) return;
+    panel.back_folders.emplace_back(panel.folder);
+    // A long session keeps the last few hundred folders.
+    if (panel.back_folders.size() > 500) panel.back_folders.erase(panel.back_folders.begin());
+    panel.forward_folders.clear();
+}
+
 // The listed folder becomes the folder that was read: the list, the path box, the history,
 // the tree item's subfolders and the rows kept.
 void ShowRead(ReadJob& job) {
@@ -345,6 +357,7 @@ void ShowRead(ReadJob& job) {
     SetMode(kShowFolder);
     UncheckAttributeButtons();
     const char* folder = job.folder.c_str();
+    RememberWayBack(folder);
     lstrcpynA(panel.folder, folder, sizeof panel.folder);
     mcbx.SetText(folder);
     if (AddHistory(folder)) mcbx.AddString(folder);
@@ -533,6 +546,30 @@ bool Navigate(const char* to) {
     // The read gives the list, the path box and the tree item's subfolders.
     ReadPath(shown);
     return true;
+}
+
+bool StepThroughHistory(bool back) {
+    std::vector<std::string>& from = back ? panel.back_folders : panel.forward_folders;
+    std::vector<std::string>& to = back ? panel.forward_folders : panel.back_folders;
+    const char* routine = back ? "GoBack ()" : "GoForward ()";
+    // A folder removed since it was read is passed over.
+    while (!from.empty()) {
+        std::string folder = std::move(from.back());
+        from.pop_back();
+        if (!FolderExists(folder.c_str())) continue;
+        std::string shown = panel.folder;
+        panel.history_step = folder;
+        if (!Navigate(folder.c_str())) {
+            panel.history_step.clear();
+            continue;
+        }
+        if (!shown.empty() && shown != folder) to.push_back(shown);
+        log_line("%s\t%s %s OK ...\n", time_stamp(), routine, folder.c_str());
+        return true;
+    }
+    log_line("%s\t%s refused: no folder that way ...\n", time_stamp(), routine);
+    MessageBeep(MB_ICONWARNING);
+    return false;
 }
 
 bool TreeShowsFolderRead() {

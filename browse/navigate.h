@@ -68,6 +68,10 @@ bool Navigate(const char* path);
 // Whether the path box holds text the user typed and has not entered.
 bool PathBoxEdited();
 void Back();
+// Alt+Left (back) and Alt+Right (forward): the folder read before the one shown, or the one
+// left by going back, as a browser goes; folders no longer there are passed over. False, with
+// a beep, when there is none that way.
+bool StepThroughHistory(bool back);
 void SelectionChanged();
 void PathEntered();
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/entry.h"
 #include "core/handles.h"
@@ -64,6 +65,12 @@ struct Panel {
     // listed, or not at all when the read is given up.
     PathList move_after_read;
     std::string move_target;
+    // The folders read in this session before the one shown, and those left by going back,
+    // most recent last: Alt+Left and Alt+Right go through them as a browser does.
+    std::vector<std::string> back_folders;
+    std::vector<std::string> forward_folders;
+    // The folder a step back or forward reads: its read adds nothing to the way back.
+    std::string history_step;
     FolderWatch watch;
 
     std::shared_ptr<FindJob> find;

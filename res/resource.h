@@ -35,6 +35,8 @@
 #define CMD_PREVIEW 214
 #define CMD_CUT 215
 #define CMD_SELECT_ALL 216
+#define CMD_GO_BACK 217
+#define CMD_GO_FORWARD 218
 #define CMD_ATTR_A 220
 #define CMD_ATTR_H 221
 #define CMD_ATTR_R 222

@@ -302,3 +302,39 @@ TEST_F(KeysTest, ShiftF10AndTheMenuKeyOpenTheFileMenuAtTheFocusedItem) {
     tv::PopupCloser second(1500);
     EXPECT_FALSE(Until([&] { return second.closed(); }, 1500)) << "a second menu opened";
 }
+
+TEST_F(KeysTest, AltLeftAndAltRightGoThroughTheFoldersRead) {
+    for (const char* name : {"A\\a.txt", "B\\b.txt", "C\\c.txt", "D\\d.txt"})
+        tree_.file(name, name);
+    std::string a = tree_.path("A"), b = tree_.path("B"), c = tree_.path("C");
+    StartApp(a.c_str());
+    auto at = [&](const std::string& folder) {
+        return Until([&] { return !ReadRunning() && std::string(panel.folder) == folder; }, 10000);
+    };
+    ASSERT_TRUE(Navigate(b.c_str()));
+    ASSERT_TRUE(at(b));
+    ASSERT_TRUE(Navigate(c.c_str()));
+    ASSERT_TRUE(at(c));
+    ClickRow(0);
+    Keys("key alt+Left");
+    EXPECT_TRUE(at(b));
+    Keys("key alt+Left");
+    EXPECT_TRUE(at(a));
+    Keys("key alt+Right");
+    EXPECT_TRUE(at(b));
+    // The mouse's forward button, then nothing further that way.
+    SendMessageA(mwin.hwnd, WM_APPCOMMAND, (WPARAM)mwin.hwnd,
+                 MAKELPARAM(0, FAPPCOMMAND_MOUSE | APPCOMMAND_BROWSER_FORWARD));
+    EXPECT_TRUE(at(c));
+    EXPECT_FALSE(StepThroughHistory(false));
+    EXPECT_TRUE(at(c));
+    // Another folder after a step back leaves no way forward; a folder gone is passed over.
+    ASSERT_TRUE(StepThroughHistory(true));
+    ASSERT_TRUE(at(b));
+    ASSERT_TRUE(Navigate(tree_.path("D").c_str()));
+    ASSERT_TRUE(at(tree_.path("D")));
+    EXPECT_FALSE(StepThroughHistory(false));
+    tv::RemoveTree(b);
+    ASSERT_TRUE(StepThroughHistory(true));
+    EXPECT_TRUE(at(a)) << "the way back did not pass over the folder that is gone";
+}
