@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <vector>
 
+#include "core/mcfg.h"
 #include "controls/ui.h"
 
 void MsgBox(const char* text) {
@@ -10,32 +11,32 @@ void MsgBox(const char* text) {
     MessageBoxA(mwin.hwnd, text, "Trelvista", MB_OK);
 }
 
-namespace {
-
-struct HeldMessage {
-    HWND window;
-    UINT message;
-    WPARAM wparam;
-    LPARAM lparam;
-};
-std::vector<HeldMessage> held;
-
-}  // namespace
-
-void ModalScope::Hold(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    held.push_back({window, message, wparam, lparam});
-}
+ModalScope::ModalScope() { mcfg.modal.depth++; }
 
 ModalScope::~ModalScope() { End(); }
 
+bool ModalScope::Active() { return mcfg.modal.depth > 0; }
+
+void ModalScope::EnterMenu() { mcfg.modal.depth++; }
+
+void ModalScope::LeaveMenu() {
+    if (mcfg.modal.depth > 0) End();
+}
+
+void ModalScope::CloseWhenDone() { mcfg.modal.close_asked = true; }
+
+void ModalScope::Hold(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    mcfg.modal.held.push_back({window, message, wparam, lparam});
+}
+
 void ModalScope::End() {
-    if (--depth_ > 0) return;
+    if (--mcfg.modal.depth > 0) return;
     // Posted in the order they came, after whatever the loop's own end posted.
-    std::vector<HeldMessage> due;
-    due.swap(held);
-    for (const HeldMessage& m : due)
-        PostMessageA(m.window, m.message, m.wparam, m.lparam);
-    if (!close_asked_) return;
-    close_asked_ = false;
+    std::vector<MSG> due;
+    due.swap(mcfg.modal.held);
+    for (const MSG& m : due)
+        PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);
+    if (!mcfg.modal.close_asked) return;
+    mcfg.modal.close_asked = false;
     if (mwin.hwnd) PostMessageA(mwin.hwnd, WM_CLOSE, 0, 0);
 }

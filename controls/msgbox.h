@@ -15,18 +15,16 @@ void MsgBox(const char* text);
 // thread only.
 class ModalScope {
   public:
-    ModalScope() { depth_++; }
+    ModalScope();
     // The last scope to end closes the window when a close was asked meanwhile.
     ~ModalScope();
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
-    static bool Active() { return depth_ > 0; }
+    static bool Active();
     // A menu's loop (the menu bar, a popup menu) is a modal loop too: WM_ENTERMENULOOP enters
     // it and WM_EXITMENULOOP leaves it.
-    static void EnterMenu() { depth_++; }
-    static void LeaveMenu() {
-        if (depth_ > 0) End();
-    }
+    static void EnterMenu();
+    static void LeaveMenu();
     // A job's result that reaches the window while a modal loop runs is held, and posted to
     // the window again once the last loop has ended: the window applies it in its own loop,
     // never under the routine that opened the box or the menu.
@@ -34,10 +32,8 @@ class ModalScope {
     // A close of the main window asked while a scope is held: the window stays until every
     // scope has ended (a job, and the box that tells what it did) and is then closed, by a
     // WM_CLOSE posted to it.
-    static void CloseWhenDone() { close_asked_ = true; }
+    static void CloseWhenDone();
 
   private:
     static void End();
-    static inline int depth_ = 0;
-    static inline bool close_asked_ = false;
 };

@@ -234,17 +234,13 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why) {
     return false;
 }
 
-namespace {
-void (*entries_writer_stop)() = nullptr;
-void (*list_job_stop)() = nullptr;
-}  // namespace
 
-void SetEntriesWriterStop(void (*stop)()) { entries_writer_stop = stop; }
+void SetEntriesWriterStop(void (*stop)()) { panel.entries_writer_stop = stop; }
 
-void SetListJobStop(void (*stop)()) { list_job_stop = stop; }
+void SetListJobStop(void (*stop)()) { panel.list_job_stop = stop; }
 
 void StopListJobs() {
-    if (list_job_stop) list_job_stop();
+    if (panel.list_job_stop) panel.list_job_stop();
 }
 
 namespace {
@@ -291,7 +287,7 @@ void ReleaseEntries() {
     // A search about to fill the list gives up, a scan that writes into the entries stops,
     // and the view goes before the entries it refers to.
     StopListJobs();
-    if (entries_writer_stop) entries_writer_stop();
+    if (panel.entries_writer_stop) panel.entries_writer_stop();
     ReleaseView();
     panel.entries.clear();
 }

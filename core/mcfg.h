@@ -31,6 +31,7 @@ struct DriveInfo {
 //   unit, tree_width, splitting, size_cursor, clipboard_names
 //                                        app/wndproc.cpp (tree_width also app/window.cpp,
 //                                        which scales it when the DPI changes)
+//   modal                                controls/msgbox.cpp (ModalScope)
 //   history, drives                      browse/navigate.cpp
 //   drives_mode, find_mode, preview, size_mode
 //                                        core/mcfg.cpp (SetMode)
@@ -42,6 +43,14 @@ struct DriveInfo {
 //   chart_x, chart_y, chart_radius       scan/view.cpp
 //   make_notepad_link, sendto_targets    fileops/sendto.cpp
 //   product_line, info_link, link_cursor app/info.cpp
+// The modal loops of the program's own that run now (message boxes, menus, dialogs, a job's
+// wait), the job results held until they have ended, and a close asked meanwhile.
+struct ModalState {
+    int depth = 0;
+    bool close_asked = false;
+    std::vector<MSG> held;
+};
+
 struct Mcfg {
     FILE* log = nullptr;
     char start_dir[MAX_PATH] = {};
@@ -80,6 +89,7 @@ struct Mcfg {
 
     int splitting = 0;
     HCURSOR size_cursor = nullptr;
+    ModalState modal;
 
     // Whether the clipboard holds a file list, as the clipboard watcher last answered.
     unsigned clipboard_names = 0;

@@ -79,6 +79,10 @@ struct Panel {
     Handle scan_thread;
     // The number of the latest scan; every start and stop of a scan moves it on.
     unsigned scan_generation = 0;
+    // How the entries' release stops the jobs above this layer that use them: the size scan,
+    // which writes totals into the entries, and a search, which fills the list.
+    void (*entries_writer_stop)() = nullptr;
+    void (*list_job_stop)() = nullptr;
     // Whether a copy, move, delete or rename job runs beside the window.
     bool file_job = false;
 
