@@ -79,7 +79,8 @@ bool EndsAtItsCommand(const MSG& msg) {
     case VK_LEFT:
     case VK_RIGHT:
     case 'A':
-    case 'X': return true;
+    case 'X':
+    case 'Z': return true;
     }
     return false;
 }

@@ -87,10 +87,10 @@ void UpdateCheckMarks(HWND hwnd) {
 }
 
 // The File menu's items as loaded; the "Send to" popup and a separator make two more.
-const int kFileMenuItems = 21;
+const int kFileMenuItems = 23;
 
 // The "Send to" submenu goes into the File menu at its first opening. The File menu
-// holds 21 items as loaded and 23 afterwards, so this runs once per run.
+// holds 23 items as loaded and 25 afterwards, so this runs once per run.
 void InsertSendTo(HWND hwnd, HMENU opening) {
     HMENU menu = GetMenu(hwnd);
     if (!menu || opening != GetSubMenu(menu, 0) || GetMenuItemCount(opening) > kFileMenuItems)
@@ -135,7 +135,8 @@ bool ActsOnTheFolder(int id) {
     case CMD_ATTR_A:
     case CMD_ATTR_H:
     case CMD_ATTR_R:
-    case CMD_ATTR_S: return true;
+    case CMD_ATTR_S:
+    case CMD_UNDO: return true;
     }
     return id >= CMD_SENDTO_FIRST && id <= CMD_SENDTO_LAST;
 }
@@ -252,6 +253,10 @@ HMENU UpdateMenuStates() {
     UINT rows = MF_BYCOMMAND | (row < 0 ? MF_GRAYED : MF_ENABLED);
     EnableMenuItem(menu, CMD_RENAME, rows);
     EnableMenuItem(menu, CMD_PROPERTIES, rows);
+    // The Undo item names the operation it takes back.
+    std::string undo = UndoMenuText();
+    ModifyMenuA(menu, CMD_UNDO, MF_BYCOMMAND | MF_STRING, CMD_UNDO, undo.c_str());
+    EnableMenuItem(menu, CMD_UNDO, MF_BYCOMMAND | (UndoAvailable() ? MF_ENABLED : MF_GRAYED));
     return menu;
 }
 
@@ -424,6 +429,7 @@ int Command(WPARAM wparam) {
     case CMD_INFO: ShowInfo(); break;
     case CMD_SETTINGS: Settings(); break;
     case CMD_BACK: Back(); break;
+    case CMD_UNDO: Undo(); break;
     case CMD_GO_BACK: StepThroughHistory(true); break;
     case CMD_GO_FORWARD: StepThroughHistory(false); break;
     case CMD_READ:

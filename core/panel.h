@@ -13,6 +13,7 @@
 #include "core/entry.h"
 #include "core/handles.h"
 #include "core/pathlist.h"
+#include "core/undo.h"
 
 // The jobs, each defined beside the thread that runs it; the panel holds the running one.
 struct ReadJob;
@@ -101,6 +102,8 @@ struct Panel {
     bool rename_opening = false;
 
     Tally tally;
+    // The operations of the session that Ctrl+Z can take back.
+    UndoJournal undo;
     // True while Sort moves the list's selection to the new rows of the same entries.
     bool moving_selection = false;
     // What a long file operation is doing, for the status line while it runs ("" when none).

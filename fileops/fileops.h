@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/plan.h"
+#include "core/undo.h"
 
 // Command 203: puts the selected rows (or, with none, the folder shown) on the clipboard.
 void Copy();
@@ -77,6 +78,15 @@ void MoveDragged();
 void MoveDraggedTo(const char* folder);
 // Moves rows that wait for the folder just read, when it is the one they were dropped on.
 void MovePendingDrop();
+
+// Ctrl+Z: takes the last operation back (see core/undo.h), tells what was left alone, and
+// reads the folder again.
+void Undo();
+// Keeps what an operation did for Ctrl+Z.
+void RecordUndo(UndoRecord record);
+// Whether there is an operation to undo, and the File menu's text for it.
+bool UndoAvailable();
+std::string UndoMenuText();
 
 // With a submenu: fills it with an entry per shortcut of the Send To folder (ids from
 // CMD_SENDTO_FIRST on, at most up to CMD_SENDTO_LAST). Without one: runs entry `index` on the

@@ -169,9 +169,19 @@ TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from
     std::unordered_set<std::string> fell_short;
     for (const Shortfall& s : shortfalls)
         fell_short.insert(s.to);
-    for (const TransferItem& item : items)
-        if (!fell_short.count(item.to))
-            outcome.arrived.push_back(item.to.substr(item.to.rfind('\\') + 1));
+    UndoRecord undo;
+    undo.kind = copy ? UndoKind::kCopy : UndoKind::kMove;
+    for (const TransferItem& item : items) {
+        if (fell_short.count(item.to)) continue;
+        outcome.arrived.push_back(item.to.substr(item.to.rfind('\\') + 1));
+        // What arrived whole is kept as it arrived, for Ctrl+Z.
+        UndoItem left;
+        if (UndoItemOf(item.to, &left)) {
+            left.back = item.from;
+            undo.items.push_back(std::move(left));
+        }
+    }
+    RecordUndo(std::move(undo));
     if (shortfalls.empty()) {
         log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, folder.c_str());
     } else {
@@ -227,6 +237,14 @@ void Delete(bool to_recycle_bin) {
         if (!kept.empty()) MsgBox(ListedLines(kept).c_str());
     }
     if (result != 0) return;
+    if (to_recycle_bin) {
+        // The recycle bin keeps what went there: Ctrl+Z says where to find it.
+        UndoRecord undo;
+        undo.kind = UndoKind::kRecycle;
+        for (const auto& [p, id] : before)
+            if (!StillThere(p, id)) undo.items.push_back(UndoItem{p, "", id});
+        RecordUndo(std::move(undo));
+    }
     if (!rows) {
         // The deleted folder's item goes first, with the tree quietly on its parent, and the
         // parent is read after: its read refills the parent's items, which frees the old ones.
@@ -421,6 +439,14 @@ void RenameEnd() {
     } else if (RunShellJob(job, 4, 1) != 0) {
         return;
     }
+    UndoRecord undo;
+    undo.kind = UndoKind::kRename;
+    UndoItem renamed;
+    if (UndoItemOf(new_path, &renamed)) {
+        renamed.back = old_path;
+        undo.items.push_back(std::move(renamed));
+    }
+    RecordUndo(std::move(undo));
     // The renamed entry is selected in the folder read again; a folder being read meanwhile
     // shows it when it is listed.
     if (ReadRunning()) return;
@@ -494,21 +520,40 @@ void SetAttr(int code) {
         return;
     }
     // The change reads each file's attributes as they are on the disk when it runs.
+    UndoRecord undo;
+    undo.kind = UndoKind::kAttributes;
     for (const char* path = paths.data(); *path; path += strlen(path) + 1) {
         DWORD attributes = GetFileAttributesA(path);
         // A row whose attributes cannot be read is written nothing.
         if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        DWORD wanted = attributes;
         if (code > 0) {
-            if (attributes != bit) SetFileAttributesA(path, attributes | bit);
+            if (attributes != bit) wanted = attributes | bit;
         } else if (attributes & bit) {
-            SetFileAttributesA(path, attributes & ~bit);
+            wanted = attributes & ~bit;
+        }
+        if (wanted == attributes || !SetFileAttributesA(path, wanted)) continue;
+        UndoItem changed;
+        if (UndoItemOf(path, &changed)) {
+            changed.old_attributes = attributes;
+            undo.items.push_back(std::move(changed));
         }
     }
+    RecordUndo(std::move(undo));
     Read();
     log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
 }
 
 namespace {
+
+// Keeps a new item for Ctrl+Z, which takes it back while it is still empty.
+void RecordNewItem(const char* path) {
+    UndoRecord undo;
+    undo.kind = UndoKind::kNewItem;
+    UndoItem made;
+    if (UndoItemOf(path, &made)) undo.items.push_back(std::move(made));
+    RecordUndo(std::move(undo));
+}
 
 // Tells the user that a new item could not be made, with the platform's reason.
 void NewItemFailed(const char* routine, const char* path, DWORD error) {
@@ -540,7 +585,10 @@ void NewFolder() {
             if (made == INVALID_FILE_ATTRIBUTES || !(made & FILE_ATTRIBUTE_DIRECTORY))
                 NewItemFailed("NewFolder", path, ERROR_CANNOT_MAKE);
             else
+            {
                 log_line("%s\tNewFolder () %s OK ...\n", time_stamp(), path);
+                RecordNewItem(path);
+            }
         }
     }
     Read();
@@ -571,7 +619,10 @@ void NewFile() {
             if (!made || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
                 NewItemFailed("NewFile", path, !made ? error : ERROR_CANNOT_MAKE);
             else
+            {
                 log_line("%s\tNewFile () %s OK ...\n", time_stamp(), path);
+                RecordNewItem(path);
+            }
         } else {
             MsgBox("No free name for a new file could be found in this folder.");
         }

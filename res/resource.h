@@ -37,6 +37,7 @@
 #define CMD_SELECT_ALL 216
 #define CMD_GO_BACK 217
 #define CMD_GO_FORWARD 218
+#define CMD_UNDO 219
 #define CMD_ATTR_A 220
 #define CMD_ATTR_H 221
 #define CMD_ATTR_R 222

@@ -180,12 +180,14 @@ TEST_F(MainWindow, MenuHoldsEveryItemWithItsInitialState) {
     EXPECT_EQ(MenuText(bar, 2), "&?");
 
     HMENU file = GetSubMenu(bar, 0);
-    ASSERT_EQ(GetMenuItemCount(file), 21);
+    ASSERT_EQ(GetMenuItemCount(file), 23);
     struct Item {
         int id;  // 0: separator
         const char* text;
         UINT state;
-    } items[] = {{CMD_FIND, "Find\tStrg+F", 0},
+    } items[] = {{CMD_UNDO, "Undo\tStrg+Z", MF_GRAYED},
+                 {0, "", 0},
+                 {CMD_FIND, "Find\tStrg+F", 0},
                  {0, "", 0},
                  {CMD_CUT, "Cut\tStrg+X", 0},
                  {CMD_COPY, "Copy\tStrg+C", 0},

@@ -346,29 +346,29 @@ TEST_F(WindowProcedure, RenameAndPropertiesFollowTheSelectionAndTheCountIsKept) 
 TEST_F(WindowProcedure, SendToIsInsertedAboveTheWallpaperItemAtTheFirstOpeningOnly) {
     StartApp();
     HMENU file = FileMenu();
-    ASSERT_EQ(GetMenuItemCount(file), 21);
+    ASSERT_EQ(GetMenuItemCount(file), 23);
     // The View menu opening adds nothing.
     SendMessageA(mwin.hwnd, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(MainMenu(), 1), 1);
-    EXPECT_EQ(GetMenuItemCount(file), 21);
+    EXPECT_EQ(GetMenuItemCount(file), 23);
     // The first opening of the File menu, as the menu bar opens it.
     SendMessageA(mwin.hwnd, WM_INITMENUPOPUP, (WPARAM)file, 0);
-    ASSERT_EQ(GetMenuItemCount(file), 23);
+    ASSERT_EQ(GetMenuItemCount(file), 25);
     char text[64] = {};
-    GetMenuStringA(file, 11, text, sizeof text, MF_BYPOSITION);
+    GetMenuStringA(file, 13, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "Send to");
-    EXPECT_NE(GetSubMenu(file, 11), nullptr);
-    EXPECT_TRUE(GetMenuState(file, 12, MF_BYPOSITION) & MF_SEPARATOR);
-    EXPECT_EQ(GetMenuItemID(file, 13), (UINT)CMD_WALLPAPER);
+    EXPECT_NE(GetSubMenu(file, 13), nullptr);
+    EXPECT_TRUE(GetMenuState(file, 14, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(GetMenuItemID(file, 15), (UINT)CMD_WALLPAPER);
 
     // Later openings, also as the context menu, add nothing.
     SendMessageA(mwin.hwnd, WM_INITMENUPOPUP, (WPARAM)file, 0);
-    EXPECT_EQ(GetMenuItemCount(file), 23);
+    EXPECT_EQ(GetMenuItemCount(file), 25);
     {
         tv::PopupCloser closer(5000);
         SetForegroundWindow(mwin.hwnd);
         ContextMenu(200, 200);
     }
-    EXPECT_EQ(GetMenuItemCount(file), 23);
+    EXPECT_EQ(GetMenuItemCount(file), 25);
 }
 
 TEST_F(WindowProcedure, RightClickSelectsTheTreeItemUnderThePointerAndShowsTheMenu) {

@@ -1,0 +1,101 @@
+// Ctrl+Z takes the last operations back, most recent first, on the entries that are provably
+// the ones they left, and leaves alone (and tells) whatever changed since.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <string>
+
+#include "core/mcfg.h"
+#include "core/panel.h"
+#include "controls/ui.h"
+#include "browse/navigate.h"
+#include "fileops/fileops.h"
+#include "res/resource.h"
+#include "tests/support/app_fixture.h"
+
+namespace {
+
+class UndoTest : public tv::AppTest {
+  protected:
+    tv::TempTree tree_{"undo"};
+};
+
+}  // namespace
+
+TEST_F(UndoTest, CopyMoveRenameAndNewFolderAreTakenBackMostRecentFirst) {
+    tree_.file("Data\\a.txt", "a");
+    tree_.file("Data\\b.txt", "b");
+    tree_.file("Data\\c.txt", "c");
+    tree_.dir("Data\\To");
+    StartApp(tree_.path("Data").c_str());
+    EXPECT_FALSE(UndoAvailable());
+
+    // A copy of a.txt into its own folder, a rename of b.txt, a move of c.txt, a new folder.
+    tv::SelectNames({"a.txt"});
+    SendCommand(CMD_COPY, 1);
+    SendCommand(CMD_PASTE, 1);
+    ASSERT_EQ(tv::ReadFile(tree_.path("Data\\a - Copy.txt")), "a");
+    tv::SelectNames({"b.txt"});
+    SendCommand(CMD_RENAME, 1);
+    ASSERT_NE(panel.rename_edit, nullptr);
+    SetWindowTextA(panel.rename_edit, "renamed.txt");
+    tv::PressThroughLoop(panel.rename_edit, VK_RETURN);
+    ASSERT_TRUE(tv::Exists(tree_.path("Data\\renamed.txt")));
+    tv::SelectNames({"c.txt"});
+    ASSERT_TRUE(CaptureDragged());
+    MoveDraggedTo(tree_.path("Data\\To").c_str());
+    ASSERT_TRUE(Until([&] { return tv::Exists(tree_.path("Data\\To\\c.txt")); }));
+    ASSERT_TRUE(Navigate(tree_.path("Data").c_str()));
+    ASSERT_TRUE(Until([] { return !ReadRunning(); }));
+    SendCommand(CMD_NEW_FOLDER, 1);
+    ASSERT_TRUE(tv::Exists(tree_.path("Data\\New Folder")));
+    EXPECT_EQ(UndoMenuText(), "Undo New\tStrg+Z");
+
+    // What goes to the recycle bin is asked for first, as the shell asks.
+    {
+        tv::DialogPresser yes("Confirm folder deletion", 6);
+        SendCommand(CMD_UNDO, 1);
+    }
+    EXPECT_FALSE(tv::Exists(tree_.path("Data\\New Folder")));
+    SendCommand(CMD_UNDO, 1);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\c.txt")), "c");
+    EXPECT_FALSE(tv::Exists(tree_.path("Data\\To\\c.txt")));
+    SendCommand(CMD_UNDO, 1);
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\b.txt")), "b");
+    EXPECT_FALSE(tv::Exists(tree_.path("Data\\renamed.txt")));
+    {
+        tv::DialogPresser yes("Confirm file deletion", 6);
+        SendCommand(CMD_UNDO, 1);
+    }
+    EXPECT_FALSE(tv::Exists(tree_.path("Data\\a - Copy.txt")));
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\a.txt")), "a");
+    EXPECT_FALSE(UndoAvailable());
+}
+
+TEST_F(UndoTest, WhatChangedSinceOrWhoseOldNameIsTakenIsLeftAloneAndTold) {
+    tree_.file("Data\\a.txt", "a");
+    tree_.file("Data\\b.txt", "b");
+    StartApp(tree_.path("Data").c_str());
+    auto rename = [&](const char* from, const char* to) {
+        tv::SelectNames({from});
+        SendCommand(CMD_RENAME, 1);
+        ASSERT_NE(panel.rename_edit, nullptr);
+        SetWindowTextA(panel.rename_edit, to);
+        tv::PressThroughLoop(panel.rename_edit, VK_RETURN);
+    };
+    rename("a.txt", "x.txt");
+    rename("b.txt", "y.txt");
+    // Another program writes into y.txt, and another gives a file the name a.txt.
+    tree_.file("Data\\y.txt", "changed by another program");
+    tree_.file("Data\\a.txt", "another a");
+    for (int i = 0; i < 2; i++) {
+        tv::DialogPresser ok("Trelvista", IDOK);
+        SendCommand(CMD_UNDO, 1);
+        EXPECT_TRUE(ok.pressed()) << i;
+    }
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\y.txt")), "changed by another program");
+    EXPECT_FALSE(tv::Exists(tree_.path("Data\\b.txt")));
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\x.txt")), "a");
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\a.txt")), "another a");
+}
