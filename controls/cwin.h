@@ -22,7 +22,6 @@ class CWin {
     HWND create(int show);
 };
 
-
 // The window's place before any setting, centred in the screen's work area: two thirds of the
 // work area at 96 DPI, and as many more pixels at another DPI as every figure of the window
 // takes there (half as many again at 144), so that the window shows the same columns; never

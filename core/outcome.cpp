@@ -234,8 +234,8 @@ std::string ErrorReason(unsigned long error) {
                              error, 0, reason, sizeof reason, nullptr);
     std::string text(reason, n < sizeof reason ? n : 0);
     // The system's text ends in a line break, and often in a full stop before it.
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                             text.back() == '.'))
+    while (!text.empty() &&
+           (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();
     return text.empty() ? "error " + std::to_string(error) : text;
 }

@@ -77,7 +77,7 @@ std::string FitFields(const std::vector<std::string>& fields, int room, const Te
 }
 
 StatusFit FitStatus(const StatusTexts& texts, const StatusLine& line, int gap,
-                      const TextWidth& width) {
+                    const TextWidth& width) {
     int room = line.right - line.left;
     if (texts.left.empty()) return {FitFields(texts.fields, room, width), line.right};
     int note = width(texts.left);

@@ -30,8 +30,8 @@ struct StatusInput {
     long long read_count = 0;
 };
 struct StatusTexts {
-    std::string left;   // the note: what runs now ("" when nothing does)
-    std::string right;  // the counts whole: the fields joined by two blanks
+    std::string left;                 // the note: what runs now ("" when nothing does)
+    std::string right;                // the counts whole: the fields joined by two blanks
     std::vector<std::string> fields;  // the counts' fields, the most wanted first
 };
 StatusTexts ComposeStatus(const StatusInput& in);
@@ -72,4 +72,4 @@ struct StatusFit {
     int note_right;  // where the note must end, beside the counts
 };
 StatusFit FitStatus(const StatusTexts& texts, const StatusLine& line, int gap,
-                      const TextWidth& width);
+                    const TextWidth& width);

@@ -72,8 +72,7 @@ void NewCmd() {
     if (process.new_prc(command, folder, 0, nullptr) != 0) {
         DWORD error = GetLastError();
         TellNotDone("NewCmd", command, error,
-                    {NotDoneLine("The command window " + std::string(command) +
-                                     " was not started" +
+                    {NotDoneLine("The command window " + std::string(command) + " was not started" +
                                      (folder[0] ? " in \"" + std::string(folder) + "\"" : ""),
                                  error)});
         return;

@@ -23,18 +23,18 @@ void Open(unsigned index, int properties) {
         bool have_path = OperandPath(*e, path, sizeof path);
         if (properties) {
             char page[MAX_PATH];
-            FILE* out = have_path ? CreatePage("Open", "file-properties.htm", page, sizeof page)
-                                  : nullptr;
+            FILE* out =
+                have_path ? CreatePage("Open", "file-properties.htm", page, sizeof page) : nullptr;
             if (have_path && !out) return;
             if (out) {
                 // The page names the entry as the list shows it (a find result with its folder).
                 WritePropertiesPage(out, PropertiesOf(*e, path), path);
                 bool written = !ferror(out);
                 if (fclose(out) != 0 || !written) {
-                    TellNotDone("Open", page, ERROR_WRITE_FAULT,
-                                {NotDoneLine("The page \"" + std::string(page) +
-                                                 "\" was not written whole",
-                                             ERROR_WRITE_FAULT)});
+                    TellNotDone(
+                        "Open", page, ERROR_WRITE_FAULT,
+                        {NotDoneLine("The page \"" + std::string(page) + "\" was not written whole",
+                                     ERROR_WRITE_FAULT)});
                     return;
                 }
                 if (!ShowPage("Open", page)) return;

@@ -227,8 +227,8 @@ TEST_F(SendToTest, NewCmdOpensTheInterpreterInTheFolderThatWasRead) {
                              " was not started in \"" + tree_.path("Work") + "\": "),
               std::string::npos)
         << ok.text();
-    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "NewCmd () " + windir.path("System32\\cmd.exe") +
-                                                  " failed: "),
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(),
+                            "NewCmd () " + windir.path("System32\\cmd.exe") + " failed: "),
               0);
 }
 
