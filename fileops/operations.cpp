@@ -224,7 +224,7 @@ void Delete(bool to_recycle_bin) {
     // A job the user cancelled at the shell's question is the user's choice, not a failure.
     bool cancelled = result == 2 || result == ERROR_CANCELLED;
     // What is still there after the job is told, with the platform's reason when it gave one
-    // (a read-only file, a file in use); a job the shell calls done and that left something
+    // (a read-only disk, a file in use); a job the shell calls done and that left something
     // behind has none.
     std::vector<std::string> kept;
     size_t gone = 0;
@@ -453,7 +453,10 @@ void SetAttr(int code) {
         DWORD attributes = GetFileAttributesA(path);
         DWORD wanted = code > 0 ? attributes | bit : attributes & ~bit;
         // "Normal" stands only alone: with another attribute it goes, without any it comes.
-        if (wanted & ~FILE_ATTRIBUTE_NORMAL) wanted &= ~FILE_ATTRIBUTE_NORMAL;
+        if (wanted & ~FILE_ATTRIBUTE_NORMAL)
+            wanted &= ~FILE_ATTRIBUTE_NORMAL;
+        else
+            wanted = FILE_ATTRIBUTE_NORMAL;
         DWORD error = 0;
         // A row whose attributes cannot be read is written nothing.
         if (attributes == INVALID_FILE_ATTRIBUTES)
