@@ -18,6 +18,7 @@
 #include "app/app.h"
 #include "browse/navigate.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "res/resource.h"
 #include "controls/ui.h"
 #include "bench/bench_util.h"
@@ -43,8 +44,8 @@ void GatherBench(int rows, int step, int first) {
         view[i] = {entries[i], 0, 0, 0};
     }
     view[0].count = rows;
-    mcfg.view = view.data();
-    lstrcpynA(mcfg.folder, "C:\\Some\\Folder With Files", sizeof mcfg.folder);
+    panel.view = view.data();
+    lstrcpynA(panel.folder, "C:\\Some\\Folder With Files", sizeof panel.folder);
     SendMessageA(mlvw.hwnd, LVM_SETITEMCOUNT, rows, 0);
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED;
@@ -75,7 +76,7 @@ void GatherBench(int rows, int step, int first) {
                selected, rows, bench::Seconds(a, b) * 1000, gathered.length(), walked,
                bench::Seconds(b, c) * 1000);
     }
-    mcfg.view = nullptr;
+    panel.view = nullptr;
     DestroyWindow(mlvw.hwnd);
     mlvw.hwnd = nullptr;
 }
@@ -192,7 +193,7 @@ void BigPasteBench() {
         QueryPerformanceCounter(&a);
         PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
         PumpUntil([&] {
-            return ViewCount(mcfg.view) == 1 && _stricmp(mcfg.folder, pasted.c_str()) == 0;
+            return ViewCount(panel.view) == 1 && _stricmp(panel.folder, pasted.c_str()) == 0;
         });
         QueryPerformanceCounter(&b);
         pinger.stop();
@@ -288,7 +289,7 @@ void CopyBench() {
         QueryPerformanceCounter(&a);
         PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
         PumpUntil([&] {
-            return ViewCount(mcfg.view) == 1000 && _stricmp(mcfg.folder, pasted.c_str()) == 0;
+            return ViewCount(panel.view) == 1000 && _stricmp(panel.folder, pasted.c_str()) == 0;
         });
         QueryPerformanceCounter(&b);
         double window = bench::Seconds(a, b);

@@ -7,6 +7,7 @@
 
 #include "app/window.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "core/statusline.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
@@ -46,12 +47,12 @@ class StatusPaint : public tv::AppTest {};
 
 TEST_F(StatusPaint, CountsAtTheRightEndAndDuringAScanItsTextAtTheLeftWithoutFindControls) {
     StartApp();
-    lstrcpynA(mcfg.folder, "C:\\Data", sizeof mcfg.folder);
+    lstrcpynA(panel.folder, "C:\\Data", sizeof panel.folder);
     mcbx.SetText("C:\\Data");
     mcfg.drives_mode = 0;
-    mcfg.folders = 3;
-    mcfg.count = 14;
-    mcfg.selected = 2;
+    panel.folders = 3;
+    panel.count = 14;
+    panel.selected = 2;
     SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
     PaintNow();
     Capture shot;
@@ -101,12 +102,12 @@ TEST_F(StatusPaint, TheCountsArePaintedAgainAfterEveryRead) {
 
 TEST_F(StatusPaint, At144DpiThePicturesGrowAndTheCountsStayClearOfTheSearchBox) {
     StartApp();
-    lstrcpynA(mcfg.folder, "C:\\Data", sizeof mcfg.folder);
+    lstrcpynA(panel.folder, "C:\\Data", sizeof panel.folder);
     mcbx.SetText("C:\\Data");
     mcfg.drives_mode = 0;
-    mcfg.folders = 12;
-    mcfg.count = 1400;
-    mcfg.selected = 30;
+    panel.folders = 12;
+    panel.count = 1400;
+    panel.selected = 30;
     DpiChanged(144, nullptr);
     HIMAGELIST images = (HIMAGELIST)SendMessageA(mtbr.hwnd, TB_GETIMAGELIST, 0, 0);
     int cx = 0, cy = 0;
