@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "core/mcfg.h"
 #include "core/panel.h"
+#include "controls/dpi.h"
 #include "controls/ui.h"
 #include "app/window.h"
 #include "app/wndproc.h"
@@ -40,8 +41,10 @@ HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
     mcfg.unit = 1;
     StartDirFromCommandLine(command_line, mcfg.start_dir);
 
-    WindowGeometry g =
-        DefaultWindowGeometry(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
+    RECT work = {0, 0, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    // The window does not exist yet: the screen's DPI is the system's.
+    WindowGeometry g = DefaultWindowGeometry(work, WindowDpi(nullptr));
     mcfg.window = g;
     mwin.x = g.x;
     mwin.y = g.y;

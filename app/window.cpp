@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "controls/dpi.h"
 #include "controls/font.h"
+#include "controls/gdi.h"
 #include "controls/ui.h"
 #include "scan/find.h"
 #include "browse/navigate.h"
@@ -23,9 +24,56 @@ namespace {
 ImageList toolbar_images, tree_images;
 Bitmap find_bitmap;
 
-HIMAGELIST LoadStrip(int bitmap) {
-    return ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmap), 16, 0,
-                                CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+// The bitmap drawn at 96 DPI, drawn larger at another DPI pixel by pixel: no colour is mixed,
+// so a strip's mask colour stays exact.
+HBITMAP LoadScaledBitmap(int bitmap, int dpi) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    Bitmap drawn(LoadBitmapA(instance, MAKEINTRESOURCEA(bitmap)));
+    BITMAP size = {};
+    if (!drawn || !GetObjectA(drawn.get(), sizeof size, &size) || dpi == kBaseDpi)
+        return drawn.release();
+    int width = Scale(size.bmWidth, dpi), height = Scale(size.bmHeight, dpi);
+    HDC screen = GetDC(nullptr);
+    Bitmap scaled(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    if (!scaled) return drawn.release();
+    MemoryDC from(nullptr), to(nullptr);
+    {
+        Selection from_in(from.get(), drawn.get()), to_in(to.get(), scaled.get());
+        SetStretchBltMode(to.get(), COLORONCOLOR);
+        StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, size.bmWidth, size.bmHeight,
+                   SRCCOPY);
+    }
+    return scaled.release();
+}
+
+// A strip of 16-pixel pictures (at 96 DPI) as an image list of pictures at `dpi`, masked by
+// the colour of the strip's top-left pixel.
+HIMAGELIST LoadStrip(int bitmap, int dpi) {
+    Bitmap strip(LoadScaledBitmap(bitmap, dpi));
+    BITMAP size = {};
+    if (!strip || !GetObjectA(strip.get(), sizeof size, &size)) return nullptr;
+    int side = Scale(16, dpi);
+    COLORREF mask = CLR_NONE;
+    {
+        MemoryDC dc(nullptr);
+        Selection in(dc.get(), strip.get());
+        mask = GetPixel(dc.get(), 0, 0);
+    }
+    HIMAGELIST list = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, size.bmWidth / side, 0);
+    if (list) ImageList_AddMasked(list, strip.get(), mask);
+    return list;
+}
+
+// The toolbar's pictures and the find button's at the window's DPI. The controls take the
+// new ones before the old ones go.
+void LoadPictures() {
+    ImageList images(LoadStrip(IDB_TOOLBAR, mcfg.dpi));
+    mtbr.SetImageList(images.get());
+    toolbar_images = std::move(images);
+    Bitmap find(LoadScaledBitmap(IDB_FIND, mcfg.dpi));
+    mbtn.SetBitmap(find.get());
+    find_bitmap = std::move(find);
 }
 
 void AddToolbarButtons() {
@@ -126,7 +174,10 @@ void DpiChanged(int dpi, const RECT* suggested) {
             mtvw.SetItemHeight(-1);
             KeepTreeRowHeight();
         }
-        if (mtbr.hwnd) SizeToolbarButtons();
+        if (mtbr.hwnd) {
+            LoadPictures();
+            SizeToolbarButtons();
+        }
         for (int i = 0; i < mlvw.columns; i++)
             mlvw.SetColumnWidth(i, Rescale(mlvw.ColumnWidth(i), old, dpi));
     }
@@ -157,8 +208,8 @@ int CreateControls() {
     mcfg.dpi = WindowDpi(mwin.hwnd);
     mcfg.tree_width = Rescale(mcfg.tree_width, kBaseDpi, mcfg.dpi);
 
-    toolbar_images.reset(LoadStrip(IDB_TOOLBAR));
     if (!mtbr.Create(instance, mwin.hwnd, 0x50000910, ID_TOOLBAR)) return 1;
+    toolbar_images.reset(LoadStrip(IDB_TOOLBAR, mcfg.dpi));
     mtbr.SetImageList(toolbar_images.get());
     AddToolbarButtons();
     if (mcfg.dpi != kBaseDpi) SizeToolbarButtons();
@@ -192,14 +243,15 @@ int CreateControls() {
     log_line("%s\tmcby () OK ...\n", time_stamp());
 
     if (!mbtn.Create(instance, mwin.hwnd, 0x5000C080, ID_FINDBUTTON)) return 4;
-    find_bitmap.reset(LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_FIND)));
+    find_bitmap.reset(LoadScaledBitmap(IDB_FIND, mcfg.dpi));
     mbtn.SetBitmap(find_bitmap.get());
     mtip.Create(instance, mbtn.hwnd, 0x80000043);
     mtip.SetText(kFindTip);
     mtip.AddTool(mbtn.hwnd);
     log_line("%s\tmbtn () OK ...\n", time_stamp());
 
-    tree_images.reset(LoadStrip(IDB_TREE));
+    // The tree's pictures stay at 16 pixels, as the list's, which are the system's.
+    tree_images.reset(LoadStrip(IDB_TREE, kBaseDpi));
     if (!mtvw.Create(instance, mwin.hwnd, 0x50200027, WS_EX_CLIENTEDGE, ID_TREE)) return 5;
     mtvw.SetImageList(tree_images.get());
     KeepTreeRowHeight();

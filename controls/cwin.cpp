@@ -1,11 +1,18 @@
 #include "controls/cwin.h"
 
-WindowGeometry DefaultWindowGeometry(int full_width, int full_height) {
+#include "core/dpi.h"
+
+WindowGeometry DefaultWindowGeometry(const RECT& work, int dpi) {
+    int work_width = work.right - work.left, work_height = work.bottom - work.top;
+    auto first = [dpi](int work_size) {
+        int size = Scale(2 * work_size / 3, dpi);
+        return size < work_size ? size : work_size;
+    };
     WindowGeometry g;
-    g.width = 2 * full_width / 3;
-    g.height = 2 * full_height / 3;
-    g.x = (full_width - g.width) / 2;
-    g.y = (full_height - g.height) / 2;
+    g.width = first(work_width);
+    g.height = first(work_height);
+    g.x = work.left + (work_width - g.width) / 2;
+    g.y = work.top + (work_height - g.height) / 2;
     return g;
 }
 

@@ -22,6 +22,8 @@ class CWin {
     HWND create(int show);
 };
 
-
-// Two thirds of the usable screen, centred: the window's place before any setting.
-WindowGeometry DefaultWindowGeometry(int full_width, int full_height);
+// The window's place before any setting, centred in the screen's work area: two thirds of the
+// work area at 96 DPI, and as many more pixels at another DPI as every figure of the window
+// takes there (half as many again at 144), so that the window shows the same columns; never
+// more than the work area.
+WindowGeometry DefaultWindowGeometry(const RECT& work, int dpi);

@@ -5,10 +5,19 @@
 
 #include "core/mcfg.h"
 #include "controls/ui.h"
+#include "core/log.h"
+#include "core/outcome.h"
 
 void MsgBox(const char* text) {
     ModalScope modal;
     MessageBoxA(mwin.hwnd, text, "Trelvista", MB_OK);
+}
+
+void TellNotDone(const char* routine, const std::string& subject, unsigned long error,
+                 const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    log_line("%s\t%s () %s failed: %lu ...\n", time_stamp(), routine, subject.c_str(), error);
+    MsgBox(ListedLines(lines).c_str());
 }
 
 ModalScope::ModalScope() { mcfg.modal.depth++; }

@@ -2,10 +2,18 @@
 #pragma once
 
 #include <windows.h>
+#include <string>
+#include <vector>
 
 // A message box owned by the main window, with the text, the program's name "Trelvista" as its
 // title and one OK button. The main window is disabled while it is open.
 void MsgBox(const char* text);
+
+// Tells what one action of the user did not do: one log line "`routine` () `subject` failed:
+// `error` ..." and one message box that lists `lines` (at most ten, then how many more), each
+// saying what was not done and why (NotDoneLine). Nothing is told when `lines` is empty.
+void TellNotDone(const char* routine, const std::string& subject, unsigned long error,
+                 const std::vector<std::string>& lines);
 
 // Held while a modal loop of the program's own runs (a message box, or the loop that keeps
 // the window painting beside a running shell job): the loop still hands the main window its

@@ -228,6 +228,22 @@ std::string ListedLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+std::string ErrorReason(unsigned long error) {
+    char reason[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             error, 0, reason, sizeof reason, nullptr);
+    std::string text(reason, n < sizeof reason ? n : 0);
+    // The system's text ends in a line break, and often in a full stop before it.
+    while (!text.empty() &&
+           (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : text;
+}
+
+std::string NotDoneLine(const std::string& what, unsigned long error) {
+    return what + ": " + ErrorReason(error) + ".";
+}
+
 std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy) {
     std::vector<std::string> lines;
     for (const Shortfall& s : shortfalls)

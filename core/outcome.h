@@ -70,5 +70,12 @@ class TransferProgress {
 // Lines for a message box: at most ten, each with its line break, then how many more.
 std::string ListedLines(const std::vector<std::string>& lines);
 
+// The platform's own reason for an error code (its system text, without the line break), or
+// "error N" when it has no text for the code.
+std::string ErrorReason(unsigned long error);
+
+// One line that says what was not done and why: "`what`: reason", ending in a full stop.
+std::string NotDoneLine(const std::string& what, unsigned long error);
+
 // The one message that lists what fell short.
 std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy);

@@ -8,6 +8,8 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/outcome.h"
+#include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
 #include "fileops/clnk.h"
@@ -74,8 +76,11 @@ int CADP::set_dpwp(const char* path) {
     }
     if (result != 0) {
         if (!SetThroughSystemParameters(path)) {
+            DWORD error = GetLastError();
             if (log_)
                 log_line("%s\tCADP::SystemParametersInfo (%s) failed ...\n", time_stamp(), path);
+            // The caller tells why.
+            SetLastError(error);
             return result;
         }
         if (log_) log_line("%s\tCADP::SystemParametersInfo (%s) OK ...\n", time_stamp(), path);
@@ -90,5 +95,9 @@ void Wallpaper() {
     if (!e || !WallpaperName(e->name())) return;
     char path[MAX_PATH];
     // The row's own path, as every operation composes it.
-    if (OperandPath(*e, path, sizeof path)) desktop.set_dpwp(path);
+    if (!OperandPath(*e, path, sizeof path) || desktop.set_dpwp(path) == 0) return;
+    DWORD error = GetLastError();
+    if (!error) error = ERROR_NOT_SUPPORTED;
+    TellNotDone("Wallpaper", path, error,
+                {NotDoneLine("\"" + std::string(path) + "\" was not made the wallpaper", error)});
 }

@@ -11,6 +11,7 @@
 #include "core/log.h"
 #include "core/mcfg.h"
 #include "core/panel.h"
+#include "core/outcome.h"
 #include "fileops/fileops.h"
 
 int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log) {
@@ -29,6 +30,8 @@ int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log)
         if (log)
             log_line("%s\tCPrc::CreateProcess (%s, %s) failed: %d\n", time_stamp(), command,
                      folder ? folder : "", error);
+        // The caller tells why.
+        SetLastError((DWORD)error);
         return 1;
     }
     Handle thread(process.hThread), owned(process.hProcess);
@@ -68,9 +71,12 @@ void NewCmd() {
     lstrcpynA(folder, panel.folder, sizeof folder);
     CPrc process;
     if (process.new_prc(command, folder, 0, nullptr) != 0) {
-        log_line("%s\tNewCmd () %s failed: %lu ...\n", time_stamp(), command, GetLastError());
-        char text[MAX_PATH * 2 + 64];
-        snprintf(text, sizeof text, "The command window %s could not be started.", command);
-        MsgBox(text);
+        DWORD error = GetLastError();
+        TellNotDone("NewCmd", command, error,
+                    {NotDoneLine("The command window " + std::string(command) + " was not started" +
+                                     (folder[0] ? " in \"" + std::string(folder) + "\"" : ""),
+                                 error)});
+        return;
     }
+    log_line("%s\tNewCmd () %s OK ...\n", time_stamp(), command);
 }

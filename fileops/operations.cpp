@@ -224,19 +224,32 @@ void Delete(bool to_recycle_bin) {
                       (count == 1 ? " item ..." : " items ..."));
         result = RunShellJob(job, 1, to_recycle_bin ? 2 : 1);
     }
-    // What is still there after a job the shell calls done is told: nothing was deleted of it.
+    // A job the user cancelled at the shell's question is the user's choice, not a failure.
+    bool cancelled = result == 2 || result == ERROR_CANCELLED;
+    // What is still there after the job is told, with the platform's reason when it gave one
+    // (a read-only disk, a file in use); a job the shell calls done and that left something
+    // behind has none.
     std::vector<std::string> kept;
-    if (result == 0)
-        for (const auto& [p, id] : before)
-            if (StillThere(p, id)) kept.push_back("\"" + p + "\" was not deleted.");
-    // A job the user cancelled at the shell's question (2) is the user's choice, not a failure.
-    if ((result == 0 && kept.empty()) || result == 2) {
-        log_line("%s\tOpen () %s OK ...\n", time_stamp(), job.from.data());
-    } else {
-        log_line("%s\tOpen () %s failed: %d ...\n", time_stamp(), job.from.data(), result);
-        if (!kept.empty()) MsgBox(ListedLines(kept).c_str());
+    size_t gone = 0;
+    for (const auto& [p, id] : before) {
+        if (!StillThere(p, id)) {
+            gone++;
+        } else if (!cancelled) {
+            std::string what = "\"" + p + "\" was not deleted";
+            kept.push_back(result == 0 ? what + "." : NotDoneLine(what, (DWORD)result));
+        }
     }
-    if (result != 0) return;
+    if (result != 0 && !cancelled && kept.empty())
+        kept.push_back(NotDoneLine("The delete did not end as it should", (DWORD)result));
+    if (kept.empty())
+        log_line("%s\tOpen () %s OK ...\n", time_stamp(), job.from.data());
+    else
+        TellNotDone("Open", job.from.data(), (DWORD)result, kept);
+    // A job refused part way may have deleted some of the rows: the list shows what is left.
+    if (result != 0) {
+        if (gone > 0) Read();
+        return;
+    }
     if (to_recycle_bin) {
         // The recycle bin keeps what went there: Ctrl+Z says where to find it.
         UndoRecord undo;
@@ -248,14 +261,14 @@ void Delete(bool to_recycle_bin) {
     if (!rows) {
         // The deleted folder's item goes first, with the tree quietly on its parent, and the
         // parent is read after: its read refills the parent's items, which frees the old ones.
-        HTREEITEM gone = mtvw.Caret();
-        HTREEITEM parent = mtvw.Parent(gone);
+        HTREEITEM shown = mtvw.Caret();
+        HTREEITEM parent = mtvw.Parent(shown);
         std::string above = parent && parent != mtvw.Root() ? mtvw.ItemPath(parent) : "";
         {
             bool was = panel.tree_quiet;
             panel.tree_quiet = true;
             if (parent) mtvw.Select(parent);
-            mtvw.DeleteItems(gone, 1);
+            mtvw.DeleteItems(shown, 1);
             panel.tree_quiet = was;
         }
         if (!above.empty()) Navigate(above.c_str());
@@ -430,13 +443,17 @@ void RenameEnd() {
     job.add_to(new_path.c_str());
     job.owner = mwin.hwnd;
     StopScan();
+    DWORD error = 0;
     if (case_only) {
-        if (!RenameCaseOnly(old_path, new_path)) {
-            log_line("%s\tRenameEnd () %s failed: %lu ...\n", time_stamp(), old_path.c_str(),
-                     GetLastError());
-            return;
-        }
-    } else if (RunShellJob(job, 4, 1) != 0) {
+        // Without a free passing name there is no error of the platform's to give.
+        if (!RenameCaseOnly(old_path, new_path) && !(error = GetLastError()))
+            error = ERROR_CANNOT_MAKE;
+    } else {
+        error = (DWORD)RunShellJob(job, 4, 1);
+    }
+    if (error) {
+        TellNotDone("RenameEnd", old_path, error,
+                    {NotDoneLine("\"" + old_path + "\" was not renamed", error)});
         return;
     }
     UndoRecord undo;
@@ -519,29 +536,44 @@ void SetAttr(int code) {
         Read();
         return;
     }
-    // The change reads each file's attributes as they are on the disk when it runs.
+    // The change reads each file's attributes as they are on the disk when it runs, and what
+    // the platform refused is told once for all the rows.
+    std::vector<std::string> refused;
+    DWORD first_error = 0;
     UndoRecord undo;
     undo.kind = UndoKind::kAttributes;
     for (const char* path = paths.data(); *path; path += strlen(path) + 1) {
         DWORD attributes = GetFileAttributesA(path);
+        DWORD wanted = code > 0 ? attributes | bit : attributes & ~bit;
+        // "Normal" stands only alone: with another attribute it goes, without any it comes.
+        if (wanted & ~FILE_ATTRIBUTE_NORMAL)
+            wanted &= ~FILE_ATTRIBUTE_NORMAL;
+        else
+            wanted = FILE_ATTRIBUTE_NORMAL;
+        DWORD error = 0;
         // A row whose attributes cannot be read is written nothing.
-        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-        DWORD wanted = attributes;
-        if (code > 0) {
-            if (attributes != bit) wanted = attributes | bit;
-        } else if (attributes & bit) {
-            wanted = attributes & ~bit;
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            error = GetLastError();
+        else if (wanted != attributes && !SetFileAttributesA(path, wanted))
+            error = GetLastError();
+        if (!error) {
+            UndoItem changed;
+            if (wanted != attributes && UndoItemOf(path, &changed)) {
+                changed.old_attributes = attributes;
+                undo.items.push_back(std::move(changed));
+            }
+            continue;
         }
-        if (wanted == attributes || !SetFileAttributesA(path, wanted)) continue;
-        UndoItem changed;
-        if (UndoItemOf(path, &changed)) {
-            changed.old_attributes = attributes;
-            undo.items.push_back(std::move(changed));
-        }
+        if (!first_error) first_error = error;
+        refused.push_back(
+            NotDoneLine("The attributes of \"" + std::string(path) + "\" were not changed", error));
     }
     RecordUndo(std::move(undo));
     Read();
-    log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
+    if (refused.empty())
+        log_line("%s\tSetAttr (%d) OK ...\n", time_stamp(), code);
+    else
+        TellNotDone("SetAttr", std::to_string(code), first_error, refused);
 }
 
 namespace {
@@ -557,16 +589,8 @@ void RecordNewItem(const char* path) {
 
 // Tells the user that a new item could not be made, with the platform's reason.
 void NewItemFailed(const char* routine, const char* path, DWORD error) {
-    char reason[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   reason, sizeof reason, nullptr);
-    // The system's text ends in a line break.
-    for (size_t n = strlen(reason); n > 0 && (reason[n - 1] == '\n' || reason[n - 1] == '\r'); n--)
-        reason[n - 1] = '\0';
-    log_line("%s\t%s () %s failed: %lu ...\n", time_stamp(), routine, path, error);
-    MsgBox(("\"" + std::string(path) + "\" could not be made" +
-            (reason[0] ? ": " + std::string(reason) : std::string(".")))
-               .c_str());
+    TellNotDone(routine, path, error,
+                {NotDoneLine("\"" + std::string(path) + "\" could not be made", error)});
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/outcome.h"
+#include "controls/msgbox.h"
 #include "controls/gdi.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
@@ -111,31 +113,37 @@ void RunEntry(int index) {
     char path[MAX_PATH];
     if (e && known && OperandPath(*e, path, sizeof path)) {
         const std::string& target = mcfg.sendto_targets[index];
+        std::string not_started = "\"" + target + "\" was not started";
         DWORD attributes = GetFileAttributesA(target.c_str());
         int n = snprintf(line, sizeof line, "\"%s\" \"%s\"", target.c_str(), path);
         if (n < 0 || (size_t)n >= sizeof line) {
             // A command line that does not fit starts nothing: a cut one would name another file.
             log_line("%s\tSendTo () %d failed: the command line is too long ...\n", time_stamp(),
                      index);
-            line[0] = '\0';
-        } else if (target.find('"') != std::string::npos || attributes == INVALID_FILE_ATTRIBUTES ||
-                   (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            MsgBox((not_started + ": the command line would be longer than " +
+                    std::to_string(sizeof line - 1) + " characters.")
+                       .c_str());
+            return;
+        }
+        if (target.find('"') != std::string::npos || attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             log_line("%s\tSendTo () %d failed: the target is no program file ...\n", time_stamp(),
                      index);
-            line[0] = '\0';
-        } else {
-            STARTUPINFOA start = {};
-            start.cb = sizeof start;
-            start.dwFlags = STARTF_USESHOWWINDOW;
-            start.wShowWindow = SW_SHOW;
-            PROCESS_INFORMATION process = {};
-            if (CreateProcessA(target.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &start, &process)) {
-                Handle thread(process.hThread), owned(process.hProcess);
-            } else {
-                log_line("%s\tSendTo () %d failed: %lu ...\n", time_stamp(), index, GetLastError());
-            }
+            MsgBox((not_started + ": it is no program file.").c_str());
+            return;
         }
+        STARTUPINFOA start = {};
+        start.cb = sizeof start;
+        start.dwFlags = STARTF_USESHOWWINDOW;
+        start.wShowWindow = SW_SHOW;
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessA(target.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &start, &process)) {
+            DWORD error = GetLastError();
+            TellNotDone("SendTo", std::to_string(index), error, {NotDoneLine(not_started, error)});
+            return;
+        }
+        Handle thread(process.hThread), owned(process.hProcess);
     }
     log_line("%s\tSendTo () %d %s OK ...\n", time_stamp(), index, line);
 }

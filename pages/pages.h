@@ -35,5 +35,15 @@ void WriteSettingsPage(FILE* out);
 // Opens the row `index` of the view: a folder by the navigation (Navigate), a file through the
 // shell; with `properties` set, the entry's properties page instead.
 void Open(unsigned index, int properties);
+// The page file `name` in the temporary folder, created for writing (the path in `page`); none
+// when it cannot be, which is then told (with the platform's reason) and logged as failed.
+FILE* CreatePage(const char* routine, const char* name, char* page, size_t size);
+// Hands a written page to the shell to show; false when the shell refused, which is then told
+// and logged as failed.
+bool ShowPage(const char* routine, const char* page);
+// The platform's error for a ShellExecute result of 32 or less, which is either one of the
+// platform's own codes or one of the shell's (no association, a DDE failure, ...).
+unsigned long ShellExecuteError(INT_PTR result);
+
 // Hands a file to the shell, with its own folder as the working folder.
 int ShellOpen(const char* path);

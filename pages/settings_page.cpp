@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "core/log.h"
 #include "core/mcfg.h"
 #include "core/tempfile.h"
 #include "pages/pagewriter.h"
@@ -78,9 +79,8 @@ void WriteSettingsPage(FILE* out) {
 
 void Settings() {
     char path[MAX_PATH];
-    if (!TempFilePath("Trelvista.hta", path, sizeof path)) return;
-    FILE* out = CreateOutputFile(path);
+    FILE* out = CreatePage("Settings", "Trelvista.hta", path, sizeof path);
     if (!out) return;
     WriteSettingsPage(out);
-    ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOW);
+    if (ShowPage("Settings", path)) log_line("%s\tSettings () %s OK ...\n", time_stamp(), path);
 }

@@ -214,16 +214,31 @@ void Paint() {
         in.reading = reading.c_str();
         in.read_count = (long long)read_count;
         StatusTexts texts = ComposeStatus(in);
-        // A scan's or a long operation's text starts below the search box, which goes meanwhile.
-        ShowFindControls(!scanning && panel.busy_text.empty());
+        // A scan or a long operation takes the whole line, and the find controls go meanwhile;
+        // otherwise the line begins beside the search box.
+        bool find_controls = !scanning && panel.busy_text.empty();
+        ShowFindControls(find_controls);
 
         Selection status_font(dc, font.get());
         SetBkMode(dc, TRANSPARENT);
         // The chart painter may have left its own colour in the target.
         SetTextColor(dc, RGB(0, 0, 0));
-        int margin = Scale(5, mcfg.dpi), baseline = H - Scale(3, mcfg.dpi);
-        DrawStatusText(dc, TA_LEFT, margin, baseline, texts.left);
-        DrawStatusText(dc, TA_RIGHT, W - margin, baseline, texts.right);
+        StatusLine line = PlaceStatusLine(W, H, mcfg.tree_width, find_controls, mcfg.dpi);
+        auto width = [dc](const std::string& text) {
+            return (int)PaintedSize(dc, text.c_str(), (int)text.size()).cx;
+        };
+        StatusFit fit = FitStatus(texts, line, Scale(12, mcfg.dpi), width);
+        if (!texts.left.empty()) {
+            // A note longer than its room loses the middle of its path, never its count.
+            TEXTMETRICA metrics = {};
+            GetTextMetricsA(dc, &metrics);
+            RECT note = {line.left, line.baseline - metrics.tmAscent, fit.note_right,
+                         line.baseline + metrics.tmDescent};
+            SetTextAlign(dc, TA_LEFT | TA_TOP);
+            PaintTextIn(dc, texts.left.c_str(), &note,
+                        DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+        }
+        DrawStatusText(dc, TA_RIGHT, line.right, line.baseline, fit.counts);
     }
     EndPaint(window, &ps);
     log_line("%s\tPaint () OK ...\n", time_stamp());

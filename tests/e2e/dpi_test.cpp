@@ -80,6 +80,11 @@ TEST(EndToEnd, AtOneHundredAndFiftyPercentTheWindowIsHalfAsLargeAgain) {
     const int widths[5] = {300, 150, 180, 150, 150};
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0), widths[i]) << "column " << i;
+    // With no stored settings the window's first size grows with the DPI: the list shows
+    // Name, Size and Type whole, as it does at 100 % on this screen.
+    RECT list_client = {};
+    GetClientRect(list, &list_client);
+    EXPECT_GE(list_client.right, widths[0] + widths[1] + widths[2]);
 
     // The fonts, seen through what they make (another process cannot read them): the boxes'
     // lines are as tall as their font's cells, 13 pixels at 96 DPI and 20 here, and the

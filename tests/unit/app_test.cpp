@@ -30,17 +30,29 @@ TEST(StartDir, KeepsUpTo259CharactersAndIgnoresLongerTails) {
     EXPECT_STREQ(out, "");
 }
 
-TEST(WindowGeometry, TwoThirdsOfTheScreenCentred) {
-    WindowGeometry g = DefaultWindowGeometry(1280, 1000);
+TEST(WindowGeometry, TwoThirdsOfTheWorkAreaCentredAndScaledWithTheDpi) {
+    WindowGeometry g = DefaultWindowGeometry({0, 0, 1280, 1000}, 96);
     EXPECT_EQ(g.width, 853);
     EXPECT_EQ(g.height, 666);
     EXPECT_EQ(g.x, 213);
     EXPECT_EQ(g.y, 167);
-    g = DefaultWindowGeometry(1, 2);
+    g = DefaultWindowGeometry({0, 0, 1, 2}, 96);
     EXPECT_EQ(g.width, 0);
     EXPECT_EQ(g.height, 1);
     EXPECT_EQ(g.x, 0);
     EXPECT_EQ(g.y, 0);
+    // At 150 % the window is half as large again (it shows what it shows at 100 %): the whole
+    // work area, which need not begin at the screen's corner; at 125 % a quarter as large again.
+    g = DefaultWindowGeometry({100, 40, 1900, 1240}, 144);
+    EXPECT_EQ(g.x, 100);
+    EXPECT_EQ(g.y, 40);
+    EXPECT_EQ(g.width, 1800);
+    EXPECT_EQ(g.height, 1200);
+    g = DefaultWindowGeometry({0, 0, 3000, 2400}, 120);
+    EXPECT_EQ(g.width, 2500);
+    EXPECT_EQ(g.height, 2000);
+    EXPECT_EQ(g.x, 250);
+    EXPECT_EQ(g.y, 200);
 }
 
 TEST(StartValues, AreThoseOfAFreshStart) {

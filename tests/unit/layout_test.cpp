@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/window.h"
+#include "core/statusline.h"
 
 namespace {
 
@@ -82,4 +83,22 @@ TEST(Layout, At144DpiEveryFigureIsHalfAsLargeAgain) {
     ExpectPlace(l.toolbar, 0, 0, 1500, 39, "toolbar");
     ExpectPlace(l.tree, 0, 42, 450, 816, "tree");
     ExpectPlace(l.attr[1], 180, 6, 45, 27, "H");
+}
+
+TEST(Layout, TheStatusLineBeginsBesideTheSearchBoxAtEveryDpi) {
+    for (int dpi : {96, 144}) {
+        int width = Scale(1000, dpi), height = Scale(600, dpi), tree = Scale(300, dpi);
+        Layout l = ComputeLayout(width, height, tree, false, false, dpi);
+        StatusLine line = PlaceStatusLine(width, height, tree, true, dpi);
+        EXPECT_GT(line.left, l.searchbox.x + l.searchbox.width) << dpi;
+        EXPECT_GT(line.left, l.findbutton.x + l.findbutton.width) << dpi;
+        EXPECT_LT(line.left, line.right) << dpi;
+        EXPECT_LE(line.right, width) << dpi;
+        EXPECT_GT(line.baseline, l.searchbox.y) << dpi;
+        EXPECT_LT(line.baseline, height) << dpi;
+        // Without the find controls (a scan, a long operation) the line takes the whole strip.
+        StatusLine whole = PlaceStatusLine(width, height, tree, false, dpi);
+        EXPECT_LT(whole.left, l.searchbox.x) << dpi;
+        EXPECT_EQ(whole.right, line.right) << dpi;
+    }
 }

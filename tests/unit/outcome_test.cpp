@@ -31,3 +31,14 @@ TEST(TransferProgress, CountsWholeItemsInTheirOrderAndTheFileInProgressByItsByte
     tree.sized_file("To\\b.bin", 500);
     EXPECT_EQ(progress.Read(), 1800u);
 }
+
+TEST(NotDoneLine, SaysWhatWasNotDoneAndThePlatformsReasonInOneLine) {
+    std::string line = NotDoneLine("\"C:\\a.txt\" was not deleted", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(line.rfind("\"C:\\a.txt\" was not deleted: ", 0), 0u) << line;
+    EXPECT_GT(line.size(), std::string("\"C:\\a.txt\" was not deleted: .").size()) << line;
+    EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+    EXPECT_EQ(line.back(), '.');
+    EXPECT_NE(line.substr(line.size() - 2), "..");
+    // A code the platform has no text for is named by its number.
+    EXPECT_EQ(NotDoneLine("x", 0x2FFFFFFF), "x: error " + std::to_string(0x2FFFFFFF) + ".");
+}

@@ -263,22 +263,39 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     entries[1].folder = panel.entries.AddFolder("C:\\found");
     lstrcpynA(panel.folder, "C:\\data", sizeof panel.folder);
     SetView(entries, 2);
-    MessageBoxAnswer none(2000);
-    Open(0, 1);
+    // Each page is handed to the shell; where no program shows pages (this prefix), that is
+    // told, and the log says so.
+    int shown = 0;
+    auto open = [&](unsigned index) {
+        MessageBoxAnswer told(10000);
+        Open(index, 1);
+        told.Stop();
+        if (told.shown())
+            EXPECT_NE(told.text().find("was not shown: "), std::string::npos) << told.text();
+        else
+            shown++;
+    };
+    open(0);
     EXPECT_NE(tv::ReadFile(page).find("Properties: C:\\data\\report.txt</code>"),
               std::string::npos);
     mcfg.find_mode = 1;
-    Open(1, 1);
+    open(1);
     EXPECT_NE(tv::ReadFile(page).find("Properties: C:\\found\\a.txt</code>"), std::string::npos);
     panel.entries.clear();
-    // A page that cannot be created: nothing but the log line.
+    // A page that cannot be created is told, with the platform's reason.
+    mcfg.find_mode = 0;
+    MessageBoxAnswer told(10000);
     std::string temp = getenv("TEMP");
     _putenv_s("TEMP", tree_.path("missing").c_str());
     Open(0, 1);
     _putenv_s("TEMP", temp.c_str());
-    none.Stop();
-    EXPECT_FALSE(none.shown());
-    EXPECT_EQ(OpenLines(), 3);
+    told.Stop();
+    EXPECT_TRUE(told.shown());
+    EXPECT_NE(told.text().find("The page \"" + tree_.path("missing") +
+                               "\\file-properties.htm\" was not written: "),
+              std::string::npos)
+        << told.text();
+    EXPECT_EQ(OpenLines(), shown);
 }
 
 TEST(PropertiesPage, NamesAndPathsAreWrittenAsTextNotMarkup) {

@@ -79,15 +79,18 @@ TEST(SettingsPage, IsWrittenExactlyAsTheHostRunsIt) {
 
 TEST(SettingsPage, SettingsRewritesThePageInTemp) {
     std::string path = std::string(getenv("TEMP")) + "\\Trelvista.hta";
-    tv::DialogPresser guard("Trelvista", IDOK, 2000);
     for (int run = 0; run < 2; run++) {
         FILE* stale = fopen(path.c_str(), "wb");
         ASSERT_NE(stale, nullptr);
         fputs("stale", stale);
         fclose(stale);
+        // A host that cannot show the page (Wine has no program for .hta files) is told.
+        tv::DialogPresser told("Trelvista", IDOK, 2000);
         Settings();
+        told.wait();
         EXPECT_EQ(tv::ReadFile(path), ExpectedPage()) << "run " << run;
+        if (told.pressed())
+            EXPECT_NE(told.text().find("was not shown: "), std::string::npos) << told.text();
     }
-    EXPECT_FALSE(guard.pressed());
     DeleteFileA(path.c_str());
 }

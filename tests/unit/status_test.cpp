@@ -159,3 +159,40 @@ TEST(StatusLine, ASearchShowsTheFolderItSearchesAndTheCountFound) {
     in.searching = nullptr;
     EXPECT_EQ(ComposeStatus(in).left, "Searching:  (12 found) ..");
 }
+
+TEST(StatusLine, CountsThatDoNotFitLeaveOutWholeFieldsAndANoteComesFirst) {
+    StatusInput in = FolderView();
+    in.folders = 2;
+    in.count = 5;
+    StatusTexts texts = ComposeStatus(in);
+    ASSERT_EQ(texts.fields.size(), 4u);
+    // Seven pixels a character, as a plain stand-in for a font.
+    TextWidth width = [](const std::string& text) { return (int)text.size() * 7; };
+    int whole = width(texts.right);
+    StatusLine line = {100, 100 + whole, 50};
+    EXPECT_EQ(FitStatus(texts, line, 10, width).counts, texts.right);
+    for (int room : {whole - 1, whole / 2, 30, 0}) {
+        std::string counts = FitFields(texts.fields, room, width);
+        EXPECT_LE(width(counts), room) << room;
+        EXPECT_TRUE(StartsWith(texts.right, counts)) << counts;
+        // Whole fields only: what is shown ends where a field ends.
+        EXPECT_TRUE(counts.empty() || texts.right.size() == counts.size() ||
+                    texts.right.compare(counts.size(), 2, "  ") == 0)
+            << counts;
+    }
+    EXPECT_EQ(FitFields(texts.fields, width("Folders: 2") + 20, width), "Folders: 2");
+
+    // A note takes its width first; the counts get what is left beside it, and the note ends
+    // before them.
+    texts.left = "Reading: C:\\Data (120 entries) ..";
+    line.right = line.left + width(texts.left) + 10 + width("Folders: 2  Files: 3");
+    StatusFit paint = FitStatus(texts, line, 10, width);
+    EXPECT_EQ(paint.counts, "Folders: 2  Files: 3");
+    EXPECT_EQ(paint.note_right, line.right - width(paint.counts) - 10);
+    EXPECT_GE(paint.note_right, line.left + width(texts.left));
+    // A note wider than the line has it all.
+    line.right = line.left + width(texts.left) - 1;
+    paint = FitStatus(texts, line, 10, width);
+    EXPECT_EQ(paint.counts, "");
+    EXPECT_EQ(paint.note_right, line.right);
+}

@@ -141,3 +141,46 @@ TEST_F(Outcomes, NoCommandRunsInsideTheProgramsOwnMessageBox) {
     EXPECT_FALSE(Exists(dir + "\\New Folder"));
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Command (212) refused: a dialog is open"), 0);
 }
+
+TEST_F(Outcomes, ADeleteThePlatformRefusesIsToldForGoodAndToTheBin) {
+    // Wine's shell deletes a read-only file as the desktop's does (it clears the attribute
+    // first); a disk mounted read-only refuses every delete.
+    std::string disk = tree_.path("Disk");
+    tv::TmpfsMount mount(disk, "size=1m");
+    if (!mount.mounted()) GTEST_SKIP() << "no file system can be mounted here";
+    std::string locked = tree_.file("Disk\\locked.txt", "l");
+    ASSERT_TRUE(tv::RunLinuxAndWait("mount -o remount,ro '" + tv::UnixPath(disk) + "'"));
+    StartApp(disk.c_str());
+    for (int command : {CMD_DELETE_FOREVER, CMD_DELETE}) {
+        tv::SelectNames({"locked.txt"});
+        tv::DialogPresser yes("Confirm file deletion", 6);
+        std::string text = Told(command);
+        EXPECT_NE(text.find("\"" + locked + "\" was not deleted"), std::string::npos) << text;
+        EXPECT_EQ(tv::ReadFile(locked), "l") << command;
+        EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Open () " + locked + " failed: "), 0);
+        EXPECT_LT(tv::FindEntry(tv::LogEntries(), "Open () " + locked + " OK"), 0);
+        EXPECT_GE(tv::RowOf("locked.txt"), 0);
+    }
+}
+
+TEST_F(Outcomes, AttributesThePlatformRefusesAreToldOnceForAllTheRows) {
+    std::string disk = tree_.path("Disk");
+    tv::TmpfsMount mount(disk, "size=1m");
+    if (!mount.mounted()) GTEST_SKIP() << "no file system can be mounted here";
+    tree_.file("Disk\\a.txt", "a");
+    tree_.file("Disk\\b.txt", "b");
+    ASSERT_TRUE(tv::RunLinuxAndWait("mount -o remount,ro '" + tv::UnixPath(disk) + "'"));
+    StartApp(disk.c_str());
+    tv::SelectNames({"a.txt", "b.txt"});
+    mbtr.SetCheck(0);
+    std::string text = Told(CMD_ATTR_R);
+    for (const char* name : {"a.txt", "b.txt"}) {
+        std::string path = disk + "\\" + name;
+        EXPECT_NE(text.find("The attributes of \"" + path + "\" were not changed: "),
+                  std::string::npos)
+            << text;
+        EXPECT_FALSE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) << name;
+    }
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SetAttr () 3 failed: "), 0);
+    EXPECT_LT(tv::FindEntry(tv::LogEntries(), "SetAttr (3) OK"), 0);
+}

@@ -56,7 +56,11 @@ TEST_F(SafeGround, TextTypedAndNotEnteredRedirectsNothing) {
     int row = tv::RowOf("same.txt");
     ASSERT_GE(row, 0);
     tv::SelectRows({row});
-    SendCommand(CMD_PROPERTIES, 1);
+    {
+        // A prefix with no program for pages tells so.
+        tv::DialogPresser told("Trelvista", IDOK, 2000);
+        SendCommand(CMD_PROPERTIES, 1);
+    }
     EXPECT_NE(PropertiesPage().find("Properties: " + a + "\\same.txt</code>"), std::string::npos)
         << PropertiesPage();
 

@@ -176,7 +176,14 @@ TEST_F(SendToTest, AnEntryRunsItsTargetWithTheFirstSelectedRow) {
     tree_.file("Data\\" + long_name.substr(0, 200), "n");
     ReadPath(tree_.path("Data").c_str());
     tv::SelectRows({tv::RowOf(long_name.substr(0, 200).c_str())});
-    SendCommand(CMD_SENDTO_FIRST + index);
+    {
+        tv::DialogPresser ok("Trelvista", IDOK);
+        SendCommand(CMD_SENDTO_FIRST + index);
+        ok.wait();
+        EXPECT_NE(ok.text().find("was not started: the command line would be longer"),
+                  std::string::npos)
+            << ok.text();
+    }
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SendTo () " + std::to_string(index) +
                                                   " failed: the command line is too long"),
               0);
@@ -209,6 +216,20 @@ TEST_F(SendToTest, NewCmdOpensTheInterpreterInTheFolderThatWasRead) {
     EXPECT_EQ(run.command_line, windir.path("System32\\cmd.exe"));
     // The helper may still hold its file open for a moment while it ends.
     tv::WaitUntil([&] { return DeleteFileA(windir.path("System32\\cmd.exe").c_str()) != 0; }, 5000);
+
+    // With no interpreter there, the refusal is told with the platform's reason.
+    _putenv_s("WinDir", windir.root().c_str());
+    tv::DialogPresser ok("Trelvista", IDOK);
+    SendCommand(CMD_NEW_CMD);
+    ok.wait();
+    _putenv_s("WinDir", saved.c_str());
+    EXPECT_NE(ok.text().find("The command window " + windir.path("System32\\cmd.exe") +
+                             " was not started in \"" + tree_.path("Work") + "\": "),
+              std::string::npos)
+        << ok.text();
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(),
+                            "NewCmd () " + windir.path("System32\\cmd.exe") + " failed: "),
+              0);
 }
 
 TEST_F(SendToTest, WallpaperTakesTheFirstSelectedJpgOrPngAndStretchesIt) {
@@ -294,7 +315,12 @@ TEST_F(SendToTest, ShortcutsFromAnywhereAreCheckedBeforeLoadingAndRunNothingElse
     std::string marker = tree_.path("INJECTED.txt");
     mcfg.sendto_targets[0] = "C:\\windows\\system32\\cmd.exe\" /c echo INJECTED> " + marker + " & rem \"";
     tv::SelectRows({tv::RowOf("a.txt")});
-    SendCommand(CMD_SENDTO_FIRST);
+    {
+        tv::DialogPresser ok("Trelvista", IDOK);
+        SendCommand(CMD_SENDTO_FIRST);
+        ok.wait();
+        EXPECT_NE(ok.text().find("it is no program file"), std::string::npos) << ok.text();
+    }
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "SendTo () 0 failed: the target is no program"), 0);
     EXPECT_FALSE(tv::WaitUntil([&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 1000));
     DestroyMenu(menu);

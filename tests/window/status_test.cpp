@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <string>
 #include <vector>
 
+#include "app/window.h"
 #include "core/mcfg.h"
 #include "core/panel.h"
+#include "core/statusline.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "browse/status.h"
@@ -95,4 +98,41 @@ TEST_F(StatusPaint, TheCountsArePaintedAgainAfterEveryRead) {
         for (int x = W - 250; x < W; x++)
             if (few.pixels[(size_t)y * W + x] != many.pixels[(size_t)y * W + x]) differing++;
     EXPECT_GT(differing, 10) << "the status line still shows the first folder's counts";
+}
+
+TEST_F(StatusPaint, At144DpiThePicturesGrowAndTheCountsStayClearOfTheSearchBox) {
+    StartApp();
+    lstrcpynA(panel.folder, "C:\\Data", sizeof panel.folder);
+    mcbx.SetText("C:\\Data");
+    mcfg.drives_mode = 0;
+    panel.folders = 12;
+    panel.count = 1400;
+    panel.selected = 30;
+    DpiChanged(144, nullptr);
+    HIMAGELIST images = (HIMAGELIST)SendMessageA(mtbr.hwnd, TB_GETIMAGELIST, 0, 0);
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(images, &cx, &cy));
+    EXPECT_EQ(cx, Scale(16, 144));
+    EXPECT_EQ(cy, Scale(16, 144));
+
+    // A window whose list is too narrow for the counts whole.
+    RECT frame = {}, client = {};
+    GetWindowRect(mwin.hwnd, &frame);
+    GetClientRect(mwin.hwnd, &client);
+    int extra = (frame.right - frame.left) - client.right;
+    SetWindowPos(mwin.hwnd, nullptr, 0, 0, mcfg.tree_width + Scale(200, 144) + extra,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOMOVE);
+    PaintNow();
+    Capture shot;
+    int W = shot.width, H = shot.height;
+    RECT box = {}, list = {};
+    GetWindowRect(mcby.hwnd, &box);
+    GetWindowRect(mlvw.hwnd, &list);
+    MapWindowPoints(nullptr, mwin.hwnd, (POINT*)&box, 2);
+    MapWindowPoints(nullptr, mwin.hwnd, (POINT*)&list, 2);
+    StatusLine line = PlaceStatusLine(W, H, mcfg.tree_width, true, mcfg.dpi);
+    ASSERT_GT(line.left, box.right);
+    // Counts that ran on under the search box would show between its edge and the line.
+    EXPECT_EQ(shot.dark(box.right, list.bottom, line.left, H), 0);
+    EXPECT_GT(shot.dark(line.left, list.bottom, W, H), 20) << "no counts at all";
 }

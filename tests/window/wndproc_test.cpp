@@ -584,7 +584,11 @@ TEST_F(WindowProcedure, DoubleClickPropertiesAndSettingsReachTheirPages) {
 
     // Properties of the selected file: the page names its full path.
     SelectRow(1, true);
-    SendCommand(CMD_PROPERTIES);
+    {
+        // A prefix with no program for pages tells so.
+        tv::DialogPresser told("Trelvista", IDOK, 2000);
+        SendCommand(CMD_PROPERTIES);
+    }
     EXPECT_NE(tv::ReadFile(page).find("Properties: " + tree.path("a.txt")), std::string::npos);
     SelectRow(1, false);
 
@@ -600,6 +604,10 @@ TEST_F(WindowProcedure, DoubleClickPropertiesAndSettingsReachTheirPages) {
 
     std::string settings = temp + "\\Trelvista.hta";
     DeleteFileA(settings.c_str());
-    SendCommand(CMD_SETTINGS);
+    {
+        // A prefix with no program for .hta pages tells so.
+        tv::DialogPresser told("Trelvista", IDOK, 2000);
+        SendCommand(CMD_SETTINGS);
+    }
     EXPECT_NE(tv::ReadFile(settings).find("<title>Trelvista Settings</title>"), std::string::npos);
 }
