@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "scan/find.h"
 #include "scan/scan.h"
+#include "app/paint.h"
 #include "scan/view.h"
 
 SplitterMove MoveSplitter(int x, int y, WPARAM keys, bool splitting, int tree_width,

@@ -277,7 +277,9 @@ void RestoreRows(const KeptRows& kept) {
 
 // The folder read is gone: it is said once, its tree item goes, and the nearest folder above
 // it that is there is read instead.
-void ShowGone(const std::string& folder) {
+}  // namespace
+
+void FolderGone(const std::string& folder) {
     log_line("%s\tRead () %s failed: the folder is no longer there ...\n", time_stamp(),
              folder.c_str());
     std::string above = folder;
@@ -313,6 +315,8 @@ void ShowGone(const std::string& folder) {
         InvalidateRect(mwin.hwnd, nullptr, TRUE);
     }
 }
+
+namespace {
 
 // An open rename edit ends before the rows under it go: the name typed is kept for the
 // window's loop, which carries it out (or tells why not), and never dropped.
@@ -350,7 +354,7 @@ void RememberWayBack(const char* folder) {
 // the tree item's subfolders and the rows kept.
 void ShowRead(ReadJob& job) {
     if (!job.stamp.there) {
-        ShowGone(job.folder);
+        FolderGone(job.folder);
         return;
     }
     EndRenameEdit();

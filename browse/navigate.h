@@ -37,6 +37,10 @@ void ReadPathKeeping(const char* path, const KeptRows& kept);
 // focused): the entries a paste made, the entry a rename named.
 void ReadSelecting(const std::vector<std::string>& names);
 
+// The folder `folder`, shown or being read, is gone: it is said once, its tree item goes, and
+// the nearest folder above it that is there is read instead (the drive view when none is).
+void FolderGone(const std::string& folder);
+
 // Whether a read is still listing its folder; every operation on files waits for it.
 bool ReadRunning();
 // The gate of every entry point that acts on the folder: while a navigation is pending it

@@ -35,7 +35,12 @@ void ModalScope::LeaveMenu() {
 void ModalScope::CloseWhenDone() { mcfg.modal.close_asked = true; }
 
 void ModalScope::Hold(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    mcfg.modal.held.push_back({window, message, wparam, lparam});
+    MSG held = {};
+    held.hwnd = window;
+    held.message = message;
+    held.wParam = wparam;
+    held.lParam = lparam;
+    mcfg.modal.held.push_back(held);
 }
 
 void ModalScope::End() {

@@ -29,3 +29,7 @@ void UncheckAttributeButtons();
 // The subsystems' request to the main window, whose headers they never include: lay the
 // window out again (its WM_SIZE with no size).
 inline void AskLayout() { SendMessageA(mwin.hwnd, WM_SIZE, 0, 0); }
+// Asks the window to paint its status line and the pane under the list at once.
+inline void AskPaint() {
+    if (mwin.hwnd) SendMessageA(mwin.hwnd, WM_PAINT, 0, 0);
+}

@@ -19,7 +19,6 @@
 #include "core/texts.h"
 #include "fileops/transfer.h"
 #include "scan/scan.h"
-#include "scan/view.h"
 #include "core/handles.h"
 
 namespace {
@@ -85,17 +84,17 @@ bool SameEntry(const std::string& a, const std::string& b) {
 
 BusyNote::BusyNote(const std::string& text) {
     panel.busy_text = text;
-    Paint();
+    AskPaint();
 }
 
 BusyNote::~BusyNote() {
     panel.busy_text.clear();
-    Paint();
+    AskPaint();
 }
 
 void BusyNote::Show(const std::string& text) {
     panel.busy_text = text;
-    Paint();
+    AskPaint();
 }
 
 bool FolderStillThere(const char* routine, const char* folder) {
@@ -104,7 +103,11 @@ bool FolderStillThere(const char* routine, const char* folder) {
         return true;
     // Creating the folder again would bring back, silently, what another program removed.
     log_line("%s\t%s () %s failed: the folder is gone ...\n", time_stamp(), routine, folder);
-    MsgBox(("The folder \"" + std::string(folder) + "\" is no longer there.").c_str());
+    // The folder shown is told once, and the view goes to the nearest folder that is there.
+    if (strcmp(folder, panel.folder) == 0)
+        FolderGone(folder);
+    else
+        MsgBox(("The folder \"" + std::string(folder) + "\" is no longer there.").c_str());
     return false;
 }
 

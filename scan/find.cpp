@@ -22,7 +22,6 @@
 #include "browse/navigate.h"
 #include "core/paths.h"
 #include "browse/status.h"
-#include "scan/view.h"
 #include "core/handles.h"
 
 namespace {
@@ -512,7 +511,7 @@ void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
         ClearCounts();
         AskLayout();
     }
-    Paint();
+    AskPaint();
     const FindQuery& q = job->query;
     if (stopped)
         log_line("%s\tFind (%s,%s,%s) stopped: %u found ...\n", time_stamp(), job->folder.c_str(),
@@ -549,7 +548,7 @@ void StopFind(bool show) {
         ShowResults(std::move(job), true);
     } else {
         log_line("%s\tFind (%s) given up ...\n", time_stamp(), job->folder.c_str());
-        Paint();
+        AskPaint();
     }
 }
 
@@ -612,5 +611,5 @@ void Find() {
         // No thread to be had: the search runs here, and its message shows the results.
         FindThread(share);
     }
-    Paint();
+    AskPaint();
 }

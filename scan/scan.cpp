@@ -16,7 +16,6 @@
 #include "core/paths.h"
 #include "browse/entries.h"
 #include "browse/status.h"
-#include "scan/view.h"
 #include "core/handles.h"
 
 // What one scan measures, made on the UI thread before the thread starts. The thread reads
@@ -195,7 +194,7 @@ void ScanFinished(unsigned own_generation, bool measured) {
         SetOrder(1, 1);
         Sort();
     }
-    Paint();
+    AskPaint();
 }
 
 bool FolderSizeWhile(const char* path, const std::atomic<int>& go, long long* total) {

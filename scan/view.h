@@ -8,8 +8,6 @@
 #include "browse/entries.h"
 #include "core/chart.h"
 
-// Paints the status line and, below the list, the drive bars, the chart or the preview.
-void Paint();
 void View(HDC dc);
 void ChartHit(int x, int y);
 

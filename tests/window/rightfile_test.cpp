@@ -209,10 +209,21 @@ TEST_F(RightFile, AFolderRemovedMeanwhileStaysGone) {
     }
     EXPECT_FALSE(Exists(to));
     for (int id : {CMD_NEW_FOLDER, CMD_NEW_FILE}) {
+        ASSERT_TRUE(CreateDirectoryA(to.c_str(), nullptr));
         ReadPath(to.c_str());
+        ASSERT_TRUE(Until([&] { return !ReadRunning() && std::string(panel.folder) == to; }));
+        ASSERT_TRUE(RemoveDirectoryA(to.c_str()));
         tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(id, 1);
         EXPECT_TRUE(ok.pressed()) << id;
         EXPECT_FALSE(Exists(to)) << id;
     }
+    // Read again, the folder that is gone is said so once and the folder above is shown.
+    {
+        tv::DialogPresser ok("Trelvista", IDOK);
+        ReadPath(to.c_str());
+        ASSERT_TRUE(Until([&] { return !ReadRunning() && std::string(panel.folder) == tree_.root(); }));
+        EXPECT_TRUE(ok.pressed());
+    }
+    EXPECT_FALSE(Exists(to));
 }

@@ -12,6 +12,7 @@
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "browse/status.h"
+#include "app/paint.h"
 #include "scan/view.h"
 #include "tests/support/app_fixture.h"
 

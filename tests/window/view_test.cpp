@@ -11,6 +11,7 @@
 #include "app/window.h"
 #include "browse/status.h"
 #include "scan/scan.h"
+#include "app/paint.h"
 #include "scan/view.h"
 #include "tests/support/app_fixture.h"
 
