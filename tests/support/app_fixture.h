@@ -65,6 +65,15 @@ inline void SelectNames(std::initializer_list<const char*> names) {
     }
 }
 
+// The release of a drag over a tree item's text, in the main window's coordinates.
+inline void ReleaseOverTreeItem(HTREEITEM item) {
+    RECT r = {};
+    TreeView_GetItemRect(mtvw.hwnd, item, &r, TRUE);
+    POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    MapWindowPoints(mtvw.hwnd, mwin.hwnd, &at, 1);
+    SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
 // The list's notification that the user began to drag the selected rows.
 inline void BeginRowDrag() {
     NMLISTVIEW begin = {};

@@ -631,4 +631,17 @@ bool MakeLookAlikes(const std::string& folder) {
            WriteWideNamed(folder, L"\xFF41.txt", std::string(7, 'f'));
 }
 
+// A drop handle of one file, as the desktop posts it.
+HGLOBAL DropOf(const std::string& path) {
+    PathList list;
+    list.append(path.c_str());
+    list.close();
+    std::string image = BuildDropBlock(list);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
+    memcpy(GlobalLock(block), image.data(), image.size());
+    GlobalUnlock(block);
+    return block;
+}
+
+
 }  // namespace tv

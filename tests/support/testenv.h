@@ -196,6 +196,8 @@ bool PutClipboardBlock(const std::string& bytes, DWORD effect = 0,
                        size_t effect_size = sizeof(DWORD));
 // The block of a wide file list (fWide 1), as programs of the wide interface put it.
 std::string WideDropBlock(const std::vector<std::wstring>& paths);
+// A drop handle of one file, as the desktop posts it.
+HGLOBAL DropOf(const std::string& path);
 
 // The bytes of a path list (paths in the program's code page, each ended by a zero, one more
 // zero at the end) as the wide list of a file-list block: UTF-16, two zero bytes per zero.

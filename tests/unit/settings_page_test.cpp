@@ -89,8 +89,9 @@ TEST(SettingsPage, SettingsRewritesThePageInTemp) {
         Settings();
         told.wait();
         EXPECT_EQ(tv::ReadFile(path), ExpectedPage()) << "run " << run;
-        if (told.pressed())
+        if (told.pressed()) {
             EXPECT_NE(told.text().find("was not shown: "), std::string::npos) << told.text();
+        }
     }
     DeleteFileA(path.c_str());
 }

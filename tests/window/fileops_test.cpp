@@ -366,12 +366,7 @@ TEST_F(FileOps, DraggedRowsMoveOntoATreeItemWithoutReplacingAnything) {
     SelectNames({"a.txt", "b.txt"});
     tv::BeginRowDrag();
     ASSERT_TRUE(panel.dragging);
-    // Release over the item's text, in the main window's coordinates.
-    RECT item = {};
-    ASSERT_TRUE(TreeView_GetItemRect(mtvw.hwnd, target, &item, TRUE));
-    POINT at = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-    MapWindowPoints(mtvw.hwnd, mwin.hwnd, &at, 1);
-    SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    tv::ReleaseOverTreeItem(target);
     EXPECT_FALSE(panel.dragging);
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\a.txt")), "target's own a");
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\a (2).txt")), "moving a");

@@ -31,17 +31,6 @@ std::string PathBox() {
     return text;
 }
 
-HGLOBAL DropOf(const std::string& path) {
-    PathList list;
-    list.append(path.c_str());
-    list.close();
-    std::string image = BuildDropBlock(list);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
-    memcpy(GlobalLock(block), image.data(), image.size());
-    GlobalUnlock(block);
-    return block;
-}
-
 class PanelTest : public tv::AppTest {
   protected:
     // A folder whose read takes longer than a moment.
@@ -77,7 +66,7 @@ TEST_F(PanelTest, APendingReadRefusesWhatWouldActOnTheFolderLeftBehind) {
     tv::PressThroughLoop(mlvw.hwnd, VK_RETURN);
     NMHDR click = {mlvw.hwnd, (UINT_PTR)GetDlgCtrlID(mlvw.hwnd), (UINT)NM_DBLCLK};
     SendMessageA(mwin.hwnd, WM_NOTIFY, click.idFrom, (LPARAM)&click);
-    SendMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)DropOf(tree_.path("From\\dropped.txt")), 0);
+    SendMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)tv::DropOf(tree_.path("From\\dropped.txt")), 0);
     EXPECT_TRUE(ReadRunning()) << "an entry point gave the pending read up";
     EXPECT_FALSE(tv::Exists(tree_.path("Small\\dropped.txt")));
 
@@ -95,11 +84,7 @@ TEST_F(PanelTest, RowsDroppedOntoAFolderBeingReadMoveThereOnceItIsListed) {
     tv::SelectNames({"a.txt"});
     tv::BeginRowDrag();
     ASSERT_TRUE(panel.dragging);
-    RECT item = {};
-    ASSERT_TRUE(TreeView_GetItemRect(mtvw.hwnd, target, &item, TRUE));
-    POINT at = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
-    MapWindowPoints(mtvw.hwnd, mwin.hwnd, &at, 1);
-    SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    tv::ReleaseOverTreeItem(target);
     ASSERT_TRUE(Until([&] { return tv::Exists(big + "\\a.txt"); }, 60000));
     EXPECT_EQ(tv::ReadFile(big + "\\a.txt"), "moving a");
     EXPECT_FALSE(tv::Exists(tree_.path("Data\\a.txt")));
@@ -181,7 +166,7 @@ TEST_F(PanelTest, TheListsOwnLabelEditIsTheSameRename) {
     SendMessageA(mlvw.hwnd, LVM_EDITLABELA, tv::RowOf("new.txt"), 0);
     ASSERT_NE(panel.rename_edit, nullptr);
     SetWindowTextA(panel.rename_edit, "kept.txt");
-    SendMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)DropOf(tree_.path("From\\dropped.txt")), 0);
+    SendMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)tv::DropOf(tree_.path("From\\dropped.txt")), 0);
     ASSERT_TRUE(Until([&] { return tv::Exists(tree_.path("Data\\kept.txt")); }, 10000));
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\dropped.txt")), "d");
     EXPECT_FALSE(tv::Exists(tree_.path("Data\\new.txt")));

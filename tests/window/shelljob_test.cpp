@@ -24,18 +24,6 @@ unsigned long long SizeOf(const std::string& path) {
     return ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
 }
 
-// A drop handle of one file, as the desktop posts it.
-HGLOBAL DropOf(const std::string& path) {
-    PathList list;
-    list.append(path.c_str());
-    list.close();
-    std::string image = BuildDropBlock(list);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, image.size());
-    memcpy(GlobalLock(block), image.data(), image.size());
-    GlobalUnlock(block);
-    return block;
-}
-
 class ShellJobs : public tv::AppTest {
   protected:
     tv::TempTree tree_{"job"};
@@ -63,7 +51,7 @@ TEST_F(ShellJobs, ALongPasteLeavesTheWindowAnsweringRunsNothingMeanwhileAndThenC
     std::thread other([&] {
         if (!tv::WaitUntil([&] { return !IsWindowEnabled(window) || pasted; }, 30000)) return;
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(CMD_NEW_FOLDER, 0), 0);
-        PostMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)DropOf(tree_.path("From\\dropped.txt")), 0);
+        PostMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)tv::DropOf(tree_.path("From\\dropped.txt")), 0);
         PostMessageA(window, WM_CLOSE, 0, 0);
         InvalidateRect(mlvw.hwnd, nullptr, FALSE);
         while (!pasted && !IsWindowEnabled(window)) {
