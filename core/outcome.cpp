@@ -6,11 +6,8 @@
 
 #include "core/handles.h"
 #include "core/paths.h"
+#include "core/texts.h"
 
-namespace {
-
-// The "\\?\" form of a full path, which the path rules leave as it is and which may be as
-// long as the file system allows.
 std::wstring LongPath(const std::string& path) {
     std::wstring wide = WideText(path.c_str());
     if (wide.empty()) return wide;
@@ -21,6 +18,8 @@ std::wstring LongPath(const std::string& path) {
     if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
     return L"\\\\?\\" + wide;
 }
+
+namespace {
 
 bool IsDots(const WCHAR* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
@@ -234,4 +233,23 @@ std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy) {
         lines.push_back(s.line);
     return (copy ? "Not everything was copied:\n\n" : "Not everything was moved:\n\n") +
            ListedLines(lines);
+}
+
+std::string GroupedCount(unsigned long long n, char sep) {
+    std::string digits = std::to_string(n), grouped;
+    for (size_t i = 0; i < digits.size(); i++) {
+        if (sep && i > 0 && (digits.size() - i) % 3 == 0) grouped += sep;
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+std::string TransferStatusText(bool copy, unsigned long long items, unsigned long long items_total,
+                               unsigned long long bytes, unsigned long long bytes_total, char sep) {
+    char done[32], total[32];
+    FormatSizeWith(done, (long long)bytes, -1, sep);
+    FormatSizeWith(total, (long long)bytes_total, -1, sep);
+    return std::string(copy ? "Copying " : "Moving ") + GroupedCount(items, sep) + " of " +
+           GroupedCount(items_total, sep) + (items_total == 1 ? " item, " : " items, ") + done +
+           " of " + total;
 }

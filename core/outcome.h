@@ -15,6 +15,10 @@ struct TreeSummary {
     unsigned long long files = 0, folders = 0, bytes = 0;
 };
 
+// The "\\?\" form of a full path, which the path rules leave as it is and which may be as
+// long as the file system allows; empty when the path does not convert.
+std::wstring LongPath(const std::string& path);
+
 // Counts what `path` holds: a file its size; a folder every file and folder below it, walked
 // through "\\?\" paths so that a tree deeper than 259 characters is counted whole. A linked
 // folder counts as one folder and is not followed.
@@ -72,3 +76,11 @@ std::string ListedLines(const std::vector<std::string>& lines);
 
 // The one message that lists what fell short.
 std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy);
+
+// A count with its digits in groups of three, `sep` between them ("20,000").
+std::string GroupedCount(unsigned long long n, char sep);
+
+// What the status line says while a copy or a move runs, once it is planned: "Copying 3,201
+// of 20,000 items, 1.2 MB of 40 MB" (items are the files and folders, each counted once).
+std::string TransferStatusText(bool copy, unsigned long long items, unsigned long long items_total,
+                               unsigned long long bytes, unsigned long long bytes_total, char sep);

@@ -31,3 +31,9 @@ TEST(TransferProgress, CountsWholeItemsInTheirOrderAndTheFileInProgressByItsByte
     tree.sized_file("To\\b.bin", 500);
     EXPECT_EQ(progress.Read(), 1800u);
 }
+
+TEST(TransferStatusText, CountsItemsAndBytesInGroups) {
+    EXPECT_EQ(TransferStatusText(true, 3201, 20000, 1258291, 41943040, ','),
+              "Copying 3,201 of 20,000 items, 1 MB of 40 MB");
+    EXPECT_EQ(TransferStatusText(false, 0, 1, 0, 12, '.'), "Moving 0 of 1 item, 0 B of 12 B");
+}
