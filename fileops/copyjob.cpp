@@ -40,6 +40,29 @@ bool WideIdentity(const std::wstring& path, FileId* id) {
     return h && HandleIdentity(h.get(), id);
 }
 
+// The file's index on its volume. The volume's serial number, which the platform's full
+// answer adds, costs ten times the copy of a small file to ask (under Wine it is asked of the
+// mount manager each time); the files one job compares lie on the volume of the one folder
+// they were found or made in, so the index alone tells them apart.
+using IndexQuery = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, ULONG kind);
+bool FileIndex(HANDLE h, unsigned long long* index) {
+    static IndexQuery query =
+        (IndexQuery)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile");
+    if (query) {
+        ULONG_PTR status[2] = {};
+        LARGE_INTEGER number = {};
+        const ULONG kFileInternalInformation = 6;
+        if (query(h, status, &number, sizeof number, kFileInternalInformation) == 0) {
+            *index = (unsigned long long)number.QuadPart;
+            return true;
+        }
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    *index = ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow;
+    return true;
+}
+
 std::tuple<DWORD, DWORD, DWORD> Key(const FileId& id) {
     return std::make_tuple(id.volume, id.high, id.low);
 }
@@ -62,13 +85,13 @@ bool DeleteOnClose(HANDLE h) {
     return SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone) != 0;
 }
 
-// Removes the file at `path` when it is still the file of identity `id`: the proof and the
+// Removes the file at `path` when it is still the file of index `index`: the proof and the
 // removal go through one handle. A read-only file loses that attribute first.
-bool RemoveFileOf(const std::wstring& path, const FileId& id) {
+bool RemoveFileOf(const std::wstring& path, unsigned long long index) {
     Handle h(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                          kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    FileId now;
-    if (!h || !HandleIdentity(h.get(), &now) || now != id) return false;
+    unsigned long long now = 0;
+    if (!h || !FileIndex(h.get(), &now) || now != index) return false;
     SetBasic(h.get(), FILE_ATTRIBUTE_NORMAL, nullptr);
     return DeleteOnClose(h.get());
 }
@@ -103,11 +126,12 @@ std::string Count(unsigned long long n, const char* one, const char* many) {
 enum Result { kDone, kTaken, kFailed, kStopped };
 
 // Something the job made, or (for a move across volumes) a source it copied, with the
-// identity that proves it.
+// identity that proves it: a folder's whole identity, a file's index.
 struct Entry {
     std::wstring path;
     FileId id;
     bool folder;
+    unsigned long long index = 0;
 };
 
 // One source of the job, copied file by file.
@@ -121,8 +145,9 @@ class ItemCopy {
         if (counts_.stop) return kStopped;
         Handle in(CreateFileW(from.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!in || !GetFileInformationByHandle(in.get(), &info)) return Fail(GetLastError());
+        FILE_BASIC_INFO info;
+        if (!in || !GetFileInformationByHandleEx(in.get(), FileBasicInfo, &info, sizeof info))
+            return Fail(GetLastError());
         if (copy_job_before_file) copy_job_before_file(to);
         // Made only where no entry of that name exists: a name taken meanwhile is never written.
         Handle out(CreateFileW(to.c_str(),
@@ -155,20 +180,22 @@ class ItemCopy {
             }
             written += got;
             counts_.bytes += got;
+            // A read short of the chunk has reached the end of a file on a disk.
+            if (got < kChunk) break;
         }
-        FileId id;
-        if (result == kDone && !HandleIdentity(out.get(), &id)) result = Fail(GetLastError());
+        unsigned long long index = 0, from_index = 0;
+        if (result == kDone && (!FileIndex(out.get(), &index) ||
+                                (source && !FileIndex(in.get(), &from_index))))
+            result = Fail(GetLastError());
         if (result == kDone) {
             // A file that keeps no attribute is "normal"; read-only is set last, through the
             // handle that still writes.
-            DWORD attributes = info.dwFileAttributes & kKeptAttributes;
-            if (!SetBasic(out.get(), attributes, &info.ftLastWriteTime))
-                SetBasic(out.get(), attributes, nullptr);
-            made_.push_back({to, id, false});
-            if (source) {
-                FileId from_id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-                sources_.push_back({from, from_id, false});
-            }
+            DWORD attributes = info.FileAttributes & kKeptAttributes;
+            FILETIME last_write = {(DWORD)info.LastWriteTime.LowPart,
+                                   (DWORD)info.LastWriteTime.HighPart};
+            if (!SetBasic(out.get(), attributes, &last_write)) SetBasic(out.get(), attributes, nullptr);
+            made_.push_back({to, FileId(), false, index});
+            if (source) sources_.push_back({from, FileId(), false, from_index});
             files_++;
             bytes_ += written;
             counts_.items++;
@@ -177,8 +204,8 @@ class ItemCopy {
         if (!DeleteOnClose(out.get())) {
             // The platform takes no removal through the handle: the file goes by its name once
             // the name is proved to open it still.
-            FileId mine;
-            bool known = HandleIdentity(out.get(), &mine);
+            unsigned long long mine = 0;
+            bool known = FileIndex(out.get(), &mine);
             out.reset();
             if (known) RemoveFileOf(to, mine);
         }
@@ -207,12 +234,12 @@ class ItemCopy {
         }
         FileId made_id;
         if (WideIdentity(to, &made_id)) {
-            made_.push_back({to, made_id, true});
+            made_.push_back({to, made_id, true, 0});
             forbidden_.insert(Key(made_id));
         }
         counts_.items++;
         if (known) forbidden_.insert(Key(from_id));
-        if (source && known) sources_.push_back({from, from_id, true});
+        if (source && known) sources_.push_back({from, from_id, true, 0});
 
         struct Child {
             std::wstring name;
@@ -238,7 +265,8 @@ class ItemCopy {
             if (child.attributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (link && source && !linked) {
                     FileId link_id;
-                    if (WideIdentity(child_from, &link_id)) links_.push_back({child_from, link_id, true});
+                    if (WideIdentity(child_from, &link_id))
+                        links_.push_back({child_from, link_id, true, 0});
                 }
                 result = Folder(child_from, child_to, source && !linked && !link, linked || link);
             } else {
@@ -263,7 +291,7 @@ class ItemCopy {
                 forbidden_.erase(Key(it->id));
                 RemoveFolderOf(it->path, it->id);
             } else {
-                RemoveFileOf(it->path, it->id);
+                RemoveFileOf(it->path, it->index);
             }
         }
         made_.clear();
@@ -276,7 +304,8 @@ class ItemCopy {
         for (const Entry& link : links_)
             all = RemoveFolderOf(link.path, link.id) && all;
         for (auto it = sources_.rbegin(); it != sources_.rend(); ++it)
-            all = (it->folder ? RemoveFolderOf(it->path, it->id) : RemoveFileOf(it->path, it->id)) &&
+            all = (it->folder ? RemoveFolderOf(it->path, it->id)
+                              : RemoveFileOf(it->path, it->index)) &&
                   all;
         return all;
     }
