@@ -1,6 +1,5 @@
-// What a copy or a move really did, read from the disk: the platform's shell may answer
-// "done" for a copy cut short by a full disk, a tree copied in part, or a move that moved
-// nothing, so every job is checked against what its sources held before it ran.
+// What a copy or a move holds and has done: the sources' summaries, the identities of the
+// entries a job acts on, its progress, and the texts that tell it.
 #pragma once
 
 #include <string>
@@ -39,20 +38,6 @@ TransferItem TransferItemOf(const std::string& from, const std::string& to);
 // path also names on a file system that tells case apart is not).
 bool StillThere(const std::string& path, const FileId& id);
 
-// What a finished job left short of one item: the message line that tells the user, and
-// whether the job's partial copy (a destination that this job made, with its source still
-// whole) was removed.
-struct Shortfall {
-    std::string from, to;
-    std::string line;
-};
-
-// Checks each item after the job: its destination holds at least what the source held (a file
-// at least its size), and after a move the source is gone. Partial copies that the job made are
-// removed where the source is still whole: a copy's always, a moved file's when the file is
-// still at its source. Returns what fell short, in the items' order.
-std::vector<Shortfall> CheckTransfer(const std::vector<TransferItem>& items, bool copy);
-
 // How far a running copy or move has come, read from its destinations: the shell takes the
 // items in their order, so every item before the first one not yet whole at its destination
 // counts its source's bytes, and that one, when it is a file, the bytes it holds so far. A
@@ -74,8 +59,6 @@ class TransferProgress {
 // Lines for a message box: at most ten, each with its line break, then how many more.
 std::string ListedLines(const std::vector<std::string>& lines);
 
-// The one message that lists what fell short.
-std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy);
 
 // A count with its digits in groups of three, `sep` between them ("20,000").
 std::string GroupedCount(unsigned long long n, char sep);

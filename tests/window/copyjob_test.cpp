@@ -97,15 +97,18 @@ TEST_F(CopyJobs, AnotherProgramsFileAtADestinationNameIsNeverWrittenNorRemoved) 
     tv::TmpfsMount disk(other, "size=8m");
     if (!disk.mounted()) GTEST_SKIP() << "no file system can be mounted here";
     tree_.file("From\\small.txt", "mine again");
+    tree_.file("From\\Fold\\Sub\\in.txt", "in");
     ReadPath(tree_.path("From").c_str());
-    tv::SelectNames({"small.txt"});
+    tv::SelectNames({"Fold", "small.txt"});
     SendCommand(CMD_CUT, 1);
     ReadPath(other.c_str());
     TheyWrite(L"small.txt");
     PasteQuietly();
     EXPECT_EQ(tv::ReadFile(other + "\\small.txt"), "theirs");
     EXPECT_EQ(tv::ReadFile(other + "\\small (2).txt"), "mine again");
+    EXPECT_EQ(tv::ReadFile(other + "\\Fold\\Sub\\in.txt"), "in");
     EXPECT_FALSE(Exists(tree_.path("From\\small.txt")));
+    EXPECT_FALSE(Exists(tree_.path("From\\Fold")));
 }
 
 TEST_F(CopyJobs, EscStopsACopyWithinALargeFileRemovesItsPartAndTellsWhatArrived) {
