@@ -371,7 +371,8 @@ void PasteBench(int count, int crowd, int rounds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 6 && !strcmp(argv[1], "--floor")) return FloorMain(argv[2], argv[3], atoi(argv[4]), argv[5]);
+    if (argc == 6 && !strcmp(argv[1], "--floor"))
+        return FloorMain(argv[2], argv[3], atoi(argv[4]), argv[5]);
     // "gather": the gatherings alone; "paste N": Paste of N small files (N = -1: one 2 GB
     // file); "crowd N M": N small files into a folder of M entries; "rounds R" first sets the
     // rounds (5). Without arguments: everything at the sizes of the issue.

@@ -59,7 +59,6 @@ class TransferProgress {
 // Lines for a message box: at most ten, each with its line break, then how many more.
 std::string ListedLines(const std::vector<std::string>& lines);
 
-
 // A count with its digits in groups of three, `sep` between them ("20,000").
 std::string GroupedCount(unsigned long long n, char sep);
 

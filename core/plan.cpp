@@ -165,4 +165,6 @@ bool FolderNames::Holds(const std::string& name) const {
     return names_.count(FoldedName(WideText(name.c_str()))) > 0;
 }
 
-void FolderNames::Add(const std::string& name) { names_.insert(FoldedName(WideText(name.c_str()))); }
+void FolderNames::Add(const std::string& name) {
+    names_.insert(FoldedName(WideText(name.c_str())));
+}

@@ -107,7 +107,8 @@ std::string ErrorText(DWORD error) {
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                              error, 0, text, sizeof text, nullptr);
     std::string s(text, n);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
+    while (!s.empty() &&
+           (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
         s.pop_back();
     if (s.empty()) s = "error " + std::to_string(error);
     if (!s.empty() && s[0] >= 'A' && s[0] <= 'Z') s[0] = (char)(s[0] - 'A' + 'a');
@@ -137,7 +138,8 @@ struct Entry {
 // One source of the job, copied file by file.
 class ItemCopy {
   public:
-    ItemCopy(CopyCounts& counts, std::vector<char>& buffer, std::set<std::tuple<DWORD, DWORD, DWORD>>& forbidden)
+    ItemCopy(CopyCounts& counts, std::vector<char>& buffer,
+             std::set<std::tuple<DWORD, DWORD, DWORD>>& forbidden)
         : counts_(counts), buffer_(buffer), forbidden_(forbidden) {}
 
     // Copies one file to a new file `to`; `source` records it for removal after a move.
@@ -150,10 +152,9 @@ class ItemCopy {
             return Fail(GetLastError());
         if (copy_job_before_file) copy_job_before_file(to);
         // Made only where no entry of that name exists: a name taken meanwhile is never written.
-        Handle out(CreateFileW(to.c_str(),
-                               GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                               0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                               nullptr));
+        Handle out(CreateFileW(
+            to.c_str(), GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
+            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!out) {
             DWORD error = GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return kTaken;
@@ -184,8 +185,8 @@ class ItemCopy {
             if (got < kChunk) break;
         }
         unsigned long long index = 0, from_index = 0;
-        if (result == kDone && (!FileIndex(out.get(), &index) ||
-                                (source && !FileIndex(in.get(), &from_index))))
+        if (result == kDone &&
+            (!FileIndex(out.get(), &index) || (source && !FileIndex(in.get(), &from_index))))
             result = Fail(GetLastError());
         if (result == kDone) {
             // A file that keeps no attribute is "normal"; read-only is set last, through the
@@ -193,7 +194,8 @@ class ItemCopy {
             DWORD attributes = info.FileAttributes & kKeptAttributes;
             FILETIME last_write = {(DWORD)info.LastWriteTime.LowPart,
                                    (DWORD)info.LastWriteTime.HighPart};
-            if (!SetBasic(out.get(), attributes, &last_write)) SetBasic(out.get(), attributes, nullptr);
+            if (!SetBasic(out.get(), attributes, &last_write))
+                SetBasic(out.get(), attributes, nullptr);
             made_.push_back({to, FileId(), false, index});
             if (source) sources_.push_back({from, FileId(), false, from_index});
             files_++;
@@ -457,7 +459,8 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
             // that the source stays the one whole place of the files.
             if (copy && before[i].folder && item.files() > 0) {
                 report.arrived.push_back(name);
-                report.short_of.push_back(quoted + " was copied in part (" + Missing(item, before[i]) +
+                report.short_of.push_back(quoted + " was copied in part (" +
+                                          Missing(item, before[i]) +
                                           ") when the copy was stopped.");
             } else {
                 item.RemoveMade();

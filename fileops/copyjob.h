@@ -22,11 +22,11 @@ struct CopyCounts {
 
 // What a job did, for the window's thread to tell once the job has ended.
 struct CopyReport {
-    std::vector<LeftOut> left_out;        // sources left out before the job, and why
-    std::vector<std::string> short_of;    // a line per source whose copy or move fell short
-    std::vector<std::string> arrived;     // the names of the destinations that arrived whole
-    size_t planned = 0;                   // the sources that went into the job
-    size_t not_begun = 0;                 // the sources a stop left untouched
+    std::vector<LeftOut> left_out;      // sources left out before the job, and why
+    std::vector<std::string> short_of;  // a line per source whose copy or move fell short
+    std::vector<std::string> arrived;   // the names of the destinations that arrived whole
+    size_t planned = 0;                 // the sources that went into the job
+    size_t not_begun = 0;               // the sources a stop left untouched
     bool stopped = false;
 };
 
@@ -43,5 +43,6 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
               CopyCounts& counts, CopyReport& report);
 
 // For tests only: called on the job's thread with the destination path of each file just
-// before the file is made, so that a test can act as another program at that moment.
+// before the file is made (and of each source just before it is renamed), so that a test can
+// act as another program at that moment.
 extern std::function<void(const std::wstring& destination)> copy_job_before_file;

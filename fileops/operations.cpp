@@ -153,8 +153,8 @@ TransferOutcome RunTransfer(const char* routine, const NameSource& source,
                 if (!source(&names) || (names.paths.empty() && names.refused.empty())) return 0;
                 had = true;
                 if (names.paths.empty()) return 0;
-                log_line("%s\t%s () %s %s GO ...\n", time_stamp(), routine,
-                         names.paths[0].c_str(), folder.c_str());
+                log_line("%s\t%s () %s %s GO ...\n", time_stamp(), routine, names.paths[0].c_str(),
+                         folder.c_str());
                 CopyInto(names.paths, folder, names.copy, counts, report);
                 return 0;
             },
@@ -178,10 +178,12 @@ TransferOutcome RunTransfer(const char* routine, const NameSource& source,
         if (logged++ < 20)
             log_line("%s\t%s () %s left out: %s ...\n", time_stamp(), routine, out.path.c_str(),
                      out.reason);
-        if (out.reason != kAlreadyThere) told.push_back("\"" + out.path + "\": " + out.reason + ".");
+        if (out.reason != kAlreadyThere)
+            told.push_back("\"" + out.path + "\": " + out.reason + ".");
     }
     if (logged > 20)
-        log_line("%s\t%s () %u more left out ...\n", time_stamp(), routine, (unsigned)(logged - 20));
+        log_line("%s\t%s () %u more left out ...\n", time_stamp(), routine,
+                 (unsigned)(logged - 20));
     outcome.left_out = report.left_out.size() + names.refused.size();
     std::string left_text = told.empty() ? "" : "Left out:\n\n" + ListedLines(told);
     if (report.planned == 0) {
@@ -198,14 +200,14 @@ TransferOutcome RunTransfer(const char* routine, const NameSource& source,
         char done[32], total[32];
         FormatSize(done, (long long)counts.bytes.load(), -1);
         FormatSize(total, (long long)counts.bytes_total.load(), -1);
-        text = std::string(names.copy ? "The copy" : "The move") + " was stopped: " +
-               GroupedCount(outcome.arrived.size(), mcfg.sep) + " of " +
-               GroupedCount(report.planned, mcfg.sep) + " items arrived (" + done + " of " +
-               total + ")" +
-               (report.not_begun ? ", " + GroupedCount(report.not_begun, mcfg.sep) +
-                                       " were not begun."
-                                 : ".") +
-               "\n\n";
+        text =
+            std::string(names.copy ? "The copy" : "The move") +
+            " was stopped: " + GroupedCount(outcome.arrived.size(), mcfg.sep) + " of " +
+            GroupedCount(report.planned, mcfg.sep) + " items arrived (" + done + " of " + total +
+            ")" +
+            (report.not_begun ? ", " + GroupedCount(report.not_begun, mcfg.sep) + " were not begun."
+                              : ".") +
+            "\n\n";
         log_line("%s\t%s () %s stopped: %u of %u arrived ...\n", time_stamp(), routine,
                  folder.c_str(), (unsigned)outcome.arrived.size(), (unsigned)report.planned);
     } else if (report.short_of.empty()) {

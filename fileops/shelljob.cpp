@@ -84,8 +84,8 @@ bool ShellJobRunning() { return running; }
 int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick) {
     FILE* log = mcfg.log;
     auto shared = std::make_shared<CSHL>(std::move(job));
-    return RunBeside([shared, code, mode, log] { return shared->shell_job(code, mode, log); },
-                     tick, nullptr);
+    return RunBeside([shared, code, mode, log] { return shared->shell_job(code, mode, log); }, tick,
+                     nullptr);
 }
 
 int RunBeside(std::function<int()> run, const std::function<void()>& tick,

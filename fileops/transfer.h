@@ -68,8 +68,7 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick 
 // The same for any work, which must touch nothing but its own data. With `stop` the work can
 // be stopped: the window then stays enabled (it owns no dialog of the work's), and Esc or a
 // press of the find button sets *stop; every other key and click is still dropped.
-int RunBeside(std::function<int()> run, const std::function<void()>& tick,
-              std::atomic<bool>* stop);
+int RunBeside(std::function<int()> run, const std::function<void()>& tick, std::atomic<bool>* stop);
 
 // Shows what a long operation does on the status line for as long as it lives.
 class BusyNote {

@@ -135,7 +135,9 @@ TEST(FolderNames, OneListingAnswersEveryNameIgnoringCase) {
     // A plan against the listing takes the next free name, as one against the disk would.
     TransferPlan plan = PlanTransfer(
         {tree.file("From\\report.txt", "mine")}, tree.path("To"), true,
-        [](const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; },
+        [](const std::string& p) {
+            return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+        },
         nullptr, [&names](const std::string& n) { return names.Holds(n); });
     ASSERT_EQ(plan.to.size(), 1u);
     EXPECT_EQ(plan.to[0], tree.path("To\\report - Copy.txt"));

@@ -24,7 +24,8 @@ namespace {
 using tv::Exists;
 
 bool EndsWith(const std::wstring& text, const std::wstring& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // Writes a file as another program would, only where no entry of that name exists.
@@ -168,13 +169,14 @@ TEST_F(CopyJobs, AListOf20000NamesLeavesTheWindowAnsweringAndTellsTheMissingOnes
     EXPECT_EQ(tv::ReadFile(to + "\\real-1.txt"), "1");
     EXPECT_EQ(tv::ReadFile(to + "\\real-2.txt"), "2");
     EXPECT_GE(answered, 1);
-    EXPECT_LE(missed * 50, answered) << missed << " pings missed the 100 ms, " << answered
-                                     << " answered";
+    EXPECT_LE(missed * 50, answered)
+        << missed << " pings missed the 100 ms, " << answered << " answered";
 }
 
 TEST_F(CopyJobs, AReadOnlyFileIsCopiedAndMovedWithItsAttributeAndTime) {
     std::string file = tree_.file("From\\locked.txt", "locked");
-    HANDLE h = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     FILETIME old = {0xD53E8000, 0x01A8E79F};  // 1999-12-31
     SetFileTime(h, nullptr, nullptr, &old);
     CloseHandle(h);

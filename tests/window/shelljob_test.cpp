@@ -73,8 +73,7 @@ TEST_F(ShellJobs, ALongPasteLeavesTheWindowAnsweringRunsNothingMeanwhileAndThenC
                 answered++;
             else
                 missed++;
-            if (ShellJobRunning() && !GetUpdateRect(mlvw.hwnd, nullptr, FALSE))
-                painted = true;
+            if (ShellJobRunning() && !GetUpdateRect(mlvw.hwnd, nullptr, FALSE)) painted = true;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
     });
