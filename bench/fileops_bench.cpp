@@ -116,7 +116,10 @@ class Pinger {
                 QueryPerformanceCounter(&a);
                 SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result);
                 QueryPerformanceCounter(&b);
-                longest_ = std::max(longest_, bench::Seconds(a, b));
+                if (bench::Seconds(a, b) > longest_) {
+                    longest_ = bench::Seconds(a, b);
+                    longest_at_ = a;
+                }
                 pings_++;
             } while (WaitForSingleObject(stop_, 5) == WAIT_TIMEOUT);
         });
@@ -131,11 +134,14 @@ class Pinger {
         CloseHandle(stop_);
     }
     double longest() const { return longest_; }
+    // When the longest ping was sent.
+    LARGE_INTEGER longest_at() const { return longest_at_; }
     int pings() const { return pings_; }
 
   private:
     HANDLE stop_;
     double longest_ = 0;
+    LARGE_INTEGER longest_at_ = {};
     int pings_ = 0;
     std::thread thread_;
 };
@@ -349,9 +355,10 @@ void PasteBench(int count, int crowd, int rounds) {
         ratios.push_back(to_end / bare);
         longest.push_back(pinger.longest());
         printf("  round %d: CopyFileA loop %.3f s; Paste to the job's end %.3f s (%.2fx), to the "
-               "list of copies %.3f s (%.2fx); longest answer to %d pings %.1f ms (%s)\n",
+               "list of copies %.3f s (%.2fx); longest answer to %d pings %.1f ms, sent at "
+               "%.3f s (%s)\n",
                round + 1, bare, to_end, to_end / bare, paste, paste / bare, pinger.pings(),
-               pinger.longest() * 1000, Load().c_str());
+               pinger.longest() * 1000, bench::Seconds(a, pinger.longest_at()), Load().c_str());
         fflush(stdout);
     }
     if (!floors.empty()) {
