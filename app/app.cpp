@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/window.h"
 #include "app/wndproc.h"
@@ -204,7 +205,7 @@ void LoopStep(MSG& msg) {
     // a key-up message (and a mouse message's button flags may read 13 or 116), and each
     // of those would run the action again.
     bool key = msg.message == WM_KEYDOWN;
-    if (key && msg.wParam == VK_ESCAPE && mcfg.dragging) CancelDrag();
+    if (key && msg.wParam == VK_ESCAPE && panel.dragging) CancelDrag();
     // Esc stops a running search and shows what it found so far.
     if (key && msg.wParam == VK_ESCAPE && FindRunning()) StopFind(true);
     // Esc gives a long read up: the folder shown before stays.

@@ -7,6 +7,7 @@
 #include "app/info.h"
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "app/window.h"
@@ -47,8 +48,8 @@ const char* ToolbarTip(UINT_PTR id) {
 }
 
 void CancelDrag() {
-    if (!mcfg.dragging) return;
-    mcfg.dragging = 0;
+    if (!panel.dragging) return;
+    panel.dragging = 0;
     mlvw.EndDrag();
     mtvw.DropHighlight(nullptr);
     // Releasing the capture sends WM_CAPTURECHANGED, which finds the drag over already.
@@ -108,7 +109,7 @@ void OnTimer(HWND hwnd) {
     AskClipboard(hwnd);
     ContextMenu(0, 0);
     // The folder follows the disk, but never under an operation that is about to change it.
-    bool busy = FindRunning() || mcfg.rename_edit || mcfg.dragging || mcfg.scanning;
+    bool busy = FindRunning() || panel.rename_edit || panel.dragging || mcfg.scanning;
     RereadIfChanged(busy);
 }
 
@@ -139,7 +140,7 @@ bool ActsOnTheFolder(int id) {
 
 // Ends a drag of rows: the flag goes, and the drag image and the drop target's mark with it.
 void EndRowDrag() {
-    mcfg.dragging = 0;
+    panel.dragging = 0;
     mlvw.EndDrag();
     mtvw.DropHighlight(nullptr);
 }
@@ -151,7 +152,7 @@ HTREEITEM TreeItemUnder(HWND hwnd, LPARAM lparam) {
 }
 
 void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y, LPARAM lparam) {
-    if (mcfg.dragging) {
+    if (panel.dragging) {
         // The item under the pointer is shown as the drop target; nothing is read until the
         // rows are dropped.
         HTREEITEM target = TreeItemUnder(hwnd, lparam);
@@ -177,15 +178,15 @@ void OnMouseMove(HWND hwnd, WPARAM keys, int x, int y, LPARAM lparam) {
 }
 
 void OnLeftButtonDown(HWND hwnd, int x) {
-    if (mcfg.dragging || !GrabsSplitter(x, mcfg.tree_width, mcfg.dpi)) return;
+    if (panel.dragging || !GrabsSplitter(x, mcfg.tree_width, mcfg.dpi)) return;
     SetCursor(mcfg.size_cursor);
     mcfg.splitting = 1;
     SetCapture(hwnd);
 }
 
 void OnLeftButtonUp(HWND hwnd, int x, int y, LPARAM lparam) {
-    if (mcfg.size_mode && !mcfg.dragging) ChartHit(x, y);
-    bool dragging = mcfg.dragging != 0;
+    if (mcfg.size_mode && !panel.dragging) ChartHit(x, y);
+    bool dragging = panel.dragging != 0;
     HTREEITEM target = dragging ? TreeItemUnder(hwnd, lparam) : nullptr;
     // The drag is over before the capture goes, so its release does not read as a lost
     // drag, and before the move, whose dialogs take the mouse.
@@ -200,7 +201,7 @@ void OnLeftButtonUp(HWND hwnd, int x, int y, LPARAM lparam) {
 void OnBeginDrag() {
     if (mlvw.NextSelected(-1) < 0 || !CaptureDragged()) return;
     if (mlvw.BeginDrag() != 0) return;  // no row selected
-    mcfg.dragging = 1;
+    panel.dragging = 1;
     SetCapture(mwin.hwnd);
 }
 
@@ -368,7 +369,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a dialog, a task switch): the drag ends with
         // nothing moved.
-        if (mcfg.dragging) EndRowDrag();
+        if (panel.dragging) EndRowDrag();
         mcfg.splitting = 0;
         break;
     case WM_APP_FIND_DONE: FindFinished((unsigned)wparam); break;
@@ -423,7 +424,7 @@ int Command(WPARAM wparam) {
     case CMD_DELETE_FOREVER: Delete(false); break;
     case CMD_RENAME: Rename(); break;
     case CMD_SELECT_ALL:
-        if (ViewCount(mcfg.view)) mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
+        if (ViewCount(panel.view)) mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
         break;
     case CMD_PROPERTIES: {
         int row = mlvw.NextSelected(-1);

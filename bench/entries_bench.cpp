@@ -21,6 +21,7 @@
 #include "browse/format.h"
 #include "controls/ui.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ bool EnsureFolder(int n) {
     return bench::BareWalk(folder) == n;
 }
 
-// One read of a folder into mcfg.entries, as Read does it without a window: the walk
+// One read of a folder into panel.entries, as Read does it without a window: the walk
 // alone, then ListFolder and Sort, and the memory the entries and the view hold.
 void ReadOnce(int n) {
     std::string folder = FolderOf(n);
@@ -92,11 +93,11 @@ void ReadOnce(int n) {
     size_t set = WorkingSetBytes();
     SetOrder(0, 1);
     double t1 = Now();
-    ListFolder(mcfg.entries, folder.c_str());
+    ListFolder(panel.entries, folder.c_str());
     double t2 = Now();
     Sort();
     double t3 = Now();
-    double count = (double)mcfg.entries.size();
+    double count = (double)panel.entries.size();
     double per_heap = (double)(HeapBytesInUse() - heap) / count;
     double per_committed = (double)(bench::CommittedPrivateBytes() - committed) / count;
     double per_set = (double)(WorkingSetBytes() - set) / count;
@@ -130,8 +131,8 @@ void ReadInOwnProcess(int n) {
 // Gives the entries varied sizes and times, as a real folder has; the files on disk are all
 // empty and alike. The attribute words stay as listed: all equal.
 void VaryEntries() {
-    for (size_t i = 0; i < mcfg.entries.size(); i++) {
-        FolderEntry* e = mcfg.entries[i];
+    for (size_t i = 0; i < panel.entries.size(); i++) {
+        FolderEntry* e = panel.entries[i];
         uint64_t k = (uint64_t)(i * 2654435761u) % 1000003u;
         SetEntrySize(*e, k * 4099 + (i % 3 ? 0 : 5ull << 32));
         e->last_write_time.dwLowDateTime = (DWORD)(k * 977);
@@ -174,11 +175,11 @@ TextKey FoldedKey(const char* text, size_t length, uint32_t place, bool descendi
 // A bare std::sort of the keys of every entry by one column, in the listing's order; the
 // keys are made before the clock starts.
 double BareSort(int column, int dir) {
-    size_t n = mcfg.entries.size();
+    size_t n = panel.entries.size();
     if (column == 0 || column == 3) {
         std::vector<TextKey> keys(n);
         for (size_t i = 0; i < n; i++) {
-            const FolderEntry& e = *mcfg.entries[i];
+            const FolderEntry& e = *panel.entries[i];
             const char* text = e.name();
             size_t length = e.name_length();
             if (column == 3) {
@@ -194,7 +195,7 @@ double BareSort(int column, int dir) {
     }
     std::vector<NumberKey> keys(n);
     for (size_t i = 0; i < n; i++) {
-        const FolderEntry& e = *mcfg.entries[i];
+        const FolderEntry& e = *panel.entries[i];
         uint64_t key = column == 1   ? EntrySize(e)
                        : column == 2 ? ((uint64_t)e.last_write_time.dwHighDateTime << 32) |
                                            e.last_write_time.dwLowDateTime
@@ -243,7 +244,7 @@ HWND MakeList(const char* folder) {
     MoveWindow(mlvw.hwnd, 0, 0, 800, 600, TRUE);
     mcbx.Create(wc.hInstance, top, 0x40800002, 111);
     mcbx.SetText(folder);
-    lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
+    lstrcpynA(panel.folder, folder, sizeof panel.folder);
     SHFILEINFOA info = {};
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -255,7 +256,7 @@ HWND MakeList(const char* folder) {
 // Selects a few rows and focuses one, as a user does before a click on a column header: the
 // sort keeps them on their entries.
 void SelectSome() {
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     for (unsigned row : {10u, rows / 2, rows - 3}) {
         LVITEMA item = {};
         item.stateMask = LVIS_SELECTED | (row == rows / 2 ? LVIS_FOCUSED : 0);
@@ -268,7 +269,7 @@ void SelectSome() {
 // the program's ordering alone (OrderEntries into a view), the whole Sort with the list, its
 // selection and counts, and the Sort again that changes nothing.
 void SortRounds() {
-    size_t n = mcfg.entries.size();
+    size_t n = panel.entries.size();
     std::vector<ViewSlot> view(n);
     static const char* const kNames[5] = {"Name", "Size", "Modified", "Type", "Attribute"};
     const int kRounds = 5;
@@ -281,7 +282,7 @@ void SortRounds() {
         for (int r = 0; r < kRounds; r++) {
             bare.push_back(BareSort(c.column, c.dir));
             double t0 = Now();
-            OrderEntries(mcfg.entries, c.column, c.dir, view.data());
+            OrderEntries(panel.entries, c.column, c.dir, view.data());
             order.push_back(Now() - t0);
             // From another order, so that this sort has rows to move.
             SetOrder(c.column == 1 ? 2 : 1, 0);

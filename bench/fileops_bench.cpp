@@ -19,6 +19,7 @@
 #include "app/app.h"
 #include "browse/navigate.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "res/resource.h"
 #include "controls/ui.h"
 #include "bench/bench_util.h"
@@ -45,8 +46,8 @@ void GatherBench(int rows, int step, int first) {
         view[i] = {entries[i], 0, 0, 0};
     }
     view[0].count = rows;
-    mcfg.view = view.data();
-    lstrcpynA(mcfg.folder, "C:\\Some\\Folder With Files", sizeof mcfg.folder);
+    panel.view = view.data();
+    lstrcpynA(panel.folder, "C:\\Some\\Folder With Files", sizeof panel.folder);
     SendMessageA(mlvw.hwnd, LVM_SETITEMCOUNT, rows, 0);
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED;
@@ -77,7 +78,7 @@ void GatherBench(int rows, int step, int first) {
                selected, rows, bench::Seconds(a, b) * 1000, gathered.length(), walked,
                bench::Seconds(b, c) * 1000);
     }
-    mcfg.view = nullptr;
+    panel.view = nullptr;
     DestroyWindow(mlvw.hwnd);
     mlvw.hwnd = nullptr;
 }
@@ -324,7 +325,7 @@ void PasteBench(int count, int crowd, int rounds) {
         Navigate(to.c_str());
         int already = crowd > 0 ? expected - count : 0;
         PumpUntil([&] {
-            return (int)ViewCount(mcfg.view) == already && _stricmp(mcfg.folder, to.c_str()) == 0 &&
+            return (int)ViewCount(panel.view) == already && _stricmp(panel.folder, to.c_str()) == 0 &&
                    !ReadRunning();
         });
         LARGE_INTEGER a, b;
@@ -333,7 +334,7 @@ void PasteBench(int count, int crowd, int rounds) {
         QueryPerformanceCounter(&a);
         PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
         PumpUntil([&] {
-            return (int)ViewCount(mcfg.view) == expected && _stricmp(mcfg.folder, to.c_str()) == 0;
+            return (int)ViewCount(panel.view) == expected && _stricmp(panel.folder, to.c_str()) == 0;
         });
         QueryPerformanceCounter(&b);
         LARGE_INTEGER end = job.end();

@@ -16,6 +16,7 @@
 
 #include "app/app.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "bench/bench_util.h"
 #include "browse/entries.h"
@@ -153,7 +154,7 @@ void SelectAll() {
         record.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE | (i % 3 ? 0 : FILE_ATTRIBUTE_HIDDEN) |
                                   (i % 10 ? 0 : FILE_ATTRIBUTE_READONLY);
         record.nFileSizeLow = (DWORD)i;
-        mcfg.entries.append(record);
+        panel.entries.append(record);
     }
     Sort();
     Pump();
@@ -176,7 +177,7 @@ void SelectAll() {
         double click = Ms(a);
         printf("select-all over %u rows %.1f ms (%d selected); one row unselected %.2f ms; "
                "a click back to one row %.1f ms (%d selected)\n",
-               ViewCount(mcfg.view), all, selected, one, click, mlvw.SelectedCount());
+               ViewCount(panel.view), all, selected, one, click, mlvw.SelectedCount());
         Pump();
     }
     ListView_SetItemState(mlvw.hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -209,9 +210,9 @@ void Gifs() {
     EntryList names;
     FolderEntry entry = {};
     ViewSlot slot = {&entry, 1, 0, 0};
-    ViewSlot* kept = mcfg.view;
-    mcfg.view = &slot;
-    lstrcpynA(mcfg.folder, root.c_str(), sizeof mcfg.folder);
+    ViewSlot* kept = panel.view;
+    panel.view = &slot;
+    lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
     // The imaging codecs' first use loads them; it is left out of both figures.
     HRESULT hr;
     DeleteObject(DecodeFitted((root + "\\one.gif").c_str(), 280, 280, &hr));
@@ -234,7 +235,7 @@ void Gifs() {
                "beyond it %.0f ms; 10x10 screen with a 20000x20000 frame: refused in %.1f ms\n",
                took[0], floor, took[0] - floor, took[1]);
     }
-    mcfg.view = kept;
+    panel.view = kept;
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(target);

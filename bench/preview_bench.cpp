@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "bench/bench_util.h"
 #include "scan/cimg.h"
 #include "scan/view.h"
@@ -47,8 +48,8 @@ double PreviewOnce(HDC dc) {
 void Show(const std::string& folder, const char* name) {
     entry = bench::NamedEntry(names, name);
     slot = {&entry, 1, 0, 0};
-    mcfg.view = &slot;
-    lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
+    panel.view = &slot;
+    lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
 }
 
 }  // namespace
@@ -111,7 +112,7 @@ int main() {
                "bare decode+scale %.1f ms\n",
                refused * 1000, 30000, 30000, small * 1000, bench::Seconds(a, b) * 1000);
     }
-    mcfg.view = nullptr;
+    panel.view = nullptr;
     DeleteDC(dc);
     DeleteObject(target);
     ReleaseDC(nullptr, screen);

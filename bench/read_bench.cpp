@@ -21,6 +21,7 @@
 #include "browse/navigate.h"
 #include "controls/ui.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 
 namespace {
 
@@ -148,7 +149,7 @@ void RunSize(const std::string& parent, int entries, int rounds) {
             PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
             PostMessageA(edit, WM_KEYUP, VK_RETURN, (LPARAM)0xC0000001);
             LARGE_INTEGER logged;
-            PumpUntil([&] { return !ReadRunning() && ViewCount(mcfg.view) == (unsigned)entries; },
+            PumpUntil([&] { return !ReadRunning() && ViewCount(panel.view) == (unsigned)entries; },
                       &logged);
             to_log = bench::Seconds(a, logged);
             UpdateWindow(mwin.hwnd);

@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "controls/msgbox.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "core/paths.h"
 #include "core/statusline.h"
@@ -56,14 +57,14 @@ void CountsChanged() {
 }  // namespace
 
 void ClearCounts() {
-    mcfg.selected = 0;
-    mcfg.folders = 0;
-    mcfg.count = 0;
+    panel.selected = 0;
+    panel.folders = 0;
+    panel.count = 0;
     CountsChanged();
 }
 
 void CountSelected() {
-    mcfg.selected = mlvw.SelectedCount();
+    panel.selected = mlvw.SelectedCount();
     CountsChanged();
 }
 
@@ -73,34 +74,34 @@ void Show() {
             mlvw.InsertColumn(kColumns[i].title, i, Scale(kColumns[i].width, mcfg.dpi),
                               kColumns[i].alignment);
     }
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     mlvw.SetItemCount((int)rows);
     int folders = 0;
     // Every order puts the entries with the directory bit first: the folders are among them.
-    for (unsigned i = 0; i < rows && mcfg.view[i].entry && (mcfg.view[i].entry->attributes & 0x10);
+    for (unsigned i = 0; i < rows && panel.view[i].entry && (panel.view[i].entry->attributes & 0x10);
          i++)
-        if (IsFolder(*mcfg.view[i].entry)) folders++;
-    mcfg.folders = folders;
-    mcfg.count = (int)rows;
+        if (IsFolder(*panel.view[i].entry)) folders++;
+    panel.folders = folders;
+    panel.count = (int)rows;
     CountsChanged();
 
     ShowSubfolders();
 }
 
 void ShowSubfolders() {
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     // The tree learns the subfolders of a folder that was read, never find results, and
     // only under the item that shows that very folder.
     if (mcfg.sort_column != 0 || mcfg.find_mode) return;
     HTREEITEM selected = mtvw.Caret();
     if (!selected || selected == mtvw.Root()) return;
-    if (strcmp(mtvw.ItemPath(selected), mcfg.folder) != 0) return;
+    if (strcmp(mtvw.ItemPath(selected), panel.folder) != 0) return;
     mtvw.DeleteItems(selected, 2);
     HTREEITEM after = nullptr;
     // The tree repaints once after all children are in, not after each of them.
     SendMessageA(mtvw.hwnd, WM_SETREDRAW, FALSE, 0);
     for (unsigned i = 0; i < rows; i++) {
-        const FolderEntry* e = mcfg.view[i].entry;
+        const FolderEntry* e = panel.view[i].entry;
         // The entries with the directory bit come first (see Show).
         if (!e || !(e->attributes & 0x10)) break;
         if (!IsFolder(*e)) continue;
@@ -194,14 +195,14 @@ bool SelectionMoving() { return moving_selection; }
 
 namespace {
 
-// A new view of mcfg.entries in the order of the sort state, installed in place of the old
+// A new view of panel.entries in the order of the sort state, installed in place of the old
 // one; the rows and the focus selected before go with their entries.
 void Reorder() {
-    KeptSelection kept = KeepSelection(mcfg.view);
-    size_t n = mcfg.entries.size();
+    KeptSelection kept = KeepSelection(panel.view);
+    size_t n = panel.entries.size();
     // A view of as many rows takes the new order in its own memory: nothing reads it
     // meanwhile (the list asks only between messages, and no other thread reads a view).
-    ViewSlot* view = n && ViewCount(mcfg.view) == n ? TakeView() : nullptr;
+    ViewSlot* view = n && ViewCount(panel.view) == n ? TakeView() : nullptr;
     ReleaseView();
     if (n == 0) {
         ClearCounts();
@@ -210,7 +211,7 @@ void Reorder() {
     if (!view) view = new (std::nothrow) ViewSlot[n];
     if (!view) return;
     ViewOrder made;
-    OrderEntries(mcfg.entries, mcfg.sort_column, mcfg.sort_dir, view, &made);
+    OrderEntries(panel.entries, mcfg.sort_column, mcfg.sort_dir, view, &made);
     InstallView(view, &made);
     Show();
     RestoreSelection(kept, view);
@@ -231,14 +232,14 @@ void Sort() {
     if (ViewInOrder(mcfg.sort_column, mcfg.sort_dir)) {
         // Nothing that orders the rows changed: they stay, and so does the selection. The
         // chart's angles are drawn anew, as for a new view.
-        for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-            mcfg.view[i].start = mcfg.view[i].sweep = 0.0;
+        for (unsigned i = 0; i < ViewCount(panel.view); i++)
+            panel.view[i].start = panel.view[i].sweep = 0.0;
         Show();
     } else {
         Reorder();
     }
     // Without a view the list must not keep rows it can no longer answer for.
-    if (!mcfg.view) mlvw.SetItemCount(0);
+    if (!panel.view) mlvw.SetItemCount(0);
     AskLayout();
     log_line("%s\tShow () OK ...\n", time_stamp());
     log_line("%s\tSort () OK ...\n", time_stamp());

@@ -3,7 +3,7 @@
 
 #include "core/entry.h"
 
-// Builds mcfg.view from mcfg.entries, orders it, runs Show when there are rows, then Size.
+// Builds panel.view from panel.entries, orders it, runs Show when there are rows, then Size.
 // The rows selected and focused before are those of the same entries afterwards: a new
 // order never moves the selection onto other files.
 //

@@ -2,6 +2,7 @@
 
 #include "core/handles.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "core/paths.h"
 
 #include <shellapi.h>
@@ -22,16 +23,16 @@ int FindRowAsked(const NMHDR* request) {
     } else {
         lstrcpynA(text, find.psz, sizeof text);
     }
-    return FindRow(mcfg.view, text, asked->iStart, (find.flags & LVFI_PARTIAL) != 0,
+    return FindRow(panel.view, text, asked->iStart, (find.flags & LVFI_PARTIAL) != 0,
                    (find.flags & LVFI_WRAP) != 0);
 }
 
 void ItemText(NMLVDISPINFOA* request) {
     if (!request) return;
     LVITEMA& item = request->item;
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     if (item.iItem < 0 || (unsigned)item.iItem >= rows) return;
-    const FolderEntry* e = mcfg.view[item.iItem].entry;
+    const FolderEntry* e = panel.view[item.iItem].entry;
     if (!e) return;
 
     if (item.mask & LVIF_IMAGE) {

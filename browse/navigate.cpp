@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "controls/clvw.h"
 #include "controls/msgbox.h"
@@ -64,7 +65,7 @@ bool FolderExists(const char* path) {
 // so that the box, the tree and the list never disagree.
 void RestorePathBox() {
     // Before any folder was read the box shows the drive view's "C:", as at the start.
-    mcbx.SetText(mcfg.folder[0] ? mcfg.folder : "C:");
+    mcbx.SetText(panel.folder[0] ? panel.folder : "C:");
     MessageBeep(MB_ICONWARNING);
 }
 
@@ -84,7 +85,7 @@ void ShowUnreadable(const char* shown, const char* why) {
     GiveUpRead();
     SetMode(kShowFolder);
     UncheckAttributeButtons();
-    mcfg.folder[0] = '\0';
+    panel.folder[0] = '\0';
     mcbx.SetText(shown);
     mlvw.DeleteAll();
     ReleaseEntries();
@@ -256,14 +257,14 @@ void Watch(const std::wstring& folder, const FolderStamp& stamp) {
 // The rows of the listed entries as the kept rows ask: their names selected, one focused, the
 // same row on top.
 void RestoreRows(const KeptRows& kept) {
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     if (!rows || !mlvw.hwnd) return;
     if (!kept.selected.empty() || !kept.focused.empty()) {
         HeldRedraw held(mlvw.hwnd);
         // The names are looked up where they lie, so that no row costs a copy of its name.
         std::unordered_set<std::string_view> names(kept.selected.begin(), kept.selected.end());
         for (unsigned i = 0; i < rows; i++) {
-            const FolderEntry* e = mcfg.view[i].entry;
+            const FolderEntry* e = panel.view[i].entry;
             if (!e) continue;
             std::string_view name(e->name(), e->name_length());
             UINT state = names.count(name) ? LVIS_SELECTED : 0;
@@ -289,7 +290,7 @@ void ShowRead(ReadJob& job) {
     SetMode(kShowFolder);
     UncheckAttributeButtons();
     const char* folder = job.folder.c_str();
-    lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
+    lstrcpynA(panel.folder, folder, sizeof panel.folder);
     mcbx.SetText(folder);
     if (AddHistory(folder)) mcbx.AddString(folder);
     {
@@ -300,7 +301,7 @@ void ShowRead(ReadJob& job) {
         mlvw.DeleteAll();
         // The old entries go first, after any scan that writes into them has stopped.
         ReleaseEntries();
-        mcfg.entries.swap(job.list);
+        panel.entries.swap(job.list);
         SetOrder(0, mcfg.sort_dir);
         Sort();
         RestoreRows(job.kept);
@@ -388,24 +389,24 @@ void GiveUpRead() {
     if (!AbandonRead()) return;
     // The folder shown before stays the folder that was read: the tree and the path box go
     // back to it.
-    if (mcfg.folder[0]) {
+    if (panel.folder[0]) {
         TreeQuiet quiet;
-        mtvw.SelectPath(mcfg.folder, 5);
+        mtvw.SelectPath(panel.folder, 5);
     }
-    mcbx.SetText(mcfg.folder[0] ? mcfg.folder : "C:");
+    mcbx.SetText(panel.folder[0] ? panel.folder : "C:");
     InvalidateRect(mwin.hwnd, nullptr, FALSE);
 }
 
 KeptRows KeepRows() {
     KeptRows kept;
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     if (!rows || !mlvw.hwnd || mcfg.find_mode) return kept;
     int focused = (int)SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
-    if (focused >= 0 && (unsigned)focused < rows && mcfg.view[focused].entry)
-        kept.focused = mcfg.view[focused].entry->name();
+    if (focused >= 0 && (unsigned)focused < rows && panel.view[focused].entry)
+        kept.focused = panel.view[focused].entry->name();
     for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
          row = mlvw.NextSelected(row))
-        if (mcfg.view[row].entry) kept.selected.emplace_back(mcfg.view[row].entry->name());
+        if (panel.view[row].entry) kept.selected.emplace_back(panel.view[row].entry->name());
     kept.top = (int)SendMessageA(mlvw.hwnd, LVM_GETTOPINDEX, 0, 0);
     return kept;
 }
@@ -427,7 +428,7 @@ void ReadSelecting(const std::vector<std::string>& names) {
     KeptRows kept;
     kept.selected = names;
     if (!names.empty()) kept.focused = names.front();
-    ReadPathKeeping(mcfg.folder, kept);
+    ReadPathKeeping(panel.folder, kept);
 }
 
 bool Navigate(const char* to) {
@@ -461,11 +462,11 @@ bool Navigate(const char* to) {
 
 bool TreeShowsFolderRead() {
     HTREEITEM caret = mtvw.Caret();
-    if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || !mcfg.folder[0])
+    if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || !panel.folder[0])
         return false;
     const char* path = mtvw.ItemPath(caret);
     // Spelt exactly so: a case twin of the folder that was read is another folder.
-    return path[0] && strcmp(path, mcfg.folder) == 0;
+    return path[0] && strcmp(path, panel.folder) == 0;
 }
 
 bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
@@ -577,24 +578,24 @@ void Read() {
         return;
     }
     char folder[MAX_PATH];
-    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    lstrcpynA(folder, panel.folder, sizeof folder);
     if (!folder[0]) {
         HTREEITEM caret = mtvw.Caret();
         if (caret) lstrcpynA(folder, mtvw.ItemPath(caret), sizeof folder);
     }
     // The same folder read again keeps its rows selected and focused, and its scroll.
-    ReadPathKeeping(folder, strcmp(folder, mcfg.folder) == 0 ? KeepRows() : KeptRows());
+    ReadPathKeeping(folder, strcmp(folder, panel.folder) == 0 ? KeepRows() : KeptRows());
 }
 
 bool PathBoxEdited() {
     char typed[MAX_PATH];
     if (!PathBoxText(typed, sizeof typed)) return true;
-    return typed[0] && strcmp(typed, mcfg.folder) != 0;
+    return typed[0] && strcmp(typed, panel.folder) != 0;
 }
 
 void Back() {
     char path[MAX_PATH];
-    lstrcpynA(path, mcfg.folder, sizeof path);
+    lstrcpynA(path, panel.folder, sizeof path);
     HTREEITEM shown = mtvw.Caret();
     if (!path[0] && shown && shown != mtvw.Root() && !mcfg.drives_mode) {
         // An unreadable folder has no path of its own: its tree item's parent is read.

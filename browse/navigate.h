@@ -8,13 +8,13 @@ struct DriveInfo;
 
 void Init();
 // True when the tree's selected item shows the folder that was read: not the root "Drives",
-// not find results, and its path is mcfg.folder. Only then may a routine take that item's
+// not find results, and its path is panel.folder. Only then may a routine take that item's
 // folder as the one the user sees.
 bool TreeShowsFolderRead();
 // True when the tree's selected item is its root "Drives". A tree without a selection
 // shows the drive view as well and counts as the root being selected.
 bool TreeRootSelected();
-// Re-reads the folder that was read (mcfg.folder); with the root "Drives" selected it
+// Re-reads the folder that was read (panel.folder); with the root "Drives" selected it
 // rebuilds the drive list instead.
 void Read();
 // What a read keeps of the rows of the list, or chooses for the folder it reads: the names to

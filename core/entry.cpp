@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "core/paths.h"
 
 #include <atomic>
@@ -158,7 +159,7 @@ void RefuseSharedShortNames(EntryList& list) {
 }  // namespace
 
 int ListFolder(EntryList& list, const char* path, const ListControl* control) {
-    if (&list == &mcfg.entries)
+    if (&list == &panel.entries)
         ReleaseEntries();
     else
         list.clear();
@@ -190,7 +191,7 @@ bool ShownName(const FolderEntry& e, char* out, size_t size) {
     out[0] = '\0';
     // A name that fills the platform's whole field has no end within it: it is no name.
     if (e.name_length() >= MAX_PATH) return false;
-    int written = mcfg.find_mode ? snprintf(out, size, "%s\\%s", mcfg.entries.Folder(e.folder), e.name())
+    int written = mcfg.find_mode ? snprintf(out, size, "%s\\%s", panel.entries.Folder(e.folder), e.name())
                                  : snprintf(out, size, "%s", e.name());
     if (written < 0 || (size_t)written >= size) {
         out[0] = '\0';
@@ -218,7 +219,7 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why) {
     out[0] = '\0';
     if (e.name_length() >= MAX_PATH || e.name_length() == 0) return false;
     // A find result's folder (made of names that reach their folders) is in the list's table.
-    const char* folder = mcfg.find_mode ? mcfg.entries.Folder(e.folder) : mcfg.folder;
+    const char* folder = mcfg.find_mode ? panel.entries.Folder(e.folder) : panel.folder;
     if (!folder[0]) return false;
     const char* name = ReachName(e);
     if (name && e.reach == kReachShort && !ShortNameStillReaches(folder, name, e.id)) name = nullptr;
@@ -255,21 +256,21 @@ ViewOrder view_order;
 }  // namespace
 
 void ReleaseView() {
-    delete[] mcfg.view;
-    mcfg.view = nullptr;
+    delete[] panel.view;
+    panel.view = nullptr;
     ordered_view = nullptr;
 }
 
 ViewSlot* TakeView() {
-    ViewSlot* view = mcfg.view;
-    mcfg.view = nullptr;
+    ViewSlot* view = panel.view;
+    panel.view = nullptr;
     ordered_view = nullptr;
     return view;
 }
 
 void InstallView(ViewSlot* view, const ViewOrder* made) {
-    if (mcfg.view) ReleaseView();
-    mcfg.view = view;
+    if (panel.view) ReleaseView();
+    panel.view = view;
     if (view && made) {
         ordered_view = view;
         view_order = *made;
@@ -277,13 +278,13 @@ void InstallView(ViewSlot* view, const ViewOrder* made) {
 }
 
 bool ViewInOrder(int column, int dir) {
-    size_t n = mcfg.entries.size();
+    size_t n = panel.entries.size();
     // The cheap tests first: the keys are read only when nothing else has changed.
-    if (!mcfg.view || mcfg.view != ordered_view || ViewCount(mcfg.view) != n || n == 0 ||
-        view_order.stamp != mcfg.entries.stamp() || view_order.column != column ||
+    if (!panel.view || panel.view != ordered_view || ViewCount(panel.view) != n || n == 0 ||
+        view_order.stamp != panel.entries.stamp() || view_order.column != column ||
         view_order.dir != dir || view_order.find_mode != mcfg.find_mode)
         return false;
-    return OrderOf(mcfg.entries, column, dir) == view_order;
+    return OrderOf(panel.entries, column, dir) == view_order;
 }
 
 void ReleaseEntries() {
@@ -292,5 +293,5 @@ void ReleaseEntries() {
     StopListJobs();
     if (entries_writer_stop) entries_writer_stop();
     ReleaseView();
-    mcfg.entries.clear();
+    panel.entries.clear();
 }

@@ -77,14 +77,14 @@ class EntryList {
     EntryList& operator=(const EntryList&) = delete;
     // A move or a swap hands over the whole list, its texts and its table of folders, without
     // copying an entry; references to the entries go with them. A list read elsewhere goes
-    // into mcfg.entries after ReleaseEntries, since the view and a scan refer to its entries.
+    // into panel.entries after ReleaseEntries, since the view and a scan refer to its entries.
     EntryList(EntryList&& other) noexcept;
     EntryList& operator=(EntryList&& other) noexcept;
     void swap(EntryList& other) noexcept;
     ~EntryList() = default;
 
     // Releases every record and resets the depth. Callers that may race a size scan
-    // stop it first (ReleaseEntries below does both for mcfg.entries).
+    // stop it first (ReleaseEntries below does both for panel.entries).
     void clear();
     // Appends the record's entry (its folder place from dwReserved1) with how it is reached;
     // returns false (and adds nothing) when out of memory.
@@ -185,14 +185,14 @@ ViewOrder OrderOf(const EntryList& list, int column, int dir);
 // to open it; none when the entry is not reached.
 const char* ReachName(const FolderEntry& e);
 
-// The full path of an entry: in find mode its folder (from mcfg.entries' table), else the
-// folder that was read (mcfg.folder), a backslash and its name as ReachName gives it; a short
+// The full path of an entry: in find mode its folder (from panel.entries' table), else the
+// folder that was read (panel.folder), a backslash and its name as ReachName gives it; a short
 // name is proved again to open the entry. Returns false (out empty) when the entry is not
 // reached, or when the result would not fit `size` bytes or 259 characters; `why` (when
 // given) then gets the message that tells the user.
 bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why = nullptr);
 
-// The name of an entry as the list shows it: in find mode its folder (from mcfg.entries'
+// The name of an entry as the list shows it: in find mode its folder (from panel.entries'
 // table), a backslash and its name; else its name. False (out empty) when it does not fit.
 bool ShownName(const FolderEntry& e, char* out, size_t size);
 
@@ -207,19 +207,19 @@ void SetEntriesWriterStop(void (*stop)());
 void SetListJobStop(void (*stop)());
 void StopListJobs();
 
-// mcfg.view becomes `view` (made by Sort from mcfg.entries; none held before), with what it
+// panel.view becomes `view` (made by Sort from panel.entries; none held before), with what it
 // was ordered by when that is given.
 void InstallView(ViewSlot* view, const ViewOrder* made = nullptr);
 
-// Whether mcfg.view is in the order of the column and direction for mcfg.entries as they are
+// Whether panel.view is in the order of the column and direction for panel.entries as they are
 // now: it was ordered so, and no key has changed since; a sort would give the same rows.
 bool ViewInOrder(int column, int dir);
 
-// Releases mcfg.view.
+// Releases panel.view.
 void ReleaseView();
 
-// Hands mcfg.view over to the caller, who owns it from then on; mcfg.view is none.
+// Hands panel.view over to the caller, who owns it from then on; panel.view is none.
 ViewSlot* TakeView();
 
-// Clears mcfg.entries (and the view that refers to them), after stopping a size scan.
+// Clears panel.entries (and the view that refers to them), after stopping a size scan.
 void ReleaseEntries();

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ Piece TypeOf(const FolderEntry& e) {
     return {kNoText, 0};
 }
 
-// A find result's shown text in its three pieces: its folder (from mcfg.entries' table), a
+// A find result's shown text in its three pieces: its folder (from panel.entries' table), a
 // backslash and its name. The order of find results compares the pieces as one text.
 struct ShownPieces {
     Piece piece[3];
@@ -50,7 +51,7 @@ ShownPieces ShownOf(const FolderEntry& e, Piece folder) {
 }
 
 Piece TableFolder(const FolderEntry& e) {
-    const char* folder = mcfg.entries.Folder(e.folder);
+    const char* folder = panel.entries.Folder(e.folder);
     return {folder, strlen(folder)};
 }
 

@@ -13,6 +13,7 @@
 #include "core/outcome.h"
 #include "controls/msgbox.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "core/messages.h"
 #include "core/paths.h"
@@ -69,7 +70,7 @@ std::string BuildDropBlock(const PathList& list) {
 
 const FolderEntry* FirstSelectedEntry() {
     int row = mlvw.NextSelected(-1);
-    return row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+    return row >= 0 && (unsigned)row < ViewCount(panel.view) ? panel.view[row].entry : nullptr;
 }
 
 std::string RefusedRowsText(const std::vector<std::string>& lines) {
@@ -78,17 +79,17 @@ std::string RefusedRowsText(const std::vector<std::string>& lines) {
 
 bool SelectedPaths(const char* routine, Names names, PathList& into) {
     into.clear();
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     int row = mlvw.NextSelected(-1);
     // With every row selected (Ctrl+A) the rows are taken in order without asking the list
     // for each next one, which costs more than the rest of the walk.
     int selected = row >= 0 ? mlvw.SelectedCount() : 0;
     bool all = selected > 0 && (unsigned)selected == rows;
-    into.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(mcfg.folder) + 24));
+    into.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(panel.folder) + 24));
     std::vector<std::string> refused;
     for (; row >= 0 && (unsigned)row < rows;
          row = all ? ((unsigned)row + 1 < rows ? row + 1 : -1) : mlvw.NextSelected(row)) {
-        const FolderEntry* e = mcfg.view[row].entry;
+        const FolderEntry* e = panel.view[row].entry;
         if (!e) continue;
         char path[MAX_PATH];
         std::string why;
@@ -123,7 +124,7 @@ bool GatherSelection(const char* routine, Names names, PathList& into) {
     // The folder of the tree's selection; the root "Drives" shows no folder, and the one read
     // before it is not what the user sees selected.
     into.clear();
-    if (TreeShowsFolderRead()) into.append(mcfg.folder);
+    if (TreeShowsFolderRead()) into.append(panel.folder);
     into.close();
     return true;
 }
@@ -454,7 +455,7 @@ unsigned __stdcall EmptyClipboardThread(void* arg) {
 // whole: every name moved.
 bool PasteList(const NameSource& source) {
     char folder[MAX_PATH];
-    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    lstrcpynA(folder, panel.folder, sizeof folder);
     if (!folder[0] || mcfg.drives_mode) {
         MessageBeep(MB_ICONWARNING);
         return false;

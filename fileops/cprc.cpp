@@ -10,6 +10,7 @@
 #include "core/handles.h"
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "fileops/fileops.h"
 
 int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log) {
@@ -64,7 +65,7 @@ void NewCmd() {
     snprintf(command, sizeof command, "%s\\System32\\cmd.exe", windows_folder);
     // The window opens in the folder that was read.
     char folder[272];
-    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    lstrcpynA(folder, panel.folder, sizeof folder);
     CPrc process;
     if (process.new_prc(command, folder, 0, nullptr) != 0) {
         log_line("%s\tNewCmd () %s failed: %lu ...\n", time_stamp(), command, GetLastError());

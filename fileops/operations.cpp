@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "core/messages.h"
@@ -92,17 +93,17 @@ bool SameEntry(const std::string& a, const std::string& b) {
 }  // namespace
 
 BusyNote::BusyNote(const std::string& text) {
-    mcfg.busy_text = text;
+    panel.busy_text = text;
     Paint();
 }
 
 BusyNote::~BusyNote() {
-    mcfg.busy_text.clear();
+    panel.busy_text.clear();
     Paint();
 }
 
 void BusyNote::Show(const std::string& text) {
-    mcfg.busy_text = text;
+    panel.busy_text = text;
     Paint();
 }
 
@@ -243,7 +244,7 @@ void Delete(bool to_recycle_bin) {
         // The folder of the tree, only when it is the folder shown: never the root "Drives",
         // never a drive (which the platform would read as the drive's current folder), and
         // never the folder read before an item that could not be read.
-        if (!TreeShowsFolderRead() || IsDriveRoot(mcfg.folder)) {
+        if (!TreeShowsFolderRead() || IsDriveRoot(panel.folder)) {
             log_line("%s\tDelete () refused: no row and no folder shown ...\n", time_stamp());
             MessageBeep(MB_ICONWARNING);
             return;
@@ -305,9 +306,9 @@ void MoveDragged() {
     PathList from = std::move(dragged);
     dragged.clear();
     // The tree's selection under the pointer has read the folder the rows go to.
-    if (from.length() <= 2 || !mcfg.folder[0] || mcfg.drives_mode) return;
+    if (from.length() <= 2 || !panel.folder[0] || mcfg.drives_mode) return;
     // The folder shows the moved rows selected, as the desktop shell does.
-    ReadSelecting(RunTransfer("MoveDragged", false, from, mcfg.folder).arrived);
+    ReadSelecting(RunTransfer("MoveDragged", false, from, panel.folder).arrived);
 }
 
 void Rename() {
@@ -318,18 +319,18 @@ void Rename() {
         row = mlvw.NextSelected(-1);
     if (row < 0) return;
     rename_old_path.clear();
-    const FolderEntry* e = (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry : nullptr;
+    const FolderEntry* e = (unsigned)row < ViewCount(panel.view) ? panel.view[row].entry : nullptr;
     char old_path[MAX_PATH];
     // The old path comes from the entry itself, as every path does: an entry that cannot be
     // reached is refused before any edit opens.
     if (!e || !OperandPath(*e, old_path, sizeof old_path)) return;
     HWND edit = mlvw.EditLabel(row);
-    mcfg.rename_edit = edit;
+    panel.rename_edit = edit;
     if (!edit || EditText(edit).empty()) return;
     rename_old_path = old_path;
 }
 
-void RenameEditEnded() { mcfg.rename_edit = nullptr; }
+void RenameEditEnded() { panel.rename_edit = nullptr; }
 
 const char* RenameRule(const std::string& name) {
     if (name == "." || name == "..") return "A name cannot be \".\" or \"..\".";
@@ -345,14 +346,14 @@ const char* RenameRule(const std::string& name) {
 }
 
 void RenameEnd() {
-    HWND edit = mcfg.rename_edit;
+    HWND edit = panel.rename_edit;
     if (!edit) {
         Read();
         return;
     }
     // One rename per edit: the handle is let go at once, so the further messages of the
     // same Enter press find no rename in progress and run nothing.
-    mcfg.rename_edit = nullptr;
+    panel.rename_edit = nullptr;
     std::string text = EditText(edit);
     std::string old_path = rename_old_path;
     rename_old_path.clear();
@@ -427,17 +428,17 @@ void Count(const FolderEntry* e, int sign) {
 
 void Recount() {
     tally = Tally{};
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     int selected = rows ? mlvw.SelectedCount() : 0;
     if (selected > 0 && (unsigned)selected == rows) {
         // Every row selected: the view is walked without asking the list row by row.
         for (unsigned i = 0; i < rows; i++)
-            Count(mcfg.view[i].entry, 1);
+            Count(panel.view[i].entry, 1);
         return;
     }
     for (int row = selected > 0 ? mlvw.NextSelected(-1) : -1; row >= 0 && (unsigned)row < rows;
          row = mlvw.NextSelected(row))
-        Count(mcfg.view[row].entry, 1);
+        Count(panel.view[row].entry, 1);
 }
 
 void ShowTally() {
@@ -449,12 +450,12 @@ void ShowTally() {
 }  // namespace
 
 void SelectionAttributes(int from, int to, bool selected) {
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     if (from < 0) {
         Recount();
     } else {
         for (int row = from; row <= to && (unsigned)row < rows; row++)
-            Count(mcfg.view[row].entry, selected ? 1 : -1);
+            Count(panel.view[row].entry, selected ? 1 : -1);
         // A change the list reported in another way (or not at all) is caught here: the
         // tally must count exactly the rows the list has selected.
         if (tally.rows != (rows ? mlvw.SelectedCount() : 0)) Recount();
@@ -511,8 +512,8 @@ void NewItemFailed(const char* routine, const char* path, DWORD error) {
 
 void NewFolder() {
     char path[MAX_PATH];
-    if (mcfg.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFolder", mcfg.folder) &&
-        JoinPath(mcfg.folder, "New Folder", path, sizeof path)) {
+    if (panel.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFolder", panel.folder) &&
+        JoinPath(panel.folder, "New Folder", path, sizeof path)) {
         // What was made is checked on the disk: the platform's answer alone may be wrong.
         if (Exists(path)) {
             MsgBox("\"New Folder\" already exists in this folder.");
@@ -539,8 +540,8 @@ std::string NewFileName(const NameTaken& taken) {
 }
 
 void NewFile() {
-    if (mcfg.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFile", mcfg.folder)) {
-        std::string folder = mcfg.folder;
+    if (panel.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFile", panel.folder)) {
+        std::string folder = panel.folder;
         std::string name =
             NewFileName([&](const std::string& n) { return Exists(folder + "\\" + n); });
         char path[MAX_PATH];

@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/msgbox.h"
 #include "core/tempfile.h"
 #include "controls/ui.h"
@@ -13,7 +14,7 @@
 #include "pages/pages.h"
 
 void Open(unsigned index, int properties) {
-    const ViewSlot* view = mcfg.view;
+    const ViewSlot* view = panel.view;
     const FolderEntry* e = index < ViewCount(view) ? view[index].entry : nullptr;
     if (e) {
         char path[MAX_PATH];

@@ -16,6 +16,7 @@
 #include "core/log.h"
 #include "core/messages.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "core/tempfile.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
@@ -471,9 +472,9 @@ std::shared_ptr<FindJob> EndJob(bool stop) {
 
 // find.txt in the temporary folder, with the rows of the list in its order.
 void WriteFindTxt() {
-    if (!mcfg.entries.empty() && ViewCount(mcfg.view) > 0) {
+    if (!panel.entries.empty() && ViewCount(panel.view) > 0) {
         char path[MAX_PATH];
-        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, mcfg.view);
+        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, panel.view);
     }
 }
 
@@ -483,10 +484,10 @@ void WriteFindTxt() {
 bool TakeFound(FindJob& job) {
     std::lock_guard<std::mutex> hold(job.found_lock);
     for (; job.folders_taken < job.found.FolderCount(); job.folders_taken++)
-        mcfg.entries.AddFolder(job.found.Folder(job.folders_taken));
+        panel.entries.AddFolder(job.found.Folder(job.folders_taken));
     size_t before = job.taken;
     for (; job.taken < job.found.size(); job.taken++)
-        mcfg.entries.append(*job.found[job.taken]);
+        panel.entries.append(*job.found[job.taken]);
     return job.taken > before;
 }
 
@@ -501,7 +502,7 @@ void ShowBatch(FindJob& job) {
 void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
     // The list has held the job's results since it began; the last ones join them.
     TakeFound(*job);
-    if (!mcfg.entries.empty()) {
+    if (!panel.entries.empty()) {
         SetMode(kShowFound);
         SetOrder(0, mcfg.sort_dir);
         ClearCounts();
@@ -517,7 +518,7 @@ void ShowResults(std::shared_ptr<FindJob> job, bool stopped) {
     const FindQuery& q = job->query;
     if (stopped)
         log_line("%s\tFind (%s,%s,%s) stopped: %u found ...\n", time_stamp(), job->folder.c_str(),
-                 q.pattern.c_str(), q.text.c_str(), (unsigned)mcfg.entries.size());
+                 q.pattern.c_str(), q.text.c_str(), (unsigned)panel.entries.size());
     log_line("%s\tFind (%s,%s,%s) OK ...\n", time_stamp(), job->folder.c_str(), q.pattern.c_str(),
              q.text.c_str());
     WriteFindTxt();
@@ -580,7 +581,7 @@ void Find() {
     // The search runs below the folder that was read; text typed into the path box and
     // not entered is no folder of the program's, and the box shows the folder again.
     char folder[MAX_PATH], input[MAX_PATH];
-    lstrcpynA(folder, mcfg.folder, sizeof folder);
+    lstrcpynA(folder, panel.folder, sizeof folder);
     mcbx.SetText(folder);
     mcby.GetTextInto(input, sizeof input);
     if (input[0] && AddHistory(input)) mcby.AddString(input);

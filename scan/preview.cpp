@@ -6,6 +6,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/gdi.h"
 #include "controls/ui.h"
 #include "core/paths.h"
@@ -99,10 +100,10 @@ void NoImage() { mcfg.image_w = mcfg.image_h = -1; }
 }  // namespace
 
 void Preview(HDC dc) {
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     int row = mlvw.NextSelected(-1);
     if (row < 0 || (unsigned)row >= rows) row = 0;
-    const FolderEntry* e = rows ? mcfg.view[row].entry : nullptr;
+    const FolderEntry* e = rows ? panel.view[row].entry : nullptr;
     if (!e) return;
     if (e->attributes & FILE_ATTRIBUTE_DIRECTORY) {
         NoImage();

@@ -10,6 +10,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "core/messages.h"
 #include "core/paths.h"
@@ -108,7 +109,7 @@ unsigned __stdcall Thread(void* argument) {
     return 0;
 }
 
-// The process's end releases mcfg.entries in its static destructors; a scan still running
+// The process's end releases panel.entries in its static destructors; a scan still running
 // then would go on writing into a job that is gone. Registered after mcfg was built, this
 // runs first.
 void StopAtExit() { StopScan(); }
@@ -119,13 +120,13 @@ std::shared_ptr<ScanJob> MakeJob(unsigned own_generation) {
     auto j = std::make_shared<ScanJob>();
     j->generation = own_generation;
     j->window = mwin.hwnd;
-    unsigned rows = ViewCount(mcfg.view);
+    unsigned rows = ViewCount(panel.view);
     // The drive view shows no folder: the rows behind it belong to the folder left behind.
     j->measure = rows >= 1 && mcfg.size_mode && !mcfg.drives_mode;
     if (!j->measure) return j;
-    lstrcpynA(j->folder, mcfg.find_mode ? "" : mcfg.folder, sizeof j->folder);
+    lstrcpynA(j->folder, mcfg.find_mode ? "" : panel.folder, sizeof j->folder);
     for (unsigned i = 0; i < rows; i++) {
-        FolderEntry* e = mcfg.view[i].entry;
+        FolderEntry* e = panel.view[i].entry;
         if (!e) continue;
         const char* name = IsFolder(*e) ? ReachName(*e) : nullptr;
         if (name && j->folder[0]) {

@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/gdi.h"
 #include "controls/painttext.h"
 #include "controls/ui.h"
@@ -58,7 +59,7 @@ bool DrawChart(HDC dc, const RECT& client, int lv_w, int lv_h) {
     ChartPlace place = PlaceChart(client, lv_w, lv_h, mcfg.dpi);
     mcfg.chart_x = place.cx;
     mcfg.chart_y = place.cy;
-    ViewSlot* view = mcfg.view;
+    ViewSlot* view = panel.view;
     unsigned count = ViewCount(view);
     // Slots keep no range from an earlier paint: only the slices of this one can be hit.
     for (unsigned i = 0; i < count; i++)
@@ -140,7 +141,7 @@ void View(HDC dc) {
     SIZE unit = PaintedSize(dc, "C: ", 3);
 
     if (mcfg.drives_mode) DrawDriveBars(dc, lv_w, (int)unit.cx, (int)unit.cy);
-    bool has_rows = ViewCount(mcfg.view) > 0;
+    bool has_rows = ViewCount(panel.view) > 0;
     if (mcfg.size_mode && has_rows && !DrawChart(dc, client, lv_w, lv_h)) return;
     if (mcfg.preview && has_rows) Preview(dc);
     log_line("%s\tView () OK ...\n", time_stamp());
@@ -149,9 +150,9 @@ void View(HDC dc) {
 void ChartHit(int x, int y) {
     int cx = mcfg.chart_x, cy = mcfg.chart_y;
     if (!InChartSquare(cx, cy, mcfg.chart_radius, x, y)) return;
-    int slot = HitSlot(mcfg.view, ClickAngle(cx, cy, x, y));
+    int slot = HitSlot(panel.view, ClickAngle(cx, cy, x, y));
     if (slot < 0 || mcfg.find_mode) return;
-    const FolderEntry& e = *mcfg.view[slot].entry;
+    const FolderEntry& e = *panel.view[slot].entry;
     char path[MAX_PATH];
     // A folder that is not reached, or whose path would not fit 259 characters, could not be
     // read: nothing is opened.
@@ -180,7 +181,7 @@ void Paint() {
     bool scanning = mcfg.scanning != 0;
     unsigned ticks = mcfg.ticks;
     StatusAreas areas = ComputeStatusAreas(W, H, mcfg.tree_width, mcfg.chart_top, mcfg.preview != 0,
-                                           scanning, ticks, mcfg.dpi, !mcfg.busy_text.empty());
+                                           scanning, ticks, mcfg.dpi, !panel.busy_text.empty());
     InvalidateRect(window, &areas.strip, TRUE);
     InvalidateRect(window, &areas.pane, TRUE);
 
@@ -197,24 +198,24 @@ void Paint() {
     if (font.get()) {
         // The progress names the folder being measured: the folder that was read.
         char path[MAX_PATH] = {};
-        if (scanning) lstrcpynA(path, mcfg.folder, sizeof path);
+        if (scanning) lstrcpynA(path, panel.folder, sizeof path);
         StatusInput in = {
             scanning,     ticks,        path,         mcfg.preview != 0, mcfg.drives_mode != 0,
-            mcfg.image_w, mcfg.image_h, mcfg.folders, mcfg.count,        mcfg.selected,
+            mcfg.image_w, mcfg.image_h, panel.folders, panel.count,        panel.selected,
             mcfg.size,    mcfg.sep};
         long long found = 0;
         std::string searching = FindProgress(&found);
         in.finding = FindRunning();
         in.searching = searching.c_str();
         in.found = found;
-        in.busy = mcfg.busy_text.c_str();
+        in.busy = panel.busy_text.c_str();
         size_t read_count = 0;
         std::string reading = ReadProgress(&read_count);
         in.reading = reading.c_str();
         in.read_count = (long long)read_count;
         StatusTexts texts = ComposeStatus(in);
         // A scan's or a long operation's text starts below the search box, which goes meanwhile.
-        ShowFindControls(!scanning && mcfg.busy_text.empty());
+        ShowFindControls(!scanning && panel.busy_text.empty());
 
         Selection status_font(dc, font.get());
         SetBkMode(dc, TRANSPARENT);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "browse/entries.h"
 #include "core/paths.h"
 #include "fileops/cshl.h"
@@ -20,7 +21,7 @@ namespace {
 
 // The entry's content as its path reaches it ("" when it has no path).
 std::string ContentOf(const char* folder, const FolderEntry& e) {
-    lstrcpynA(mcfg.folder, folder, sizeof mcfg.folder);
+    lstrcpynA(panel.folder, folder, sizeof panel.folder);
     char path[MAX_PATH];
     return EntryPath(e, path, sizeof path) ? tv::ReadFile(path) : std::string();
 }

@@ -10,6 +10,7 @@
 
 #include "app/app.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"
@@ -38,7 +39,7 @@ TEST_F(LegacyWindow, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     StartApp(tree_.root().c_str());
     int file_row = tv::RowOf("???.txt");
     ASSERT_GE(file_row, 0) << "the name did not come back with '?'";
-    const FolderEntry& file = *mcfg.view[file_row].entry;
+    const FolderEntry& file = *panel.view[file_row].entry;
     ASSERT_NE(file.short_name()[0], '\0') << "no short name here";
     char path[MAX_PATH];
     ASSERT_TRUE(EntryPath(file, path, sizeof path));
@@ -48,26 +49,26 @@ TEST_F(LegacyWindow, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     // The folder is in the tree under its short name, and the scan measures it.
     int dir_row = tv::RowOf("??");
     ASSERT_GE(dir_row, 0);
-    std::string dir_short = mcfg.view[dir_row].entry->short_name();
+    std::string dir_short = panel.view[dir_row].entry->short_name();
     EXPECT_EQ(tv::Children(mtvw.Caret()), (std::vector<std::string>{dir_short}));
     SendCommand(CMD_READ_SIZE);
     ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
     dir_row = tv::RowOf("??");
     ASSERT_GE(dir_row, 0);
-    EXPECT_EQ(EntrySize(*mcfg.view[dir_row].entry), 7u);
+    EXPECT_EQ(EntrySize(*panel.view[dir_row].entry), 7u);
     SendCommand(CMD_READ_SIZE);
     Until([] { return mcfg.scanning == 0; });
 
     // Opening the folder goes in by the short name, and a find below it finds its file.
     Open((unsigned)tv::RowOf("??"), 0);
-    EXPECT_EQ(std::string(mcfg.folder), tree_.path(dir_short));
-    EXPECT_EQ(ViewCount(mcfg.view), 1u);
+    EXPECT_EQ(std::string(panel.folder), tree_.path(dir_short));
+    EXPECT_EQ(ViewCount(panel.view), 1u);
     Back();
     mcby.SetText(".dat");
     ASSERT_TRUE(tv::FindAndWait());
-    ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->folder)) + "\\" +
-                  mcfg.entries[0]->name(),
+    ASSERT_EQ(panel.entries.size(), 1u);
+    EXPECT_EQ(std::string(panel.entries.Folder(panel.entries[0]->folder)) + "\\" +
+                  panel.entries[0]->name(),
               tree_.path(dir_short + "\\in.dat"));
     // A lossy name without a short name is never turned into a path.
     WIN32_FIND_DATAA record = {};
@@ -93,7 +94,7 @@ TEST_F(LegacyWindow, ANameThatLostCharactersIsDeletedAloneByItsShortName) {
         tv::DialogPresser yes("Confirm file deletion", 6);
         SendCommand(CMD_DELETE_FOREVER, 1);
     }
-    EXPECT_EQ(ViewCount(mcfg.view), 3u);
+    EXPECT_EQ(ViewCount(panel.view), 3u);
     EXPECT_EQ(tv::RowOf("???.txt"), -1);
     EXPECT_EQ(tv::ReadFile(tree_.path("abc.txt")), "abc");
     EXPECT_EQ(tv::ReadFile(tree_.path("xyz.txt")), "xyz");

@@ -38,8 +38,8 @@ inline std::vector<std::string> Children(HTREEITEM parent) {
 
 // The view row of the entry named `name`, or -1.
 inline int RowOf(const char* name) {
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        if (!strcmp(mcfg.view[i].entry->name(), name)) return (int)i;
+    for (unsigned i = 0; i < ViewCount(panel.view); i++)
+        if (!strcmp(panel.view[i].entry->name(), name)) return (int)i;
     return -1;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "browse/entries.h"
 #include "core/paths.h"
 #include "tests/support/testenv.h"
@@ -39,18 +40,18 @@ int By(const FolderEntry& a, const FolderEntry& b, int column, int dir) {
     return Sign(CompareEntriesBy(&a, &b, column, dir));
 }
 
-// The names of mcfg.view in display order.
+// The names of panel.view in display order.
 std::vector<std::string> ViewNames() {
     std::vector<std::string> names;
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        names.push_back(mcfg.view[i].entry->name());
+    for (unsigned i = 0; i < ViewCount(panel.view); i++)
+        names.push_back(panel.view[i].entry->name());
     return names;
 }
 
 void Fill(const std::vector<WIN32_FIND_DATAA>& records) {
     ReleaseEntries();
     for (const WIN32_FIND_DATAA& r : records)
-        ASSERT_TRUE(mcfg.entries.append(r));
+        ASSERT_TRUE(panel.entries.append(r));
 }
 
 class SortTest : public ::testing::Test {
@@ -221,19 +222,19 @@ TEST_F(SortTest, OrdersTheViewByTheSortStateAndKeepsTheCountInTheFirstSlot) {
     mcfg.sort_column = 1;
     mcfg.sort_dir = 1;
     Sort();
-    ASSERT_NE(mcfg.view, nullptr);
-    EXPECT_EQ(mcfg.view[0].count, 4u);
+    ASSERT_NE(panel.view, nullptr);
+    EXPECT_EQ(panel.view[0].count, 4u);
     EXPECT_EQ(ViewNames(), (std::vector<std::string>{"Five", "One", "big.iso", "small.txt"}));
     for (unsigned i = 0; i < 4; i++) {
-        EXPECT_EQ(mcfg.view[i].start, 0.0);
-        EXPECT_EQ(mcfg.view[i].sweep, 0.0);
+        EXPECT_EQ(panel.view[i].start, 0.0);
+        EXPECT_EQ(panel.view[i].sweep, 0.0);
     }
 
     // Flipping the direction keeps the folders ahead.
     mcfg.sort_dir = 0;
     Sort();
     EXPECT_EQ(ViewNames(), (std::vector<std::string>{"One", "Five", "small.txt", "big.iso"}));
-    EXPECT_EQ(mcfg.view[0].count, 4u);
+    EXPECT_EQ(panel.view[0].count, 4u);
 
     mcfg.sort_column = 0;
     mcfg.sort_dir = 1;
@@ -246,26 +247,26 @@ TEST_F(SortTest, OrdersTheViewByTheSortStateAndKeepsTheCountInTheFirstSlot) {
     // The view refers to the records of the list; it owns none of them.
     std::set<const FolderEntry*> referenced;
     for (unsigned i = 0; i < 4; i++)
-        referenced.insert(mcfg.view[i].entry);
-    for (size_t i = 0; i < mcfg.entries.size(); i++)
-        EXPECT_EQ(referenced.count(mcfg.entries[i]), 1u);
+        referenced.insert(panel.view[i].entry);
+    for (size_t i = 0; i < panel.entries.size(); i++)
+        EXPECT_EQ(referenced.count(panel.entries[i]), 1u);
 }
 
 TEST_F(SortTest, NoEntriesGiveNoViewAndZeroCounts) {
     Fill({Record("a.txt")});
     Sort();
-    ASSERT_NE(mcfg.view, nullptr);
-    mcfg.selected = 3;
-    mcfg.folders = 2;
-    mcfg.count = 9;
+    ASSERT_NE(panel.view, nullptr);
+    panel.selected = 3;
+    panel.folders = 2;
+    panel.count = 9;
     ReleaseEntries();
-    EXPECT_EQ(mcfg.view, nullptr) << "the entries went, so must the view that refers to them";
+    EXPECT_EQ(panel.view, nullptr) << "the entries went, so must the view that refers to them";
     Sort();
-    EXPECT_EQ(mcfg.view, nullptr);
-    EXPECT_EQ(ViewCount(mcfg.view), 0u);
-    EXPECT_EQ(mcfg.selected, 0);
-    EXPECT_EQ(mcfg.folders, 0);
-    EXPECT_EQ(mcfg.count, 0);
+    EXPECT_EQ(panel.view, nullptr);
+    EXPECT_EQ(ViewCount(panel.view), 0u);
+    EXPECT_EQ(panel.selected, 0);
+    EXPECT_EQ(panel.folders, 0);
+    EXPECT_EQ(panel.count, 0);
 }
 
 TEST_F(SortTest, ThousandsOfEqualKeysSortSafelyByEveryColumnAndDirection) {
@@ -284,14 +285,14 @@ TEST_F(SortTest, ThousandsOfEqualKeysSortSafelyByEveryColumnAndDirection) {
             mcfg.sort_column = column;
             mcfg.sort_dir = dir;
             Sort();
-            ASSERT_NE(mcfg.view, nullptr);
-            ASSERT_EQ(ViewCount(mcfg.view), (unsigned)n);
+            ASSERT_NE(panel.view, nullptr);
+            ASSERT_EQ(ViewCount(panel.view), (unsigned)n);
             std::set<const FolderEntry*> seen;
             for (unsigned i = 0; i < (unsigned)n; i++) {
-                ASSERT_NE(mcfg.view[i].entry, nullptr);
-                seen.insert(mcfg.view[i].entry);
+                ASSERT_NE(panel.view[i].entry, nullptr);
+                seen.insert(panel.view[i].entry);
                 if (i > 0) {
-                    ASSERT_LE(CompareEntries(&mcfg.view[i - 1], &mcfg.view[i]), 0)
+                    ASSERT_LE(CompareEntries(&panel.view[i - 1], &panel.view[i]), 0)
                         << column << " " << dir << " " << i;
                 }
             }
@@ -301,8 +302,8 @@ TEST_F(SortTest, ThousandsOfEqualKeysSortSafelyByEveryColumnAndDirection) {
     mcfg.sort_column = 0;
     mcfg.sort_dir = 0;
     Sort();
-    EXPECT_STREQ(mcfg.view[0].entry->name(), "f04999.dat");
-    EXPECT_STREQ(mcfg.view[n - 1].entry->name(), "f00000.dat");
+    EXPECT_STREQ(panel.view[0].entry->name(), "f04999.dat");
+    EXPECT_STREQ(panel.view[n - 1].entry->name(), "f00000.dat");
 }
 
 TEST(OrderEntries, UsesTheColumnAndDirectionGiven) {
@@ -418,11 +419,11 @@ TEST_F(SortTest, ListFolderIntoTheEntriesReleasesTheViewFirst) {
     tree.file("two.txt");
     Fill({Record("old.txt")});
     Sort();
-    ASSERT_NE(mcfg.view, nullptr);
-    ASSERT_EQ(ListFolder(mcfg.entries, tree.root().c_str()), 0);
-    EXPECT_EQ(mcfg.view, nullptr) << "no slot may keep referring to a released record";
-    EXPECT_EQ(mcfg.entries.size(), 2u);
-    EXPECT_EQ(mcfg.entries.depth, 0u);
+    ASSERT_NE(panel.view, nullptr);
+    ASSERT_EQ(ListFolder(panel.entries, tree.root().c_str()), 0);
+    EXPECT_EQ(panel.view, nullptr) << "no slot may keep referring to a released record";
+    EXPECT_EQ(panel.entries.size(), 2u);
+    EXPECT_EQ(panel.entries.depth, 0u);
     mcfg.sort_column = 0;
     mcfg.sort_dir = 1;
     Sort();
@@ -433,9 +434,9 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     int saved = mcfg.find_mode;
     mcfg.find_mode = 1;
     // A find result: its folder in the list's table, its name apart.
-    mcfg.entries.clear();
+    panel.entries.clear();
     FolderEntry e = Entry("report.txt");
-    e.folder = mcfg.entries.AddFolder("C:\\Data");
+    e.folder = panel.entries.AddFolder("C:\\Data");
     char out[MAX_PATH];
     EXPECT_TRUE(EntryPath(e, out, sizeof out));
     EXPECT_STREQ(out, "C:\\Data\\report.txt");
@@ -445,24 +446,24 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     EXPECT_STREQ(small, "");
     e.folder = 7;
     EXPECT_FALSE(EntryPath(e, out, sizeof out)) << "no such folder in the table";
-    mcfg.entries.clear();
+    panel.entries.clear();
     mcfg.find_mode = saved;
 }
 
 TEST(CompareEntries, FindResultsOrderByTheirWholeShownPath) {
     int saved = mcfg.find_mode;
     mcfg.find_mode = 1;
-    mcfg.entries.clear();
+    panel.entries.clear();
     // "C:\a b\x" comes before "C:\a\y": the blank sorts before the backslash.
     FolderEntry in_ab = Entry("x"), in_a = Entry("Y");
-    in_ab.folder = mcfg.entries.AddFolder("C:\\a b");
-    in_a.folder = mcfg.entries.AddFolder("C:\\A");
+    in_ab.folder = panel.entries.AddFolder("C:\\a b");
+    in_a.folder = panel.entries.AddFolder("C:\\A");
     EXPECT_LT(CompareEntriesBy(&in_ab, &in_a, 0, 1), 0);
     EXPECT_GT(CompareEntriesBy(&in_ab, &in_a, 0, 0), 0);
     FolderEntry same = Entry("y");
     same.folder = in_a.folder;
     EXPECT_EQ(CompareEntriesBy(&same, &in_a, 0, 1), 0) << "case is folded";
-    mcfg.entries.clear();
+    panel.entries.clear();
     mcfg.find_mode = saved;
 }
 
@@ -552,9 +553,9 @@ TEST(OrderEntries, OrdersByKeysAsTheComparisonDoesAndKeepsEqualEntriesInTheirOrd
         // Find results whose folders start one another, differ in case or sort before the
         // backslash that follows them.
         mcfg.find_mode = find_mode;
-        mcfg.entries.clear();
+        panel.entries.clear();
         for (const char* folder : {"C:\\a", "C:\\a b", "C:\\A\\b", "C:\\a\\B\\0123456789abcdef"})
-            mcfg.entries.AddFolder(folder);
+            panel.entries.AddFolder(folder);
         for (int column = -1; column <= 5; column++) {
             for (int dir = 0; dir <= 1; dir++) {
                 for (size_t i = 0; i < list.size(); i++)
@@ -574,7 +575,7 @@ TEST(OrderEntries, OrdersByKeysAsTheComparisonDoesAndKeepsEqualEntriesInTheirOrd
             }
         }
     }
-    mcfg.entries.clear();
+    panel.entries.clear();
     mcfg.find_mode = saved;
 }
 
@@ -587,16 +588,16 @@ TEST_F(SortTest, ASortAgainFollowsEveryChangeOfTheKeysAndOfTheList) {
     Sort();
     EXPECT_EQ(ViewNames(), (std::vector<std::string>{"a", "b", "c"}));
     // A total the scan wrote, an attribute word changed in place, a new entry.
-    SetEntrySize(*mcfg.entries[2], 40);
+    SetEntrySize(*panel.entries[2], 40);
     Sort();
     EXPECT_EQ(ViewNames(), (std::vector<std::string>{"c", "a", "b"}));
-    mcfg.entries[1]->attributes = 0x10;
+    panel.entries[1]->attributes = 0x10;
     Sort();
     EXPECT_EQ(ViewNames(), (std::vector<std::string>{"b", "c", "a"}));
-    ASSERT_TRUE(mcfg.entries.append(Record("d", 0x20, 35)));
+    ASSERT_TRUE(panel.entries.append(Record("d", 0x20, 35)));
     Sort();
     EXPECT_EQ(ViewNames(), (std::vector<std::string>{"b", "c", "d", "a"}));
-    EXPECT_EQ(mcfg.view[0].count, 4u);
+    EXPECT_EQ(panel.view[0].count, 4u);
 }
 
 TEST(EntryList, SwapsAndMovesWholeAndCopiesEntriesWithTheirNames) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "browse/format.h"
 #include "tests/support/testenv.h"
 
@@ -220,9 +221,9 @@ TEST(ItemText, AnswersOnlyForRowsOfTheViewAndOnlyWithinTheListsBuffer) {
         view[i].entry = &entries[i];
     }
     view[0].count = 7;
-    ViewSlot* saved_view = mcfg.view;
+    ViewSlot* saved_view = panel.view;
     int saved_unit = mcfg.unit;
-    mcfg.view = view;
+    panel.view = view;
     mcfg.unit = 0;
 
     auto Ask = [](int row, int column, char* buffer, int size, UINT mask = LVIF_TEXT) {
@@ -277,11 +278,11 @@ TEST(ItemText, AnswersOnlyForRowsOfTheViewAndOnlyWithinTheListsBuffer) {
     Ask(4, 0, buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "untouched");
 
-    mcfg.view = nullptr;
+    panel.view = nullptr;
     Ask(0, 0, buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "untouched");
 
-    mcfg.view = saved_view;
+    panel.view = saved_view;
     mcfg.unit = saved_unit;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "browse/entries.h"
 #include "controls/painttext.h"
 #include "core/names.h"
@@ -35,7 +36,7 @@ std::map<std::string, const FolderEntry*> ByName(const EntryList& list) {
 
 // What the entry's path reaches, read as a file ("" without a path).
 std::string Reached(const std::string& folder, const FolderEntry& e) {
-    lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
     char path[MAX_PATH];
     return EntryPath(e, path, sizeof path) ? tv::ReadFile(path) : std::string();
 }

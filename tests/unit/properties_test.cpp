@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "pages/pages.h"
@@ -101,9 +102,9 @@ class OpenTest : public ::testing::Test {
         mcfg.log = fopen(log_path_.c_str(), "wt");
     }
     void TearDown() override {
-        mcfg.view = nullptr;
+        panel.view = nullptr;
         mcfg.find_mode = 0;
-        mcfg.folder[0] = '\0';
+        panel.folder[0] = '\0';
         if (mcfg.log) fclose(mcfg.log);
         mcfg.log = nullptr;
         DestroyWindow(owner_);
@@ -115,7 +116,7 @@ class OpenTest : public ::testing::Test {
     void SetView(FolderEntry* entries, unsigned n) {
         for (unsigned i = 0; i < n; i++)
             view_[i] = {&entries[i], i == 0 ? n : 0, 0, 0};
-        mcfg.view = view_;
+        panel.view = view_;
     }
     int OpenLines() {
         fflush(mcfg.log);
@@ -227,7 +228,7 @@ TEST_F(OpenTest, RowsOutsideTheViewAndFoldersOffTheDrivesTreeOpenNothing) {
                               Entry("sub", FILE_ATTRIBUTE_DIRECTORY)};
     Open(0, 0);
     EXPECT_EQ(OpenLines(), 1) << "an empty view gives only the log line";
-    lstrcpynA(mcfg.folder, tree_.root().c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, tree_.root().c_str(), sizeof panel.folder);
     SetView(entries, 2);
     Open(0, 0);
     Open(2, 0);
@@ -241,7 +242,7 @@ TEST_F(OpenTest, LinkedFoldersAndFilesGoToTheShell) {
     // Neither exists, so the shell's failure shows that ShellOpen had them.
     FolderEntry entries[2] = {Entry("Sub", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
                               Entry("missing.txt", FILE_ATTRIBUTE_ARCHIVE)};
-    lstrcpynA(mcfg.folder, tree_.root().c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, tree_.root().c_str(), sizeof panel.folder);
     SetView(entries, 2);
     for (unsigned i = 0; i < 2; i++) {
         MessageBoxAnswer answer;
@@ -258,9 +259,9 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     DeleteFileA(page);
     // The second is a find result: its folder in the results' table, its name apart.
     FolderEntry entries[2] = {Entry("report.txt", 0), Entry("a.txt", 0)};
-    mcfg.entries.clear();
-    entries[1].folder = mcfg.entries.AddFolder("C:\\found");
-    lstrcpynA(mcfg.folder, "C:\\data", sizeof mcfg.folder);
+    panel.entries.clear();
+    entries[1].folder = panel.entries.AddFolder("C:\\found");
+    lstrcpynA(panel.folder, "C:\\data", sizeof panel.folder);
     SetView(entries, 2);
     MessageBoxAnswer none(2000);
     Open(0, 1);
@@ -269,7 +270,7 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     mcfg.find_mode = 1;
     Open(1, 1);
     EXPECT_NE(tv::ReadFile(page).find("Properties: C:\\found\\a.txt</code>"), std::string::npos);
-    mcfg.entries.clear();
+    panel.entries.clear();
     // A page that cannot be created: nothing but the log line.
     std::string temp = getenv("TEMP");
     _putenv_s("TEMP", tree_.path("missing").c_str());

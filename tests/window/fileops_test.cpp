@@ -13,6 +13,7 @@
 
 #include "app/app.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"
@@ -102,7 +103,7 @@ TEST_F(FileOps, PasteCopiesIntoTheFolderAndNeverOverwrites) {
 
     // A folder is never pasted into itself, and a message says so.
     Open(tree_.path("From\\Sub"));
-    int rows = (int)ViewCount(mcfg.view);
+    int rows = (int)ViewCount(panel.view);
     {
         tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(CMD_PASTE, 1);
@@ -110,7 +111,7 @@ TEST_F(FileOps, PasteCopiesIntoTheFolderAndNeverOverwrites) {
     }
     EXPECT_FALSE(Exists(tree_.path("From\\Sub\\Sub")));
     EXPECT_EQ(tv::ReadFile(tree_.path("From\\Sub\\a.txt")), "alpha");
-    EXPECT_EQ((int)ViewCount(mcfg.view), rows + 1);
+    EXPECT_EQ((int)ViewCount(panel.view), rows + 1);
 }
 
 TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
@@ -267,7 +268,7 @@ TEST_F(FileOps, DeleteWithNoRowTakesTheTreesFolderButNeverADrive) {
     EXPECT_TRUE(Exists(tree_.path("Data\\keep.txt")));
     EXPECT_EQ(mtvw.Caret(), data_item);
     EXPECT_EQ(mtvw.FindChild(data_item, "Old"), nullptr);
-    EXPECT_STREQ(mcfg.folder, tree_.path("Data").c_str());
+    EXPECT_STREQ(panel.folder, tree_.path("Data").c_str());
 
     // A drive, and the root "Drives": nothing happens.
     ReadPath("C:");
@@ -288,7 +289,7 @@ TEST_F(FileOps, RenameOncePerEnterRefusesBadNamesAndNeverReplaces) {
     auto rename = [&](const char* from, const char* to) {
         SelectNames({from});
         SendCommand(CMD_RENAME, 1);
-        HWND edit = mcfg.rename_edit;
+        HWND edit = panel.rename_edit;
         EXPECT_NE(edit, nullptr);
         if (!edit) return;
         SetWindowTextA(edit, to);
@@ -298,7 +299,7 @@ TEST_F(FileOps, RenameOncePerEnterRefusesBadNamesAndNeverReplaces) {
     rename("old.txt", "new.txt");
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\new.txt")), "old");
     EXPECT_FALSE(Exists(tree_.path("Data\\old.txt")));
-    EXPECT_EQ(mcfg.rename_edit, nullptr) << "the edit is let go";
+    EXPECT_EQ(panel.rename_edit, nullptr) << "the edit is let go";
     EXPECT_EQ(tv::CountEntries("CSHL::shell_job () returned"), errors) << "a second job ran";
 
     // Rules and existing names: a message, and nothing changes.
@@ -322,7 +323,7 @@ TEST_F(FileOps, RenameOncePerEnterRefusesBadNamesAndNeverReplaces) {
     std::string dropped = tree_.file("Elsewhere\\dropped.txt", "d");
     tv::SelectRows({tv::RowOf("NEW.txt")});
     SendCommand(CMD_RENAME, 1);
-    HWND edit = mcfg.rename_edit;
+    HWND edit = panel.rename_edit;
     ASSERT_NE(edit, nullptr);
     SetWindowTextA(edit, "after-drop.txt");
     tv::PressThroughLoop(edit, VK_RETURN);
@@ -341,10 +342,10 @@ TEST_F(FileOps, RenameInFindModeChangesTheNameOnly) {
     mcby.SetText("found");
     ASSERT_TRUE(tv::FindAndWait());
     ASSERT_TRUE(mcfg.find_mode);
-    ASSERT_EQ(ViewCount(mcfg.view), 1u);
+    ASSERT_EQ(ViewCount(panel.view), 1u);
     tv::SelectRows({0});
     SendCommand(CMD_RENAME, 1);
-    HWND edit = mcfg.rename_edit;
+    HWND edit = panel.rename_edit;
     ASSERT_NE(edit, nullptr);
     char text[MAX_PATH] = {};
     GetWindowTextA(edit, text, sizeof text);
@@ -357,14 +358,14 @@ TEST_F(FileOps, RenameInFindModeChangesTheNameOnly) {
     ASSERT_TRUE(tv::FindAndWait());
     mcby.SetText("renamed");
     ASSERT_TRUE(tv::FindAndWait());
-    ASSERT_EQ(ViewCount(mcfg.view), 1u);
+    ASSERT_EQ(ViewCount(panel.view), 1u);
     tv::SelectRows({0});
     SendCommand(CMD_RENAME, 1);
-    ASSERT_NE(mcfg.rename_edit, nullptr);
-    SetWindowTextA(mcfg.rename_edit, tree_.path("Data\\moved.txt").c_str());
+    ASSERT_NE(panel.rename_edit, nullptr);
+    SetWindowTextA(panel.rename_edit, tree_.path("Data\\moved.txt").c_str());
     {
         tv::DialogPresser ok("Trelvista", IDOK);
-        tv::PressThroughLoop(mcfg.rename_edit, VK_RETURN);
+        tv::PressThroughLoop(panel.rename_edit, VK_RETURN);
         EXPECT_TRUE(ok.pressed());
     }
     EXPECT_TRUE(Exists(tree_.path("Data\\Sub\\renamed.txt")));
@@ -380,20 +381,20 @@ TEST_F(FileOps, DraggedRowsMoveOntoATreeItemWithoutReplacingAnything) {
     ASSERT_NE(target, nullptr);
     SelectNames({"a.txt", "b.txt"});
     tv::BeginRowDrag();
-    ASSERT_TRUE(mcfg.dragging);
+    ASSERT_TRUE(panel.dragging);
     // Release over the item's text, in the main window's coordinates.
     RECT item = {};
     ASSERT_TRUE(TreeView_GetItemRect(mtvw.hwnd, target, &item, TRUE));
     POINT at = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
     MapWindowPoints(mtvw.hwnd, mwin.hwnd, &at, 1);
     SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-    EXPECT_FALSE(mcfg.dragging);
+    EXPECT_FALSE(panel.dragging);
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\a.txt")), "target's own a");
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\a (2).txt")), "moving a");
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\b.txt")), "moving b");
     EXPECT_FALSE(Exists(tree_.path("Data\\a.txt")));
-    EXPECT_STREQ(mcfg.folder, tree_.path("Data\\Target").c_str());
-    EXPECT_EQ(ViewCount(mcfg.view), 3u);
+    EXPECT_STREQ(panel.folder, tree_.path("Data\\Target").c_str());
+    EXPECT_EQ(ViewCount(panel.view), 3u);
 }
 
 TEST_F(FileOps, AttributeButtonsSetAndClearOverRowsOfMixedAttributes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "scan/find.h"
@@ -34,13 +35,13 @@ class FindTest : public tv::AppTest {
     // Runs Find with the path box and search box texts; returns the found names below the
     // tree, sorted.
     std::vector<std::string> Run(const std::string& folder, const char* input) {
-        lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
+        lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
         mcbx.SetText(folder.c_str());
         mcby.SetText(input);
         EXPECT_TRUE(tv::FindAndWait());
         std::vector<std::string> names;
-        for (size_t i = 0; i < mcfg.entries.size(); i++) {
-            std::string name = Shown(*mcfg.entries[i]);
+        for (size_t i = 0; i < panel.entries.size(); i++) {
+            std::string name = Shown(*panel.entries[i]);
             names.push_back(name.rfind(tree_.root() + "\\", 0) == 0
                                 ? name.substr(tree_.root().size() + 1)
                                 : name);
@@ -71,9 +72,9 @@ TEST_F(FindTest, TheSearchBoxChoosesNameTextOrBoth) {
     EXPECT_EQ(Run(tree_.root(), "readme  "), (Names{"readme.txt", "sub\\README"}));
     EXPECT_EQ(LastFindLine(), "Find (" + tree_.root() + ",readme,) OK ...");
     EXPECT_EQ(mcfg.find_mode, 1);
-    EXPECT_EQ(mcfg.count, 2);
-    EXPECT_EQ(mcfg.folders, 0);
-    EXPECT_EQ(mcfg.selected, 0);
+    EXPECT_EQ(panel.count, 2);
+    EXPECT_EQ(panel.folders, 0);
+    EXPECT_EQ(panel.selected, 0);
     EXPECT_EQ(mcfg.sort_column, 0);
     EXPECT_EQ(mcfg.sort_dir, 0);
     EXPECT_EQ(mcfg.size_mode, 0);
@@ -96,19 +97,19 @@ TEST_F(FindTest, NoResultOrNoFolder) {
     // No result: the list, the view and the counts are emptied, and no find.txt is written.
     DeleteFileA(FindTxt().c_str());
     EXPECT_EQ(Run(tree_.root(), "*.txt"), Names{});
-    EXPECT_EQ(mcfg.view, nullptr);
-    EXPECT_EQ(mcfg.count, 0);
+    EXPECT_EQ(panel.view, nullptr);
+    EXPECT_EQ(panel.count, 0);
     EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), 0);
     EXPECT_EQ(GetFileAttributesA(FindTxt().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(FindTest, FindTxtListsTheResultsInViewOrder) {
     Run(tree_.root(), "");
-    ASSERT_NE(mcfg.view, nullptr);
+    ASSERT_NE(panel.view, nullptr);
     std::string expected;
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        expected += Shown(*mcfg.view[i].entry) + "\r\n";
-    EXPECT_EQ(ViewCount(mcfg.view), 5u);
+    for (unsigned i = 0; i < ViewCount(panel.view); i++)
+        expected += Shown(*panel.view[i].entry) + "\r\n";
+    EXPECT_EQ(ViewCount(panel.view), 5u);
     EXPECT_EQ(tv::ReadFile(FindTxt()), expected);
     EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), 5);
     // With no folder the list shown before is written again.
@@ -134,7 +135,7 @@ TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
     ASSERT_TRUE(tv::RunLinuxAndWait("cd '" + tv::UnixPath(big) +
                                     "' && for d in $(seq 1 80); do mkdir d$d; for f in $(seq 1 "
                                     "500); do echo needle > d$d/f$f.txt; done; done"));
-    lstrcpynA(mcfg.folder, big.c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, big.c_str(), sizeof panel.folder);
     mcby.SetText("{needle}");
     auto started = [&] {
         Find();
@@ -146,18 +147,18 @@ TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
     auto shows_what_it_found = [&] {
         EXPECT_FALSE(FindRunning());
         EXPECT_EQ(mcfg.find_mode, 1);
-        EXPECT_GT(mcfg.entries.size(), 0u);
-        EXPECT_LT(mcfg.entries.size(), 40000u) << "the search ran to its end";
-        EXPECT_EQ(ViewCount(mcfg.view), mcfg.entries.size());
-        EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), (LRESULT)mcfg.entries.size());
+        EXPECT_GT(panel.entries.size(), 0u);
+        EXPECT_LT(panel.entries.size(), 40000u) << "the search ran to its end";
+        EXPECT_EQ(ViewCount(panel.view), panel.entries.size());
+        EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), (LRESULT)panel.entries.size());
     };
 
     // The results so far show in the list while it searches, a batch each second.
     started();
-    EXPECT_TRUE(Until([] { return ViewCount(mcfg.view) > 0; }, 3000));
+    EXPECT_TRUE(Until([] { return ViewCount(panel.view) > 0; }, 3000));
     EXPECT_TRUE(FindRunning());
     EXPECT_EQ(mcfg.find_mode, 1);
-    EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), (LRESULT)ViewCount(mcfg.view));
+    EXPECT_EQ(SendMessageA(mlvw.hwnd, LVM_GETITEMCOUNT, 0, 0), (LRESULT)ViewCount(panel.view));
 
     // The find button, pressed again.
     int stopped = tv::CountEntries("Find (" + big + ",,needle) stopped");
@@ -166,19 +167,19 @@ TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
     EXPECT_EQ(tv::CountEntries("Find (" + big + ",,needle) stopped"), stopped + 1);
 
     // Esc through the program's loop.
-    lstrcpynA(mcfg.folder, big.c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, big.c_str(), sizeof panel.folder);
     started();
     tv::PressThroughLoop(mlvw.hwnd, VK_ESCAPE);
     shows_what_it_found();
 
     // Navigation: the new folder stays shown, and no late result reaches the list.
-    lstrcpynA(mcfg.folder, big.c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, big.c_str(), sizeof panel.folder);
     started();
     ReadPath(tree_.path("sub").c_str());
     EXPECT_FALSE(FindRunning());
     tv::PumpMessages(true);
     EXPECT_EQ(mcfg.find_mode, 0);
-    EXPECT_STREQ(mcfg.folder, tree_.path("sub").c_str());
-    EXPECT_EQ(ViewCount(mcfg.view), 3u) << "report_b.txt, README, deeper";
+    EXPECT_STREQ(panel.folder, tree_.path("sub").c_str());
+    EXPECT_EQ(ViewCount(panel.view), 3u) << "report_b.txt, README, deeper";
     EXPECT_GE(tv::CountEntries("Find (" + big + ") given up"), 1);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
@@ -38,7 +39,7 @@ class KeysTest : public tv::AppTest {
     }
     std::string FocusedName() {
         int row = FocusedRow();
-        return row >= 0 && (unsigned)row < ViewCount(mcfg.view) ? mcfg.view[row].entry->name() : "";
+        return row >= 0 && (unsigned)row < ViewCount(panel.view) ? panel.view[row].entry->name() : "";
     }
     bool Selected(int row) {
         return ListView_GetItemState(mlvw.hwnd, row, LVIS_SELECTED) & LVIS_SELECTED;
@@ -84,13 +85,13 @@ TEST_F(KeysTest, TypingAnameCtrlAAndF2ActOnTheListAsInTheDesktopShell) {
     // Ctrl+A: every row, and the count and the buttons agree with it.
     Keys("key ctrl+a");
     ASSERT_TRUE(Until([&] { return mlvw.SelectedCount() == 5; }, 5000));
-    EXPECT_TRUE(Until([&] { return mcfg.selected == 5; }, 3000));
+    EXPECT_TRUE(Until([&] { return panel.selected == 5; }, 3000));
     EXPECT_EQ(mbth.GetCheck(), BST_CHECKED) << "a hidden file is selected";
 
     // F2 renames the focused row.
     tv::SelectRows({tv::RowOf("bravo.txt")});
     Keys("key F2");
-    ASSERT_TRUE(Until([&] { return mcfg.rename_edit != nullptr; }, 5000));
+    ASSERT_TRUE(Until([&] { return panel.rename_edit != nullptr; }, 5000));
     Keys("key ctrl+a type renamed.txt");
     Keys("key Return");
     EXPECT_TRUE(Until([&] { return tv::RowOf("renamed.txt") >= 0; }, 5000));
@@ -103,12 +104,12 @@ TEST_F(KeysTest, BackspaceAndAltUpGoBackToTheParentFromTheListAndTheTree) {
     StartApp(tree_.path("One\\Two").c_str());
     ClickRow(tv::RowOf("file.txt"));
     Keys("key BackSpace");
-    ASSERT_TRUE(Until([&] { return _stricmp(mcfg.folder, tree_.path("One").c_str()) == 0; }, 5000))
-        << mcfg.folder;
+    ASSERT_TRUE(Until([&] { return _stricmp(panel.folder, tree_.path("One").c_str()) == 0; }, 5000))
+        << panel.folder;
     SetFocus(mtvw.hwnd);
     Keys("key alt+Up");
-    EXPECT_TRUE(Until([&] { return _stricmp(mcfg.folder, tree_.root().c_str()) == 0; }, 5000))
-        << mcfg.folder;
+    EXPECT_TRUE(Until([&] { return _stricmp(panel.folder, tree_.root().c_str()) == 0; }, 5000))
+        << panel.folder;
 
     // Alt+Up leaves no menu bar open: the next Enter in the list reads the folder again (the
     // end of no rename) and never runs the File menu's first item, Find.
@@ -116,7 +117,7 @@ TEST_F(KeysTest, BackspaceAndAltUpGoBackToTheParentFromTheListAndTheTree) {
     tv::SelectRows({tv::RowOf("file.txt")});
     SetFocus(mlvw.hwnd);
     Keys("key alt+Up");
-    ASSERT_TRUE(Until([&] { return _stricmp(mcfg.folder, tree_.path("One").c_str()) == 0; }, 5000));
+    ASSERT_TRUE(Until([&] { return _stricmp(panel.folder, tree_.path("One").c_str()) == 0; }, 5000));
     int reads = tv::CountEntries("Read () OK"), finds = tv::CountEntries("Find (");
     Keys("key Return");
     ASSERT_TRUE(Until([&] {
@@ -223,7 +224,7 @@ TEST_F(KeysTest, TabShiftTabAndF6GoRoundTheTreeTheListAndTheTwoBoxes) {
     EXPECT_TRUE(FocusOn(search));
     Keys("key shift+Tab");
     EXPECT_TRUE(FocusOn(path));
-    EXPECT_EQ(_stricmp(mcfg.folder, tree_.root().c_str()), 0) << mcfg.folder;
+    EXPECT_EQ(_stricmp(panel.folder, tree_.root().c_str()), 0) << panel.folder;
 
     // F6: from a box to the tree, then between the tree and the list.
     Keys("key F6");

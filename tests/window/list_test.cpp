@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/window.h"
 #include "browse/entries.h"
@@ -75,11 +76,11 @@ class ListView : public tv::AppTest {
     }
     void PumpMessages() { tv::PumpMessages(true); }
     void Show(const std::string& folder, int column = 0, int dir = 1) {
-        lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
+        lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
         mcbx.SetText(folder.c_str());
         mcfg.drives_mode = 0;
         mcfg.find_mode = 0;
-        ListFolder(mcfg.entries, folder.c_str());
+        ListFolder(panel.entries, folder.c_str());
         mcfg.sort_column = column;
         mcfg.sort_dir = dir;
         Sort();
@@ -109,14 +110,14 @@ TEST_F(ListView, ShowsARealFolderWithItsColumnsTreeChildrenAndCellTexts) {
 
     int entries = linked ? 7 : 6;
     EXPECT_EQ(ListRows(), entries);
-    ASSERT_EQ(ViewCount(mcfg.view), (unsigned)entries);
-    EXPECT_EQ(mcfg.count, entries);
-    EXPECT_EQ(mcfg.folders, 2) << "a linked folder counts as a file";
+    ASSERT_EQ(ViewCount(panel.view), (unsigned)entries);
+    EXPECT_EQ(panel.count, entries);
+    EXPECT_EQ(panel.folders, 2) << "a linked folder counts as a file";
 
     // Folders first, then files, by name A to Z.
     std::vector<std::string> order;
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        order.push_back(mcfg.view[i].entry->name());
+    for (unsigned i = 0; i < ViewCount(panel.view); i++)
+        order.push_back(panel.view[i].entry->name());
     std::vector<std::string> expected = {"Alpha",  "beta",       "a.TXT",
                                          "README", "secret.dat", "Zed.Log"};
     if (linked) expected.insert(expected.begin() + 2, "Docs");
@@ -215,21 +216,21 @@ TEST_F(ListView, NameOrderRebuildsTheTreeAndOtherColumnsLeaveIt) {
 
     Show(tree.root(), 0, 0);
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Gamma", "beta", "Alpha"}));
-    EXPECT_EQ(mcfg.folders, 3);
-    EXPECT_EQ(mcfg.count, 5);
+    EXPECT_EQ(panel.folders, 3);
+    EXPECT_EQ(panel.count, 5);
 
     // A header click flips the direction; sorting by Size leaves the tree alone, and the
     // counts, taken from the view, stay what they are.
     Show(tree.root(), 1, 0);
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Gamma", "beta", "Alpha"}));
-    EXPECT_EQ(mcfg.folders, 3);
+    EXPECT_EQ(panel.folders, 3);
     EXPECT_EQ(ListRows(), 5);
-    EXPECT_STREQ(mcfg.view[3].entry->name(), "small.bin");
-    EXPECT_STREQ(mcfg.view[4].entry->name(), "big.bin");
+    EXPECT_STREQ(panel.view[3].entry->name(), "small.bin");
+    EXPECT_STREQ(panel.view[4].entry->name(), "big.bin");
 
     Show(tree.root(), 0, 1);
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
-    EXPECT_EQ(mcfg.folders, 3);
+    EXPECT_EQ(panel.folders, 3);
 }
 
 TEST_F(ListView, SortRefusesToRunOffTheUiThread) {
@@ -237,11 +238,11 @@ TEST_F(ListView, SortRefusesToRunOffTheUiThread) {
     tv::TempTree tree("thread");
     tree.file("one.txt");
     Show(tree.root());
-    ViewSlot* view = mcfg.view;
+    ViewSlot* view = panel.view;
     ASSERT_NE(view, nullptr);
     std::thread other([] { Sort(); });
     other.join();
-    EXPECT_EQ(mcfg.view, view) << "the view the list reads stays in place";
+    EXPECT_EQ(panel.view, view) << "the view the list reads stays in place";
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Sort () failed: not on the UI thread"), 0);
 }
 
@@ -254,22 +255,22 @@ TEST_F(ListView, AnEmptyOrMissingFolderShowsNoRowsAndZeroCounts) {
     HTREEITEM shown = SelectOwnItem(tree.root());
     Show(tree.root());
     ASSERT_EQ(ListRows(), 1);
-    ASSERT_EQ(mcfg.count, 1);
+    ASSERT_EQ(panel.count, 1);
 
-    mcfg.selected = 1;
+    panel.selected = 1;
     Show(empty);
     EXPECT_EQ(ListRows(), 0) << "no rows may remain that the view no longer has";
-    EXPECT_EQ(mcfg.view, nullptr);
-    EXPECT_EQ(mcfg.count, 0);
-    EXPECT_EQ(mcfg.folders, 0);
-    EXPECT_EQ(mcfg.selected, 0);
+    EXPECT_EQ(panel.view, nullptr);
+    EXPECT_EQ(panel.count, 0);
+    EXPECT_EQ(panel.folders, 0);
+    EXPECT_EQ(panel.selected, 0);
     // The selected item keeps the children it had.
     EXPECT_EQ(TreeChildren(shown), (std::vector<std::string>{"Sub"}));
     EXPECT_EQ(Ask(0, 0).text, "<none>");
 
     Show(tree.path("missing"));
     EXPECT_EQ(ListRows(), 0);
-    EXPECT_EQ(mcfg.count, 0);
+    EXPECT_EQ(panel.count, 0);
 }
 
 TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
@@ -279,7 +280,7 @@ TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
     Show(tree.root());
     ASSERT_EQ(ListRows(), 1);
     char path[MAX_PATH];
-    ASSERT_TRUE(EntryPath(*mcfg.view[0].entry, path, sizeof path));
+    ASSERT_TRUE(EntryPath(*panel.view[0].entry, path, sizeof path));
     EXPECT_EQ(path, tree.path("file.txt"));
 
     // The path box holds 251 characters: with "\file.txt" the path would pass 259.
@@ -287,10 +288,10 @@ TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
     folder[0] = 'C';
     folder[1] = ':';
     folder[2] = '\\';
-    lstrcpynA(mcfg.folder, folder.c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
     mcbx.SetText(folder.c_str());
     memset(path, 'x', sizeof path);
-    EXPECT_FALSE(EntryPath(*mcfg.view[0].entry, path, sizeof path));
+    EXPECT_FALSE(EntryPath(*panel.view[0].entry, path, sizeof path));
     EXPECT_STREQ(path, "");
     EXPECT_EQ(Ask(0, 0, LVIF_TEXT | LVIF_IMAGE).image, -1);
     EXPECT_EQ(Ask(0, 0, LVIF_TEXT | LVIF_IMAGE).text, "file.txt");
@@ -300,12 +301,12 @@ TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
     fits[0] = 'C';
     fits[1] = ':';
     fits[2] = '\\';
-    lstrcpynA(mcfg.folder, fits.c_str(), sizeof mcfg.folder);
+    lstrcpynA(panel.folder, fits.c_str(), sizeof panel.folder);
     mcbx.SetText(fits.c_str());
-    FolderEntry eight = tv::MakeEntry("12345678", mcfg.view[0].entry->attributes);
+    FolderEntry eight = tv::MakeEntry("12345678", panel.view[0].entry->attributes);
     ASSERT_TRUE(EntryPath(eight, path, sizeof path));
     EXPECT_EQ(strlen(path), 259u);
-    FolderEntry nine = tv::MakeEntry("123456789", mcfg.view[0].entry->attributes);
+    FolderEntry nine = tv::MakeEntry("123456789", panel.view[0].entry->attributes);
     EXPECT_FALSE(EntryPath(nine, path, sizeof path));
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "fileops/clnk.h"
@@ -51,9 +52,9 @@ class NamesWindow : public tv::AppTest {
     void Rename(const char* from, const char* to) {
         tv::SelectNames({from});
         SendCommand(CMD_RENAME, 1);
-        ASSERT_NE(mcfg.rename_edit, nullptr) << from;
-        SetWindowTextA(mcfg.rename_edit, to);
-        tv::PressThroughLoop(mcfg.rename_edit, VK_RETURN);
+        ASSERT_NE(panel.rename_edit, nullptr) << from;
+        SetWindowTextA(panel.rename_edit, to);
+        tv::PressThroughLoop(panel.rename_edit, VK_RETURN);
     }
     // Runs a command that must be refused with a message box, and returns the box's text.
     std::string Refused(int command) {
@@ -174,7 +175,7 @@ TEST_F(NamesWindow, RowsThePathRulesReadAsOthersActOnTheirOwnEntriesOrOnNothing)
     SendCommand(CMD_ATTR_R);
     int row = tv::RowOf("y ");
     ASSERT_GE(row, 0);
-    EXPECT_TRUE(mcfg.view[row].entry->attributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(panel.view[row].entry->attributes & FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(GetFileAttributesA((dir + "\\y").c_str()) & FILE_ATTRIBUTE_READONLY);
     // A cut of "x"'s twin folder "d." would move it under its short name: refused.
     tv::SelectNames({"d."});
@@ -199,13 +200,13 @@ TEST_F(NamesWindow, RowsThePathRulesReadAsOthersActOnTheirOwnEntriesOrOnNothing)
     }
     EXPECT_FALSE(unix_has("..."));
     EXPECT_EQ(tv::ReadFile(dir + "\\d\\inside"), "in d");
-    EXPECT_EQ(std::string(mcfg.folder), dir);
+    EXPECT_EQ(std::string(panel.folder), dir);
 
     // Two cp1251 names of one length list alike and share their short name: every operation
     // on either is refused, and both stay as they were.
     std::vector<int> lost;
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        if (mcfg.view[i].entry->reach == kReachNone) lost.push_back((int)i);
+    for (unsigned i = 0; i < ViewCount(panel.view); i++)
+        if (panel.view[i].entry->reach == kReachNone) lost.push_back((int)i);
     ASSERT_EQ(lost.size(), 2u);
     tv::SelectRows({lost[1]});
     text = Refused(CMD_DELETE_FOREVER);
@@ -214,7 +215,7 @@ TEST_F(NamesWindow, RowsThePathRulesReadAsOthersActOnTheirOwnEntriesOrOnNothing)
     Refused(CMD_COPY);
     tv::SelectRows({lost[0]});
     Refused(CMD_RENAME);
-    EXPECT_EQ(mcfg.rename_edit, nullptr) << "an edit opened for a row that cannot be renamed";
+    EXPECT_EQ(panel.rename_edit, nullptr) << "an edit opened for a row that cannot be renamed";
     EXPECT_TRUE(unix_has("\xEE\xF2\xF7\xE5\xF2.doc"));
     EXPECT_TRUE(unix_has("\xF1\xF3\xEC\xEC\xE0.doc"));
 }
@@ -230,8 +231,8 @@ TEST_F(NamesWindow, ASearchThroughDevicesAndPipesNeverHoldsTheWindow) {
     StartApp(dir.c_str());
     mcby.SetText("{needle}");
     ASSERT_TRUE(tv::FindAndWait(10000));
-    ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_STREQ(mcfg.entries[0]->name(), "found.txt");
+    ASSERT_EQ(panel.entries.size(), 1u);
+    EXPECT_STREQ(panel.entries[0]->name(), "found.txt");
 
     // Esc during a search and a navigation during another: the window answers at once.
     for (int round = 0; round < 2; round++) {
@@ -260,7 +261,7 @@ TEST_F(NamesWindow, CaseTwinsAreEachReachedByTheirOwnSpelling) {
     // The path box: Enter on "...\foo" opens foo.
     mcbx.SetText((dir + "\\foo").c_str());
     PathEntered();
-    EXPECT_EQ(std::string(mcfg.folder), dir + "\\foo");
+    EXPECT_EQ(std::string(panel.folder), dir + "\\foo");
     EXPECT_GE(tv::RowOf("lower.txt"), 0);
     // The tree: the item "Foo" opens Foo, "foo" opens foo.
     ASSERT_TRUE(Navigate(dir.c_str()));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "pages/pages.h"
@@ -75,8 +76,8 @@ TEST_F(Navigation, StartFolderOnTheCommandLineIsOpened) {
     EXPECT_EQ(PathBox(), data);
     EXPECT_EQ(tv::Children(mtvw.Caret()), (std::vector<std::string>{"Alpha", "beta"}));
     EXPECT_EQ(Rows(), 3);
-    EXPECT_EQ(mcfg.count, 3);
-    EXPECT_EQ(mcfg.folders, 2);
+    EXPECT_EQ(panel.count, 3);
+    EXPECT_EQ(panel.folders, 2);
 
     // Read's lines follow those of the sort it runs, and Init's line ends the start.
     auto entries = tv::LogEntries();
@@ -151,7 +152,7 @@ TEST_F(Navigation, SelectingTheRootShowsTheDriveView) {
     EXPECT_EQ(mcfg.preview, 0);
     EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(PathBox(), data);  // the path box, the entries and the view stay
-    EXPECT_EQ(mcfg.entries.size(), 3u);
+    EXPECT_EQ(panel.entries.size(), 3u);
     RECT r;
     GetWindowRect(mlvw.hwnd, &r);
     EXPECT_EQ(r.bottom - r.top, 0);
@@ -256,7 +257,7 @@ TEST_F(Navigation, NavigateReadsOnceThenBringsTreeAndPathBoxWithoutANotification
     int reads = tv::CountEntries("Read () OK");
     ASSERT_TRUE(Navigate(data.c_str()));
     // Everything is in place when the call returns, from one read.
-    EXPECT_STREQ(mcfg.folder, data.c_str());
+    EXPECT_STREQ(panel.folder, data.c_str());
     EXPECT_EQ(PathBox(), data);
     EXPECT_EQ(Rows(), 3);
     EXPECT_EQ(_stricmp(mtvw.ItemPath(mtvw.Caret()), data.c_str()), 0);
@@ -270,16 +271,16 @@ TEST_F(Navigation, NavigateReadsOnceThenBringsTreeAndPathBoxWithoutANotification
                           ? TreeView_GetChild(mtvw.hwnd, mtvw.Caret())
                           : nullptr;
     Open((unsigned)tv::RowOf("Alpha"), 0);
-    EXPECT_STREQ(mcfg.folder, tree_.path("data\\Alpha").c_str());
+    EXPECT_STREQ(panel.folder, tree_.path("data\\Alpha").c_str());
     EXPECT_EQ(mtvw.Caret(), alpha);
     EXPECT_EQ(Rows(), 1);
     Back();
-    EXPECT_STREQ(mcfg.folder, data.c_str());
+    EXPECT_STREQ(panel.folder, data.c_str());
     EXPECT_EQ(_stricmp(mtvw.ItemPath(mtvw.Caret()), data.c_str()), 0);
     tv::PumpMessages(true);
     EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 3);
 
     // A drive the tree does not hold: nothing changes.
     EXPECT_FALSE(Navigate("Q:\\nowhere"));
-    EXPECT_STREQ(mcfg.folder, data.c_str());
+    EXPECT_STREQ(panel.folder, data.c_str());
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/window.h"
 #include "browse/status.h"
@@ -31,9 +32,9 @@ class PreviewTest : public tv::AppTest {
                           mcfg.drives_mode != 0,
                           mcfg.image_w,
                           mcfg.image_h,
-                          mcfg.folders,
-                          mcfg.count,
-                          mcfg.selected,
+                          panel.folders,
+                          panel.count,
+                          panel.selected,
                           mcfg.size,
                           mcfg.sep};
         return ComposeStatus(in).right;

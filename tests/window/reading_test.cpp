@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
@@ -56,13 +57,13 @@ TEST_F(Reading, ALongReadLeavesTheFolderShownBeforeAndTheWindowAnswering) {
     ASSERT_TRUE(ReadRunning()) << "the read ended before the test could look at it";
     // Until it has ended the folder that was read is the one before, and an operation on it
     // is refused: the Delete of its selected row deletes nothing.
-    EXPECT_EQ(std::string(mcfg.folder), tree_.path("Small"));
+    EXPECT_EQ(std::string(panel.folder), tree_.path("Small"));
     SendCommand(CMD_DELETE_FOREVER, 1);
     EXPECT_EQ(tv::ReadFile(tree_.path("Small\\keep.txt")), "keep");
     // Esc gives it up: the folder shown before stays, the tree with it.
     tv::PressThroughLoop(mlvw.hwnd, VK_ESCAPE);
     EXPECT_FALSE(ReadRunning());
-    EXPECT_EQ(std::string(mcfg.folder), tree_.path("Small"));
+    EXPECT_EQ(std::string(panel.folder), tree_.path("Small"));
     EXPECT_EQ(std::string(mtvw.ItemPath(mtvw.Caret())), tree_.path("Small"));
     EXPECT_GE(tv::RowOf("keep.txt"), 0);
 
@@ -71,8 +72,8 @@ TEST_F(Reading, ALongReadLeavesTheFolderShownBeforeAndTheWindowAnswering) {
     ASSERT_TRUE(Until([] { return !ReadRunning(); }, 60000));
     reading = false;
     pinger.join();
-    EXPECT_EQ(std::string(mcfg.folder), big);
-    EXPECT_EQ(ViewCount(mcfg.view), 60000u);
+    EXPECT_EQ(std::string(panel.folder), big);
+    EXPECT_EQ(ViewCount(panel.view), 60000u);
     EXPECT_LT(slowest.load(), 500u) << "the window did not answer while it read";
 }
 
@@ -97,9 +98,9 @@ TEST_F(Reading, TheFolderFollowsTheDiskAndEveryReadKeepsItsRows) {
     // A rename selects the renamed entry; a paste the pasted ones.
     tv::SelectNames({"a.txt"});
     SendCommand(CMD_RENAME, 1);
-    ASSERT_NE(mcfg.rename_edit, nullptr);
-    SetWindowTextA(mcfg.rename_edit, "renamed.txt");
-    tv::PressThroughLoop(mcfg.rename_edit, VK_RETURN);
+    ASSERT_NE(panel.rename_edit, nullptr);
+    SetWindowTextA(panel.rename_edit, "renamed.txt");
+    tv::PressThroughLoop(panel.rename_edit, VK_RETURN);
     EXPECT_TRUE(Selected("renamed.txt"));
     EXPECT_EQ(mlvw.SelectedCount(), 1);
     ASSERT_TRUE(tv::PutFilesOnClipboard({tree_.path("From\\pasted.txt")}));
@@ -110,12 +111,12 @@ TEST_F(Reading, TheFolderFollowsTheDiskAndEveryReadKeepsItsRows) {
     // Nothing is read again under an open rename edit.
     tv::SelectNames({"b.txt"});
     SendCommand(CMD_RENAME, 1);
-    ASSERT_NE(mcfg.rename_edit, nullptr);
+    ASSERT_NE(panel.rename_edit, nullptr);
     tree_.file("Data\\later.txt", "l");
     EXPECT_FALSE(Until([] { return tv::RowOf("later.txt") >= 0; }, 3000))
         << "the folder was read again under the rename edit";
-    EXPECT_NE(mcfg.rename_edit, nullptr);
+    EXPECT_NE(panel.rename_edit, nullptr);
     // Once the edit has ended, the change is read.
-    SendMessageA(mcfg.rename_edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageA(panel.rename_edit, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(Until([] { return tv::RowOf("later.txt") >= 0; }, 10000));
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/wndproc.h"
 #include "browse/entries.h"
@@ -30,13 +31,13 @@ DWORD WideAttributes(const std::string& folder, const wchar_t* name) {
 const FolderEntry* SelectedEntry() {
     int row = mlvw.NextSelected(-1);
     if (row < 0 || mlvw.NextSelected(row) >= 0) return nullptr;
-    return mcfg.view[row].entry;
+    return panel.view[row].entry;
 }
 
 // The row whose entry has `size` bytes, or -1.
 int RowOfSize(uint64_t size) {
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        if (EntrySize(*mcfg.view[i].entry) == size) return (int)i;
+    for (unsigned i = 0; i < ViewCount(panel.view); i++)
+        if (EntrySize(*panel.view[i].entry) == size) return (int)i;
     return -1;
 }
 
@@ -60,7 +61,7 @@ TEST_F(RightFile, LookAlikeRowsActOnTheirOwnFilesOnly) {
     std::string folder = tree_.dir("Data");
     ASSERT_TRUE(tv::MakeLookAlikes(folder));
     StartApp(folder.c_str());
-    ASSERT_EQ(ViewCount(mcfg.view), 3u);
+    ASSERT_EQ(ViewCount(panel.view), 3u);
     ASSERT_GE(tv::RowOf("a.txt"), 0);
 
     // The hidden button on the fullwidth row marks that file, not a.txt.
@@ -79,7 +80,7 @@ TEST_F(RightFile, LookAlikeRowsActOnTheirOwnFilesOnly) {
     EXPECT_EQ(WideAttributes(folder, L"\x0101.txt"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(tv::ReadFile(folder + "\\a.txt"), "1");
     EXPECT_NE(WideAttributes(folder, L"\xFF41.txt"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ViewCount(mcfg.view), 2u);
+    EXPECT_EQ(ViewCount(panel.view), 2u);
 }
 
 TEST_F(RightFile, TheSelectionFollowsItsFilesAcrossNewOrdersAndTheEndOfAScan) {
@@ -93,7 +94,7 @@ TEST_F(RightFile, TheSelectionFollowsItsFilesAcrossNewOrdersAndTheEndOfAScan) {
     ClickColumn(1);
     ASSERT_NE(SelectedEntry(), nullptr);
     EXPECT_STREQ(SelectedEntry()->name(), "a_small.txt");
-    EXPECT_EQ(mcfg.selected, 1);
+    EXPECT_EQ(panel.selected, 1);
 
     // The size scan orders the rows anew at its end; the selection stays on the same file.
     tv::SelectRows({tv::RowOf("c_medium.txt"), tv::RowOf("a_small.txt")});
@@ -101,7 +102,7 @@ TEST_F(RightFile, TheSelectionFollowsItsFilesAcrossNewOrdersAndTheEndOfAScan) {
     ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
     std::vector<std::string> names;
     for (int r = mlvw.NextSelected(-1); r >= 0; r = mlvw.NextSelected(r))
-        names.push_back(mcfg.view[r].entry->name());
+        names.push_back(panel.view[r].entry->name());
     EXPECT_EQ(names, (std::vector<std::string>{"c_medium.txt", "a_small.txt"}));
     SendCommand(CMD_READ_SIZE);
     Until([] { return mcfg.scanning == 0; });
@@ -169,8 +170,8 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     // and neither Delete nor Shift+Del takes the folder read before.
     HTREEITEM overlong = mtvw.InsertItem(std::string(255, 'L').c_str(), 5, data, nullptr);
     mtvw.Select(overlong);
-    EXPECT_EQ(ViewCount(mcfg.view), 0u);
-    EXPECT_STREQ(mcfg.folder, "");
+    EXPECT_EQ(ViewCount(panel.view), 0u);
+    EXPECT_STREQ(panel.folder, "");
     for (int id : {CMD_DELETE, CMD_DELETE_FOREVER}) {
         tv::DialogPresser yes("Confirm folder deletion", 6);
         SendCommand(id, 1);
@@ -179,7 +180,7 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\keep.txt")), "k");
     EXPECT_GE(tv::CountEntries("Delete () refused"), 2);
     Back();
-    EXPECT_STREQ(mcfg.folder, tree_.path("Data").c_str());
+    EXPECT_STREQ(panel.folder, tree_.path("Data").c_str());
 
     // A folder whose path is 256 to 259 characters long is unreadable too, never shown empty
     // while Delete would remove its real contents.
@@ -190,7 +191,7 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     ASSERT_TRUE(tv::RunLinux("/bin/mkdir -p \"" + tv::UnixPath(child) + "/" + name + "/x\"",
                              [&] { return Exists(deep); }));
     ReadPath(deep.c_str());
-    EXPECT_STREQ(mcfg.folder, "");
+    EXPECT_STREQ(panel.folder, "");
     SendCommand(CMD_DELETE_FOREVER, 1);
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Child\\inner.txt")), "i");
 }

@@ -11,6 +11,7 @@
 
 #include "app/app.h"
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/wndproc.h"
 #include "browse/entries.h"
@@ -47,7 +48,7 @@ TEST_F(SafeGround, TextTypedAndNotEnteredRedirectsNothing) {
     MakeTwoFolders();
     std::string a = tree_.path("A"), b = tree_.path("B");
     StartApp(a.c_str());
-    ASSERT_STREQ(mcfg.folder, a.c_str());
+    ASSERT_STREQ(panel.folder, a.c_str());
     HTREEITEM a_item = mtvw.Caret();
     mcbx.SetText(b.c_str());  // typed, no Enter
 
@@ -64,7 +65,7 @@ TEST_F(SafeGround, TextTypedAndNotEnteredRedirectsNothing) {
     ASSERT_TRUE(Until([] { return mcfg.scanning == 0 && mcfg.sort_column == 1; }));
     int sub = tv::RowOf("Sub");
     ASSERT_GE(sub, 0);
-    EXPECT_EQ(EntrySize(*mcfg.view[sub].entry), 7u);
+    EXPECT_EQ(EntrySize(*panel.view[sub].entry), 7u);
     SendCommand(CMD_READ_SIZE);
     Until([] { return mcfg.scanning == 0; });
 
@@ -73,15 +74,15 @@ TEST_F(SafeGround, TextTypedAndNotEnteredRedirectsNothing) {
     sub = tv::RowOf("Sub");
     tv::SelectRows({sub});
     Open((unsigned)sub, 0);
-    EXPECT_STREQ(mcfg.folder, (a + "\\Sub").c_str());
+    EXPECT_STREQ(panel.folder, (a + "\\Sub").c_str());
     EXPECT_EQ(mtvw.Parent(mtvw.Caret()), a_item);
 
     // Back and re-read work from the folder that was read, and the box shows it again.
     Back();
-    EXPECT_STREQ(mcfg.folder, a.c_str());
+    EXPECT_STREQ(panel.folder, a.c_str());
     mcbx.SetText(b.c_str());
     Read();
-    EXPECT_STREQ(mcfg.folder, a.c_str());
+    EXPECT_STREQ(panel.folder, a.c_str());
     EXPECT_EQ(std::string(mcbx.GetText()), a);
     EXPECT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"})) << "B's folders under A";
 }
@@ -92,7 +93,7 @@ TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAg
     StartApp(a.c_str());
     mcbx.SetText(b.c_str());
     SendCommand(CMD_READ);
-    EXPECT_STREQ(mcfg.folder, b.c_str());
+    EXPECT_STREQ(panel.folder, b.c_str());
     EXPECT_EQ(std::string(mcbx.GetText()), b);
     EXPECT_STREQ(mtvw.ItemPath(mtvw.Caret()), b.c_str());
     EXPECT_GE(tv::RowOf("Other"), 0);
@@ -102,7 +103,7 @@ TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAg
         int reads = tv::CountEntries("Read () OK");
         ReadPath(bad);
         EXPECT_EQ(tv::CountEntries("Read () OK"), reads) << bad;
-        EXPECT_STREQ(mcfg.folder, b.c_str()) << bad;
+        EXPECT_STREQ(panel.folder, b.c_str()) << bad;
         EXPECT_EQ(std::string(mcbx.GetText()), b) << bad;
         mcbx.SetText(bad);
         PathEntered();
@@ -111,10 +112,10 @@ TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAg
     // A path too long for the platform is refused whole, not cut to 259 characters.
     std::string overlong = b + "\\" + std::string(300, 'x');
     ReadPath(overlong.c_str());
-    EXPECT_STREQ(mcfg.folder, b.c_str());
+    EXPECT_STREQ(panel.folder, b.c_str());
     // A drive alone reads its root.
     ReadPath("C:");
-    EXPECT_STREQ(mcfg.folder, "C:");
+    EXPECT_STREQ(panel.folder, "C:");
     EXPECT_GE(tv::RowOf("windows"), 0);
 }
 
@@ -138,7 +139,7 @@ TEST_F(SafeGround, OneEnterOrF5IsOneActionAndEnterInTheDriveViewKeepsTheDrives) 
     reads = tv::CountEntries("Read () OK");
     tv::PressThroughLoop(edit, VK_RETURN);
     EXPECT_EQ(tv::CountEntries("Read () OK"), reads + 1);
-    EXPECT_STREQ(mcfg.folder, b.c_str());
+    EXPECT_STREQ(panel.folder, b.c_str());
 
     // Enter with "Drives" selected: the drives stay under the root, nothing is read.
     mtvw.Select(mtvw.Root());
@@ -163,9 +164,9 @@ TEST_F(SafeGround, FindKeepsTheTreeChildrenOfTheSearchedFolderAndSearchesTheFold
     mcby.SetText("inner");
     ASSERT_TRUE(tv::FindAndWait());
     EXPECT_TRUE(mcfg.find_mode);
-    ASSERT_EQ(mcfg.entries.size(), 1u);
-    EXPECT_EQ(std::string(mcfg.entries.Folder(mcfg.entries[0]->folder)) + "\\" +
-                  mcfg.entries[0]->name(),
+    ASSERT_EQ(panel.entries.size(), 1u);
+    EXPECT_EQ(std::string(panel.entries.Folder(panel.entries[0]->folder)) + "\\" +
+                  panel.entries[0]->name(),
               a + "\\Sub\\inner.dat");
     EXPECT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"}));
     EXPECT_EQ(std::string(mcbx.GetText()), a);
@@ -176,21 +177,21 @@ TEST_F(SafeGround, ADragEndsCleanlyWhenTheMouseIsTakenOrEscIsPressed) {
     StartApp(tree_.path("A").c_str());
     tv::SelectRows({tv::RowOf("same.txt")});
     tv::BeginRowDrag();
-    ASSERT_TRUE(mcfg.dragging);
+    ASSERT_TRUE(panel.dragging);
     EXPECT_EQ(GetCapture(), mwin.hwnd);
     // Another window takes the mouse.
     HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                                  nullptr);
     SetCapture(other);
     tv::PumpMessages(true);
-    EXPECT_FALSE(mcfg.dragging);
+    EXPECT_FALSE(panel.dragging);
     ReleaseCapture();
     DestroyWindow(other);
 
     tv::BeginRowDrag();
-    ASSERT_TRUE(mcfg.dragging);
+    ASSERT_TRUE(panel.dragging);
     tv::PressThroughLoop(mlvw.hwnd, VK_ESCAPE);
-    EXPECT_FALSE(mcfg.dragging);
+    EXPECT_FALSE(panel.dragging);
     EXPECT_NE(GetCapture(), mwin.hwnd);
     // The release that follows moves nothing.
     SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 40));
@@ -211,8 +212,8 @@ TEST_F(SafeGround, AMouseDragOfRowsStaysADragUntilTheButtonIsReleased) {
     PostMessageA(mlvw.hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 60, y + 60));
     SendMessageA(mlvw.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     tv::PumpMessages(true);
-    if (!mcfg.dragging) GTEST_SKIP() << "the list began no drag from these messages";
+    if (!panel.dragging) GTEST_SKIP() << "the list began no drag from these messages";
     EXPECT_EQ(GetCapture(), mwin.hwnd) << "the drag lost the mouse as it began";
     SendMessageA(mwin.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_FALSE(mcfg.dragging);
+    EXPECT_FALSE(panel.dragging);
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/wndproc.h"
 #include "browse/entries.h"
@@ -44,8 +45,8 @@ std::vector<std::string> ThreadLines() {
 }
 
 FolderEntry* Entry(const char* name) {
-    for (size_t i = 0; i < mcfg.entries.size(); i++)
-        if (!strcmp(mcfg.entries[i]->name(), name)) return mcfg.entries[i];
+    for (size_t i = 0; i < panel.entries.size(); i++)
+        if (!strcmp(panel.entries[i]->name(), name)) return panel.entries[i];
     return nullptr;
 }
 
@@ -56,8 +57,8 @@ long long SizeOf(const char* name) {
 
 std::vector<std::string> ViewNames() {
     std::vector<std::string> names;
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++)
-        names.push_back(mcfg.view[i].entry->name());
+    for (unsigned i = 0; i < ViewCount(panel.view); i++)
+        names.push_back(panel.view[i].entry->name());
     return names;
 }
 
@@ -145,7 +146,7 @@ TEST_F(SizeScan, MeasuresEveryFolderSumsTheViewAndOrdersBySizeLargestFirst) {
     bool linked = MakeFolderLink(tree.path("Big"), tree.path("Link"));
     if (!linked) printf("no linked folder can be made here; that case is left out\n");
     StartApp(tree.root().c_str());
-    ASSERT_EQ(ViewCount(mcfg.view), linked ? 6u : 5u);
+    ASSERT_EQ(ViewCount(panel.view), linked ? 6u : 5u);
     long long link_own = linked ? SizeOf("Link") : 0;
     mcfg.size = 99;
 
@@ -202,7 +203,7 @@ TEST_F(SizeScan, MeasuresEveryFolderSumsTheViewAndOrdersBySizeLargestFirst) {
 TEST_F(SizeScan, AnEmptyViewOrTheModeTurnedOffMeasuresNothingAndKeepsTheOrder) {
     tv::TempTree tree("scan");
     StartApp(tree.root().c_str());
-    ASSERT_EQ(ViewCount(mcfg.view), 0u);
+    ASSERT_EQ(ViewCount(panel.view), 0u);
     mcfg.size = 99;
 
     SendCommand(CMD_READ_SIZE);
@@ -215,7 +216,7 @@ TEST_F(SizeScan, AnEmptyViewOrTheModeTurnedOffMeasuresNothingAndKeepsTheOrder) {
     // With rows but the mode turned off, the new scan ends at once as well.
     tree.file("f.txt", "12345");
     Read();
-    ASSERT_EQ(ViewCount(mcfg.view), 1u);
+    ASSERT_EQ(ViewCount(panel.view), 1u);
     ASSERT_TRUE(Until([&] { return ScanFinished(2) && mcfg.sort_column == 1; }));
     int sorts = tv::CountEntries("Sort ()");
     SendCommand(CMD_READ_SIZE);
@@ -289,7 +290,7 @@ TEST_F(SizeScan, ReadingAnotherFolderDuringALongScanStopsItAndScansTheNewOne) {
         Watchdog watchdog("Read during a scan", 60);
         ReadPath(tree.path("C").c_str());
     }
-    EXPECT_EQ(mcfg.entries.size(), 3u);
+    EXPECT_EQ(panel.entries.size(), 3u);
     ASSERT_TRUE(Until([&] { return ScanFinished(1) && mcfg.sort_column == 1; }));
     EXPECT_EQ(ViewNames(), (std::vector<std::string>{"Sub", "more.dat", "c.dat"}));
     EXPECT_EQ(SizeOf("Sub"), 20000);
@@ -349,7 +350,7 @@ TEST_F(SizeScan, TreeSelectionsQueuedDuringAHugeScanEachReadTheirOwnFolder) {
     PostMessageA(mtvw.hwnd, TVM_SELECTITEM, TVGN_CARET, (LPARAM)y);
     std::string y_path = tree.path("Y");
     ASSERT_TRUE(
-        Until([&] { return std::string(mcfg.folder) == y_path && mcfg.scanning == 0; }, 60000));
+        Until([&] { return std::string(panel.folder) == y_path && mcfg.scanning == 0; }, 60000));
     tv::PumpMessages(true);
     EXPECT_EQ(std::string(mcbx.GetText()), y_path);
     EXPECT_EQ(std::string(mtvw.ItemPath(mtvw.Caret())), y_path);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "browse/status.h"
@@ -43,12 +44,12 @@ class StatusPaint : public tv::AppTest {};
 
 TEST_F(StatusPaint, CountsAtTheRightEndAndDuringAScanItsTextAtTheLeftWithoutFindControls) {
     StartApp();
-    lstrcpynA(mcfg.folder, "C:\\Data", sizeof mcfg.folder);
+    lstrcpynA(panel.folder, "C:\\Data", sizeof panel.folder);
     mcbx.SetText("C:\\Data");
     mcfg.drives_mode = 0;
-    mcfg.folders = 3;
-    mcfg.count = 14;
-    mcfg.selected = 2;
+    panel.folders = 3;
+    panel.count = 14;
+    panel.selected = 2;
     SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
     PaintNow();
     Capture shot;

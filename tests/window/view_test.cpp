@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/window.h"
 #include "browse/status.h"
@@ -61,13 +62,13 @@ TEST_F(ChartView, SizeModePaintsSlicesAndAClickOnAFolderSliceOpensIt) {
     tree.dir("beta");
     tree.file("notes.txt", "x");
     StartApp(tree.path().c_str());
-    ASSERT_TRUE(Until([] { return ViewCount(mcfg.view) == 3; }));
+    ASSERT_TRUE(Until([] { return ViewCount(panel.view) == 3; }));
     ASSERT_FALSE(mcfg.drives_mode);
 
     // Sizes set here stand in for a finished scan: alpha 3/5, beta 1/5, the file 1/5.
     long long total = 0;
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
-        FolderEntry& e = *mcfg.view[i].entry;
+    for (unsigned i = 0; i < ViewCount(panel.view); i++) {
+        FolderEntry& e = *panel.view[i].entry;
         long long n = std::string(e.name()) == "alpha" ? 3000000 : 1000000;
         SetEntrySize(e, (uint64_t)n);
         total += n;
@@ -82,8 +83,8 @@ TEST_F(ChartView, SizeModePaintsSlicesAndAClickOnAFolderSliceOpensIt) {
     Capture shot;
     int alpha = -1;
     double turn = 0;
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
-        const ViewSlot& slot = mcfg.view[i];
+    for (unsigned i = 0; i < ViewCount(panel.view); i++) {
+        const ViewSlot& slot = panel.view[i];
         EXPECT_GT(slot.sweep, 0) << slot.entry->name();
         turn += slot.sweep;
         double mid = slot.start + slot.sweep / 2;
@@ -94,7 +95,7 @@ TEST_F(ChartView, SizeModePaintsSlicesAndAClickOnAFolderSliceOpensIt) {
     EXPECT_NEAR(turn, kFullTurn, 1e-9);
     ASSERT_GE(alpha, 0);
 
-    const ViewSlot& a = mcfg.view[alpha];
+    const ViewSlot& a = panel.view[alpha];
     double mid = a.start + a.sweep / 2;
     int x = cx + (int)(std::cos(mid) * r / 2), y = cy - (int)(std::sin(mid) * r / 2);
     std::string expected = tree.path() + "\\alpha";
@@ -113,9 +114,9 @@ TEST_F(ChartView, ClickOnAFileSliceOrOutsideTheSquareOpensNothing) {
     tree.dir("only");
     tree.file("big.bin", "x");
     StartApp(tree.path().c_str());
-    ASSERT_TRUE(Until([] { return ViewCount(mcfg.view) == 2; }));
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
-        FolderEntry& e = *mcfg.view[i].entry;
+    ASSERT_TRUE(Until([] { return ViewCount(panel.view) == 2; }));
+    for (unsigned i = 0; i < ViewCount(panel.view); i++) {
+        FolderEntry& e = *panel.view[i].entry;
         SetEntrySize(e, std::string(e.name()) == "big.bin" ? 900 : 100);
     }
     mcfg.size = 1000;
@@ -125,8 +126,8 @@ TEST_F(ChartView, ClickOnAFileSliceOrOutsideTheSquareOpensNothing) {
     ASSERT_GT(mcfg.chart_radius, 10);
     int cx = mcfg.chart_x, cy = mcfg.chart_y, r = mcfg.chart_radius;
     std::string before = mcbx.GetText();
-    for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
-        const ViewSlot& slot = mcfg.view[i];
+    for (unsigned i = 0; i < ViewCount(panel.view); i++) {
+        const ViewSlot& slot = panel.view[i];
         if (std::string(slot.entry->name()) != "big.bin") continue;
         double mid = slot.start + slot.sweep / 2;
         SendMessageA(
@@ -145,13 +146,13 @@ TEST_F(ChartView, ASliceOfNearlyOrExactlyAFullTurnCoversTheDisc) {
     tree.dir("huge");
     tree.file("tiny.txt", "x");
     StartApp(tree.path().c_str());
-    ASSERT_TRUE(Until([] { return ViewCount(mcfg.view) == 2; }));
+    ASSERT_TRUE(Until([] { return ViewCount(panel.view) == 2; }));
     mcfg.size_mode = 1;
     Size(0, 0);
     // 99.9 % (the end lands within a pixel of the start), then all of it beside an empty file.
     for (long long tiny : {1LL, 0LL}) {
-        for (unsigned i = 0; i < ViewCount(mcfg.view); i++) {
-            FolderEntry& e = *mcfg.view[i].entry;
+        for (unsigned i = 0; i < ViewCount(panel.view); i++) {
+            FolderEntry& e = *panel.view[i].entry;
             SetEntrySize(e, std::string(e.name()) == "huge" ? 1000 - tiny : tiny);
         }
         mcfg.size = 1000;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/mcfg.h"
+#include "core/panel.h"
 #include "controls/ui.h"
 #include "app/wndproc.h"
 #include "fileops/fileops.h"
@@ -325,7 +326,7 @@ TEST_F(WindowProcedure, RenameAndPropertiesFollowTheSelectionAndTheCountIsKept) 
 
     int paints = tv::CountEntries("Paint ()");
     SelectRow(1, true);
-    EXPECT_EQ(mcfg.selected, 1);
+    EXPECT_EQ(panel.selected, 1);
     EXPECT_TRUE(Grayed(CMD_RENAME));  // the change itself leaves the menu alone...
     Tick();                           // ...the next tick updates it
     EXPECT_FALSE(Grayed(CMD_RENAME));
@@ -334,11 +335,11 @@ TEST_F(WindowProcedure, RenameAndPropertiesFollowTheSelectionAndTheCountIsKept) 
     EXPECT_TRUE(Until([&] { return tv::CountEntries("Paint ()") > paints; }, 5000));
 
     SelectRow(2, true);
-    EXPECT_EQ(mcfg.selected, 2);
+    EXPECT_EQ(panel.selected, 2);
 
     SelectRow(1, false);
     SelectRow(2, false);
-    EXPECT_EQ(mcfg.selected, 0);
+    EXPECT_EQ(panel.selected, 0);
     EXPECT_TRUE(Until([] { return Grayed(CMD_RENAME) && Grayed(CMD_PROPERTIES); }, 3000));
 }
 
@@ -471,12 +472,12 @@ TEST_F(WindowProcedure, DraggedRowsMarkTheItemUnderThePointerAndTheDragEndsOnRel
     begin.hdr.idFrom = ID_LIST;
     begin.hdr.code = LVN_BEGINDRAG;
     SendNotify(begin.hdr);
-    EXPECT_EQ(mcfg.dragging, 0) << "no row is selected";
+    EXPECT_EQ(panel.dragging, 0) << "no row is selected";
     EXPECT_NE(GetCapture(), mwin.hwnd);
 
     SelectRow(0, true);
     SendNotify(begin.hdr);
-    ASSERT_EQ(mcfg.dragging, 1);
+    ASSERT_EQ(panel.dragging, 1);
     EXPECT_EQ(GetCapture(), mwin.hwnd);
 
     // The pointer is mapped into the tree: the item under it, also just above its lower edge,
@@ -497,7 +498,7 @@ TEST_F(WindowProcedure, DraggedRowsMarkTheItemUnderThePointerAndTheDragEndsOnRel
     // Released over no item: nothing is moved and the drag ends.
     HTREEITEM before = mtvw.Caret();
     SendMouse(WM_LBUTTONUP, 0, at.x, 60000);
-    EXPECT_EQ(mcfg.dragging, 0);
+    EXPECT_EQ(panel.dragging, 0);
     EXPECT_EQ(mtvw.Caret(), before);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_FALSE(mlvw.drag_list);
