@@ -1,12 +1,13 @@
-// Times the gathering of 100,000 selected rows into the path list, and one copy job of
-// 1,000 small files through the program (names planned so nothing is replaced), both by
-// Paste in the real window and as the job alone, beside a bare SHFileOperationA of the list;
-// then the Paste of one 2 GB file beside a bare CopyFileA of it, with the longest time the
-// window took meanwhile to answer a ping from another thread.
+// Times the gathering of 100,000 selected rows into the path list; Paste of 1,000 and of
+// 10,000 small files, of 50 files into a folder of 100,000 entries, and of one 2 GB file, each
+// in the real window beside the floor (a plain CopyFileA loop over the same files, timed in a
+// process of its own), in interleaved rounds, with the longest time the window took meanwhile
+// to answer a ping from another thread and the machine's load.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include "controls/ui.h"
 #include "bench/bench_util.h"
 #include "fileops/cshl.h"
+#include "fileops/fileops.h"
 #include "fileops/transfer.h"
 
 namespace {
@@ -115,7 +117,10 @@ class Pinger {
                 QueryPerformanceCounter(&a);
                 SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result);
                 QueryPerformanceCounter(&b);
-                longest_ = std::max(longest_, bench::Seconds(a, b));
+                if (bench::Seconds(a, b) > longest_) {
+                    longest_ = bench::Seconds(a, b);
+                    longest_at_ = a;
+                }
                 pings_++;
             } while (WaitForSingleObject(stop_, 5) == WAIT_TIMEOUT);
         });
@@ -130,11 +135,14 @@ class Pinger {
         CloseHandle(stop_);
     }
     double longest() const { return longest_; }
+    // When the longest ping was sent.
+    LARGE_INTEGER longest_at() const { return longest_at_; }
     int pings() const { return pings_; }
 
   private:
     HANDLE stop_;
     double longest_ = 0;
+    LARGE_INTEGER longest_at_ = {};
     int pings_ = 0;
     std::thread thread_;
 };
@@ -149,191 +157,253 @@ std::string Spread(std::vector<double> v, double scale, const char* format) {
     return text;
 }
 
-// One file of 2 GB (sparse at its source, written whole by each copy): each round a bare
-// CopyFileA of it, Paste in the window with another thread pinging the window throughout,
-// and a bare CopyFileA again; the copies go before the next one.
-void BigPasteBench() {
-    const char* temp = getenv("TEMP");
-    std::string root = std::string(temp ? temp : "C:\\") + "\\fileops-big-bench";
-    bench::Remove(root);
-    CreateDirectoryA(root.c_str(), nullptr);
-    std::string source = root + "\\from", file = source + "\\big.bin";
-    CreateDirectoryA(source.c_str(), nullptr);
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    LARGE_INTEGER size;
-    size.QuadPart = 2LL << 30;
-    if (h == INVALID_HANDLE_VALUE || !SetFilePointerEx(h, size, nullptr, FILE_BEGIN) ||
-        !SetEndOfFile(h)) {
-        printf("big paste: the 2 GB source could not be made\n");
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        return;
+// The machine's load as Linux tells it: the other helpers' builds move every figure.
+std::string Load() {
+    char text[128] = {};
+    if (FILE* f = fopen("Z:\\proc\\loadavg", "r")) {
+        if (!fgets(text, sizeof text, f)) text[0] = 0;
+        fclose(f);
     }
-    CloseHandle(h);
-    auto bare_copy = [&](const std::string& to) {
-        LARGE_INTEGER a, b;
-        QueryPerformanceCounter(&a);
-        BOOL ok = CopyFileA(file.c_str(), to.c_str(), TRUE);
-        QueryPerformanceCounter(&b);
-        DeleteFileA(to.c_str());
-        return ok ? bench::Seconds(a, b) : -1.0;
-    };
-    ShowFolder(source);
-    mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
-    SendMessageA(mwin.hwnd, WM_COMMAND, CMD_COPY, 0);
-    PumpUntil([] { return true; });
-
-    std::vector<double> bares, pastes, ratios, longest;
-    for (int round = 0; round < 5; round++) {
-        double before = bare_copy(root + "\\bare.bin");
-        std::string pasted = root + "\\pasted" + std::to_string(round);
-        CreateDirectoryA(pasted.c_str(), nullptr);
-        ShowFolder(pasted);
-        LARGE_INTEGER a, b;
-        Pinger pinger(mwin.hwnd);
-        QueryPerformanceCounter(&a);
-        PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
-        PumpUntil([&] {
-            return ViewCount(panel.view) == 1 && _stricmp(panel.folder, pasted.c_str()) == 0;
-        });
-        QueryPerformanceCounter(&b);
-        pinger.stop();
-        double paste = bench::Seconds(a, b);
-        double after = bare_copy(root + "\\bare.bin");
-        DeleteFileA((pasted + "\\big.bin").c_str());
-        if (before < 0 || after < 0) {
-            printf("big paste: the bare CopyFileA failed\n");
-            break;
-        }
-        double bare = (before + after) / 2;
-        bares.push_back(bare);
-        pastes.push_back(paste);
-        ratios.push_back(paste / bare);
-        longest.push_back(pinger.longest());
-        printf("paste 2 GB: bare CopyFileA %.2f s, Paste in the window %.2f s (%.2fx); longest "
-               "answer to %d pings %.1f ms\n",
-               bare, paste, paste / bare, pinger.pings(), pinger.longest() * 1000);
-    }
-    if (!bares.empty())
-        printf("median (min-max) of %zu rounds: bare CopyFileA %s s, Paste %s s, %sx; the "
-               "window's longest answer to a ping during the Paste %s ms\n",
-               bares.size(), Spread(bares, 1, "%.2f").c_str(), Spread(pastes, 1, "%.2f").c_str(),
-               Spread(ratios, 1, "%.2f").c_str(), Spread(longest, 1000, "%.1f").c_str());
-    ShowFolder(root);
-    bench::Remove(root);
+    std::string load = text;
+    while (!load.empty() && (load.back() == '\n' || load.back() == '\r'))
+        load.pop_back();
+    return "load " + load;
 }
 
-void CopyBench() {
-    const char* temp = getenv("TEMP");
-    std::string root = std::string(temp ? temp : "C:\\") + "\\fileops-bench";
-    bench::Remove(root);
-    CreateDirectoryA(root.c_str(), nullptr);
-    std::string source = root + "\\from";
-    CreateDirectoryA(source.c_str(), nullptr);
-    PathList list;
-    for (int i = 0; i < 1000; i++) {
-        std::string file = source + "\\f" + std::to_string(i) + ".txt";
+// The floor in a process of its own (this program started with "--floor"): CopyFileA of the
+// files "f0.txt" .. of `from` (or, with count -1, of "big.bin") into `to`, each only where no
+// file of that name exists. Its seconds; -1 when it could not be run or a copy failed.
+double FloorInOwnProcess(const std::string& from, const std::string& to, int count) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string out = bench::TempFolder() + "\\fileops-bench-floor.txt";
+    DeleteFileA(out.c_str());
+    std::string line = "\"" + std::string(exe) + "\" --floor \"" + from + "\" \"" + to + "\" " +
+                       std::to_string(count) + " \"" + out + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    double seconds = -1;
+    if (FILE* f = fopen(out.c_str(), "r")) {
+        if (fscanf(f, "%lf", &seconds) != 1) seconds = -1;
+        fclose(f);
+    }
+    return seconds;
+}
+
+int FloorMain(const char* from, const char* to, int count, const char* out) {
+    LARGE_INTEGER a, b;
+    bool ok = true;
+    QueryPerformanceCounter(&a);
+    if (count < 0) {
+        ok = CopyFileA((std::string(from) + "\\big.bin").c_str(),
+                       (std::string(to) + "\\big.bin").c_str(), TRUE);
+    } else {
+        for (int i = 0; i < count && ok; i++) {
+            std::string name = "\\f" + std::to_string(i) + ".txt";
+            ok = CopyFileA((from + name).c_str(), (to + name).c_str(), TRUE);
+        }
+    }
+    QueryPerformanceCounter(&b);
+    if (FILE* f = fopen(out, "w")) {
+        fprintf(f, "%.6f\n", ok ? bench::Seconds(a, b) : -1.0);
+        fclose(f);
+    }
+    return ok ? 0 : 1;
+}
+
+// Watches the job from a thread of its own and keeps the moment it ends.
+class JobEnd {
+  public:
+    JobEnd() {
+        thread_ = std::thread([this] {
+            while (!ShellJobRunning() && !stop_)
+                Sleep(1);
+            while (ShellJobRunning() && !stop_)
+                Sleep(1);
+            QueryPerformanceCounter(&end_);
+        });
+    }
+    LARGE_INTEGER end() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return end_;
+    }
+    ~JobEnd() { end(); }
+
+  private:
+    std::atomic<bool> stop_{false};
+    LARGE_INTEGER end_ = {};
+    std::thread thread_;
+};
+
+// Makes `count` files of 12 bytes, "f0.txt" .., in `folder`.
+void SmallFiles(const std::string& folder, int count) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < count; i++) {
+        std::string file = folder + "\\f" + std::to_string(i) + ".txt";
         HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         if (h != INVALID_HANDLE_VALUE) {
             WriteFile(h, "small file\r\n", 12, &written, nullptr);
             CloseHandle(h);
         }
-        list.append(file.c_str());
     }
-    list.close();
-    // A bare copy of the list: silent into one folder (`as_program` false), or with the
-    // program's own flags (progress, rename on collision) and one destination per name, as
-    // Paste's job hands it to the shell.
-    auto bare_copy = [&](const std::string& into, bool as_program) {
-        CreateDirectoryA(into.c_str(), nullptr);
-        PathList dests;
-        for (const std::string& from : list.paths())
-            dests.append((into + from.substr(from.rfind('\\'))).c_str());
-        dests.close();
-        LARGE_INTEGER a;
-        QueryPerformanceCounter(&a);
-        SHFILEOPSTRUCTA job = {};
-        job.wFunc = FO_COPY;
-        job.pFrom = list.data();
-        std::string to = into + '\0';
-        job.pTo = as_program ? dests.data() : to.c_str();
-        job.fFlags = as_program ? (FILEOP_FLAGS)(ShellJobFlags(1) | FOF_MULTIDESTFILES)
-                                : (FILEOP_FLAGS)(FOF_SILENT | FOF_NOCONFIRMATION);
-        SHFileOperationA(&job);
-        LARGE_INTEGER b;
-        QueryPerformanceCounter(&b);
-        return bench::Seconds(a, b);
-    };
+}
 
-    // The program's own list on the clipboard, as Copy leaves it for every selected row.
+// Removes the copies "f0.txt" .. from a folder that holds other files too.
+void RemoveCopies(const std::string& folder, int count) {
+    for (int i = 0; i < count; i++)
+        DeleteFileA((folder + "\\f" + std::to_string(i) + ".txt").c_str());
+}
+
+// Paste in the window of `count` small files (or, with `crowd`, into a folder that holds that
+// many entries already) and of one 2 GB file (`count` -1), in rounds beside the floor: the
+// floor, Paste, the floor. Paste is timed to the job's end and to the list showing the copies.
+void PasteBench(int count, int crowd, int rounds) {
+    std::string root = bench::TempFolder() + "\\fileops-bench";
+    bench::Remove(root);
+    CreateDirectoryA(root.c_str(), nullptr);
+    std::string source = root + "\\from", crowded = root + "\\crowd";
+    const char* what = "";
+    std::string label;
+    if (count < 0) {
+        CreateDirectoryA(source.c_str(), nullptr);
+        HANDLE h = CreateFileA((source + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = 2LL << 30;
+        bool made = h != INVALID_HANDLE_VALUE && SetFilePointerEx(h, size, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(h);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        if (!made) {
+            printf("paste 2 GB: the source could not be made\n");
+            return;
+        }
+        label = "one 2 GB file";
+    } else {
+        SmallFiles(source, count);
+        label = std::to_string(count) + " files of 12 bytes";
+        if (crowd > 0) {
+            CreateDirectoryA(crowded.c_str(), nullptr);
+            // Made on the Linux side: a file costs microseconds there.
+            bench::RunLinuxAndWait("cd '" + bench::UnixPath(crowded) + "' && seq 1 " +
+                                   std::to_string(crowd) + " | sed 's/^/e/' | xargs touch");
+            label += " into a folder of " + std::to_string(crowd) + " entries";
+        }
+    }
+    what = label.c_str();
+    int expected = count < 0 ? 1 : count + (crowd > 0 ? bench::BareWalk(crowded) : 0);
+    printf("paste %s (%s)\n", what, Load().c_str());
+    fflush(stdout);
+
     ShowFolder(source);
-    if (!mwin.hwnd) return;
     mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
     SendMessageA(mwin.hwnd, WM_COMMAND, CMD_COPY, 0);
     PumpUntil([] { return true; });
 
-    // Each round times Paste in the window (from the command to the list showing the copies)
-    // and the program's job in-process, between two bare copies of the same list; the
-    // median of the rounds' ratios to the bare copies' mean is what the user gets.
-    std::vector<double> window_ratios, job_ratios, same_window_ratios, same_job_ratios;
-    for (int round = 0; round < 5; round++) {
-        std::string tag = std::to_string(round);
-        double before = bare_copy(root + "\\bare-a" + tag, false);
-        double same_before = bare_copy(root + "\\same-a" + tag, true);
-
-        std::string pasted = root + "\\pasted" + tag;
-        CreateDirectoryA(pasted.c_str(), nullptr);
-        Navigate(pasted.c_str());
-        PumpUntil([] { return true; });
+    auto floor = [&](int round, const char* tag) {
+        std::string to = crowd > 0 ? crowded : root + "\\floor-" + tag + std::to_string(round);
+        CreateDirectoryA(to.c_str(), nullptr);
+        double seconds = FloorInOwnProcess(source, to, count);
+        if (crowd > 0)
+            RemoveCopies(to, count);
+        else
+            bench::Remove(to);
+        return seconds;
+    };
+    std::vector<double> floors, jobs, lists, ratios, longest;
+    for (int round = 0; round < rounds; round++) {
+        double before = floor(round, "a");
+        std::string to = crowd > 0 ? crowded : root + "\\paste" + std::to_string(round);
+        CreateDirectoryA(to.c_str(), nullptr);
+        Navigate(to.c_str());
+        int already = crowd > 0 ? expected - count : 0;
+        PumpUntil([&] {
+            return (int)ViewCount(panel.view) == already && _stricmp(panel.folder, to.c_str()) == 0 &&
+                   !ReadRunning();
+        });
         LARGE_INTEGER a, b;
+        Pinger pinger(mwin.hwnd);
+        JobEnd job;
         QueryPerformanceCounter(&a);
         PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
         PumpUntil([&] {
-            return ViewCount(panel.view) == 1000 && _stricmp(panel.folder, pasted.c_str()) == 0;
+            return (int)ViewCount(panel.view) == expected && _stricmp(panel.folder, to.c_str()) == 0;
         });
         QueryPerformanceCounter(&b);
-        double window = bench::Seconds(a, b);
-
-        std::string ours_to = root + "\\ours" + tag;
-        CreateDirectoryA(ours_to.c_str(), nullptr);
-        QueryPerformanceCounter(&a);
-        (void)RunTransfer("Paste", true, list, ours_to);
-        QueryPerformanceCounter(&b);
-        double ours = bench::Seconds(a, b);
-
-        double same = (same_before + bare_copy(root + "\\same-b" + tag, true)) / 2;
-        double bare = (before + bare_copy(root + "\\bare-b" + tag, false)) / 2;
-        window_ratios.push_back(window / bare);
-        job_ratios.push_back(ours / bare);
-        same_window_ratios.push_back(window / same);
-        same_job_ratios.push_back(ours / same);
-        printf("copy 1,000 files: bare SHFileOperationA %.3f s, with the program's flags and "
-               "destinations %.3f s; Paste in the window to the list of copies %.3f s (%.2fx, "
-               "%.2fx); Paste's job %.3f s (%.2fx, %.2fx)\n",
-               bare, same, window, window / bare, window / same, ours, ours / bare, ours / same);
+        LARGE_INTEGER end = job.end();
+        pinger.stop();
+        double paste = bench::Seconds(a, b), to_end = bench::Seconds(a, end);
+        if (crowd > 0)
+            RemoveCopies(to, count);
+        else
+            bench::Remove(to);
+        double after = floor(round, "b");
+        if (before < 0 || after < 0) {
+            printf("  the floor's CopyFileA failed\n");
+            break;
+        }
+        double bare = (before + after) / 2;
+        floors.push_back(bare);
+        jobs.push_back(to_end);
+        lists.push_back(paste);
+        ratios.push_back(to_end / bare);
+        longest.push_back(pinger.longest());
+        printf("  round %d: CopyFileA loop %.3f s; Paste to the job's end %.3f s (%.2fx), to the "
+               "list of copies %.3f s (%.2fx); longest answer to %d pings %.1f ms, sent at "
+               "%.3f s (%s)\n",
+               round + 1, bare, to_end, to_end / bare, paste, paste / bare, pinger.pings(),
+               pinger.longest() * 1000, bench::Seconds(a, pinger.longest_at()), Load().c_str());
+        fflush(stdout);
     }
-    for (auto* v : {&window_ratios, &job_ratios, &same_window_ratios, &same_job_ratios})
-        std::sort(v->begin(), v->end());
-    printf("median of 5 rounds beside the bare copy: Paste in the window %.2fx, Paste's job "
-           "%.2fx; beside the same shell job: %.2fx and %.2fx\n",
-           window_ratios[2], job_ratios[2], same_window_ratios[2], same_job_ratios[2]);
-    ShowFolder(root);
+    if (!floors.empty()) {
+        std::vector<double> list_ratios;
+        for (size_t i = 0; i < floors.size(); i++)
+            list_ratios.push_back(lists[i] / floors[i]);
+        printf("  median (min-max) of %zu rounds: CopyFileA loop %s s, Paste to the job's end %s s "
+               "= %sx, to the list %sx; longest answer to a ping %s ms\n",
+               floors.size(), Spread(floors, 1, "%.3f").c_str(), Spread(jobs, 1, "%.3f").c_str(),
+               Spread(ratios, 1, "%.2f").c_str(), Spread(list_ratios, 1, "%.2f").c_str(),
+               Spread(longest, 1000, "%.1f").c_str());
+    }
+    ShowFolder(bench::TempFolder());
     bench::Remove(root);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // "gather": the gatherings alone; "paste": the 2 GB Paste alone.
-    const char* only = argc > 1 ? argv[1] : "";
-    if (strcmp(only, "paste")) {
+    if (argc == 6 && !strcmp(argv[1], "--floor"))
+        return FloorMain(argv[2], argv[3], atoi(argv[4]), argv[5]);
+    // "gather": the gatherings alone; "paste N": Paste of N small files (N = -1: one 2 GB
+    // file); "crowd N M": N small files into a folder of M entries; "rounds R" first sets the
+    // rounds (5). Without arguments: everything at the sizes of the issue.
+    int rounds = 5, at = 1;
+    if (argc > 2 && !strcmp(argv[1], "rounds")) {
+        rounds = atoi(argv[2]);
+        at = 3;
+    }
+    const char* only = argc > at ? argv[at] : "";
+    if (!strcmp(only, "gather") || !*only) {
         GatherBench(100000, 1, 0);
         GatherBench(200000, 0, 0);
         GatherBench(200000, 2, 0);
-        if (!strcmp(only, "gather")) return 0;
-        CopyBench();
     }
-    BigPasteBench();
+    if (!strcmp(only, "paste") && argc > at + 1) PasteBench(atoi(argv[at + 1]), 0, rounds);
+    if (!strcmp(only, "crowd") && argc > at + 2)
+        PasteBench(atoi(argv[at + 1]), atoi(argv[at + 2]), rounds);
+    if (!*only) {
+        PasteBench(1000, 0, rounds);
+        PasteBench(10000, 0, rounds);
+        PasteBench(50, 100000, rounds);
+        PasteBench(-1, 0, rounds);
+    }
     if (mwin.hwnd) DestroyWindow(mwin.hwnd);
     PumpUntil([] { return true; });
     return 0;

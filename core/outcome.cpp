@@ -6,11 +6,8 @@
 
 #include "core/handles.h"
 #include "core/paths.h"
+#include "core/texts.h"
 
-namespace {
-
-// The "\\?\" form of a full path, which the path rules leave as it is and which may be as
-// long as the file system allows.
 std::wstring LongPath(const std::string& path) {
     std::wstring wide = WideText(path.c_str());
     if (wide.empty()) return wide;
@@ -21,6 +18,8 @@ std::wstring LongPath(const std::string& path) {
     if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
     return L"\\\\?\\" + wide;
 }
+
+namespace {
 
 bool IsDots(const WCHAR* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
@@ -70,67 +69,8 @@ TreeSummary SummarizeWide(const std::wstring& path) {
     return s;
 }
 
-// Removes a file, or a folder with everything below it.
-void RemoveWhole(const std::wstring& path, bool folder) {
-    if (!folder) {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-        return;
-    }
-    std::vector<std::wstring> folders{path};
-    WalkTree(path, [&folders](const std::wstring& p, const WIN32_FIND_DATAW& fd) {
-        if ((fd.dwFileAttributes & 0x410) == 0x10) {
-            folders.push_back(p);
-        } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveDirectoryW(p.c_str());  // a linked folder: the link alone goes
-        } else {
-            SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(p.c_str());
-        }
-    });
-    // Parents were listed before their children: the deepest go first.
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
-        RemoveDirectoryW(it->c_str());
-}
-
 bool ExistsWide(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string NameOf(const std::string& path) {
-    size_t cut = path.rfind('\\');
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t cut = path.rfind('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-std::string Count(unsigned long long n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-// Whether `after` holds at least what `before` did. A destination may hold more than its
-// source counted (the shell follows a linked folder that the count did not enter).
-bool Holds(const TreeSummary& after, const TreeSummary& before) {
-    if (!after.exists || after.folder != before.folder) return false;
-    // A file may have grown while it was copied; one cut short is smaller.
-    if (!before.folder) return after.bytes >= before.bytes;
-    return after.files >= before.files && after.folders >= before.folders &&
-           after.bytes >= before.bytes;
-}
-
-std::string Missing(const TreeSummary& after, const TreeSummary& before) {
-    if (!before.folder)
-        return std::to_string(after.bytes) + " of " + Count(before.bytes, "byte", "bytes");
-    return std::to_string(after.files) + " of " + Count(before.files, "file", "files") + ", " +
-           std::to_string(after.bytes) + " of " + Count(before.bytes, "byte", "bytes");
-}
-
-bool SameSummary(const TreeSummary& a, const TreeSummary& b) {
-    return a.exists == b.exists && a.folder == b.folder && a.files == b.files &&
-           a.folders == b.folders && a.bytes == b.bytes;
 }
 
 }  // namespace
@@ -149,51 +89,6 @@ TransferItem TransferItemOf(const std::string& from, const std::string& to) {
 bool StillThere(const std::string& path, const FileId& id) {
     FileId now;
     return IdentityOf(path, &now) && now == id;
-}
-
-std::vector<Shortfall> CheckTransfer(const std::vector<TransferItem>& items, bool copy) {
-    std::vector<Shortfall> out;
-    for (const TransferItem& item : items) {
-        std::wstring to = LongPath(item.to);
-        TreeSummary after = SummarizeWide(to);
-        // A moved source is gone when its name no longer opens the entry it was.
-        TreeSummary source;
-        if (!copy && (!item.has_id || StillThere(item.from, item.id)))
-            source = Summarize(item.from);
-        const std::string name = "\"" + NameOf(item.from) + "\"";
-        bool arrived = Holds(after, item.before);
-        if (copy) {
-            if (arrived) continue;
-            std::string line = name + " was not copied";
-            if (after.exists) {
-                // The destination's name was free when the job began: what is there now is
-                // the job's own partial copy, and the source is untouched.
-                RemoveWhole(to, after.folder);
-                line += " whole (" + Missing(after, item.before) +
-                        " arrived); the partial copy was removed";
-            }
-            out.push_back({item.from, item.to, line + "."});
-            continue;
-        }
-        if (arrived && !source.exists) continue;
-        std::string line;
-        if (arrived) {
-            line = name + " was copied to \"" + FolderOf(item.to) +
-                   "\", but the original is still there";
-        } else if (!after.exists) {
-            line = name + " was not moved";
-        } else if (!item.before.folder && SameSummary(source, item.before)) {
-            RemoveWhole(to, false);
-            line = name + " was not moved (" + Missing(after, item.before) +
-                   " arrived); the partial copy was removed";
-        } else {
-            // Part of a folder has moved: nothing is removed, the user is told where it is.
-            line = name + " was moved in part: some of it is still in \"" + FolderOf(item.from) +
-                   "\", the rest is in \"" + FolderOf(item.to) + "\"";
-        }
-        out.push_back({item.from, item.to, line + "."});
-    }
-    return out;
 }
 
 TransferProgress::TransferProgress(const std::vector<TransferItem>& items) : items_(items) {
@@ -244,10 +139,21 @@ std::string NotDoneLine(const std::string& what, unsigned long error) {
     return what + ": " + ErrorReason(error) + ".";
 }
 
-std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy) {
-    std::vector<std::string> lines;
-    for (const Shortfall& s : shortfalls)
-        lines.push_back(s.line);
-    return (copy ? "Not everything was copied:\n\n" : "Not everything was moved:\n\n") +
-           ListedLines(lines);
+std::string GroupedCount(unsigned long long n, char sep) {
+    std::string digits = std::to_string(n), grouped;
+    for (size_t i = 0; i < digits.size(); i++) {
+        if (sep && i > 0 && (digits.size() - i) % 3 == 0) grouped += sep;
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+std::string TransferStatusText(bool copy, unsigned long long items, unsigned long long items_total,
+                               unsigned long long bytes, unsigned long long bytes_total, char sep) {
+    char done[32], total[32];
+    FormatSizeWith(done, (long long)bytes, -1, sep);
+    FormatSizeWith(total, (long long)bytes_total, -1, sep);
+    return std::string(copy ? "Copying " : "Moving ") + GroupedCount(items, sep) + " of " +
+           GroupedCount(items_total, sep) + (items_total == 1 ? " item, " : " items, ") + done +
+           " of " + total;
 }

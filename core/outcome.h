@@ -1,6 +1,5 @@
-// What a copy or a move really did, read from the disk: the platform's shell may answer
-// "done" for a copy cut short by a full disk, a tree copied in part, or a move that moved
-// nothing, so every job is checked against what its sources held before it ran.
+// What a copy or a move holds and has done: the sources' summaries, the identities of the
+// entries a job acts on, its progress, and the texts that tell it.
 #pragma once
 
 #include <string>
@@ -14,6 +13,10 @@ struct TreeSummary {
     bool folder = false;
     unsigned long long files = 0, folders = 0, bytes = 0;
 };
+
+// The "\\?\" form of a full path, which the path rules leave as it is and which may be as
+// long as the file system allows; empty when the path does not convert.
+std::wstring LongPath(const std::string& path);
 
 // Counts what `path` holds: a file its size; a folder every file and folder below it, walked
 // through "\\?\" paths so that a tree deeper than 259 characters is counted whole. A linked
@@ -34,20 +37,6 @@ TransferItem TransferItemOf(const std::string& from, const std::string& to);
 // Whether what `path` opens now is still the entry of identity `id` (a case twin that the
 // path also names on a file system that tells case apart is not).
 bool StillThere(const std::string& path, const FileId& id);
-
-// What a finished job left short of one item: the message line that tells the user, and
-// whether the job's partial copy (a destination that this job made, with its source still
-// whole) was removed.
-struct Shortfall {
-    std::string from, to;
-    std::string line;
-};
-
-// Checks each item after the job: its destination holds at least what the source held (a file
-// at least its size), and after a move the source is gone. Partial copies that the job made are
-// removed where the source is still whole: a copy's always, a moved file's when the file is
-// still at its source. Returns what fell short, in the items' order.
-std::vector<Shortfall> CheckTransfer(const std::vector<TransferItem>& items, bool copy);
 
 // How far a running copy or move has come, read from its destinations: the shell takes the
 // items in their order, so every item before the first one not yet whole at its destination
@@ -76,6 +65,10 @@ std::string ErrorReason(unsigned long error);
 
 // One line that says what was not done and why: "`what`: reason", ending in a full stop.
 std::string NotDoneLine(const std::string& what, unsigned long error);
+// A count with its digits in groups of three, `sep` between them ("20,000").
+std::string GroupedCount(unsigned long long n, char sep);
 
-// The one message that lists what fell short.
-std::string ShortfallText(const std::vector<Shortfall>& shortfalls, bool copy);
+// What the status line says while a copy or a move runs, once it is planned: "Copying 3,201
+// of 20,000 items, 1.2 MB of 40 MB" (items are the files and folders, each counted once).
+std::string TransferStatusText(bool copy, unsigned long long items, unsigned long long items_total,
+                               unsigned long long bytes, unsigned long long bytes_total, char sep);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,7 +86,7 @@ struct Panel {
     void (*entries_writer_stop)() = nullptr;
     void (*list_job_stop)() = nullptr;
     // Whether a copy, move, delete or rename job runs beside the window.
-    bool file_job = false;
+    std::atomic<bool> file_job{false};
 
     // A drag of rows: the rows it took when it began, moved at its drop.
     int dragging = 0;

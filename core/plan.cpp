@@ -1,5 +1,8 @@
 #include "core/plan.h"
 
+#include "core/handles.h"
+#include "core/paths.h"
+
 #include <windows.h>
 #include <cctype>
 #include <cstring>
@@ -41,6 +44,7 @@ std::string Trimmed(std::string folder) {
 }  // namespace
 
 const char* const kIntoItself = "a folder cannot go into itself";
+const char* const kAlreadyThere = "already in that folder";
 
 FolderChain::FolderChain(const std::string& folder) {
     char full[MAX_PATH];
@@ -91,7 +95,7 @@ bool PathWithin(const std::string& path, const std::string& folder) {
 
 TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::string& folder,
                           bool copy, const std::function<bool(const std::string&)>& exists,
-                          const Within& within) {
+                          const Within& within, const NameTaken& taken) {
     TransferPlan plan;
     std::string target = Trimmed(folder);
     std::set<std::string, NoCase> given;
@@ -119,11 +123,11 @@ TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::st
             continue;
         }
         if (!copy && _stricmp(Trimmed(from_folder).c_str(), target.c_str()) == 0) {
-            plan.left_out.push_back({source, "already in that folder"});
+            plan.left_out.push_back({source, kAlreadyThere});
             continue;
         }
         std::string chosen = FreeName(name, copy, [&](const std::string& n) {
-            return given.count(n) > 0 || exists(target + "\\" + n);
+            return given.count(n) > 0 || (taken ? taken(n) : exists(target + "\\" + n));
         });
         std::string destination = target + "\\" + chosen;
         if (chosen.empty() || destination.size() > MAX_PATH - 1) {
@@ -135,4 +139,32 @@ TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::st
         plan.to.push_back(destination);
     }
     return plan;
+}
+
+std::wstring FoldedName(const std::wstring& name) {
+    std::wstring folded = name;
+    if (!folded.empty()) CharUpperBuffW(&folded[0], (DWORD)folded.size());
+    return folded;
+}
+
+FolderNames::FolderNames(const std::string& folder) {
+    std::wstring pattern = WideText(folder.c_str());
+    if (pattern.empty()) return;
+    if (pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW fd;
+    FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return;
+    do {
+        names_.insert(FoldedName(fd.cFileName));
+    } while (FindNextFileW(find.get(), &fd));
+}
+
+bool FolderNames::Holds(const std::string& name) const {
+    return names_.count(FoldedName(WideText(name.c_str()))) > 0;
+}
+
+void FolderNames::Add(const std::string& name) {
+    names_.insert(FoldedName(WideText(name.c_str())));
 }

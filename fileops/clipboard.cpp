@@ -36,6 +36,15 @@ bool OpenClipboardSoon(HWND owner) {
 
 }  // namespace
 
+namespace {
+
+std::string Unspelled(UINT index) {
+    return "Name " + std::to_string(index + 1) +
+           " of the list: the program's code page cannot spell it.";
+}
+
+}  // namespace
+
 uint32_t DropBlockSize(uint32_t list_length) { return ((list_length + 22) & ~31u) + 32; }
 
 std::string BuildDropBlock(const PathList& list) {
@@ -184,7 +193,8 @@ bool EffectMoves(DWORD effect) {
     return (effect & DROPEFFECT_MOVE) && !(effect & DROPEFFECT_COPY);
 }
 
-int ParseDropBlock(const void* block, size_t size, PathList& list) {
+int ParseDropBlock(const void* block, size_t size, PathList& list,
+                   std::vector<std::string>* refused) {
     list.clear();
     const unsigned char* bytes = (const unsigned char*)block;
     DROPFILES header;
@@ -234,6 +244,7 @@ int ParseDropBlock(const void* block, size_t size, PathList& list) {
             if (!NarrowExact(wide.data(), name, sizeof name)) {
                 log_line("%s\tPaste () name %u left out: the code page cannot spell it ...\n",
                          time_stamp(), index);
+                if (refused) refused->push_back(Unspelled(index));
                 continue;
             }
         } else if (fits && !NarrowFromSystem((const char*)bytes + start, length, name, sizeof name)) {
@@ -241,11 +252,15 @@ int ParseDropBlock(const void* block, size_t size, PathList& list) {
             // program's: a name that does not convert exactly would name another file.
             log_line("%s\tPaste () name %u left out: the code page cannot spell it ...\n",
                      time_stamp(), index);
+            if (refused) refused->push_back(Unspelled(index));
             continue;
         }
         if (!fits) {
             log_line("%s\tPaste () name %u left out: longer than 259 characters ...\n",
                      time_stamp(), index);
+            if (refused)
+                refused->push_back("Name " + std::to_string(index + 1) +
+                                   " of the list: longer than 259 characters.");
             continue;
         }
         list.append(name);
@@ -255,7 +270,7 @@ int ParseDropBlock(const void* block, size_t size, PathList& list) {
     return taken;
 }
 
-int ReadDropList(HDROP drop, PathList& list) {
+int ReadDropList(HDROP drop, PathList& list, std::vector<std::string>* refused) {
     list.clear();
     SIZE_T size = drop ? GlobalSize((HGLOBAL)drop) : 0;
     const void* bytes = size ? GlobalLock((HGLOBAL)drop) : nullptr;
@@ -263,7 +278,7 @@ int ReadDropList(HDROP drop, PathList& list) {
         list.close();
         return 0;
     }
-    int taken = ParseDropBlock(bytes, size, list);
+    int taken = ParseDropBlock(bytes, size, list, refused);
     GlobalUnlock((HGLOBAL)drop);
     if (taken < 0) {
         list.clear();
@@ -435,22 +450,21 @@ unsigned __stdcall EmptyClipboardThread(void* arg) {
     return 0;
 }
 
-// Copies (or, for a cut list, moves) the names in `from` into the folder that was read,
-// under names that replace nothing, and reads the folder again. True when a move ran whole:
-// every name moved.
-bool PasteList(const PathList& from, bool move) {
-    if (from.length() <= 2) return false;
+// Copies (or, for a cut list, moves) the names that `source` gives into the folder that was
+// read, under names that replace nothing, and reads the folder again. True when a move ran
+// whole: every name moved.
+bool PasteList(const NameSource& source) {
     char folder[MAX_PATH];
     lstrcpynA(folder, panel.folder, sizeof folder);
     if (!folder[0] || mcfg.drives_mode) {
         MessageBeep(MB_ICONWARNING);
         return false;
     }
-    log_line("%s\tPaste () %s %s GO ...\n", time_stamp(), from.data(), folder);
-    TransferOutcome outcome = RunTransfer("Paste", !move, from, folder);
+    TransferOutcome outcome = RunTransfer("Paste", source, folder);
+    if (!outcome.read) return false;
     // The folder shows the pasted entries selected, as the desktop shell does.
     ReadSelecting(outcome.arrived);
-    return move && outcome.all_done();
+    return !outcome.copy && outcome.all_done();
 }
 
 }  // namespace
@@ -461,39 +475,54 @@ void Paste(HANDLE drop) {
         log_line("  Paste (NULL)\n");
         return;
     }
+    // The drop's block is read here, before the handle is released; the names are looked at on
+    // the job's thread.
     PathList from;
-    ReadDropList((HDROP)drop, from);
-    PasteList(from, false);
+    std::vector<std::string> refused;
+    ReadDropList((HDROP)drop, from, &refused);
+    std::vector<std::string> paths = from.paths();
+    PasteList([&](TransferNames* names) {
+        names->paths = std::move(paths);
+        names->refused = std::move(refused);
+        return true;
+    });
 }
 
 void PasteClipboard() {
-    // The block is copied on a thread of its own, given up after a second, and read only
-    // after its checks; the clipboard is closed before the copy runs.
-    ClipboardList list;
-    PathList from;
     if (ClipboardHeldByAGivenUpReader()) {
         log_line("%s\tPaste () refused: the clipboard is busy ...\n", time_stamp());
         MsgBox("The clipboard is busy: the program that put the list there does not answer. "
                "Nothing was pasted.");
         return;
     }
-    if (!ReadClipboardBlock(&list, 1000)) {
-        log_line("  Paste (NULL)\n");
-        // A list whose owner did not render it within the second is told; an empty clipboard
-        // (Paste is greyed then) is not.
-        if (ClipboardHeldByAGivenUpReader())
-            MsgBox("The program that put the list on the clipboard does not answer. Nothing was "
-                   "pasted.");
-        return;
-    }
-    if (ParseDropBlock(list.block.data(), list.block.size(), from) < 0) {
-        log_line("  Paste (NULL)\n");
-        return;
-    }
+    // The block is copied on a thread of its own, given up after a second, and read only
+    // after its checks; all of that waits on the job's thread, not the window's.
+    DWORD sequence = 0;
+    bool pasted_whole = PasteList([&sequence](TransferNames* names) {
+        ClipboardList list;
+        PathList from;
+        if (!ReadClipboardBlock(&list, 1000)) {
+            log_line("  Paste (NULL)\n");
+            // A list whose owner did not render it within the second is told; an empty
+            // clipboard (Paste is greyed then) is not.
+            if (ClipboardHeldByAGivenUpReader())
+                names->told = "The program that put the list on the clipboard does not answer. "
+                              "Nothing was pasted.";
+            return false;
+        }
+        if (ParseDropBlock(list.block.data(), list.block.size(), from, &names->refused) < 0) {
+            log_line("  Paste (NULL)\n");
+            return false;
+        }
+        names->paths = from.paths();
+        names->copy = !EffectMoves(list.effect);
+        sequence = list.sequence;
+        return true;
+    });
     // A cut list is moved, and once every name has moved the cut is spent.
-    if (PasteList(from, EffectMoves(list.effect))) {
+    if (pasted_whole) {
         Handle thread((HANDLE)_beginthreadex(nullptr, 0, EmptyClipboardThread,
-                                             (void*)(uintptr_t)list.sequence, 0, nullptr));
+                                             (void*)(uintptr_t)sequence, 0, nullptr));
     }
 }
 

@@ -17,6 +17,7 @@
 #include "core/plan.h"
 #include "core/outcome.h"
 #include "core/texts.h"
+#include "fileops/copyjob.h"
 #include "fileops/transfer.h"
 #include "scan/scan.h"
 #include "core/handles.h"
@@ -111,88 +112,135 @@ bool FolderStillThere(const char* routine, const char* folder) {
     return false;
 }
 
-TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from,
+namespace {
+
+// What the status line says while a transfer runs, from the job's counts.
+std::string TransferNote(const CopyCounts& counts, bool copy, const std::string& folder) {
+    switch (counts.phase.load()) {
+    case 0: return "Reading the list of names ...";
+    case 1:
+        return "Looking at " + GroupedCount(counts.names, mcfg.sep) + " names for " + folder +
+               " ...";
+    }
+    return TransferStatusText(copy, counts.items, counts.items_total, counts.bytes,
+                              counts.bytes_total, mcfg.sep) +
+           " to " + folder + " ... (Esc stops)";
+}
+
+}  // namespace
+
+TransferOutcome RunTransfer(const char* routine, const NameSource& source,
                             const std::string& folder) {
     TransferOutcome outcome;
     if (folder.empty() || !FolderStillThere(routine, folder.c_str())) return outcome;
-    // "Inside" is decided on the folders themselves, so that no other name of a folder (a
-    // linked folder, "..", a short name) lets it go into its own tree.
-    FolderChain chain(folder);
-    auto within = [&chain](const std::string&, const std::string& source) {
-        DWORD attributes = GetFileAttributesA(source.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-               chain.Holds(source);
-    };
-    TransferPlan plan = PlanTransfer(from.paths(), folder, copy, Exists, within);
-    outcome.left_out = plan.left_out.size();
-    std::string into_itself;
-    for (const LeftOut& out : plan.left_out) {
-        log_line("%s\t%s () %s left out: %s ...\n", time_stamp(), routine, out.path.c_str(),
-                 out.reason);
-        if (out.reason == kIntoItself) into_itself += "\n" + out.path;
-    }
-    if (!into_itself.empty())
-        MsgBox(("A folder cannot go into itself; left out:" + into_itself).c_str());
-    if (plan.from.empty()) {
-        MessageBeep(MB_ICONWARNING);
-        return outcome;
-    }
-    CSHL job;
-    job.owner = mwin.hwnd;
-    std::vector<TransferItem> items;
-    for (size_t i = 0; i < plan.from.size(); i++) {
-        job.from.append(plan.from[i].c_str());
-        job.to.append(plan.to[i].c_str());
-        items.push_back(TransferItemOf(plan.from[i], plan.to[i]));
-    }
-    job.from.close();
-    job.to.close();
-    job.each_destination = true;
     // A running size scan reads the folder the job is about to change.
     StopScan();
-    outcome.ran = true;
-    outcome.planned = items.size();
+    // Reading the names, looking at the sources and planning the names all run on the job's
+    // thread: the window answers from the first moment, whatever the list holds.
+    CopyCounts counts;
+    CopyReport report;
+    TransferNames names;
+    bool had = false;
+    int result;
     {
-        // The shell here shows no progress of its own: the status line says what runs and,
-        // while it runs, how much has arrived.
-        std::string doing = (copy ? "Copying " : "Moving ") + std::to_string(items.size()) +
-                            (items.size() == 1 ? " item" : " items");
-        std::string into = " to " + folder + " ...";
-        BusyNote note(doing + into);
-        TransferProgress progress(items);
-        RunShellJob(std::move(job), copy ? 2 : 3, copy ? 1 : 2, [&] {
-            char arrived[32], total[32];
-            FormatSize(arrived, (long long)progress.Read(), -1);
-            FormatSize(total, (long long)progress.total(), -1);
-            note.Show(doing + " (" + arrived + " of " + total + ")" + into);
-        });
+        BusyNote note("Reading the list of names ...");
+        result = RunBeside(
+            [&] {
+                if (!source(&names) || (names.paths.empty() && names.refused.empty())) return 0;
+                had = true;
+                if (names.paths.empty()) return 0;
+                log_line("%s\t%s () %s %s GO ...\n", time_stamp(), routine, names.paths[0].c_str(),
+                         folder.c_str());
+                CopyInto(names.paths, folder, names.copy, counts, report);
+                return 0;
+            },
+            [&] {
+                // The kind of job is known once the names are read.
+                bool copy = counts.phase.load() == 0 || names.copy;
+                note.Show(TransferNote(counts, copy, folder));
+            },
+            &counts.stop);
     }
-    std::vector<Shortfall> shortfalls = CheckTransfer(items, copy);
-    outcome.short_of = shortfalls.size();
-    std::unordered_set<std::string> fell_short;
-    for (const Shortfall& s : shortfalls)
-        fell_short.insert(s.to);
+    if (!names.told.empty()) MsgBox(names.told.c_str());
+    if (result != 0 || !had) return outcome;
+    outcome.read = true;
+    outcome.copy = names.copy;
+
+    // Every name left out is told in one list, but for a move into the folder the file is in
+    // already, which asks for nothing to be done.
+    std::vector<std::string> told = names.refused;
+    size_t logged = 0;
+    for (const LeftOut& out : report.left_out) {
+        if (logged++ < 20)
+            log_line("%s\t%s () %s left out: %s ...\n", time_stamp(), routine, out.path.c_str(),
+                     out.reason);
+        if (out.reason != kAlreadyThere)
+            told.push_back("\"" + out.path + "\": " + out.reason + ".");
+    }
+    if (logged > 20)
+        log_line("%s\t%s () %u more left out ...\n", time_stamp(), routine,
+                 (unsigned)(logged - 20));
+    outcome.left_out = report.left_out.size() + names.refused.size();
+    std::string left_text = told.empty() ? "" : "Left out:\n\n" + ListedLines(told);
+    if (report.planned == 0) {
+        MessageBeep(MB_ICONWARNING);
+        if (!left_text.empty()) MsgBox(left_text.c_str());
+        return outcome;
+    }
+    outcome.ran = true;
+    outcome.planned = report.planned;
+    outcome.short_of = report.short_of.size() + report.not_begun;
+    outcome.arrived = std::move(report.arrived);
+    // What arrived whole is kept as it arrived, for Ctrl+Z.
     UndoRecord undo;
-    undo.kind = copy ? UndoKind::kCopy : UndoKind::kMove;
-    for (const TransferItem& item : items) {
-        if (fell_short.count(item.to)) continue;
-        outcome.arrived.push_back(item.to.substr(item.to.rfind('\\') + 1));
-        // What arrived whole is kept as it arrived, for Ctrl+Z.
+    undo.kind = names.copy ? UndoKind::kCopy : UndoKind::kMove;
+    for (const auto& [source, destination] : report.moved) {
         UndoItem left;
-        if (UndoItemOf(item.to, &left)) {
-            left.back = item.from;
-            undo.items.push_back(std::move(left));
-        }
+        if (!UndoItemOf(destination, &left)) continue;
+        left.back = source;
+        undo.items.push_back(std::move(left));
     }
     RecordUndo(std::move(undo));
-    if (shortfalls.empty()) {
+    std::string text;
+    if (report.stopped) {
+        char done[32], total[32];
+        FormatSize(done, (long long)counts.bytes.load(), -1);
+        FormatSize(total, (long long)counts.bytes_total.load(), -1);
+        text =
+            std::string(names.copy ? "The copy" : "The move") +
+            " was stopped: " + GroupedCount(outcome.arrived.size(), mcfg.sep) + " of " +
+            GroupedCount(report.planned, mcfg.sep) + " items arrived (" + done + " of " + total +
+            ")" +
+            (report.not_begun ? ", " + GroupedCount(report.not_begun, mcfg.sep) + " were not begun."
+                              : ".") +
+            "\n\n";
+        log_line("%s\t%s () %s stopped: %u of %u arrived ...\n", time_stamp(), routine,
+                 folder.c_str(), (unsigned)outcome.arrived.size(), (unsigned)report.planned);
+    } else if (report.short_of.empty()) {
         log_line("%s\t%s () %s OK ...\n", time_stamp(), routine, folder.c_str());
     } else {
         log_line("%s\t%s () %s failed: %u of %u fell short ...\n", time_stamp(), routine,
-                 folder.c_str(), (unsigned)shortfalls.size(), (unsigned)items.size());
-        MsgBox(ShortfallText(shortfalls, copy).c_str());
+                 folder.c_str(), (unsigned)report.short_of.size(), (unsigned)report.planned);
     }
+    if (!report.short_of.empty())
+        text += (names.copy ? "Not everything was copied:\n\n" : "Not everything was moved:\n\n") +
+                ListedLines(report.short_of);
+    if (!left_text.empty()) text += (text.empty() ? "" : "\n") + left_text;
+    if (!text.empty()) MsgBox(text.c_str());
     return outcome;
+}
+
+TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from,
+                            const std::string& folder) {
+    std::vector<std::string> paths = from.paths();
+    return RunTransfer(
+        routine,
+        [&](TransferNames* names) {
+            names->paths = std::move(paths);
+            names->copy = copy;
+            return true;
+        },
+        folder);
 }
 
 void Delete(bool to_recycle_bin) {

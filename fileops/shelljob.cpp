@@ -2,7 +2,9 @@
 // window's thread keeps painting and answering in a loop of its own until the job has ended.
 #include <windows.h>
 #include <process.h>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/com.h"
@@ -19,12 +21,10 @@
 namespace {
 
 
-// What the job's thread is handed: the job whole, with its own lists, and the place of its
+// What the job's thread is handed: the work whole, with its own data, and the place of its
 // answer, read once the thread has ended.
 struct Work {
-    CSHL job;
-    int code = 0, mode = 0;
-    FILE* log = nullptr;
+    std::function<int()> run;
     int result = 0;
 };
 
@@ -32,7 +32,7 @@ unsigned __stdcall JobThread(void* arg) {
     Work* work = (Work*)arg;
     // The shell's dialogs and the recycle bin use the component library on their thread.
     ComScope com;
-    work->result = work->job.shell_job(work->code, work->mode, work->log);
+    work->result = work->run();
     return 0;
 }
 
@@ -43,11 +43,21 @@ bool IsInput(UINT message) {
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
 }
 
+// Whether a message asks a stoppable job to stop: Esc, or a press of the find button, which
+// stops a search the same way.
+bool AsksStop(const MSG& msg) {
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.wParam == VK_ESCAPE)
+        return true;
+    return msg.message == WM_LBUTTONDOWN && mbtn.hwnd && msg.hwnd == mbtn.hwnd;
+}
+
 // Hands on what waits for this thread while a job runs: sent messages (answered inside
 // PeekMessage) and paints go through; input is dropped, since none of this thread's windows
-// takes any meanwhile; the window's own messages go to `kept`, and the quit message is noted
-// for the loop that waits for it.
-void PumpBeside(HWND window, std::vector<MSG>& kept, bool* quit, int* quit_code) {
+// takes any meanwhile, except that Esc or the find button sets `stop` when the job has one;
+// the window's own messages go to `kept`, and the quit message is noted for the loop that
+// waits for it.
+void PumpBeside(HWND window, std::vector<MSG>& kept, bool* quit, int* quit_code,
+                std::atomic<bool>* stop) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -55,7 +65,10 @@ void PumpBeside(HWND window, std::vector<MSG>& kept, bool* quit, int* quit_code)
             *quit_code = (int)msg.wParam;
             continue;
         }
-        if (IsInput(msg.message)) continue;
+        if (IsInput(msg.message)) {
+            if (stop && AsksStop(msg)) *stop = true;
+            continue;
+        }
         if (msg.hwnd == window && msg.message >= WM_APP && msg.message <= 0xBFFF) {
             kept.push_back(msg);
             continue;
@@ -69,6 +82,14 @@ void PumpBeside(HWND window, std::vector<MSG>& kept, bool* quit, int* quit_code)
 bool ShellJobRunning() { return panel.file_job; }
 
 int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick) {
+    FILE* log = mcfg.log;
+    auto shared = std::make_shared<CSHL>(std::move(job));
+    return RunBeside([shared, code, mode, log] { return shared->shell_job(code, mode, log); }, tick,
+                     nullptr);
+}
+
+int RunBeside(std::function<int()> run, const std::function<void()>& tick,
+              std::atomic<bool>* stop) {
     if (panel.file_job) {
         log_line("%s\tRunShellJob () refused: a job runs ...\n", time_stamp());
         return ERROR_BUSY;
@@ -79,21 +100,21 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick)
     StopWatchingFolder();
     ModalScope modal;
     HWND window = mwin.hwnd;
-    bool enabled = window && IsWindowEnabled(window);
+    // The shell's dialogs are owned by the window, which stays disabled under them; a job that
+    // can be stopped shows none and leaves the window enabled, so that Esc and the find button
+    // reach it.
+    bool enabled = !stop && window && IsWindowEnabled(window);
     // A disabled window loses the keys when it had them itself; they come back afterwards.
     HWND focus = GetFocus();
     if (enabled) EnableWindow(window, FALSE);
 
     Work work;
-    work.job = std::move(job);
-    work.code = code;
-    work.mode = mode;
-    work.log = mcfg.log;
+    work.run = std::move(run);
     uintptr_t thread = _beginthreadex(nullptr, 0, JobThread, &work, 0, nullptr);
     if (!thread) {
         // Without a thread the job runs here, with the window frozen as it was before threads.
         log_line("%s\tRunShellJob () no thread: the job runs on the window's ...\n", time_stamp());
-        work.result = work.job.shell_job(code, mode, work.log);
+        work.result = work.run();
     } else {
         // The job takes as long as the disk takes; each wait for it is a quarter of a second
         // at most, and sent messages and paints end it at once.
@@ -103,11 +124,12 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick)
         bool quit = false;
         int quit_code = 0;
         DWORD next_tick = GetTickCount() + 250;
+        if (tick) tick();
         while (WaitForSingleObject(handle, 0) == WAIT_TIMEOUT) {
             DWORD now = GetTickCount();
             DWORD wait = (int)(next_tick - now) > 0 ? next_tick - now : 0;
             MsgWaitForMultipleObjectsEx(1, &handle, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-            PumpBeside(window, kept, &quit, &quit_code);
+            PumpBeside(window, kept, &quit, &quit_code, stop);
             if ((int)(GetTickCount() - next_tick) >= 0) {
                 if (tick) tick();
                 next_tick = GetTickCount() + 250;
@@ -115,7 +137,7 @@ int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick)
         }
         owned.reset();
         // What came while the job ended: the keys pressed on the disabled window go too.
-        PumpBeside(window, kept, &quit, &quit_code);
+        PumpBeside(window, kept, &quit, &quit_code, nullptr);
         for (const MSG& m : kept)
             PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);
         if (quit) PostQuitMessage(quit_code);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -45,9 +46,11 @@ std::string RefusedRowsText(const std::vector<std::string>& lines);
 // gives -1 and an empty list. Wide names (fWide) are taken only when the code page spells them
 // exactly. Names of 260 characters or more are left out with a log line. Returns the number
 // of names taken.
-int ParseDropBlock(const void* block, size_t size, PathList& list);
+// Each name left out adds a line that says which and why to `refused`, when given.
+int ParseDropBlock(const void* block, size_t size, PathList& list,
+                   std::vector<std::string>* refused = nullptr);
 // The same for the block of a drop handle.
-int ReadDropList(HDROP drop, PathList& list);
+int ReadDropList(HDROP drop, PathList& list, std::vector<std::string>* refused = nullptr);
 
 // Whether the folder is still there as a folder; when it is not, says so in a message box
 // and logs it under `routine`. Nothing is ever created in its place.
@@ -62,6 +65,10 @@ bool FolderStillThere(const char* routine, const char* folder);
 // a second while the job runs. One job at a time: another asked meanwhile runs nothing and
 // gets ERROR_BUSY. Returns what shell_job returned.
 int RunShellJob(CSHL job, int code, int mode, const std::function<void()>& tick = nullptr);
+// The same for any work, which must touch nothing but its own data. With `stop` the work can
+// be stopped: the window then stays enabled (it owns no dialog of the work's), and Esc or a
+// press of the find button sets *stop; every other key and click is still dropped.
+int RunBeside(std::function<int()> run, const std::function<void()>& tick, std::atomic<bool>* stop);
 
 // Shows what a long operation does on the status line for as long as it lives.
 class BusyNote {
@@ -76,20 +83,38 @@ class BusyNote {
 
 // What a copy or a move did.
 struct TransferOutcome {
+    bool read = false;      // a list of names was had
+    bool copy = true;       // the names were copied (else moved)
     bool ran = false;       // a job ran
     size_t planned = 0;     // the sources that went into it
-    size_t left_out = 0;    // the sources left out before it
-    size_t short_of = 0;    // the sources whose copy or move fell short
+    size_t left_out = 0;    // the names left out before it
+    size_t short_of = 0;    // the sources whose copy or move fell short, or was never begun
     std::vector<std::string> arrived;  // the names of the destinations that arrived whole
     // Every source named went whole where it was to go (a move's sources are gone).
     bool all_done() const { return ran && left_out == 0 && short_of == 0; }
 };
 
-// Copies (copy set, mode 1) or moves (mode 2) the paths of `from` into `folder`, each under a
-// name that replaces nothing; sources that cannot go are left out with a log line naming
-// `routine`. Stops a running size scan first. What the job really did is checked on the disk
-// against what each source held before it (see CheckTransfer), whatever the shell answered:
-// what fell short is told in one message box, and `routine`'s log line says OK only when
-// nothing did. While the job runs the status line says what is copied or moved.
+// The names a transfer acts on, gathered on the job's thread.
+struct TransferNames {
+    std::vector<std::string> paths;
+    bool copy = true;
+    // A line for each name of the list that could not be taken (see ParseDropBlock).
+    std::vector<std::string> refused;
+    // A message that tells why there is no list, shown once the job has ended.
+    std::string told;
+};
+// Fills in the names on the job's thread; false when there is no list.
+using NameSource = std::function<bool(TransferNames* names)>;
+
+// Copies or moves the names that `source` gives (read on the job's thread, beside the window)
+// into `folder`, each under a name that replaces nothing (see CopyInto). Stops a running size
+// scan first. While the job runs the status line counts its items and bytes, and Esc or the
+// find button stops it between two files or within a large one. Afterwards one message box
+// tells every name left out (but a move into the folder it is in), every source that fell
+// short and, after a stop, what arrived; `routine`'s log line says OK only when nothing fell
+// short.
+TransferOutcome RunTransfer(const char* routine, const NameSource& source,
+                            const std::string& folder);
+// The same for the paths of `from`, copied (copy set) or moved.
 TransferOutcome RunTransfer(const char* routine, bool copy, const PathList& from,
                             const std::string& folder);

@@ -42,3 +42,9 @@ TEST(NotDoneLine, SaysWhatWasNotDoneAndThePlatformsReasonInOneLine) {
     // A code the platform has no text for is named by its number.
     EXPECT_EQ(NotDoneLine("x", 0x2FFFFFFF), "x: error " + std::to_string(0x2FFFFFFF) + ".");
 }
+
+TEST(TransferStatusText, CountsItemsAndBytesInGroups) {
+    EXPECT_EQ(TransferStatusText(true, 3201, 20000, 1258291, 41943040, ','),
+              "Copying 3,201 of 20,000 items, 1 MB of 40 MB");
+    EXPECT_EQ(TransferStatusText(false, 0, 1, 0, 12, '.'), "Moving 0 of 1 item, 0 B of 12 B");
+}

@@ -6,6 +6,7 @@
 
 #include "fileops/fileops.h"
 #include "core/plan.h"
+#include "tests/support/testenv.h"
 
 namespace {
 
@@ -121,4 +122,26 @@ TEST(NewFileName, TakesTheFirstFreeName) {
     EXPECT_EQ(NewFileName(is_taken), "New File.txt");
     taken = {"New File.txt", "New File (2).txt"};
     EXPECT_EQ(NewFileName(is_taken), "New File (3).txt");
+}
+
+TEST(FolderNames, OneListingAnswersEveryNameIgnoringCase) {
+    tv::TempTree tree("foldernames");
+    tree.file("To\\Report.TXT", "r");
+    tree.dir("To\\Sub");
+    FolderNames names(tree.path("To"));
+    EXPECT_TRUE(names.Holds("report.txt"));
+    EXPECT_TRUE(names.Holds("SUB"));
+    EXPECT_FALSE(names.Holds("Report - Copy.txt"));
+    // A plan against the listing takes the next free name, as one against the disk would.
+    TransferPlan plan = PlanTransfer(
+        {tree.file("From\\report.txt", "mine")}, tree.path("To"), true,
+        [](const std::string& p) {
+            return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+        },
+        nullptr, [&names](const std::string& n) { return names.Holds(n); });
+    ASSERT_EQ(plan.to.size(), 1u);
+    EXPECT_EQ(plan.to[0], tree.path("To\\report - Copy.txt"));
+    names.Add("ü.txt");
+    EXPECT_TRUE(names.Holds("Ü.TXT"));
+    EXPECT_FALSE(FolderNames(tree.path("Gone")).Holds("x"));
 }

@@ -122,7 +122,14 @@ TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
     // A list from another program holding a wildcard and a missing name beside a real one.
     ASSERT_TRUE(tv::PutFilesOnClipboard(
         {tree_.path("From\\?.txt"), tree_.path("From\\one.txt"), tree_.path("From\\missing.txt")}));
-    SendCommand(CMD_PASTE, 1);
+    {
+        // The names left out are told, each with its reason, in one message.
+        tv::DialogPresser ok("Trelvista", IDOK);
+        SendCommand(CMD_PASTE, 1);
+        ok.wait();
+        EXPECT_NE(ok.text().find("?.txt\": wildcard characters"), std::string::npos) << ok.text();
+        EXPECT_NE(ok.text().find("missing.txt\": no such file"), std::string::npos) << ok.text();
+    }
     EXPECT_EQ(tv::ReadFile(tree_.path("To\\one.txt")), "1");
     EXPECT_FALSE(Exists(tree_.path("To\\x.txt"))) << "the wildcard reached the shell";
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () " + tree_.path("From\\?.txt") +
@@ -136,14 +143,23 @@ TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
     SendCommand(CMD_PASTE, 1);
     EXPECT_EQ(tv::CountEntries("Paste () "), pastes);
     ASSERT_TRUE(tv::PutFilesOnClipboard({"x"}));
-    SendCommand(CMD_PASTE, 1);
+    {
+        tv::DialogPresser ok("Trelvista", IDOK);
+        SendCommand(CMD_PASTE, 1);
+        EXPECT_TRUE(ok.pressed());
+    }
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () x left out: not a full path"), 0);
 
     // A name past 259 characters would come back cut into another file's name: left out.
     std::string cut_into = tree_.path("From\\one.txt");
     std::string overlong = cut_into + std::string(300 - cut_into.size(), 'z');
     ASSERT_TRUE(tv::PutFilesOnClipboard({overlong}));
-    SendCommand(CMD_PASTE, 1);
+    {
+        tv::DialogPresser ok("Trelvista", IDOK);
+        SendCommand(CMD_PASTE, 1);
+        ok.wait();
+        EXPECT_NE(ok.text().find("longer than 259 characters"), std::string::npos) << ok.text();
+    }
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () name 0 left out: longer than 259"), 0);
     EXPECT_FALSE(Exists(tree_.path("To\\one - Copy.txt")));
 

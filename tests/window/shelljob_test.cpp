@@ -12,6 +12,7 @@
 #include "core/mcfg.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
+#include "fileops/fileops.h"
 #include "fileops/transfer.h"
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
@@ -46,22 +47,21 @@ TEST_F(ShellJobs, ALongPasteLeavesTheWindowAnsweringRunsNothingMeanwhileAndThenC
     std::atomic<bool> pasted{false};
     int answered = 0, missed = 0;
     bool painted = false;
-    // Another thread, as another program would: while the job runs (the window is disabled)
+    // Another thread, as another program would: while the job runs
     // it posts a command, a drop and a close, has the list painted, and pings the window.
     std::thread other([&] {
-        if (!tv::WaitUntil([&] { return !IsWindowEnabled(window) || pasted; }, 30000)) return;
+        if (!tv::WaitUntil([&] { return ShellJobRunning() || pasted; }, 30000)) return;
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(CMD_NEW_FOLDER, 0), 0);
         PostMessageA(mlvw.hwnd, WM_DROPFILES, (WPARAM)tv::DropOf(tree_.path("From\\dropped.txt")), 0);
         PostMessageA(window, WM_CLOSE, 0, 0);
         InvalidateRect(mlvw.hwnd, nullptr, FALSE);
-        while (!pasted && !IsWindowEnabled(window)) {
+        while (!pasted && ShellJobRunning()) {
             DWORD_PTR result = 0;
             if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result))
                 answered++;
             else
                 missed++;
-            if (!IsWindowEnabled(window) && !GetUpdateRect(mlvw.hwnd, nullptr, FALSE))
-                painted = true;
+            if (ShellJobRunning() && !GetUpdateRect(mlvw.hwnd, nullptr, FALSE)) painted = true;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
     });
