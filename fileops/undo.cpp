@@ -81,39 +81,57 @@ void Undo() {
     std::vector<std::string> left;
     PathList to_bin;
     size_t done = 0;
-    for (const UndoItem& item : record.items) {
-        if (record.kind == UndoKind::kRecycle) {
-            left.push_back("\"" + item.path +
-                           "\" is in the recycle bin: restore it from there.");
-            continue;
-        }
-        if (!StillAsLeft(item)) {
-            left.push_back("\"" + item.path + "\" was changed or removed since; left alone.");
-            continue;
-        }
-        std::string why;
-        switch (record.kind) {
-        case UndoKind::kMove:
-        case UndoKind::kRename:
-            if (MoveBack(item, &why)) done++;
-            else left.push_back("\"" + item.path + "\" stays: " + why + ".");
-            break;
-        case UndoKind::kAttributes: {
-            std::wstring wide = WideText(item.path.c_str());
-            if (!wide.empty() && SetFileAttributesW(wide.c_str(), item.old_attributes)) done++;
-            else left.push_back("\"" + item.path + "\" keeps its attributes: they cannot be set.");
-            break;
-        }
-        case UndoKind::kNewItem:
-            if (!EntryEmpty(item)) {
-                left.push_back("\"" + item.path + "\" is no longer empty; left alone.");
+    // The entries are checked and moved back or changed on a thread of their own, beside the
+    // window, as the operation ran; the job touches nothing but the files.
+    auto take_back = [&record, &left, &to_bin, &done]() -> int {
+        for (const UndoItem& item : record.items) {
+            if (record.kind == UndoKind::kRecycle) {
+                left.push_back("\"" + item.path + "\" is in the recycle bin: restore it from there.");
+                continue;
+            }
+            if (!StillAsLeft(item)) {
+                left.push_back("\"" + item.path + "\" was changed or removed since; left alone.");
+                continue;
+            }
+            std::string why;
+            switch (record.kind) {
+            case UndoKind::kMove:
+            case UndoKind::kRename:
+                if (MoveBack(item, &why)) done++;
+                else left.push_back("\"" + item.path + "\" stays: " + why + ".");
+                break;
+            case UndoKind::kAttributes: {
+                std::wstring wide = WideText(item.path.c_str());
+                if (!wide.empty() && SetFileAttributesW(wide.c_str(), item.old_attributes)) done++;
+                else
+                    left.push_back("\"" + item.path +
+                                   "\" keeps its attributes: they cannot be set.");
                 break;
             }
-            to_bin.append(item.path.c_str());
-            break;
-        case UndoKind::kCopy: to_bin.append(item.path.c_str()); break;
-        case UndoKind::kRecycle: break;
+            case UndoKind::kNewItem:
+                if (!EntryEmpty(item)) {
+                    left.push_back("\"" + item.path + "\" is no longer empty; left alone.");
+                    break;
+                }
+                to_bin.append(item.path.c_str());
+                break;
+            case UndoKind::kCopy: to_bin.append(item.path.c_str()); break;
+            case UndoKind::kRecycle: break;
+            }
         }
+        return 0;
+    };
+    int ran;
+    {
+        BusyNote note(label + " ...");
+        ran = RunBeside(take_back, nullptr, nullptr);
+    }
+    if (ran == ERROR_BUSY) {
+        // Another job runs: nothing was taken back, and the operation stays to be undone.
+        panel.undo.Push(std::move(record));
+        log_line("%s\tUndo () refused: a job runs ...\n", time_stamp());
+        MessageBeep(MB_ICONWARNING);
+        return;
     }
     if (!to_bin.empty()) {
         to_bin.close();
