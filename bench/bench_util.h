@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -105,6 +106,31 @@ inline void Remove(const std::string& path) {
         FindClose(h);
     }
     RemoveDirectoryA(path.c_str());
+}
+
+// Runs this program again with `arguments` (a floor timed in a process of its own, which
+// writes its seconds into the file `out`) and reads the seconds back; -1 when it could not be
+// run, did not end within ten minutes, or wrote no figure.
+inline double SecondsInOwnProcess(const std::string& arguments, const std::string& out) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    DeleteFileA(out.c_str());
+    std::string line = "\"" + std::string(exe) + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    bool ended = WaitForSingleObject(pi.hProcess, 600000) == WAIT_OBJECT_0;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    double seconds = -1;
+    if (!ended) return seconds;
+    if (FILE* f = fopen(out.c_str(), "r")) {
+        if (fscanf(f, "%lf", &seconds) != 1) seconds = -1;
+        fclose(f);
+    }
+    return seconds;
 }
 
 }  // namespace bench

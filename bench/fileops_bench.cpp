@@ -174,26 +174,9 @@ std::string Load() {
 // files "f0.txt" .. of `from` (or, with count -1, of "big.bin") into `to`, each only where no
 // file of that name exists. Its seconds; -1 when it could not be run or a copy failed.
 double FloorInOwnProcess(const std::string& from, const std::string& to, int count) {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
     std::string out = bench::TempFolder() + "\\fileops-bench-floor.txt";
-    DeleteFileA(out.c_str());
-    std::string line = "\"" + std::string(exe) + "\" --floor \"" + from + "\" \"" + to + "\" " +
-                       std::to_string(count) + " \"" + out + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    double seconds = -1;
-    if (FILE* f = fopen(out.c_str(), "r")) {
-        if (fscanf(f, "%lf", &seconds) != 1) seconds = -1;
-        fclose(f);
-    }
-    return seconds;
+    return bench::SecondsInOwnProcess(
+        "--floor \"" + from + "\" \"" + to + "\" " + std::to_string(count) + " \"" + out + "\"", out);
 }
 
 int FloorMain(const char* from, const char* to, int count, const char* out) {

@@ -60,27 +60,8 @@ void PumpUntil(const std::function<bool()>& done, LARGE_INTEGER* at = nullptr) {
 // The bare walk of the folder in a process of its own (this program started with "--walk"),
 // where nothing of the window's is loaded: its seconds, -1 when it could not be run.
 double WalkInOwnProcess(const std::string& folder) {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    char temp[MAX_PATH];
-    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
-    std::string out = std::string(temp) + "\\read-bench-walk.txt";
-    DeleteFileA(out.c_str());
-    std::string line = "\"" + std::string(exe) + "\" --walk \"" + folder + "\" \"" + out + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 600000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    double seconds = -1;
-    if (FILE* f = fopen(out.c_str(), "r")) {
-        if (fscanf(f, "%lf", &seconds) != 1) seconds = -1;
-        fclose(f);
-    }
-    return seconds;
+    std::string out = bench::TempFolder() + "\\read-bench-walk.txt";
+    return bench::SecondsInOwnProcess("--walk \"" + folder + "\" \"" + out + "\"", out);
 }
 
 // Pings the window from a thread of its own while it lives and keeps the longest answer.
