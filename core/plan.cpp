@@ -95,11 +95,19 @@ bool PathWithin(const std::string& path, const std::string& folder) {
 
 TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::string& folder,
                           bool copy, const std::function<bool(const std::string&)>& exists,
-                          const Within& within, const NameTaken& taken) {
+                          const Within& within, const NameTaken& taken,
+                          const std::function<bool()>& stopped) {
     TransferPlan plan;
     std::string target = Trimmed(folder);
     std::set<std::string, NoCase> given;
-    for (const std::string& source : sources) {
+    for (size_t i = 0; i < sources.size(); i++) {
+        const std::string& source = sources[i];
+        // A name that is not there costs a search of its whole folder: a long list of them
+        // takes seconds, and a stop asked meanwhile ends the plan.
+        if (stopped && stopped()) {
+            plan.not_planned = sources.size() - i;
+            break;
+        }
         std::string from_folder, name;
         if (source.find_first_of("?*") != std::string::npos) {
             plan.left_out.push_back({source, "wildcard characters"});

@@ -40,15 +40,19 @@ struct TransferPlan {
     std::vector<std::string> from;
     std::vector<std::string> to;
     std::vector<LeftOut> left_out;
+    // The sources a stop left unplanned, the last ones of the list.
+    size_t not_planned = 0;
 };
 // `within(path, folder)` says whether path is folder or lies below it; PathWithin compares the
 // texts, FolderChain below the folders themselves.
 using Within = std::function<bool(const std::string& path, const std::string& folder)>;
 // `taken`, when given, says which names are in use in the folder (see FolderNames); without
-// it each destination name is asked of `exists`.
+// it each destination name is asked of `exists`. `stopped`, when given, is asked before each
+// source: once it holds, the plan ends and counts the sources left unplanned.
 TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::string& folder,
                           bool copy, const std::function<bool(const std::string&)>& exists,
-                          const Within& within = nullptr, const NameTaken& taken = nullptr);
+                          const Within& within = nullptr, const NameTaken& taken = nullptr,
+                          const std::function<bool()>& stopped = nullptr);
 
 // The names of one folder, from one listing, folded to one letter case as the file system
 // compares them. Asking the platform whether a name is free costs a search of the whole

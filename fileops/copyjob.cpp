@@ -357,11 +357,20 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
     auto exists = [](const std::string& path) {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     };
-    FolderNames listed(folder);
-    TransferPlan plan = PlanTransfer(sources, folder, copy, exists, within,
-                                     [&listed](const std::string& n) { return listed.Holds(n); });
+    // No listing of the destination: the planned name is tried first, by a create-new that
+    // pays for a name that is not there once, as a plain copy does; only a name found taken
+    // sends the item on to the next free name, and a taken name costs microseconds to learn.
+    TransferPlan plan = PlanTransfer(
+        sources, folder, copy, exists, within, [](const std::string&) { return false; },
+        [&counts] { return counts.stop.load(); });
     report.left_out = std::move(plan.left_out);
-    report.planned = plan.from.size();
+    report.planned = plan.from.size() + plan.not_planned;
+    if (plan.not_planned) {
+        // Stopped while planning: nothing is begun.
+        report.stopped = true;
+        report.not_begun = report.planned;
+        return;
+    }
     if (plan.from.empty()) return;
 
     std::vector<TreeSummary> before;
@@ -377,15 +386,14 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
     counts.bytes_total = bytes;
     counts.phase = 2;
 
-    // Every planned name is kept from the others when a name taken meanwhile needs another.
+    // The names given to the sources of the plan, and every name found taken meanwhile: a
+    // source that needs another name takes none of these.
+    std::unordered_set<std::wstring> reserved;
+    auto fold = [](const std::string& n) { return FoldedName(WideText(n.c_str())); };
     for (const std::string& to : plan.to)
-        listed.Add(NameOf(to));
+        reserved.insert(fold(NameOf(to)));
     std::string target = plan.to[0].substr(0, plan.to[0].rfind('\\'));
-    // Asked only after a name was found taken: the listing is no longer the folder's whole truth.
-    auto taken = [&](const std::string& n) {
-        return listed.Holds(n) ||
-               GetFileAttributesW(LongPath(target + "\\" + n).c_str()) != INVALID_FILE_ATTRIBUTES;
-    };
+    auto taken = [&](const std::string& n) { return reserved.count(fold(n)) > 0; };
     std::vector<char> buffer(kChunk);
     std::set<std::tuple<DWORD, DWORD, DWORD>> forbidden;
     FileId target_id;
@@ -403,7 +411,8 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
         ItemCopy item(counts, buffer, forbidden);
         Result result = kFailed;
         bool renamed = false;
-        for (int attempt = 0; attempt < 100; attempt++) {
+        // Each taken name costs one failed create; FreeName gives up after as many.
+        for (int attempt = 0; attempt < 1000; attempt++) {
             std::wstring to = LongPath(target + "\\" + name);
             result = kFailed;
             bool across = copy;
@@ -427,15 +436,15 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
                 result = before[i].folder ? item.Folder(wide_from, to, !copy, false)
                                           : item.File(wide_from, to, !copy);
             if (result != kTaken) break;
-            listed.Add(name);
+            reserved.insert(fold(name));
             name = FreeName(NameOf(from), copy, taken);
             if (name.empty()) {
                 item.Fail(ERROR_FILE_EXISTS);
                 result = kFailed;
                 break;
             }
-            listed.Add(name);
         }
+        reserved.insert(fold(name));
         if (result == kTaken) result = item.Fail(ERROR_FILE_EXISTS);
         const std::string quoted = "\"" + NameOf(from) + "\"";
         if (result == kDone && renamed) {

@@ -32,9 +32,9 @@ struct CopyReport {
     bool stopped = false;
 };
 
-// Copies (copy set) or moves `sources` into `folder`. Names are planned against one listing
-// of the folder (see PlanTransfer and FolderNames); a name that another program takes
-// meanwhile is never written: the copy goes under the next free name. A file is made by a
+// Copies (copy set) or moves `sources` into `folder`. Each source is tried under its own name
+// first (see PlanTransfer); a name that is taken, whether before the job or meanwhile by
+// another program, is never written: the copy goes under the next free name. A file is made by a
 // create-new open and, after a failure or a stop, removed through that very handle; a folder
 // or a whole file made earlier in the job is removed only while its name still opens the
 // identity the job read when it made it. A move on one volume is a rename that replaces

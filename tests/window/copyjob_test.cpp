@@ -197,7 +197,12 @@ TEST_F(CopyJobs, AReadOnlyFileIsCopiedAndMovedWithItsAttributeAndTime) {
     // Pasted again into the same folder: a copy beside it, read-only too.
     SendCommand(CMD_PASTE, 1);
     EXPECT_TRUE(GetFileAttributesA((to + "\\locked - Copy.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    // Once more: both names are taken, found so by the creates themselves; the third goes on.
+    SendCommand(CMD_PASTE, 1);
+    EXPECT_EQ(tv::ReadFile(to + "\\locked - Copy (2).txt"), "locked");
+    EXPECT_EQ(tv::ReadFile(to + "\\locked - Copy.txt"), "locked");
     SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA((to + "\\locked - Copy.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA((to + "\\locked - Copy (2).txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
