@@ -121,6 +121,7 @@ class Pinger {
                     longest_ = bench::Seconds(a, b);
                     longest_at_ = a;
                 }
+                sent_.push_back({a, bench::Seconds(a, b)});
                 pings_++;
             } while (WaitForSingleObject(stop_, 5) == WAIT_TIMEOUT);
         });
@@ -138,8 +139,23 @@ class Pinger {
     // When the longest ping was sent.
     LARGE_INTEGER longest_at() const { return longest_at_; }
     int pings() const { return pings_; }
+    // The longest answer to a ping sent before `end` (during the job), and to one sent at or
+    // after it (the read that shows the copies).
+    double longest_before(LARGE_INTEGER end) const {
+        double most = 0;
+        for (const auto& [at, seconds] : sent_)
+            if (at.QuadPart < end.QuadPart) most = std::max(most, seconds);
+        return most;
+    }
+    double longest_after(LARGE_INTEGER end) const {
+        double most = 0;
+        for (const auto& [at, seconds] : sent_)
+            if (at.QuadPart >= end.QuadPart) most = std::max(most, seconds);
+        return most;
+    }
 
   private:
+    std::vector<std::pair<LARGE_INTEGER, double>> sent_;
     HANDLE stop_;
     double longest_ = 0;
     LARGE_INTEGER longest_at_ = {};
@@ -248,7 +264,7 @@ void RemoveCopies(const std::string& folder, int count) {
 // Paste in the window of `count` small files (or, with `crowd`, into a folder that holds that
 // many entries already) and of one 2 GB file (`count` -1), in rounds beside the floor: the
 // floor, Paste, the floor. Paste is timed to the job's end and to the list showing the copies.
-void PasteBench(int count, int crowd, int rounds) {
+void PasteBench(int count, int crowd, int rounds, const std::string& tag, double goal) {
     std::string root = bench::TempFolder() + "\\fileops-bench";
     bench::Remove(root);
     CreateDirectoryA(root.c_str(), nullptr);
@@ -300,7 +316,7 @@ void PasteBench(int count, int crowd, int rounds) {
             bench::Remove(to);
         return seconds;
     };
-    std::vector<double> floors, jobs, lists, ratios, longest;
+    std::vector<double> floors, jobs, lists, ratios, longest, during, after_job;
     for (int round = 0; round < rounds; round++) {
         double before = floor(round, "a");
         std::string to = crowd > 0 ? crowded : root + "\\paste" + std::to_string(round);
@@ -338,11 +354,14 @@ void PasteBench(int count, int crowd, int rounds) {
         lists.push_back(paste);
         ratios.push_back(to_end / bare);
         longest.push_back(pinger.longest());
+        during.push_back(pinger.longest_before(end));
+        after_job.push_back(pinger.longest_after(end));
         printf("  round %d: CopyFileA loop %.3f s; Paste to the job's end %.3f s (%.2fx), to the "
                "list of copies %.3f s (%.2fx); longest answer to %d pings %.1f ms, sent at "
-               "%.3f s (%s)\n",
+               "%.3f s (during the job %.1f ms, in the read after it %.1f ms) (%s)\n",
                round + 1, bare, to_end, to_end / bare, paste, paste / bare, pinger.pings(),
-               pinger.longest() * 1000, bench::Seconds(a, pinger.longest_at()), Load().c_str());
+               pinger.longest() * 1000, bench::Seconds(a, pinger.longest_at()),
+               during.back() * 1000, after_job.back() * 1000, Load().c_str());
         fflush(stdout);
     }
     if (!floors.empty()) {
@@ -354,6 +373,13 @@ void PasteBench(int count, int crowd, int rounds) {
                floors.size(), Spread(floors, 1, "%.3f").c_str(), Spread(jobs, 1, "%.3f").c_str(),
                Spread(ratios, 1, "%.2f").c_str(), Spread(list_ratios, 1, "%.2f").c_str(),
                Spread(longest, 1000, "%.1f").c_str());
+        printf("  longest answer to a ping during the job %s ms, in the read after it %s ms\n",
+               Spread(during, 1000, "%.1f").c_str(), Spread(after_job, 1000, "%.1f").c_str());
+        std::vector<double> sorted = ratios;
+        std::sort(sorted.begin(), sorted.end());
+        // One line per case for the collection of every benchmark's figures.
+        printf("ratio|%s|%.2f|%.2f|%.2f|%.2f|%s\n", tag.c_str(), sorted[sorted.size() / 2],
+               sorted.front(), sorted.back(), goal, Load().substr(5).c_str());
     }
     ShowFolder(bench::TempFolder());
     bench::Remove(root);
@@ -378,14 +404,17 @@ int main(int argc, char** argv) {
         GatherBench(200000, 0, 0);
         GatherBench(200000, 2, 0);
     }
-    if (!strcmp(only, "paste") && argc > at + 1) PasteBench(atoi(argv[at + 1]), 0, rounds);
+    if (!strcmp(only, "paste") && argc > at + 1) PasteBench(atoi(argv[at + 1]), 0, rounds,
+                   "paste " + std::string(argv[at + 1]) + " small files", 1.3);
     if (!strcmp(only, "crowd") && argc > at + 2)
-        PasteBench(atoi(argv[at + 1]), atoi(argv[at + 2]), rounds);
+        PasteBench(atoi(argv[at + 1]), atoi(argv[at + 2]), rounds,
+                   "paste " + std::string(argv[at + 1]) + " files into " + argv[at + 2] + " entries",
+                   1.5);
     if (!*only) {
-        PasteBench(1000, 0, rounds);
-        PasteBench(10000, 0, rounds);
-        PasteBench(50, 100000, rounds);
-        PasteBench(-1, 0, rounds);
+        PasteBench(1000, 0, rounds, "paste 1000 small files", 1.3);
+        PasteBench(10000, 0, rounds, "paste 10000 small files", 1.3);
+        PasteBench(50, 100000, rounds, "paste 50 files into 100000 entries", 1.5);
+        PasteBench(-1, 0, rounds, "paste one 2 GB file", 1.1);
     }
     if (mwin.hwnd) DestroyWindow(mwin.hwnd);
     PumpUntil([] { return true; });
