@@ -263,11 +263,15 @@ void Delete(bool to_recycle_bin) {
     // Each path's identity before the job: afterwards a path that still opens it was not
     // deleted (and one that opens a case twin was).
     std::vector<std::pair<std::string, FileId>> before;
+    // Each entry as it was, for Ctrl+Z to prove what comes back from the recycle bin.
+    std::vector<UndoItem> as_was;
     size_t count = 0;
     for (const std::string& p : job.from.paths()) {
         count++;
         FileId id;
         if (IdentityOf(p, &id)) before.emplace_back(p, id);
+        UndoItem item;
+        if (to_recycle_bin && UndoItemOf(p, &item)) as_was.push_back(std::move(item));
     }
     int result;
     {
@@ -305,8 +309,10 @@ void Delete(bool to_recycle_bin) {
         // The recycle bin keeps what went there: Ctrl+Z says where to find it.
         UndoRecord undo;
         undo.kind = UndoKind::kRecycle;
-        for (const auto& [p, id] : before)
-            if (!StillThere(p, id)) undo.items.push_back(UndoItem{p, "", id});
+        for (const UndoItem& item : as_was) {
+            UndoItem now;
+            if (!UndoItemOf(item.path, &now) || now.id != item.id) undo.items.push_back(item);
+        }
         RecordUndo(std::move(undo));
     }
     if (!rows) {

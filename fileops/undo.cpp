@@ -15,6 +15,7 @@
 #include "controls/ui.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
+#include "fileops/recyclebin.h"
 #include "fileops/transfer.h"
 #include "scan/scan.h"
 
@@ -84,11 +85,13 @@ void Undo() {
     // The entries are checked and moved back or changed on a thread of their own, beside the
     // window, as the operation ran; the job touches nothing but the files.
     auto take_back = [&record, &left, &to_bin, &done]() -> int {
+        if (record.kind == UndoKind::kRecycle) {
+            BinRestore restore = RestoreFromBin(record.items);
+            done += restore.restored;
+            left.insert(left.end(), restore.left.begin(), restore.left.end());
+            return 0;
+        }
         for (const UndoItem& item : record.items) {
-            if (record.kind == UndoKind::kRecycle) {
-                left.push_back("\"" + item.path + "\" is in the recycle bin: restore it from there.");
-                continue;
-            }
             if (!StillAsLeft(item)) {
                 left.push_back("\"" + item.path + "\" was changed or removed since; left alone.");
                 continue;

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+#include <cstdlib>
+#include <set>
 #include <string>
 
 #include "core/mcfg.h"
@@ -98,4 +101,75 @@ TEST_F(UndoTest, WhatChangedSinceOrWhoseOldNameIsTakenIsLeftAloneAndTold) {
     EXPECT_FALSE(tv::Exists(tree_.path("Data\\b.txt")));
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\x.txt")), "a");
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\a.txt")), "another a");
+}
+
+namespace {
+
+// Sends a file to the recycle bin as another program would.
+void TheyDelete(const std::string& path) {
+    std::string from = path + '\0';
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    ASSERT_EQ(SHFileOperationA(&op), 0);
+}
+
+// The contents of every file in the test run's recycle bin.
+std::multiset<std::string> BinContents() {
+    std::multiset<std::string> held;
+    const char* xdg = getenv("XDG_DATA_HOME");
+    if (!xdg) return held;
+    std::string files = std::string("Z:") + xdg + "\\Trash\\files";
+    WIN32_FIND_DATAA record;
+    HANDLE find = FindFirstFileA((files + "\\*").c_str(), &record);
+    if (find == INVALID_HANDLE_VALUE) return held;
+    do {
+        if (!(record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            held.insert(tv::ReadFile(files + "\\" + record.cFileName));
+    } while (FindNextFileA(find, &record));
+    FindClose(find);
+    return held;
+}
+
+}  // namespace
+
+TEST_F(UndoTest, ADeleteComesBackFromTheBinOnlyAsItWentAndNeverOntoATakenName) {
+    tree_.file("Data\\a.txt", "mine a");
+    tree_.file("Data\\b.txt", "mine b");
+    StartApp(tree_.path("Data").c_str());
+    auto remove = [&](const char* name) {
+        tv::SelectNames({name});
+        tv::DialogPresser yes("Confirm file deletion", 6);
+        SendCommand(CMD_DELETE, 1);
+        EXPECT_TRUE(yes.pressed());
+    };
+    remove("b.txt");
+    remove("a.txt");
+    EXPECT_EQ(UndoMenuText(), "Undo Delete\tStrg+Z");
+    // Another program deletes a file of the same name from the same folder, and another makes
+    // a file under b.txt's old name.
+    tree_.file("Data\\a.txt", "their a");
+    TheyDelete(tree_.path("Data\\a.txt"));
+    tree_.file("Data\\b.txt", "their b");
+
+    // Only this program's a.txt comes back; theirs stays in the bin.
+    {
+        tv::DialogPresser told("Trelvista", IDOK);
+        SendCommand(CMD_UNDO, 1);
+        EXPECT_FALSE(told.pressed()) << told.text();
+    }
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\a.txt")), "mine a");
+    EXPECT_EQ(BinContents().count("their a"), 1u);
+
+    // b.txt's old name is taken: nothing is replaced, b.txt stays in the bin, and it is told.
+    {
+        tv::DialogPresser told("Trelvista", IDOK);
+        SendCommand(CMD_UNDO, 1);
+        EXPECT_TRUE(told.pressed());
+        EXPECT_NE(told.text().find("b.txt"), std::string::npos) << told.text();
+    }
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\b.txt")), "their b");
+    EXPECT_EQ(BinContents().count("mine b"), 1u);
+    EXPECT_FALSE(UndoAvailable());
 }
