@@ -343,7 +343,7 @@ std::string Missing(const ItemCopy& item, const TreeSummary& before) {
 }  // namespace
 
 void CopyInto(const std::vector<std::string>& sources, const std::string& folder, bool copy,
-              CopyCounts& counts, CopyReport& report) {
+              CopyCounts& counts, CopyReport& report, const std::string& only_name) {
     counts.phase = 1;
     counts.names = sources.size();
     // "Inside" is decided on the folders themselves, so that no other name of a folder (a
@@ -372,6 +372,10 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
         return;
     }
     if (plan.from.empty()) return;
+    if (!only_name.empty()) {
+        if (plan.from.size() != 1) return;
+        plan.to[0] = plan.to[0].substr(0, plan.to[0].rfind('\\') + 1) + only_name;
+    }
 
     std::vector<TreeSummary> before;
     before.reserve(plan.from.size());
@@ -435,7 +439,7 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
             if (across)
                 result = before[i].folder ? item.Folder(wide_from, to, !copy, false)
                                           : item.File(wide_from, to, !copy);
-            if (result != kTaken) break;
+            if (result != kTaken || !only_name.empty()) break;
             reserved.insert(fold(name));
             name = FreeName(NameOf(from), copy, taken);
             if (name.empty()) {

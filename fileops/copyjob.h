@@ -41,8 +41,10 @@ struct CopyReport {
 // nothing; across volumes each source is copied whole first and only then removed, through
 // a handle that proves it is still the file that was copied. Attributes and the time of the
 // last write go with each file.
+// With `only_name`, the one source goes under that name or not at all (a move back to where
+// an entry came from).
 void CopyInto(const std::vector<std::string>& sources, const std::string& folder, bool copy,
-              CopyCounts& counts, CopyReport& report);
+              CopyCounts& counts, CopyReport& report, const std::string& only_name = "");
 
 // For tests only: called on the job's thread with the destination path of each file just
 // before the file is made (and of each source just before it is renamed), so that a test can

@@ -14,6 +14,7 @@
 #include "controls/msgbox.h"
 #include "controls/ui.h"
 #include "browse/navigate.h"
+#include "fileops/copyjob.h"
 #include "fileops/fileops.h"
 #include "fileops/recyclebin.h"
 #include "fileops/transfer.h"
@@ -51,9 +52,30 @@ bool MoveBack(const UndoItem& item, std::string* why) {
         return false;
     }
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return true;
-    DWORD error = GetLastError();
-    *why = error == ERROR_NOT_SAME_DEVICE ? "it went to another drive: move it back yourself"
-                                          : "it cannot be moved back";
+    if (GetLastError() != ERROR_NOT_SAME_DEVICE) {
+        *why = "it cannot be moved back";
+        return false;
+    }
+    // It went to another drive: it comes back as the move went, copied whole under its old
+    // name (never another) and only then removed where it is.
+    size_t cut = item.back.rfind('\\');
+    if (cut == std::string::npos) {
+        *why = "it cannot be moved back";
+        return false;
+    }
+    CopyCounts counts;
+    CopyReport report;
+    CopyInto({item.path}, item.back.substr(0, cut), false, counts, report,
+             item.back.substr(cut + 1));
+    if (report.arrived.size() == 1 && report.short_of.empty()) return true;
+    if (!report.short_of.empty()) {
+        *why = "the move back from the other drive fell short: " + report.short_of[0];
+        if (why->back() == '.') why->pop_back();
+    }
+    else if (!report.left_out.empty())
+        *why = std::string("it cannot be moved back: ") + report.left_out[0].reason;
+    else
+        *why = "it cannot be moved back from the other drive";
     return false;
 }
 

@@ -152,6 +152,10 @@ TEST_F(UndoTest, ADeleteComesBackFromTheBinOnlyAsItWentAndNeverOntoATakenName) {
     tree_.file("Data\\a.txt", "their a");
     TheyDelete(tree_.path("Data\\a.txt"));
     tree_.file("Data\\b.txt", "their b");
+    // The bin of the test run keeps what earlier runs put there.
+    size_t their_a = BinContents().count("their a"), mine_b = BinContents().count("mine b");
+    ASSERT_GE(their_a, 1u);
+    ASSERT_GE(mine_b, 1u);
 
     // Only this program's a.txt comes back; theirs stays in the bin.
     {
@@ -160,7 +164,7 @@ TEST_F(UndoTest, ADeleteComesBackFromTheBinOnlyAsItWentAndNeverOntoATakenName) {
         EXPECT_FALSE(told.pressed()) << told.text();
     }
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\a.txt")), "mine a");
-    EXPECT_EQ(BinContents().count("their a"), 1u);
+    EXPECT_EQ(BinContents().count("their a"), their_a);
 
     // b.txt's old name is taken: nothing is replaced, b.txt stays in the bin, and it is told.
     {
@@ -170,6 +174,30 @@ TEST_F(UndoTest, ADeleteComesBackFromTheBinOnlyAsItWentAndNeverOntoATakenName) {
         EXPECT_NE(told.text().find("b.txt"), std::string::npos) << told.text();
     }
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\b.txt")), "their b");
-    EXPECT_EQ(BinContents().count("mine b"), 1u);
+    EXPECT_EQ(BinContents().count("mine b"), mine_b);
     EXPECT_FALSE(UndoAvailable());
+}
+
+TEST_F(UndoTest, AMoveOntoAnotherDiskComesBackWholeUnderItsOldName) {
+    tree_.file("Data\\c.txt", "c");
+    tree_.file("Data\\Fold\\in.txt", "in");
+    std::string other = tree_.path("Other");
+    tv::TmpfsMount disk(other, "size=8m");
+    if (!disk.mounted()) GTEST_SKIP() << "no file system can be mounted here";
+    StartApp(tree_.path("Data").c_str());
+    tv::SelectNames({"c.txt", "Fold"});
+    SendCommand(CMD_CUT, 1);
+    ReadPath(other.c_str());
+    SendCommand(CMD_PASTE, 1);
+    ASSERT_EQ(tv::ReadFile(other + "\\c.txt"), "c");
+    ASSERT_FALSE(tv::Exists(tree_.path("Data\\c.txt")));
+    {
+        tv::DialogPresser told("Trelvista", IDOK);
+        SendCommand(CMD_UNDO, 1);
+        EXPECT_FALSE(told.pressed()) << told.text();
+    }
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\c.txt")), "c");
+    EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Fold\\in.txt")), "in");
+    EXPECT_FALSE(tv::Exists(other + "\\c.txt"));
+    EXPECT_FALSE(tv::Exists(other + "\\Fold"));
 }
