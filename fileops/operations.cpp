@@ -306,7 +306,7 @@ void Delete(bool to_recycle_bin) {
         return;
     }
     if (to_recycle_bin) {
-        // The recycle bin keeps what went there: Ctrl+Z says where to find it.
+        // The recycle bin keeps what went there: Ctrl+Z brings it back from there.
         UndoRecord undo;
         undo.kind = UndoKind::kRecycle;
         for (const UndoItem& item : as_was) {

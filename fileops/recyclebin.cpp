@@ -79,8 +79,8 @@ bool ListBin(IShellFolder* bin, std::vector<BinItem>& into) {
     ComPtr<IShellFolder2> details;
     if (FAILED(bin->QueryInterface(IID_IShellFolder2, (void**)details.out()))) details.reset();
     ComPtr<IEnumIDList> list;
-    HRESULT hr = bin->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS |
-                                               SHCONTF_INCLUDEHIDDEN, list.out());
+    HRESULT hr = bin->EnumObjects(
+        nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, list.out());
     if (FAILED(hr)) return false;
     if (!list.get()) return true;  // S_FALSE: an empty bin
     LPITEMIDLIST pidl = nullptr;
@@ -113,8 +113,8 @@ bool ListBin(IShellFolder* bin, std::vector<BinItem>& into) {
 // commands delete for good.
 bool InvokeRestore(IShellFolder* bin, LPCITEMIDLIST pidl) {
     ComPtr<IContextMenu> menu;
-    if (FAILED(bin->GetUIObjectOf(nullptr, 1, &pidl, IID_IContextMenu, nullptr,
-                                  (void**)menu.out())))
+    if (FAILED(
+            bin->GetUIObjectOf(nullptr, 1, &pidl, IID_IContextMenu, nullptr, (void**)menu.out())))
         return false;
     HMENU popup = CreatePopupMenu();
     if (!popup) return false;
@@ -126,8 +126,8 @@ bool InvokeRestore(IShellFolder* bin, LPCITEMIDLIST pidl) {
             UINT id = GetMenuItemID(popup, i);
             if (id == (UINT)-1 || id < first) continue;
             char verb[64] = {};
-            if (SUCCEEDED(menu->GetCommandString(id - first, GCS_VERBA, nullptr, verb,
-                                                 sizeof verb))) {
+            if (SUCCEEDED(
+                    menu->GetCommandString(id - first, GCS_VERBA, nullptr, verb, sizeof verb))) {
                 if (_stricmp(verb, "undelete") == 0) command = id - first;
                 continue;
             }
@@ -207,11 +207,10 @@ BinRestore RestoreFromBin(const std::vector<UndoItem>& items) {
             // Where the item has a path of its own, it is proved before anything is done.
             if (!candidate.own_path.empty()) {
                 FileId id;
-                Handle h(CreateFileW(candidate.own_path.c_str(), 0,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                     nullptr));
+                Handle h(CreateFileW(
+                    candidate.own_path.c_str(), 0,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
                 BY_HANDLE_FILE_INFORMATION info;
                 if (!h || !GetFileInformationByHandle(h.get(), &info)) continue;
                 id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};

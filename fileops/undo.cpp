@@ -71,11 +71,11 @@ bool MoveBack(const UndoItem& item, std::string* why) {
     if (!report.short_of.empty()) {
         *why = "the move back from the other drive fell short: " + report.short_of[0];
         if (why->back() == '.') why->pop_back();
-    }
-    else if (!report.left_out.empty())
+    } else if (!report.left_out.empty()) {
         *why = std::string("it cannot be moved back: ") + report.left_out[0].reason;
-    else
+    } else {
         *why = "it cannot be moved back from the other drive";
+    }
     return false;
 }
 
