@@ -405,7 +405,9 @@ int main(int argc, char** argv) {
         GatherBench(200000, 2, 0);
     }
     if (!strcmp(only, "paste") && argc > at + 1) PasteBench(atoi(argv[at + 1]), 0, rounds,
-                   "paste " + std::string(argv[at + 1]) + " small files", 1.3);
+                   atoi(argv[at + 1]) < 0 ? "paste one 2 GB file"
+                                          : "paste " + std::string(argv[at + 1]) + " small files",
+                   atoi(argv[at + 1]) < 0 ? 1.1 : 1.3);
     if (!strcmp(only, "crowd") && argc > at + 2)
         PasteBench(atoi(argv[at + 1]), atoi(argv[at + 2]), rounds,
                    "paste " + std::string(argv[at + 1]) + " files into " + argv[at + 2] + " entries",

@@ -36,6 +36,37 @@ bool UndoItemOf(const std::string& path, UndoItem* item) {
     return true;
 }
 
+bool UndoItemOn(const std::string& path, DWORD volume, UndoItem* item) {
+    std::wstring wide = WideText(path.c_str());
+    if (wide.empty()) return false;
+    Handle h(CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    if (!h || !GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandleEx(h.get(), FileStandardInfo, &standard, sizeof standard))
+        return false;
+    // The file's index alone, as the platform's full answer gives it.
+    using IndexQuery = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG size, ULONG kind);
+    static IndexQuery query =
+        (IndexQuery)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile");
+    ULONG_PTR status[2] = {};
+    LARGE_INTEGER index = {};
+    const ULONG kFileInternalInformation = 6;
+    if (!query || query(h.get(), status, &index, sizeof index, kFileInternalInformation) != 0)
+        return UndoItemOf(path, item);
+    item->path = path;
+    item->id.volume = volume;
+    item->id.high = (DWORD)((unsigned long long)index.QuadPart >> 32);
+    item->id.low = (DWORD)index.QuadPart;
+    item->folder = standard.Directory != 0;
+    item->size = (uint64_t)standard.EndOfFile.QuadPart;
+    item->written.dwLowDateTime = basic.LastWriteTime.LowPart;
+    item->written.dwHighDateTime = (DWORD)basic.LastWriteTime.HighPart;
+    return true;
+}
+
 bool StillAsLeft(const UndoItem& item) {
     UndoItem now;
     if (!UndoItemOf(item.path, &now) || now.id != item.id || now.folder != item.folder)

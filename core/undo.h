@@ -41,6 +41,11 @@ std::string UndoLabel(UndoKind kind);
 // The entry at `path` as it is now; false when it cannot be opened.
 bool UndoItemOf(const std::string& path, UndoItem* item);
 
+// The same for an entry on the volume of serial number `volume`, known already: asking the
+// platform for a volume's serial number costs more than the copy of a small file, and every
+// entry an operation made lies on the volume of the one folder it made them in.
+bool UndoItemOn(const std::string& path, DWORD volume, UndoItem* item);
+
 // Whether the entry at item.path is still the one the operation left: the same identity, and
 // for a file the same size and write time.
 bool StillAsLeft(const UndoItem& item);

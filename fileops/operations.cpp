@@ -140,6 +140,8 @@ TransferOutcome RunTransfer(const char* routine, const NameSource& source,
     CopyCounts counts;
     CopyReport report;
     TransferNames names;
+    // What arrived whole, as it arrived, for Ctrl+Z.
+    UndoRecord undo;
     bool had = false;
     int result;
     {
@@ -152,6 +154,16 @@ TransferOutcome RunTransfer(const char* routine, const NameSource& source,
                 log_line("%s\t%s () %s %s GO ...\n", time_stamp(), routine, names.paths[0].c_str(),
                          folder.c_str());
                 CopyInto(names.paths, folder, names.copy, counts, report);
+                // Read here, beside the window: a thousand entries take a while.
+                undo.kind = names.copy ? UndoKind::kCopy : UndoKind::kMove;
+                UndoItem where;
+                if (report.moved.empty() || !UndoItemOf(folder, &where)) return 0;
+                for (const auto& [source, destination] : report.moved) {
+                    UndoItem left;
+                    if (!UndoItemOn(destination, where.id.volume, &left)) continue;
+                    left.back = source;
+                    undo.items.push_back(std::move(left));
+                }
                 return 0;
             },
             [&] {
@@ -191,15 +203,6 @@ TransferOutcome RunTransfer(const char* routine, const NameSource& source,
     outcome.planned = report.planned;
     outcome.short_of = report.short_of.size() + report.not_begun;
     outcome.arrived = std::move(report.arrived);
-    // What arrived whole is kept as it arrived, for Ctrl+Z.
-    UndoRecord undo;
-    undo.kind = names.copy ? UndoKind::kCopy : UndoKind::kMove;
-    for (const auto& [source, destination] : report.moved) {
-        UndoItem left;
-        if (!UndoItemOf(destination, &left)) continue;
-        left.back = source;
-        undo.items.push_back(std::move(left));
-    }
     RecordUndo(std::move(undo));
     std::string text;
     if (report.stopped) {
