@@ -194,8 +194,11 @@ class ItemCopy {
             DWORD attributes = info.FileAttributes & kKeptAttributes;
             FILETIME last_write = {(DWORD)info.LastWriteTime.LowPart,
                                    (DWORD)info.LastWriteTime.HighPart};
-            if (!SetBasic(out.get(), attributes, &last_write))
-                SetBasic(out.get(), attributes, nullptr);
+            last_.index = index;
+            last_.size = written;
+            last_.timed = SetBasic(out.get(), attributes, &last_write);
+            if (!last_.timed) SetBasic(out.get(), attributes, nullptr);
+            last_.written = last_write;
             made_.push_back({to, FileId(), false, index});
             if (source) sources_.push_back({from, FileId(), false, from_index});
             files_++;
@@ -318,6 +321,24 @@ class ItemCopy {
     }
     std::string Reason() const { return note_.empty() ? ErrorText(error_) : note_; }
     bool MadeAny() const { return !made_.empty() || partial_ > 0; }
+    // The entry this source's copy made at `path` (on the volume `volume`), as it was left.
+    bool Made(const std::string& path, DWORD volume, UndoItem* item) const {
+        if (made_.empty()) return false;
+        const Entry& top = made_.front();
+        item->path = path;
+        if (top.folder) {
+            item->id = top.id;
+            item->folder = true;
+            return true;
+        }
+        if (!last_.timed) return UndoItemOn(path, volume, item);
+        item->id.volume = volume;
+        item->id.high = (DWORD)(top.index >> 32);
+        item->id.low = (DWORD)top.index;
+        item->size = last_.size;
+        item->written = last_.written;
+        return true;
+    }
     unsigned long long files() const { return files_; }
     unsigned long long bytes() const { return bytes_ + partial_; }
 
@@ -327,6 +348,12 @@ class ItemCopy {
     std::set<std::tuple<DWORD, DWORD, DWORD>>& forbidden_;
     std::vector<Entry> made_, sources_, links_;
     unsigned long long files_ = 0, bytes_ = 0, partial_ = 0;
+    // The last file made whole: its index, size and the write time it was given.
+    struct {
+        unsigned long long index = 0, size = 0;
+        FILETIME written = {};
+        bool timed = false;
+    } last_;
     DWORD error_ = 0;
     std::string note_;
 };
@@ -451,16 +478,25 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
         reserved.insert(fold(name));
         if (result == kTaken) result = item.Fail(ERROR_FILE_EXISTS);
         const std::string quoted = "\"" + NameOf(from) + "\"";
+        UndoItem left;
         if (result == kDone && renamed) {
             counts.items += before[i].folder ? before[i].files + before[i].folders + 1 : 1;
             counts.bytes += before[i].bytes;
             report.arrived.push_back(name);
             report.moved.emplace_back(from, target + "\\" + name);
+            if (UndoItemOn(target + "\\" + name, target_id.volume, &left)) {
+                left.back = from;
+                report.made.push_back(std::move(left));
+            }
             continue;
         }
         if (result == kDone) {
             report.arrived.push_back(name);
             report.moved.emplace_back(from, target + "\\" + name);
+            if (item.Made(target + "\\" + name, target_id.volume, &left)) {
+                left.back = from;
+                report.made.push_back(std::move(left));
+            }
             if (!copy && !item.RemoveSources())
                 report.short_of.push_back(quoted + " was copied to \"" + target +
                                           "\", but the original is still there, in whole or in "

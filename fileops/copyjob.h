@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/plan.h"
+#include "core/undo.h"
 
 // How far a job has come, written by the job's thread and read by the window's; `stop` is set
 // by the window's thread to end the job between two files or within a large one.
@@ -27,8 +28,11 @@ struct CopyReport {
     std::vector<std::string> arrived;   // the names of the destinations that arrived whole
     // Each source that arrived whole and its destination's full path, for Ctrl+Z.
     std::vector<std::pair<std::string, std::string>> moved;
-    size_t planned = 0;                 // the sources that went into the job
-    size_t not_begun = 0;               // the sources a stop left untouched
+    // Each destination that arrived whole as the job left it (with its source as the way
+    // back), read from what the job knows of it already.
+    std::vector<UndoItem> made;
+    size_t planned = 0;    // the sources that went into the job
+    size_t not_begun = 0;  // the sources a stop left untouched
     bool stopped = false;
 };
 

@@ -154,16 +154,8 @@ TransferOutcome RunTransfer(const char* routine, const NameSource& source,
                 log_line("%s\t%s () %s %s GO ...\n", time_stamp(), routine, names.paths[0].c_str(),
                          folder.c_str());
                 CopyInto(names.paths, folder, names.copy, counts, report);
-                // Read here, beside the window: a thousand entries take a while.
                 undo.kind = names.copy ? UndoKind::kCopy : UndoKind::kMove;
-                UndoItem where;
-                if (report.moved.empty() || !UndoItemOf(folder, &where)) return 0;
-                for (const auto& [source, destination] : report.moved) {
-                    UndoItem left;
-                    if (!UndoItemOn(destination, where.id.volume, &left)) continue;
-                    left.back = source;
-                    undo.items.push_back(std::move(left));
-                }
+                undo.items = std::move(report.made);
                 return 0;
             },
             [&] {
