@@ -330,15 +330,15 @@ class ContentReaders {
         }
         std::unique_lock<std::mutex> hold(lock_);
         CommitDecided(hold);
-        while (queue_.size() >= kQueue && !Stopped()) {
-            // Bounded, so that a stop is seen while every reader is held by a slow file.
-            decided_.wait_for(hold, std::chrono::milliseconds(50));
-            CommitDecided(hold);
-        }
+        while (queue_.size() >= kQueue && !Stopped())
+            WaitForHead(hold);
         if (Stopped()) return;
         queue_.push_back(std::move(task));
+        // Each wake is a call into the platform that the readers' own calls wait behind: only
+        // a reader that waits is woken.
+        bool wake = idle_ > 0;
         hold.unlock();
-        work_.notify_one();
+        if (wake) work_.notify_one();
     }
 
     // Waits until every queued file is decided and committed, or the search is stopped.
@@ -346,10 +346,8 @@ class ContentReaders {
         if (threads_.empty()) return;
         std::unique_lock<std::mutex> hold(lock_);
         CommitDecided(hold);
-        while (!queue_.empty() && !Stopped()) {
-            decided_.wait_for(hold, std::chrono::milliseconds(50));
-            CommitDecided(hold);
-        }
+        while (!queue_.empty() && !Stopped())
+            WaitForHead(hold);
     }
 
   private:
@@ -358,6 +356,15 @@ class ContentReaders {
     static constexpr size_t kQueue = 256;
 
     bool Stopped() const { return stop_ && stop_->load(); }
+
+    // Waits until the file at the queue's head is decided, and commits what is. Bounded, so
+    // that a stop is seen while every reader is held by a slow file.
+    void WaitForHead(std::unique_lock<std::mutex>& hold) {
+        walk_waits_ = true;
+        decided_.wait_for(hold, std::chrono::milliseconds(50));
+        walk_waits_ = false;
+        CommitDecided(hold);
+    }
 
     // Hands the decided files at the queue's head to commit_, outside the queue's lock; a
     // reader holds on to its file by address, which a deque keeps while others come and go.
@@ -381,7 +388,9 @@ class ContentReaders {
         std::vector<char> block(kBlock);
         std::unique_lock<std::mutex> hold(lock_);
         for (;;) {
+            idle_++;
             work_.wait(hold, [this] { return closing_ || first_waiting_ < queue_.size(); });
+            idle_--;
             if (closing_ || Stopped()) return;
             ContentTask& task = queue_[first_waiting_++];
             task.state = ContentTask::kReading;
@@ -389,7 +398,14 @@ class ContentReaders {
             bool match = ContentMatch(task.path.c_str(), text_, block.data(), stop_);
             hold.lock();
             task.state = match ? ContentTask::kMatch : ContentTask::kNoMatch;
-            if (&task == &queue_.front()) decided_.notify_one();
+            // The walk, waiting for room, is woken once a good share of the queue can go on
+            // to the list, not for every file: each wake is a call into the platform too.
+            if (walk_waits_ && queue_.front().state >= ContentTask::kMatch) {
+                size_t decided = 0;
+                while (decided < queue_.size() && queue_[decided].state >= ContentTask::kMatch)
+                    decided++;
+                if (decided >= kQueue / 4 || decided == queue_.size()) decided_.notify_one();
+            }
         }
     }
 
@@ -403,6 +419,8 @@ class ContentReaders {
     std::condition_variable decided_;  // the file at the queue's head was decided
     std::deque<ContentTask> queue_;
     size_t first_waiting_ = 0;  // the place in queue_ of the oldest file no reader took
+    unsigned idle_ = 0;         // readers waiting for a file
+    bool walk_waits_ = false;   // the walk waits for the queue's head
     bool closing_ = false;
 };
 
