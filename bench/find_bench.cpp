@@ -329,6 +329,8 @@ int main(int argc, char** argv) {
         PumpUntil([] { return true; });
         RunCase(root, {"find-content", "{absent}", true, 1.0}, rounds, true);
         RunCase(root, {"find-names", "file5", false, 1.05}, rounds, false);
+        // The same walk with no result to show: what the search costs apart from the list.
+        RunCase(root, {"find-names-none", "no such name", false, 1.05}, rounds, false);
         Stops(root);
         DestroyWindow(mwin.hwnd);
     }
