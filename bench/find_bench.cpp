@@ -1,5 +1,14 @@
-// Times the recursive find over a generated tree: names only, and a text that no file
-// holds (every file read to its end), beside a plain fgets reading of the same files.
+// Times the find as the user starts it in the real window, from the find command to its
+// results shown, beside its floor timed in a process of its own: with a text that no file
+// holds (every file read to its end) beside a single-thread listing of the tree with every
+// file opened, read and closed; by name alone beside the bare listing of the tree. Rounds
+// are interleaved (floor, search, floor, search, ...) and each search is compared with the
+// mean of the floors on either side of it. Also: the longest the window took to answer
+// meanwhile, and how fast each way of stopping a search ends it.
+//   tests/harness/wine-run build/testenv build/bin/find_bench.exe [--rounds N] [--busy]
+// --busy keeps every core busy in another process (a spinning thread per core) beside both
+// the floors and the searches. Each case ends in one line
+//   ratio|<case>|<median>|<min>|<max>|<goal>|<load>
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -30,14 +39,36 @@ LARGE_INTEGER Now() {
     return t;
 }
 
-// Runs the window's loop until `done` holds.
+// The machine's one-minute load as Linux tells it; -1 where it cannot be read.
+double LoadNow() {
+    double load = -1;
+    if (FILE* f = fopen("Z:\\proc\\loadavg", "r")) {
+        if (fscanf(f, "%lf", &load) != 1) load = -1;
+        fclose(f);
+    }
+    return load;
+}
+
+struct Spread {
+    double median, least, most;
+};
+
+Spread SpreadOf(std::vector<double> v) {
+    if (v.empty()) return {-1, -1, -1};
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v.front(), v.back()};
+}
+
+// Runs the window's loop until `done` holds, then the messages still waiting (the paint).
 void PumpUntil(const std::function<bool()>& done) {
     MSG msg;
     while (!done()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             LoopStep(msg);
     }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        LoopStep(msg);
 }
 
 // Another thread asks the window a question every 20 ms while it searches; the longest wait
@@ -67,80 +98,140 @@ struct Asker {
     }
 };
 
-// The floor of a content search: each folder listed, each file opened, read once and closed.
-void BareContentWalk(const std::string& root, std::vector<char>& block) {
-    for (int d = 0; d < 100; d++) {
-        std::string folder = root + "\\folder" + std::to_string(d);
-        WIN32_FIND_DATAA fd;
-        HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
-        if (find == INVALID_HANDLE_VALUE) continue;
-        do {
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            std::string path = folder + "\\" + fd.cFileName;
-            HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-            DWORD got = 0;
-            ReadFile(h, block.data(), (DWORD)block.size(), &got, nullptr);
-            CloseHandle(h);
-        } while (FindNextFileA(find, &fd));
-        FindClose(find);
-    }
+// The floor: the tree listed by FindFirstFileA/FindNextFileA on one thread, and with `read`
+// each file opened, read to its end in 64 KiB blocks and closed, as any content search must.
+void BareTree(const std::string& folder, bool read, std::vector<char>& block) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
+        std::string path = folder + "\\" + fd.cFileName;
+        if ((fd.dwFileAttributes & 0x410) == 0x10) {
+            BareTree(path, read, block);
+            continue;
+        }
+        if (!read) continue;
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        DWORD got = 0;
+        while (ReadFile(h, block.data(), (DWORD)block.size(), &got, nullptr) &&
+               got == block.size()) {
+        }
+        CloseHandle(h);
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
 }
 
-// The content search as the user starts it in the real window: the time from the find
-// command to its results shown (the job's end handled by the window), how long the window
-// waits for an answer meanwhile, and how fast each way of stopping it ends it.
-void InWindow(const std::string& root) {
-    AppStart(GetModuleHandleA(nullptr), root.c_str(), SW_SHOW);
-    if (!mwin.hwnd) return;
-    PumpUntil([] { return true; });
-    mcby.SetText("{absent}");
-    // The machine's other load moves a run by a fifth or more, so each round times the
-    // search between two bare walks and compares it with their mean: the median of the
-    // rounds' ratios is the throughput the user gets beside the floor. The first round also
-    // asks the window questions meanwhile (its answers' waits); those questions cost the
-    // search time of their own, so that round stays out of the median.
+// The floor in a process of its own (this program started with "--floor").
+double FloorInOwnProcess(const std::string& root, bool read) {
+    std::string out = bench::TempFolder() + "\\find-bench-floor.txt";
+    return bench::SecondsInOwnProcess(std::string("--floor ") + (read ? "read" : "list") + " \"" +
+                                          root + "\" \"" + out + "\"",
+                                      out);
+}
+
+int FloorMain(const char* kind, const char* root, const char* out) {
     std::vector<char> block(65536);
-    std::vector<double> window_share, process_share;
-    for (int round = 0; round < 6; round++) {
-        LARGE_INTEGER t0 = Now();
-        BareContentWalk(root, block);
-        double before = Seconds(t0, Now());
+    LARGE_INTEGER t0 = Now();
+    BareTree(root, !strcmp(kind, "read"), block);
+    double s = Seconds(t0, Now());
+    if (FILE* f = fopen(out, "w")) {
+        fprintf(f, "%.6f\n", s);
+        fclose(f);
+    }
+    return 0;
+}
+
+// A thread per core spinning in a process of its own, until the process that started it ends.
+int SpinMain(DWORD parent) {
+    HANDLE watch = OpenProcess(SYNCHRONIZE, FALSE, parent);
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    for (DWORD i = 0; i < info.dwNumberOfProcessors; i++)
+        _beginthreadex(
+            nullptr, 0,
+            [](void*) -> unsigned {
+                for (volatile unsigned long long n = 0;; n++) {
+                }
+                return 0;
+            },
+            nullptr, 0, nullptr);
+    // Without a parent to watch, ends after an hour at most.
+    WaitForSingleObject(watch ? watch : GetCurrentProcess(), watch ? INFINITE : 3600000);
+    ExitProcess(0);
+}
+
+// Starts the spinning process; its handle, or null.
+HANDLE StartSpinning() {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string line =
+        "\"" + std::string(exe) + "\" --spin " + std::to_string(GetCurrentProcessId());
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+struct Case {
+    const char* name;
+    const char* input;  // the search box's text
+    bool read;          // the floor reads every file
+    double goal;
+};
+
+// Rounds of one case: floor, search, floor, search, ..., floor. Prints each round, a summary
+// and the case's ratio line; with `answer` also the line of the window's longest answer
+// beside 100 ms.
+void RunCase(const std::string& root, const Case& c, int rounds, bool answer) {
+    mcby.SetText(c.input);
+    std::vector<double> ratios, answers, loads, floors, searches;
+    double floor_before = FloorInOwnProcess(root, c.read);
+    size_t results = 0;
+    for (int round = 0; round < rounds; round++) {
         lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
         Asker asker;
-        if (round == 0) asker.Start();
-        t0 = Now();
+        asker.Start();
+        LARGE_INTEGER t0 = Now();
         SendMessageA(mwin.hwnd, WM_COMMAND, MAKEWPARAM(202, 0), 0);
-        double held = Seconds(t0, Now()) * 1000;
         PumpUntil([] { return !FindRunning(); });
-        double whole = Seconds(t0, Now());
-        double longest = round == 0 ? asker.Finish() : 0;
-        t0 = Now();
-        {
-            EntryList found;
-            SearchFolder(found, root.c_str(), nullptr, "absent", 0);
-        }
-        double in_process = Seconds(t0, Now());
-        t0 = Now();
-        BareContentWalk(root, block);
-        double floor = (before + Seconds(t0, Now())) / 2;
-        if (round > 0) {
-            window_share.push_back(floor / whole);
-            process_share.push_back(floor / in_process);
-        }
-        printf("window: content search to its results %.3f s, %.0f%% of the bare walk's "
-               "throughput (%.3f s); in-process %.3f s, %.0f%% (the command held the window "
-               "%.1f ms",
-               whole, 100 * floor / whole, floor, in_process, 100 * floor / in_process, held);
-        if (round == 0)
-            printf("; longest answer meanwhile %.1f ms, out of the median)\n", longest);
-        else
-            printf(")\n");
+        double search = Seconds(t0, Now());
+        double longest = asker.Finish();
+        results = panel.entries.size();
+        double floor_after = FloorInOwnProcess(root, c.read);
+        double floor = (floor_before + floor_after) / 2;
+        floor_before = floor_after;
+        double load = LoadNow();
+        ratios.push_back(search / floor);
+        answers.push_back(longest / 100);
+        loads.push_back(load);
+        floors.push_back(floor);
+        searches.push_back(search);
+        printf("%s round %d: search %.3f s, floor %.3f s, %.2fx; longest answer %.1f ms; load "
+               "%.2f\n",
+               c.name, round + 1, search, floor, search / floor, longest, load);
     }
-    std::sort(window_share.begin(), window_share.end());
-    std::sort(process_share.begin(), process_share.end());
-    printf("median throughput beside the bare walk: in the window %.0f%%, in-process %.0f%%\n",
-           100 * window_share[2], 100 * process_share[2]);
+    Spread r = SpreadOf(ratios), a = SpreadOf(answers), l = SpreadOf(loads), f = SpreadOf(floors),
+           s = SpreadOf(searches);
+    printf("%s: %zu results; search %.3f s (%.3f-%.3f), floor %.3f s (%.3f-%.3f), ratio %.2f "
+           "(%.2f-%.2f), goal %.2f; load %.2f (%.2f-%.2f)\n",
+           c.name, results, s.median, s.least, s.most, f.median, f.least, f.most, r.median, r.least,
+           r.most, c.goal, l.median, l.least, l.most);
+    printf("ratio|%s|%.3f|%.3f|%.3f|%.2f|%.2f\n", c.name, r.median, r.least, r.most, c.goal,
+           l.median);
+    if (answer)
+        printf("ratio|%s-answer-per-100ms|%.3f|%.3f|%.3f|1.00|%.2f\n", c.name, a.median, a.least,
+               a.most, l.median);
+}
+
+// How fast each way of stopping a running search ends it.
+void Stops(const std::string& root) {
+    mcby.SetText("{absent}");
     for (int way = 0; way < 2; way++) {
         lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
         SendMessageA(mwin.hwnd, WM_COMMAND, MAKEWPARAM(202, 0), 0);
@@ -155,18 +246,57 @@ void InWindow(const std::string& root) {
             StopListJobs();  // what every navigation does first
         double stop = Seconds(t0, Now()) * 1000;
         if (way == 1) ReadPath(root.c_str());
-        printf("window: a search stopped by %s in %.1f ms%s\n",
-               way == 0 ? "the find button (its results shown)" : "navigation", stop,
-               way == 1 ? " (then the folder is read)" : "");
+        printf("a search stopped by %s in %.1f ms\n",
+               way == 0 ? "the find button (its results shown)" : "navigation", stop);
     }
-    DestroyWindow(mwin.hwnd);
+}
+
+// With --probe N: N rounds of in-process figures, interleaved: the search by name beside the
+// bare listing, and the content search with 0 to 3 reader threads beside the bare reading.
+void Probe(const std::string& root, int rounds) {
+    std::vector<char> block(65536);
+    auto time = [](const std::function<void()>& run) {
+        LARGE_INTEGER t0 = Now();
+        run();
+        return Seconds(t0, Now());
+    };
+    for (int round = 0; round < rounds; round++) {
+        double list = time([&] { BareTree(root, false, block); });
+        double names = time([&] {
+            EntryList l;
+            SearchFolder(l, root.c_str(), "file5", nullptr, 0);
+        });
+        double read = time([&] { BareTree(root, true, block); });
+        double r[4];
+        for (unsigned n = 0; n < 4; n++)
+            r[n] = time([&] {
+                EntryList l;
+                SearchControl control;
+                control.readers = n;
+                SearchFolder(l, root.c_str(), nullptr, "absent", 0, &control);
+            });
+        printf("probe: list %.3f names %.3f (%.2fx) | read %.3f, readers 0 %.3f (%.2fx) 1 %.3f "
+               "(%.2fx) 2 %.3f (%.2fx) 3 %.3f (%.2fx); load %.2f\n",
+               list, names, names / list, read, r[0], r[0] / read, r[1], r[1] / read, r[2],
+               r[2] / read, r[3], r[3] / read, LoadNow());
+    }
 }
 
 }  // namespace
 
-int main() {
-    const char* temp = getenv("TEMP");
-    std::string root = std::string(temp ? temp : "C:\\") + "\\find-bench";
+int main(int argc, char** argv) {
+    if (argc == 5 && !strcmp(argv[1], "--floor")) return FloorMain(argv[2], argv[3], argv[4]);
+    if (argc == 3 && !strcmp(argv[1], "--spin")) return SpinMain((DWORD)atol(argv[2]));
+    int rounds = 7;
+    bool busy = false;
+    for (int i = 1; i < argc; i++) {
+        if (!strcmp(argv[i], "--rounds") && i + 1 < argc)
+            rounds = std::max(1, atoi(argv[++i]));
+        else if (!strcmp(argv[i], "--busy"))
+            busy = true;
+    }
+
+    std::string root = bench::TempFolder() + "\\find-bench";
     Remove(root);
     CreateDirectoryA(root.c_str(), nullptr);
     std::string line(70, 'x');
@@ -174,7 +304,6 @@ int main() {
     std::string content;
     while (content.size() < 16384)
         content += line;
-    std::vector<std::string> files;
     for (int d = 0; d < 100; d++) {
         std::string folder = root + "\\folder" + std::to_string(d);
         CreateDirectoryA(folder.c_str(), nullptr);
@@ -183,81 +312,32 @@ int main() {
             FILE* out = fopen(path.c_str(), "wb");
             fwrite(content.data(), 1, content.size(), out);
             fclose(out);
-            files.push_back(path);
         }
     }
-    printf("%zu files of %zu bytes in 100 folders\n", files.size(), content.size());
+    printf("10000 files of %zu bytes in 100 folders; %d rounds%s\n", content.size(), rounds,
+           busy ? "; a spinning thread per core in another process" : "");
 
-    // Each figure is the best of three runs: the machine's other load only adds to a run.
-    auto best = [](const std::function<void()>& run) {
-        double least = 1e9;
-        for (int i = 0; i < 3; i++) {
-            LARGE_INTEGER t0, t1;
-            QueryPerformanceCounter(&t0);
-            run();
-            QueryPerformanceCounter(&t1);
-            least = std::min(least, Seconds(t0, t1));
-        }
-        return least;
-    };
-    EntryList list;
-    double s = best([&] {
-        list.clear();
-        SearchFolder(list, root.c_str(), "file5", nullptr, 0);
-    });
-    printf("names only:        %7.3f s, %zu results\n", s, list.size());
-    s = best([&] {
-        list.clear();
-        SearchFolder(list, root.c_str(), nullptr, "absent", 0);
-    });
-    printf("text, read all:    %7.3f s, %zu results\n", s, list.size());
-    size_t hits = 0;
-    s = best([&] {
-        for (const std::string& path : files) {
-            FILE* in = fopen(path.c_str(), "rt");
-            char piece[MAX_PATH];
-            while (in && fgets(piece, sizeof piece, in))
-                if (strstr(piece, "absent")) hits++;
-            if (in) fclose(in);
-        }
-    });
-    printf("fgets reference:   %7.3f s, %zu hits\n", s, hits);
-    // The floor: opening and closing each file, and one read of it.
-    std::vector<char> block(65536);
-    s = best([&] {
-        for (const std::string& path : files) {
-            HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-            DWORD got = 0;
-            ReadFile(h, block.data(), (DWORD)block.size(), &got, nullptr);
-            CloseHandle(h);
-        }
-    });
-    printf("open, read, close: %7.3f s\n", s);
-    // The same with the folders listed, as any search must.
-    s = best([&] { BareContentWalk(root, block); });
-    printf("list, open, read, close: %7.3f s\n", s);
-
-    // One large file: the cost of the scan itself beside a plain read.
-    std::string big = root + "\\big.txt";
-    FILE* out = fopen(big.c_str(), "wb");
-    for (int i = 0; i < 4096; i++)
-        fwrite(content.data(), 1, content.size(), out);
-    fclose(out);
-    bool found = false;
-    s = best([&] { found = FileContains(big.c_str(), "absent"); });
-    printf("64 MiB file, scan: %7.3f s, found %d\n", s, (int)found);
-    s = best([&] {
-        HANDLE h = CreateFileA(big.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        DWORD got = 0;
-        while (ReadFile(h, block.data(), (DWORD)block.size(), &got, nullptr) && got > 0) {
-        }
-        CloseHandle(h);
-    });
-    printf("64 MiB file, read: %7.3f s\n", s);
-    DeleteFileA(big.c_str());
-    InWindow(root);
+    if (argc == 3 && !strcmp(argv[1], "--probe")) {
+        Probe(root, atoi(argv[2]));
+        Remove(root);
+        return 0;
+    }
+    HANDLE spin = busy ? StartSpinning() : nullptr;
+    if (busy && !spin) printf("the spinning process could not be started\n");
+    AppStart(GetModuleHandleA(nullptr), root.c_str(), SW_SHOW);
+    if (mwin.hwnd) {
+        PumpUntil([] { return true; });
+        RunCase(root, {"find-content", "{absent}", true, 1.0}, rounds, true);
+        RunCase(root, {"find-names", "file5", false, 1.05}, rounds, false);
+        // The same walk with no result to show: what the search costs apart from the list.
+        RunCase(root, {"find-names-none", "no such name", false, 1.05}, rounds, false);
+        Stops(root);
+        DestroyWindow(mwin.hwnd);
+    }
+    if (spin) {
+        TerminateProcess(spin, 0);
+        CloseHandle(spin);
+    }
     Remove(root);
     return 0;
 }

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -260,6 +263,167 @@ bool ContentMatch(const char* path, std::string_view text, char* block,
     return found;
 }
 
+// A folder of the search and its place in the result list's table of folders, taken when its
+// first result goes into the list (-1 until then): results are appended after the walk has
+// moved on, so the folder's text goes with them.
+struct FolderPlace {
+    std::string path;
+    long index = -1;
+};
+
+// One file whose contents are tested: its path, its record with how it is reached, and its
+// folder. `state` is the queue's: waiting for a reader, being read, or decided.
+struct ContentTask {
+    std::string path;
+    WIN32_FIND_DATAA record;
+    Reach reach;
+    std::shared_ptr<FolderPlace> folder;
+    enum : unsigned char { kWaiting, kReading, kMatch, kNoMatch } state = kWaiting;
+};
+
+// The content tests of one search, read on threads beside the walk: reading the files is most
+// of a content search, and the platform serves two readers faster than one. The walk queues
+// each file in the order it meets them; a reader takes the oldest waiting file and decides
+// it; the walk hands the decided files from the queue's head on to `commit`, so the results
+// reach the list in the order of the walk, as if the walk had read each file itself. The
+// queue is bounded, so the walk waits when it runs far ahead of the readers. Without reader
+// threads (none asked for, or none to be had) the walk reads each file itself.
+class ContentReaders {
+  public:
+    using Commit = std::function<void(ContentTask&)>;
+
+    ContentReaders(std::string_view text, const std::atomic<bool>* stop, Commit commit)
+        : text_(text), stop_(stop), commit_(std::move(commit)) {}
+    ContentReaders(const ContentReaders&) = delete;
+    ContentReaders& operator=(const ContentReaders&) = delete;
+    // Ends the readers and waits for them: each ends after the block it reads, so every file
+    // is closed when the search returns.
+    ~ContentReaders() {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            closing_ = true;
+        }
+        work_.notify_all();
+        for (Handle& thread : threads_)
+            WaitForSingleObject(thread.get(), INFINITE);
+    }
+
+    // Starts up to `count` reader threads; the walk reads itself when none start.
+    void Start(unsigned count) {
+        for (unsigned i = 0; i < count; i++) {
+            Handle thread((HANDLE)_beginthreadex(nullptr, 0, Run, this, 0, nullptr));
+            if (!thread) break;
+            threads_.push_back(std::move(thread));
+        }
+        if (threads_.empty()) own_block_.resize(kBlock);
+    }
+
+    // Queues a file for its content test, after the results decided before it; waits while
+    // the queue is full.
+    void Add(ContentTask&& task) {
+        if (threads_.empty()) {
+            task.state = ContentMatch(task.path.c_str(), text_, own_block_.data(), stop_)
+                             ? ContentTask::kMatch
+                             : ContentTask::kNoMatch;
+            if (!Stopped()) commit_(task);
+            return;
+        }
+        std::unique_lock<std::mutex> hold(lock_);
+        CommitDecided(hold);
+        while (queue_.size() >= kQueue && !Stopped())
+            WaitForHead(hold);
+        if (Stopped()) return;
+        queue_.push_back(std::move(task));
+        // Each wake is a call into the platform that the readers' own calls wait behind: only
+        // a reader that waits is woken.
+        bool wake = idle_ > 0;
+        hold.unlock();
+        if (wake) work_.notify_one();
+    }
+
+    // Waits until every queued file is decided and committed, or the search is stopped.
+    void Finish() {
+        if (threads_.empty()) return;
+        std::unique_lock<std::mutex> hold(lock_);
+        CommitDecided(hold);
+        while (!queue_.empty() && !Stopped())
+            WaitForHead(hold);
+    }
+
+  private:
+    // The most files queued at once: enough to keep the readers busy while the walk lists a
+    // folder, few enough that the results of a stopped search are never far behind the walk.
+    static constexpr size_t kQueue = 256;
+
+    bool Stopped() const { return stop_ && stop_->load(); }
+
+    // Waits until the file at the queue's head is decided, and commits what is. Bounded, so
+    // that a stop is seen while every reader is held by a slow file.
+    void WaitForHead(std::unique_lock<std::mutex>& hold) {
+        walk_waits_ = true;
+        decided_.wait_for(hold, std::chrono::milliseconds(50));
+        walk_waits_ = false;
+        CommitDecided(hold);
+    }
+
+    // Hands the decided files at the queue's head to commit_, outside the queue's lock; a
+    // reader holds on to its file by address, which a deque keeps while others come and go.
+    void CommitDecided(std::unique_lock<std::mutex>& hold) {
+        while (!queue_.empty() && queue_.front().state >= ContentTask::kMatch && !Stopped()) {
+            ContentTask task = std::move(queue_.front());
+            queue_.pop_front();
+            first_waiting_--;
+            hold.unlock();
+            commit_(task);
+            hold.lock();
+        }
+    }
+
+    static unsigned __stdcall Run(void* arg) {
+        ((ContentReaders*)arg)->Read();
+        return 0;
+    }
+
+    void Read() {
+        std::vector<char> block(kBlock);
+        std::unique_lock<std::mutex> hold(lock_);
+        for (;;) {
+            idle_++;
+            work_.wait(hold, [this] { return closing_ || first_waiting_ < queue_.size(); });
+            idle_--;
+            if (closing_ || Stopped()) return;
+            ContentTask& task = queue_[first_waiting_++];
+            task.state = ContentTask::kReading;
+            hold.unlock();
+            bool match = ContentMatch(task.path.c_str(), text_, block.data(), stop_);
+            hold.lock();
+            task.state = match ? ContentTask::kMatch : ContentTask::kNoMatch;
+            // The walk, waiting for room, is woken once a good share of the queue can go on
+            // to the list, not for every file: each wake is a call into the platform too.
+            if (walk_waits_ && queue_.front().state >= ContentTask::kMatch) {
+                size_t decided = 0;
+                while (decided < queue_.size() && queue_[decided].state >= ContentTask::kMatch)
+                    decided++;
+                if (decided >= kQueue / 4 || decided == queue_.size()) decided_.notify_one();
+            }
+        }
+    }
+
+    std::string_view text_;
+    const std::atomic<bool>* stop_;
+    Commit commit_;
+    std::vector<Handle> threads_;
+    std::vector<char> own_block_;
+    std::mutex lock_;
+    std::condition_variable work_;     // a file was queued, or the readers are to end
+    std::condition_variable decided_;  // the file at the queue's head was decided
+    std::deque<ContentTask> queue_;
+    size_t first_waiting_ = 0;  // the place in queue_ of the oldest file no reader took
+    unsigned idle_ = 0;         // readers waiting for a file
+    bool walk_waits_ = false;   // the walk waits for the queue's head
+    bool closing_ = false;
+};
+
 // One search: the query, the result list and one path buffer that every level shares. Each
 // level appends "\name" to the buffer and cuts it again, so no level copies its folder.
 struct Search {
@@ -268,8 +432,8 @@ struct Search {
     const char* text;
     int both;
     char path[MAX_PATH];
-    std::vector<char> block;
     const SearchControl* control;
+    ContentReaders* readers;
     bool Stopped() const { return control && control->stop && control->stop->load(); }
 };
 
@@ -279,14 +443,24 @@ struct Search {
 const DWORD kRemoteContent = FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_DEVICE |
                              0x40000 /* RECALL_ON_OPEN */ | 0x400000 /* RECALL_ON_DATA_ACCESS */;
 
-bool Matches(Search& s, const char* name, DWORD attributes) {
-    bool name_match =
-        s.pattern && (strstr(name, s.pattern) != nullptr || _stricmp(name, s.pattern) == 0);
-    bool test_content =
-        s.text && (s.both ? name_match : s.pattern == nullptr) && !(attributes & kRemoteContent);
-    bool content_match =
-        test_content && ContentMatch(s.path, s.text, s.block.data(), s.control ? s.control->stop : nullptr);
-    return s.both ? name_match && content_match : name_match || content_match;
+bool NameMatches(const Search& s, const char* name) {
+    return s.pattern && (strstr(name, s.pattern) != nullptr || _stricmp(name, s.pattern) == 0);
+}
+
+// Whether the contents decide the file: with both set when the name matched, otherwise when
+// no pattern is given. A file whose contents are not tested matches by its name alone, and
+// only when either test suffices.
+bool TestsContent(const Search& s, bool name_match, DWORD attributes) {
+    return s.text && (s.both ? name_match : s.pattern == nullptr) && !(attributes & kRemoteContent);
+}
+
+// Appends a result to the list, its folder joining the list's table with its first result.
+void AddResult(Search& s, WIN32_FIND_DATAA& record, const Reach& reach, FolderPlace& folder) {
+    std::unique_lock<std::mutex> hold;
+    if (s.control && s.control->lock) hold = std::unique_lock<std::mutex>(*s.control->lock);
+    if (folder.index < 0) folder.index = (long)s.list.AddFolder(folder.path.c_str());
+    record.dwReserved1 = (DWORD)folder.index;
+    if (s.list.append(record, reach) && s.control && s.control->found) ++*s.control->found;
 }
 
 // Searches the folder held in s.path[0, len). A folder whose listing pattern or a record
@@ -296,8 +470,8 @@ bool Matches(Search& s, const char* name, DWORD attributes) {
 // over with a log line.
 void Walk(Search& s, size_t len) {
     if (s.control && s.control->entering) s.control->entering(s.path);
-    // This folder's place in the results' table of folders, taken at its first result.
-    long folder = -1;
+    // This folder with its place in the results' table of folders, made at its first result.
+    std::shared_ptr<FolderPlace> folder;
     WIN32_FIND_DATAA fd;
     WalkFolder(s.path, len, fd, [&s, len, &folder](WIN32_FIND_DATAA& r, const Reach& reach) {
         if (s.Stopped()) return false;
@@ -323,27 +497,31 @@ void Walk(Search& s, size_t len) {
             return true;
         }
         if (!fits) return true;
-        s.path[len] = '\\';
-        memcpy(s.path + len + 1, name, name_len + 1);
         // The name test sees the name as listed; the list shows it as listed too, while
         // every path is made from the usable name (the short name keeps its own field).
-        if (Matches(s, r.cFileName, r.dwFileAttributes)) {
-            // The folder and the name as the list shows them fit 259 characters, as every
-            // path the program hands on must.
-            size_t shown = len + 1 + strlen(r.cFileName);
-            if (shown <= kPiece) {
-                std::unique_lock<std::mutex> hold;
-                if (s.control && s.control->lock) hold = std::unique_lock<std::mutex>(*s.control->lock);
-                if (folder < 0) {
-                    s.path[len] = '\0';
-                    folder = (long)s.list.AddFolder(s.path);
-                    s.path[len] = '\\';
-                }
-                r.dwReserved1 = (DWORD)folder;
-                if (s.list.append(r, reach) && s.control && s.control->found) ++*s.control->found;
-            }
+        bool name_match = NameMatches(s, r.cFileName);
+        bool content = TestsContent(s, name_match, r.dwFileAttributes);
+        if (!content && (s.both || !name_match)) return true;
+        // The folder and the name as the list shows them fit 259 characters, as every
+        // path the program hands on must.
+        if (len + 1 + strlen(r.cFileName) > kPiece) return true;
+        if (!folder) {
+            folder = std::make_shared<FolderPlace>();
+            folder->path.assign(s.path, len);
         }
-        s.path[len] = '\0';
+        if (!content) {
+            AddResult(s, r, reach, *folder);
+            return true;
+        }
+        ContentTask task;
+        task.path.reserve(full);
+        task.path.assign(s.path, len);
+        task.path += '\\';
+        task.path.append(name, name_len);
+        task.record = r;
+        task.reach = reach;
+        task.folder = folder;
+        s.readers->Add(std::move(task));
         return true;
     });
 }
@@ -355,13 +533,23 @@ void SearchFolder(EntryList& list, const char* folder, const char* pattern, cons
     if (!folder) return;
     size_t len = strlen(folder);
     if (len > kPiece) return;
-    Search s{list, pattern, text, both, {}, {}, control};
+    Search s{list, pattern, text, both, {}, control, nullptr};
     memcpy(s.path, folder, len + 1);
     // The folder is joined to names with a backslash of its own.
     while (len > 0 && s.path[len - 1] == '\\')
         s.path[--len] = '\0';
-    if (text) s.block.resize(kBlock);
+    std::unique_ptr<ContentReaders> readers;
+    if (text) {
+        readers = std::make_unique<ContentReaders>(
+            text, control ? control->stop : nullptr, [&s](ContentTask& task) {
+                if (task.state == ContentTask::kMatch)
+                    AddResult(s, task.record, task.reach, *task.folder);
+            });
+        readers->Start(control ? control->readers : kContentReaders);
+        s.readers = readers.get();
+    }
     Walk(s, len);
+    if (readers) readers->Finish();
 }
 
 bool FileContains(const char* path, const char* text) {
@@ -392,7 +580,6 @@ int WriteFindFile(const char* path, const ViewSlot* view) {
     fclose(out);
     return 0;
 }
-
 
 // One search on a thread of its own. The window's thread makes it (the folder, the query and
 // a generation) and takes its results once it has ended or been stopped; the thread writes

@@ -10,6 +10,10 @@
 #include "core/query.h"
 
 
+// How many threads read the files of a content search beside the walk: two readers get more
+// from the platform than one, and more than two have no core of their own.
+constexpr unsigned kContentReaders = 2;
+
 // What a search run as a job is told and tells: a flag that asks it to stop (read between
 // records and between blocks of a file), the folder it enters, and the count it found.
 struct SearchControl {
@@ -18,12 +22,15 @@ struct SearchControl {
     std::atomic<long long>* found = nullptr;
     // Held while a result goes into the list, so that another thread may read the list.
     std::mutex* lock = nullptr;
+    // The threads that read files for the content test; with none the walk reads them itself.
+    unsigned readers = kContentReaders;
 };
 
 // Appends every file below `folder` that matches to `list`. With `both` set, the name and
 // the contents must match; otherwise either suffices. A null pattern or text is none; an
 // empty pattern matches every name. With `control`, the search stops when asked and reports
-// its progress.
+// its progress. The results are appended in the order of the walk, also where other threads
+// read the files; every file the search opened is closed when it returns.
 void SearchFolder(EntryList& list, const char* folder, const char* pattern, const char* text,
                   int both, const SearchControl* control = nullptr);
 

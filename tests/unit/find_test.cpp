@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -336,4 +338,72 @@ TEST(SearchFolder, FilesWhoseContentsLiveElsewhereAreNotOpened) {
     SearchFolder(list, tree.root().c_str(), "away", nullptr, 0);
     EXPECT_EQ(list.size(), 2u);
     SetFileAttributesA(away.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+namespace {
+
+// Every result of a search with `readers` reader threads, in the list's order, with its folder.
+Names InListOrder(const std::string& root, const char* pattern, const char* text, int both,
+                  unsigned readers, const std::atomic<bool>* stop = nullptr,
+                  std::function<void(const char*)> entering = nullptr) {
+    SearchControl control;
+    control.readers = readers;
+    control.stop = stop;
+    control.entering = std::move(entering);
+    EntryList list;
+    SearchFolder(list, root.c_str(), pattern, text, both, &control);
+    Names names;
+    for (size_t i = 0; i < list.size(); i++)
+        names.push_back(FullName(list, i));
+    return names;
+}
+
+}  // namespace
+
+TEST(SearchFolder, ReadersKeepTheOrderOfTheWalk) {
+    // Files of very different sizes, so that the readers finish them out of order: the text
+    // sits at the end of the large ones, and some files lack it.
+    tv::TempTree tree("find-order");
+    std::string large;
+    while (large.size() < 300000)
+        large += std::string(99, 'q') + "\n";
+    for (int d = 0; d < 6; d++)
+        for (int f = 0; f < 40; f++) {
+            std::string name = "d" + std::to_string(d) + "\\f" + std::to_string(f) + ".txt";
+            if (f % 7 == 3)
+                tree.file(name, large + "needle\n");
+            else if (f % 5 == 1)
+                tree.file(name, "no such text\n");
+            else
+                tree.file(name, "a needle\n");
+        }
+    tree.file("d2\\empty\\none.txt", "x");
+
+    Names one = InListOrder(tree.root(), nullptr, "needle", 0, 0);
+    ASSERT_EQ(one.size(), 6u * 33);
+    EXPECT_EQ(InListOrder(tree.root(), nullptr, "needle", 0, 1), one);
+    EXPECT_EQ(InListOrder(tree.root(), nullptr, "needle", 0, 2), one);
+    EXPECT_EQ(InListOrder(tree.root(), nullptr, "needle", 0, 5), one);
+    Names both = InListOrder(tree.root(), "f1", "needle", 1, 0);
+    EXPECT_EQ(InListOrder(tree.root(), "f1", "needle", 1, 2), both);
+    EXPECT_EQ(both.size(), 6u * 8);
+
+    // A search stopped on its way keeps the results it took before in the walk's order: the
+    // first of them, none missing; and it leaves no file open.
+    std::atomic<bool> stop{false};
+    int entered = 0;
+    Names stopped = InListOrder(tree.root(), nullptr, "needle", 0, 2, &stop, [&](const char*) {
+        if (++entered == 4) stop = true;
+    });
+    ASSERT_LT(stopped.size(), one.size());
+    EXPECT_TRUE(std::equal(stopped.begin(), stopped.end(), one.begin()));
+    for (int d = 0; d < 6; d++)
+        for (int f = 0; f < 40; f++) {
+            std::string path =
+                tree.path("d" + std::to_string(d) + "\\f" + std::to_string(f) + ".txt");
+            HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+            EXPECT_NE(h, INVALID_HANDLE_VALUE) << path << " is still open";
+            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        }
 }
