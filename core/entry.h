@@ -177,6 +177,11 @@ struct ViewOrder {
 // (when given) gets what the view was ordered by.
 void OrderEntries(const EntryList& list, int column, int dir, ViewSlot* view,
                   ViewOrder* made = nullptr);
+// The same for a list that is not panel.entries and on any thread: `find` says whether the
+// names order as find results (their folder from panel.entries' table) or as a folder's own;
+// nothing of the program's state is read.
+void OrderEntries(const EntryList& list, int column, int dir, bool find, ViewSlot* view,
+                  ViewOrder* made = nullptr);
 
 // What a view of `list` in the order of the column and direction would be ordered by: one
 // pass over the entries, which needs no memory.

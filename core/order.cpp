@@ -193,12 +193,12 @@ template <class Row> bool RadixSort(Row* rows, size_t n, const uint64_t* differ 
 // The keys of one order, taken from the entries into rows, folders first.
 class OrderKeys {
   public:
-    OrderKeys(int column, int dir)
+    OrderKeys(int column, int dir, bool find)
         : column_(column), text_(column == 0 || column == 3),
           // Names and types run from A to Z, sizes, times and attribute words from the
           // largest, with direction 1; the complement of a key turns its order round.
           flip_((column == 0 || column == 3 ? dir == 0 : dir != 0) ? ~0ull : 0),
-          find_(mcfg.find_mode != 0) {}
+          find_(find) {}
     bool text() const { return text_; }
 
     // The folded bytes [at, at + 16) of an entry's text, zeros past its end, complemented for
@@ -387,8 +387,9 @@ uint64_t OrderInto(OrderKeys& keys, size_t n, Get get, ViewSlot* view) {
     return digest;
 }
 
-template <class Get> uint64_t OrderAll(size_t n, Get get, int column, int dir, ViewSlot* view) {
-    OrderKeys keys(column, dir);
+template <class Get>
+uint64_t OrderAll(size_t n, Get get, int column, int dir, bool find, ViewSlot* view) {
+    OrderKeys keys(column, dir, find);
     return keys.text() ? OrderInto<TextRow>(keys, n, get, view)
                        : OrderInto<NumberRow>(keys, n, get, view);
 }
@@ -428,15 +429,20 @@ int CompareEntries(const ViewSlot* a, const ViewSlot* b) {
 }
 
 void OrderEntries(const EntryList& list, int column, int dir, ViewSlot* view, ViewOrder* made) {
+    OrderEntries(list, column, dir, mcfg.find_mode != 0, view, made);
+}
+
+void OrderEntries(const EntryList& list, int column, int dir, bool find, ViewSlot* view,
+                  ViewOrder* made) {
     size_t n = list.size();
     if (!view || n == 0) return;
     uint64_t digest = OrderAll(
-        n, [&list](size_t i) { return list[i]; }, column, dir, view);
-    if (made) *made = {list.stamp(), column, dir, mcfg.find_mode, digest};
+        n, [&list](size_t i) { return list[i]; }, column, dir, find, view);
+    if (made) *made = {list.stamp(), column, dir, find ? 1 : 0, digest};
 }
 
 ViewOrder OrderOf(const EntryList& list, int column, int dir) {
-    OrderKeys keys(column, dir);
+    OrderKeys keys(column, dir, mcfg.find_mode != 0);
     auto get = [&list](size_t i) { return list[i]; };
     size_t n = list.size();
     uint64_t digest = keys.text() ? keys.Digest<TextRow>(n, get) : keys.Digest<NumberRow>(n, get);
