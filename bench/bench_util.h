@@ -189,11 +189,11 @@ class BusyLoad {
         char flag[64];
         snprintf(flag, sizeof flag, "/tmp/trelvista-busy-%lu", GetCurrentProcessId());
         flag_ = flag;
-        std::string loop = "while [ -e " + flag_ +
-                           " ]; do i=0; while [ $i -lt 20000 ]; do i=$((i+1)); done; done";
+        std::string loop =
+            "while [ -e " + flag_ + " ]; do i=0; while [ $i -lt 20000 ]; do i=$((i+1)); done; done";
         std::string line = "touch " + flag_ + " && for c in $(seq 1 " +
-                           std::to_string(info.dwNumberOfProcessors) + "); do (timeout 3600 sh -c '" +
-                           loop + "' >/dev/null 2>&1 &) ; done";
+                           std::to_string(info.dwNumberOfProcessors) +
+                           "); do (timeout 3600 sh -c '" + loop + "' >/dev/null 2>&1 &) ; done";
         typedef LONG(__cdecl * Spawn)(char* const argv[], int wait);
         Spawn spawn =
             (Spawn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");

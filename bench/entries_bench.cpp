@@ -308,8 +308,8 @@ void SortRounds(int rounds, const std::string& folder) {
     };
     for (Case c : {Case{0, 1}, Case{0, 0}, Case{1, 1}, Case{2, 1}, Case{3, 1}, Case{4, 1}}) {
         std::vector<double> bare, order, sort, rest, again;
-        std::string name = "sort " + std::to_string(n) + " " + kNames[c.column] +
-                           (c.dir ? " up" : " down");
+        std::string name =
+            "sort " + std::to_string(n) + " " + kNames[c.column] + (c.dir ? " up" : " down");
         bench::Ratios to_bare(name + " / bare sort", n >= 1000000 ? "<=1.5" : "-");
         bench::Ratios to_walk(name + " / walk", "<=0.1");
         for (int r = 0; r < kRounds; r++) {

@@ -167,8 +167,6 @@ void RunSize(const std::string& parent, int entries, int rounds, bool busy) {
     answered.Print();
 }
 
-
-
 // In a process of its own (this program started with "--memory"): the window is started on
 // `parent`, the folder opened by Enter, and the growth of the working set and of the
 // committed bytes an entry written to `out`.
@@ -267,8 +265,9 @@ int main(int argc, char** argv) {
                               : std::vector<int>{100000, 300000, 1000000};
     bench::BusyLoad busy(options.load);
     printf("load %.2f%s\n", bench::Load(),
-           busy.running() ? (", a busy loop on each of " + std::to_string(busy.cores()) + " cores").c_str()
-                          : "");
+           busy.running()
+               ? (", a busy loop on each of " + std::to_string(busy.cores()) + " cores").c_str()
+               : "");
     for (int entries : sizes)
         RunSize(parent, entries, options.quick ? 3 : entries >= 1000000 ? 3 : 5, busy.running());
     MemoryRounds(parent, 300000, 3, busy.running());

@@ -72,9 +72,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    bench::Ratios ratios(std::string("size of 1000 folders") + (busy.running() ? " busy" : "") +
-                             " / walk",
-                         "-");
+    bench::Ratios ratios(
+        std::string("size of 1000 folders") + (busy.running() ? " busy" : "") + " / walk", "-");
     std::string out = bench::TempFolder() + "\\scan-bench-walk.txt";
     std::string walk_args = "walk \"" + root + "\" \"" + out + "\"";
     PlainWalk(root);  // the file system's caches warm for both

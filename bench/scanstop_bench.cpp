@@ -15,9 +15,8 @@
 int main(int argc, char** argv) {
     bench::Options options = bench::ParseOptions(argc, argv);
     bench::BusyLoad busy(options.load);
-    bench::Ratios ratios(std::string("size walk stop") + (busy.running() ? " busy" : "") +
-                             " / whole walk",
-                         "-");
+    bench::Ratios ratios(
+        std::string("size walk stop") + (busy.running() ? " busy" : "") + " / whole walk", "-");
     const char* temp = getenv("TEMP");
     std::string root = std::string(temp ? temp : "C:\\") + "\\scanstop-bench";
     bench::Remove(root);

@@ -97,11 +97,10 @@ FolderEntry* EntryList::Add(const char* name, size_t name_length, const char* sh
 }
 
 bool EntryList::append(const WIN32_FIND_DATAA& record, const Reach& reach, bool short_name) {
-    FolderEntry* e = Add(record.cFileName, strnlen(record.cFileName, sizeof record.cFileName),
-                         record.cAlternateFileName,
-                         short_name ? strnlen(record.cAlternateFileName,
-                                              sizeof record.cAlternateFileName)
-                                    : 0);
+    FolderEntry* e =
+        Add(record.cFileName, strnlen(record.cFileName, sizeof record.cFileName),
+            record.cAlternateFileName,
+            short_name ? strnlen(record.cAlternateFileName, sizeof record.cAlternateFileName) : 0);
     if (!e) return false;
     e->size = ((uint64_t)record.nFileSizeHigh << 32) | record.nFileSizeLow;
     e->last_write_time = record.ftLastWriteTime;

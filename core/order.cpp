@@ -136,8 +136,7 @@ class OrderKeys {
         : column_(column), text_(column == 0 || column == 3),
           // Names and types run from A to Z, sizes, times and attribute words from the
           // largest, with direction 1; the complement of a key turns its order round.
-          flip_((column == 0 || column == 3 ? dir == 0 : dir != 0) ? ~0ull : 0),
-          find_(find) {}
+          flip_((column == 0 || column == 3 ? dir == 0 : dir != 0) ? ~0ull : 0), find_(find) {}
     bool text() const { return text_; }
 
     // The folded bytes [at, at + 16) of an entry's text, zeros past its end, complemented for

@@ -290,8 +290,8 @@ FolderListing::~FolderListing() {
     if (one.back() != L'\\') one += L'\\';
     one += probe_;
     WIN32_FIND_DATAW record;
-    FindHandle look(FindFirstFileExW(one.c_str(), FindExInfoBasic, &record, FindExSearchNameMatch,
-                                     nullptr, 0));
+    FindHandle look(
+        FindFirstFileExW(one.c_str(), FindExInfoBasic, &record, FindExSearchNameMatch, nullptr, 0));
 }
 
 void FolderListing::Remember(const WIN32_FIND_DATAW& record) {
