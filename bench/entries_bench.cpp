@@ -1,9 +1,10 @@
 // Times the reading and the ordering of folders of 100,000, 300,000 and 1,000,000 entries and
 // the memory each entry costs. The folders (names of 15 characters) are made from the Linux
 // side under %TEMP% on the first run and kept for later ones.
-//   tests/harness/wine-run build/benchenv build/bin/entries_bench.exe
+//   tests/harness/wine-run build/benchenv build/bin/entries_bench.exe [--quick] [--load]
 // Each read is measured in a process of its own, on memory the process has not used before:
-// the smaller folders by the same program started as `entries_bench.exe read N`.
+// the program started as `entries_bench.exe read N OUT`, which writes its figures into OUT.
+// --quick sorts 300,000 rows only and in three rounds; --load keeps every core busy beside it.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -51,11 +52,7 @@ size_t HeapBytesInUse() {
     return total;
 }
 
-size_t WorkingSetBytes() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.WorkingSetSize;
-}
+using bench::WorkingSetBytes;
 
 std::string FolderOf(int n) {
     return bench::TempFolder() + "\\tv-bench-" + std::to_string(n);
@@ -82,39 +79,58 @@ bool EnsureFolder(int n) {
 
 // One read of a folder into panel.entries, as Read does it without a window: the walk
 // alone, then ListFolder and Sort, and the memory the entries and the view hold.
-void ReadOnce(int n) {
+void ReadOnce(int n, const char* out) {
     std::string folder = FolderOf(n);
     bench::BareWalk(folder);  // warms the caches of the file system and of the platform
     double t0 = Now();
     int walked = bench::BareWalk(folder);
     double walk = Now() - t0;
     ReleaseEntries();
+    // Wine holds its copy of the walk's listing until the process lists a folder again: one
+    // look for a single name lets it go, so that it counts neither before nor after.
+    WIN32_FIND_DATAA one;
+    HANDLE look = FindFirstFileA((folder + "\\a0000000000.txt").c_str(), &one);
+    if (look != INVALID_HANDLE_VALUE) FindClose(look);
     size_t heap = HeapBytesInUse(), committed = bench::CommittedPrivateBytes();
     size_t set = WorkingSetBytes();
     SetOrder(0, 1);
     double t1 = Now();
     ListFolder(panel.entries, folder.c_str());
     double t2 = Now();
+    size_t set_listed = WorkingSetBytes(), committed_listed = bench::CommittedPrivateBytes();
     Sort();
     double t3 = Now();
     double count = (double)panel.entries.size();
-    double per_heap = (double)(HeapBytesInUse() - heap) / count;
-    double per_committed = (double)(bench::CommittedPrivateBytes() - committed) / count;
-    double per_set = (double)(WorkingSetBytes() - set) / count;
+    double per_heap = ((double)HeapBytesInUse() - (double)heap) / count;
+    double per_committed = ((double)bench::CommittedPrivateBytes() - (double)committed) / count;
+    double per_set = ((double)WorkingSetBytes() - (double)set) / count;
     printf("%8d entries (walk counted %d): bare walk %.2f s, ListFolder %.2f s (%.2f x), Sort by "
            "Name %.3f s\n",
            (int)count, walked, walk, t2 - t1, (t2 - t1) / walk, t3 - t2);
     printf("          bytes an entry (entries, names and view): committed private %.1f, working "
            "set %.1f, heap in use %.1f\n",
            per_committed, per_set, per_heap);
+    printf("          of them after the listing, before the sort: committed private %.1f, working "
+           "set %.1f\n",
+           ((double)committed_listed - (double)committed) / count,
+           ((double)set_listed - (double)set) / count);
     fflush(stdout);
+    if (FILE* f = out ? fopen(out, "w") : nullptr) {
+        fprintf(f, "%.3f %.3f %.6f %.6f\n", per_set, per_committed, walk, t2 - t1);
+        fclose(f);
+    }
 }
 
-// Reads the folder of n entries in a new process of this program.
-void ReadInOwnProcess(int n) {
+// Reads the folder of n entries in a new process of this program; its figures (working set
+// and committed bytes an entry) go to *set and *committed, -1 when it wrote none.
+void ReadInOwnProcess(int n, double* set, double* committed) {
+    *set = *committed = -1;
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string line = "\"" + std::string(self) + "\" read " + std::to_string(n);
+    std::string out = bench::TempFolder() + "\\entries-bench-read.txt";
+    DeleteFileA(out.c_str());
+    std::string line =
+        "\"" + std::string(self) + "\" read " + std::to_string(n) + " \"" + out + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -126,6 +142,16 @@ void ReadInOwnProcess(int n) {
     WaitForSingleObject(pi.hProcess, 10 * 60 * 1000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    if (FILE* f = fopen(out.c_str(), "r")) {
+        if (fscanf(f, "%lf %lf", set, committed) != 2) *set = *committed = -1;
+        fclose(f);
+    }
+}
+
+// The bare walk of a folder in a process of its own (this program started with "walk").
+double WalkInOwnProcess(const std::string& folder) {
+    std::string out = bench::TempFolder() + "\\entries-bench-walk.txt";
+    return bench::SecondsInOwnProcess("walk \"" + folder + "\" \"" + out + "\"", out);
 }
 
 // Gives the entries varied sizes and times, as a real folder has; the files on disk are all
@@ -268,18 +294,26 @@ void SelectSome() {
 // Each column's sort of the folder's entries, in rounds: a bare std::sort of the same keys,
 // the program's ordering alone (OrderEntries into a view), the whole Sort with the list, its
 // selection and counts, and the Sort again that changes nothing.
-void SortRounds() {
+// Each round's whole Sort is put beside the bare sort of the same keys and, for 300,000 rows,
+// beside the walk of the folder in a process of its own.
+void SortRounds(int rounds, const std::string& folder) {
     size_t n = panel.entries.size();
     std::vector<ViewSlot> view(n);
     static const char* const kNames[5] = {"Name", "Size", "Modified", "Type", "Attribute"};
-    const int kRounds = 5;
+    const int kRounds = rounds;
+    bool beside_walk = n <= 300000;
     printf("\nsorts of %u rows: medians of %d rounds (min-max)\n", (unsigned)n, kRounds);
     struct Case {
         int column, dir;
     };
     for (Case c : {Case{0, 1}, Case{0, 0}, Case{1, 1}, Case{2, 1}, Case{3, 1}, Case{4, 1}}) {
         std::vector<double> bare, order, sort, rest, again;
+        std::string name =
+            "sort " + std::to_string(n) + " " + kNames[c.column] + (c.dir ? " up" : " down");
+        bench::Ratios to_bare(name + " / bare sort", n >= 1000000 ? "<=1.5" : "-");
+        bench::Ratios to_walk(name + " / walk", "<=0.1");
         for (int r = 0; r < kRounds; r++) {
+            double walk = beside_walk ? WalkInOwnProcess(folder) : -1;
             bare.push_back(BareSort(c.column, c.dir));
             double t0 = Now();
             OrderEntries(panel.entries, c.column, c.dir, view.data());
@@ -297,6 +331,8 @@ void SortRounds() {
             t0 = Now();
             Sort();
             again.push_back(Now() - t0);
+            to_bare.Add(took / bare.back());
+            if (walk > 0) to_walk.Add(took / walk);
         }
         Spread b = SpreadOf(bare), o = SpreadOf(order), s = SpreadOf(sort);
         printf("%s, direction %d:\n", kNames[c.column], c.dir);
@@ -308,6 +344,8 @@ void SortRounds() {
         printf("  OrderEntries %.2f x the bare sort, Sort %.2f x\n", o.median / b.median,
                s.median / b.median);
         fflush(stdout);
+        to_bare.Print();
+        to_walk.Print();
     }
 }
 
@@ -334,26 +372,61 @@ void ScrollTheList() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && !strcmp(argv[1], "read")) {
-        ReadOnce(atoi(argv[2]));
+    if (argc == 4 && !strcmp(argv[1], "read")) {
+        ReadOnce(atoi(argv[2]), argv[3]);
         ReleaseEntries();
         return 0;
     }
-    for (int n : kSizes)
+    if (argc == 4 && !strcmp(argv[1], "walk")) {
+        double t0 = Now();
+        bench::BareWalk(argv[2]);
+        double seconds = Now() - t0;
+        if (FILE* f = fopen(argv[3], "w")) {
+            fprintf(f, "%.6f\n", seconds);
+            fclose(f);
+        }
+        return 0;
+    }
+    bench::Options options = bench::ParseOptions(argc, argv);
+    bench::BusyLoad busy(options.load);
+    std::string load_case = busy.running() ? " busy" : "";
+    const int kRounds = options.quick ? 3 : 5;
+    for (int n : kSizes) {
+        if (options.quick && n > 300000) continue;
         if (!EnsureFolder(n)) {
             printf("cannot make the folder of %d entries\n", n);
             return 1;
         }
-    printf("sizeof FolderEntry %u, ViewSlot %u; names of 15 characters with their short names\n",
+    }
+    printf("load %.2f%s; sizeof FolderEntry %u, ViewSlot %u; names of 15 characters\n",
+           bench::Load(), busy.running() ? ", a busy loop on every core" : "",
            (unsigned)sizeof(FolderEntry), (unsigned)sizeof(ViewSlot));
-    ReadInOwnProcess(kSizes[0]);
-    ReadInOwnProcess(kSizes[1]);
-    ReadOnce(kSizes[2]);
+    for (int n : {kSizes[0], kSizes[1]}) {
+        bench::Ratios set("working set " + std::to_string(n) + load_case + " / 120 B an entry",
+                          n == 300000 ? "<=1.0" : "-");
+        bench::Ratios committed("committed " + std::to_string(n) + load_case + " / 120 B an entry",
+                                "-");
+        for (int r = 0; r < kRounds; r++) {
+            double per_set = -1, per_committed = -1;
+            ReadInOwnProcess(n, &per_set, &per_committed);
+            if (per_set < 0) continue;
+            set.Add(per_set / 120);
+            committed.Add(per_committed / 120);
+        }
+        set.Print();
+        committed.Print();
+    }
 
-    std::string folder = FolderOf(kSizes[2]);
-    HWND top = MakeList(folder.c_str());
-    VaryEntries();
-    SortRounds();
+    HWND top = nullptr;
+    for (int n : {kSizes[1], kSizes[2]}) {
+        if (options.quick && n > 300000) continue;
+        std::string folder = FolderOf(n);
+        if (!top) top = MakeList(folder.c_str());
+        lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
+        ListFolder(panel.entries, folder.c_str());
+        VaryEntries();
+        SortRounds(kRounds, folder);
+    }
 
     SetOrder(0, 1);
     Sort();

@@ -1,6 +1,7 @@
 // Times how long a stop request takes to end the size walk of a folder of 200,000 files,
 // beside the time the whole walk of that folder takes (what a stop had to wait for when
 // the scan checked for it only between two folders of the view).
+//   scanstop_bench.exe [--quick] [--load]   (--quick: two rounds, else three; --load: busy cores)
 #include <windows.h>
 #include <atomic>
 #include <cstdio>
@@ -11,7 +12,11 @@
 #include "bench/bench_util.h"
 #include "scan/scan.h"
 
-int main() {
+int main(int argc, char** argv) {
+    bench::Options options = bench::ParseOptions(argc, argv);
+    bench::BusyLoad busy(options.load);
+    bench::Ratios ratios(
+        std::string("size walk stop") + (busy.running() ? " busy" : "") + " / whole walk", "-");
     const char* temp = getenv("TEMP");
     std::string root = std::string(temp ? temp : "C:\\") + "\\scanstop-bench";
     bench::Remove(root);
@@ -54,7 +59,7 @@ int main() {
         HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
-    for (int round = 0; round < 3; round++) {
+    for (int round = 0; round < (options.quick ? 2 : 3); round++) {
         LARGE_INTEGER a, b;
         QueryPerformanceCounter(&a);
         long long whole = FolderSize(root.c_str());
@@ -74,7 +79,9 @@ int main() {
         QueryPerformanceCounter(&d);
         printf("whole walk of 200,000 files %.3f s (%lld bytes); stop took %.4f s (%s)\n", walk,
                whole, bench::Seconds(c, d), finished ? "walk had finished" : "walk cut short");
+        ratios.Add(bench::Seconds(c, d) / walk);
     }
+    ratios.Print();
     bench::Remove(root);
     return 0;
 }

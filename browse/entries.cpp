@@ -218,6 +218,26 @@ void Reorder() {
 
 }  // namespace
 
+namespace {
+
+// What every new view ends with: the list without rows it cannot answer for, the layout, and
+// the log lines that tell the view is shown.
+void ViewShown() {
+    if (!panel.view) mlvw.SetItemCount(0);
+    AskLayout();
+    log_line("%s\tShow () OK ...\n", time_stamp());
+    log_line("%s\tSort () OK ...\n", time_stamp());
+}
+
+}  // namespace
+
+void ShowOrdered(ViewSlot* view, const ViewOrder& made) {
+    ReleaseView();
+    InstallView(view, &made);
+    Show();
+    ViewShown();
+}
+
 void Sort() {
     // Off the UI thread, Sort would wait for the scan that called it and race the list for
     // the view; it refuses instead (see the contract in entries.h).
@@ -237,10 +257,6 @@ void Sort() {
     } else {
         Reorder();
     }
-    // Without a view the list must not keep rows it can no longer answer for.
-    if (!panel.view) mlvw.SetItemCount(0);
-    AskLayout();
-    log_line("%s\tShow () OK ...\n", time_stamp());
-    log_line("%s\tSort () OK ...\n", time_stamp());
+    ViewShown();
 }
 

@@ -17,6 +17,11 @@
 // nothing.
 void Sort();
 
+// Installs a view of panel.entries that was ordered elsewhere (by the read's own thread, with
+// what it was ordered by) and shows it as Sort would, on the UI thread; the view is the
+// panel's from then on. With no rows held before, no selection has to follow.
+void ShowOrdered(ViewSlot* view, const ViewOrder& made);
+
 // Sets the order of the view (column 0..4, direction 1 ascending) without sorting yet.
 void SetOrder(int column, int dir);
 

@@ -19,6 +19,7 @@
 #include "core/keptrows.h"
 
 #include <memory>
+#include <new>
 #include <process.h>
 #include <string>
 #include <string_view>
@@ -161,6 +162,11 @@ struct ReadJob {
     std::atomic<size_t> count{0};
     EntryList list;
     FolderStamp stamp;  // the folder's own record, taken before its listing
+    // The rows of the list in the order by name of direction `dir` (mcfg.sort_dir when the
+    // read began), made on the read's own thread so that the window only installs them.
+    int dir = 1;
+    std::unique_ptr<ViewSlot[]> view;
+    ViewOrder made;
 };
 
 namespace {
@@ -179,7 +185,11 @@ unsigned __stdcall ReadThread(void* arg) {
     control.count = &job.count;
     job.stamp = StampOf(WatchedFolder(job.folder.c_str()));
     // A folder that is gone is not listed: what an empty listing would show is not there.
-    if (job.stamp.there) ListFolder(job.list, job.folder.c_str(), &control);
+    if (job.stamp.there && ListFolder(job.list, job.folder.c_str(), &control) == 0 &&
+        !job.list.empty()) {
+        job.view.reset(new (std::nothrow) ViewSlot[job.list.size()]);
+        if (job.view) OrderEntries(job.list, 0, job.dir, false, job.view.get(), &job.made);
+    }
     PostMessageA(job.window, WM_APP_READ_DONE, job.generation, 0);
     return 0;
 }
@@ -375,7 +385,14 @@ void ShowRead(ReadJob& job) {
         ReleaseEntries();
         panel.entries.swap(job.list);
         SetOrder(0, mcfg.sort_dir);
-        Sort();
+        if (job.view && job.dir == mcfg.sort_dir && !mcfg.find_mode) {
+            // The rows were ordered from these very entries, which changed only their list.
+            ViewOrder made = job.made;
+            made.stamp = panel.entries.stamp();
+            ShowOrdered(job.view.release(), made);
+        } else {
+            Sort();
+        }
         RestoreRows(job.kept);
     }
     Watch(WatchedFolder(folder), job.stamp);
@@ -429,6 +446,7 @@ void StartRead(const char* folder, const KeptRows& kept) {
     job->kept = kept;
     job->generation = panel.NextGeneration();
     job->window = mwin.hwnd;
+    job->dir = mcfg.sort_dir;
     auto* share = new std::shared_ptr<ReadJob>(job);
     uintptr_t thread = _beginthreadex(nullptr, 0, ReadThread, share, 0, nullptr);
     if (!thread) {

@@ -96,10 +96,11 @@ FolderEntry* EntryList::Add(const char* name, size_t name_length, const char* sh
     return e;
 }
 
-bool EntryList::append(const WIN32_FIND_DATAA& record, const Reach& reach) {
-    FolderEntry* e = Add(record.cFileName, strnlen(record.cFileName, sizeof record.cFileName),
-                         record.cAlternateFileName,
-                         strnlen(record.cAlternateFileName, sizeof record.cAlternateFileName));
+bool EntryList::append(const WIN32_FIND_DATAA& record, const Reach& reach, bool short_name) {
+    FolderEntry* e =
+        Add(record.cFileName, strnlen(record.cFileName, sizeof record.cFileName),
+            record.cAlternateFileName,
+            short_name ? strnlen(record.cAlternateFileName, sizeof record.cAlternateFileName) : 0);
     if (!e) return false;
     e->size = ((uint64_t)record.nFileSizeHigh << 32) | record.nFileSizeLow;
     e->last_write_time = record.ftLastWriteTime;
@@ -173,16 +174,36 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
     // A record that cannot be stored is left out; the others still are.
     size_t by_short = 0;
     bool stopped = false;
-    WalkFolder(buffer, length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
-        if (control && control->stop && control->stop->load(std::memory_order_relaxed)) {
-            stopped = true;
-            return false;
-        }
-        if (list.append(r, reach) && reach.how == kReachShort) by_short++;
-        if (control && control->count) control->count->store(list.size(), std::memory_order_relaxed);
-        return true;
-    });
-    if (by_short) RefuseSharedShortNames(list);
+    // An entry reached by its own name keeps no short name: nothing of the program uses it.
+    // Once an entry is reached by its short name, though, every other entry's short name is
+    // needed to tell whether that short name may open the other entry: the folder is then
+    // listed once more with all of them (only folders with such names pay for it).
+    bool every_short = false;
+    for (;;) {
+        WalkFolder(buffer, length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
+            if (control && control->stop && control->stop->load(std::memory_order_relaxed)) {
+                stopped = true;
+                return false;
+            }
+            if (list.append(r, reach, every_short || reach.how != kReachName) &&
+                reach.how == kReachShort)
+                by_short++;
+            if (control && control->count)
+                control->count->store(list.size(), std::memory_order_relaxed);
+            return true;
+        });
+        if (every_short || !by_short || stopped) break;
+        list.clear();
+        by_short = 0;
+        every_short = true;
+    }
+    if (by_short && !every_short) {
+        // Stopped before the other short names were known: no short name is used.
+        for (size_t i = 0; i < list.size(); i++)
+            if (list[i]->reach == kReachShort) list[i]->reach = kReachNone;
+    } else if (by_short) {
+        RefuseSharedShortNames(list);
+    }
     return stopped ? 2 : 0;
 }
 

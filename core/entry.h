@@ -31,7 +31,8 @@ struct FolderEntry {
     // The name as listed (for a find result without its folder), NUL-terminated.
     const char* name() const { return text_; }
     size_t name_length() const { return name_length_; }
-    // The 8.3 name, "" when the platform gave none.
+    // The 8.3 name, "" when the platform gave none or the listing did not keep it (a folder's
+    // read keeps it only for entries that are not reached by their own names).
     const char* short_name() const { return text_ + name_length_ + 1; }
     size_t short_name_length() const { return short_length_; }
 
@@ -87,9 +88,11 @@ class EntryList {
     // Releases every record and resets the depth. Callers that may race a size scan
     // stop it first (ReleaseEntries below does both for panel.entries).
     void clear();
-    // Appends the record's entry (its folder place from dwReserved1) with how it is reached;
-    // returns false (and adds nothing) when out of memory.
-    bool append(const WIN32_FIND_DATAA& record, const Reach& reach = Reach());
+    // Appends the record's entry (its folder place from dwReserved1) with how it is reached,
+    // and its short name unless told not to; returns false (and adds nothing) when out of
+    // memory.
+    bool append(const WIN32_FIND_DATAA& record, const Reach& reach = Reach(),
+                bool short_name = true);
     // Appends a copy of an entry of any list, its texts copied into this list's store.
     bool append(const FolderEntry& entry);
     size_t size() const { return size_; }
@@ -176,6 +179,11 @@ struct ViewOrder {
 // share a whole key. The first slot's count is n, every other field of the slots 0; *made
 // (when given) gets what the view was ordered by.
 void OrderEntries(const EntryList& list, int column, int dir, ViewSlot* view,
+                  ViewOrder* made = nullptr);
+// The same for a list that is not panel.entries and on any thread: `find` says whether the
+// names order as find results (their folder from panel.entries' table) or as a folder's own;
+// nothing of the program's state is read.
+void OrderEntries(const EntryList& list, int column, int dir, bool find, ViewSlot* view,
                   ViewOrder* made = nullptr);
 
 // What a view of `list` in the order of the column and direction would be ordered by: one

@@ -95,27 +95,25 @@ inline uint64_t Word(const char* text, size_t length) {
     return length >= 8 ? w : length == 0 ? 0 : w & ((1ull << (8 * length)) - 1);
 }
 
-// A row of an order: a key held with the entry's reference. A number (size, time, attribute
-// word), or 16 folded bytes of a text (name, type, shown path), big-endian and padded with
-// zeros, which no text holds: compared as numbers, keys order as their entries do. A row
+// A row of an order: a key held with the entry's reference and its place in the listing. A
+// number (size, time, attribute word), or 16 folded bytes of a text (name, type, shown path),
+// big-endian and padded with zeros, which no text holds: compared as numbers, keys order as
+// their entries do, and the place orders entries of equal keys as they were listed. A row
 // is no larger than a view slot, so that the view's own memory holds the rows while they
 // are sorted.
 struct NumberRow {
     uint64_t key;
     FolderEntry* entry;
+    size_t place;
 };
 struct TextRow {
     uint64_t hi, lo;
     FolderEntry* entry;
+    size_t place;
 };
 static_assert(sizeof(TextRow) <= sizeof(ViewSlot) && sizeof(NumberRow) <= sizeof(ViewSlot),
               "rows fit the view's slots");
 
-// Byte b of a row's key, counted from its least significant byte.
-inline unsigned ByteOf(const NumberRow& r, int b) { return (unsigned)(r.key >> (8 * b)) & 0xFFu; }
-inline unsigned ByteOf(const TextRow& r, int b) {
-    return (unsigned)((b < 8 ? r.lo : r.hi) >> (8 * (b & 7))) & 0xFFu;
-}
 inline bool KeyLess(const NumberRow& a, const NumberRow& b) { return a.key < b.key; }
 inline bool KeyLess(const TextRow& a, const TextRow& b) {
     return a.hi < b.hi || (a.hi == b.hi && a.lo < b.lo);
@@ -123,82 +121,22 @@ inline bool KeyLess(const TextRow& a, const TextRow& b) {
 inline bool KeyEqual(const NumberRow& a, const NumberRow& b) { return a.key == b.key; }
 inline bool KeyEqual(const TextRow& a, const TextRow& b) { return a.hi == b.hi && a.lo == b.lo; }
 
-// The bits in which some keys of rows[0, n) differ, byte by byte: a byte position where
-// every key has the same byte orders nothing.
-inline void Differ(const NumberRow& r, uint64_t* all, uint64_t* any) {
-    all[0] &= r.key;
-    any[0] |= r.key;
-}
-inline void Differ(const TextRow& r, uint64_t* all, uint64_t* any) {
-    all[0] &= r.lo, any[0] |= r.lo;
-    all[1] &= r.hi, any[1] |= r.hi;
-}
-
-// A stable sort of rows[0, n) by key: least significant byte first, one counting pass for
-// the byte positions in which the keys differ, each position spread into `spare` and back;
-// the bytes that all sizes, types or names share cost nothing. Few rows are sorted by
-// insertion. False (rows as they were) when there is no memory for the spare rows.
-template <class Row> bool RadixSort(Row* rows, size_t n, const uint64_t* differ = nullptr) {
-    if (n < 2) return true;
-    if (n <= 32) {
-        for (size_t i = 1; i < n; i++) {
-            Row r = rows[i];
-            size_t j = i;
-            for (; j > 0 && KeyLess(r, rows[j - 1]); j--)
-                rows[j] = rows[j - 1];
-            rows[j] = r;
-        }
-        return true;
-    }
-    constexpr int kWords = (int)((sizeof(Row) - sizeof(FolderEntry*)) / 8);
-    uint64_t all[2] = {~0ull, ~0ull}, any[2] = {0, 0};
-    if (differ) {
-        all[0] = all[1] = 0;
-        any[0] = differ[0];
-        any[1] = differ[1];
-    } else {
-        for (size_t i = 0; i < n; i++)
-            Differ(rows[i], all, any);
-    }
-    int positions[16];
-    int count = 0;
-    for (int b = 0; b < 8 * kWords; b++)
-        if (((all[b / 8] ^ any[b / 8]) >> (8 * (b % 8))) & 0xFFu) positions[count++] = b;
-    if (count == 0) return true;
-    std::unique_ptr<Row[]> spare(new (std::nothrow) Row[n]);
-    if (!spare) return false;
-    uint32_t counts[16][256] = {};
-    for (size_t i = 0; i < n; i++)
-        for (int p = 0; p < count; p++)
-            counts[p][ByteOf(rows[i], positions[p])]++;
-    Row* from = rows;
-    Row* to = spare.get();
-    for (int p = 0; p < count; p++) {
-        const uint32_t* c = counts[p];
-        size_t place[256];
-        size_t sum = 0;
-        for (int v = 0; v < 256; v++) {
-            place[v] = sum;
-            sum += c[v];
-        }
-        int b = positions[p];
-        for (size_t i = 0; i < n; i++)
-            to[place[ByteOf(from[i], b)]++] = from[i];
-        std::swap(from, to);
-    }
-    if (from != rows) memcpy((void*)rows, from, n * sizeof(Row));
-    return true;
+// Keys first, then the places: no two rows are equal, so a plain sort keeps entries of equal
+// keys in the listing's order. A comparison sort of these short keys beats a byte-wise radix
+// sort, which must pass over every row once for each byte in which names differ (a dozen
+// passes for names of 15 characters), and needs no spare rows.
+template <class Row> bool RowLess(const Row& a, const Row& b) {
+    return KeyLess(a, b) || (KeyEqual(a, b) && a.place < b.place);
 }
 
 // The keys of one order, taken from the entries into rows, folders first.
 class OrderKeys {
   public:
-    OrderKeys(int column, int dir)
+    OrderKeys(int column, int dir, bool find)
         : column_(column), text_(column == 0 || column == 3),
           // Names and types run from A to Z, sizes, times and attribute words from the
           // largest, with direction 1; the complement of a key turns its order round.
-          flip_((column == 0 || column == 3 ? dir == 0 : dir != 0) ? ~0ull : 0),
-          find_(mcfg.find_mode != 0) {}
+          flip_((column == 0 || column == 3 ? dir == 0 : dir != 0) ? ~0ull : 0), find_(find) {}
     bool text() const { return text_; }
 
     // The folded bytes [at, at + 16) of an entry's text, zeros past its end, complemented for
@@ -274,8 +212,8 @@ class OrderKeys {
             FolderEntry* e = get(i);
             bool folder = e && (e->attributes & 0x10);
             rows[i] = MakeRow(e, (Row*)nullptr);
+            rows[i].place = i;
             h = Mix(HashOf(h, rows[i]), folder);
-            Differ(rows[i], all_, any_);
             // A folder after another entry: the folders must be brought to the front.
             if (folder && folders++ < i) apart = true;
         }
@@ -319,8 +257,7 @@ class OrderKeys {
             }
             return;
         }
-        uint64_t differ[2] = {all_[0] ^ any_[0], all_[1] ^ any_[1]};
-        SortRuns(rows, n, 0, differ);
+        SortRuns(rows, n, 0);
     }
 
   private:
@@ -337,15 +274,8 @@ class OrderKeys {
 
     // Sorts rows[0, n) by their keys, whose texts were taken from byte `at` on, and then each
     // run of equal keys whose texts go on past them by their next 16 bytes.
-    // `differ` (when known) holds the bits in which some of the keys differ.
-    template <class Row>
-    void SortRuns(Row* rows, size_t n, size_t at, const uint64_t* differ = nullptr) const {
-        if (!RadixSort(rows, n, differ)) {
-            // Without memory for the spare rows: a stable sort that needs none.
-            std::stable_sort(rows, rows + n,
-                             [this](const Row& a, const Row& b) { return Compare(a, b) < 0; });
-            return;
-        }
+    template <class Row> void SortRuns(Row* rows, size_t n, size_t at) const {
+        std::sort(rows, rows + n, [](const Row& a, const Row& b) { return RowLess(a, b); });
         for (size_t i = 0; i < n;) {
             size_t j = i + 1;
             while (j < n && KeyEqual(rows[j], rows[i]))
@@ -365,8 +295,6 @@ class OrderKeys {
     bool text_;
     uint64_t flip_;
     bool find_;
-    // The bits every key taken has, and those any key has.
-    uint64_t all_[2] = {~0ull, ~0ull}, any_[2] = {0, 0};
 };
 
 // Orders n entries (get(i) the i-th) into view[0, n), whose memory holds the rows meanwhile.
@@ -387,8 +315,9 @@ uint64_t OrderInto(OrderKeys& keys, size_t n, Get get, ViewSlot* view) {
     return digest;
 }
 
-template <class Get> uint64_t OrderAll(size_t n, Get get, int column, int dir, ViewSlot* view) {
-    OrderKeys keys(column, dir);
+template <class Get>
+uint64_t OrderAll(size_t n, Get get, int column, int dir, bool find, ViewSlot* view) {
+    OrderKeys keys(column, dir, find);
     return keys.text() ? OrderInto<TextRow>(keys, n, get, view)
                        : OrderInto<NumberRow>(keys, n, get, view);
 }
@@ -428,15 +357,20 @@ int CompareEntries(const ViewSlot* a, const ViewSlot* b) {
 }
 
 void OrderEntries(const EntryList& list, int column, int dir, ViewSlot* view, ViewOrder* made) {
+    OrderEntries(list, column, dir, mcfg.find_mode != 0, view, made);
+}
+
+void OrderEntries(const EntryList& list, int column, int dir, bool find, ViewSlot* view,
+                  ViewOrder* made) {
     size_t n = list.size();
     if (!view || n == 0) return;
     uint64_t digest = OrderAll(
-        n, [&list](size_t i) { return list[i]; }, column, dir, view);
-    if (made) *made = {list.stamp(), column, dir, mcfg.find_mode, digest};
+        n, [&list](size_t i) { return list[i]; }, column, dir, find, view);
+    if (made) *made = {list.stamp(), column, dir, find ? 1 : 0, digest};
 }
 
 ViewOrder OrderOf(const EntryList& list, int column, int dir) {
-    OrderKeys keys(column, dir);
+    OrderKeys keys(column, dir, mcfg.find_mode != 0);
     auto get = [&list](size_t i) { return list[i]; };
     size_t n = list.size();
     uint64_t digest = keys.text() ? keys.Digest<TextRow>(n, get) : keys.Digest<NumberRow>(n, get);

@@ -81,12 +81,16 @@ class FolderListing {
     explicit FolderListing(std::wstring folder);
     FolderListing(const FolderListing&) = delete;
     FolderListing& operator=(const FolderListing&) = delete;
+    ~FolderListing();
     bool ok() const { return ok_; }
     // The next record and its identity; false at the end of the folder.
     bool Next(WIN32_FIND_DATAW& record, FileId* id);
 
   private:
     bool Fill();
+    void Remember(const WIN32_FIND_DATAW& record);
+    std::wstring path_;
+    std::wstring probe_;  // a name of the folder as listed, to release the platform's copy
     Handle folder_;
     FindHandle find_;
     bool ok_ = false;

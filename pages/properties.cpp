@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "core/mcfg.h"
+#include "core/handles.h"
 #include "core/paths.h"
 #include "controls/msgbox.h"
 #include "controls/ui.h"
@@ -72,6 +73,14 @@ EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
     char shown[2 * MAX_PATH];
     p.name = ShownName(e, shown, sizeof shown) ? shown : e.name();
     p.short_name = e.short_name();
+    // A folder's read keeps no short name for an entry reached by its own name: the disk
+    // gives it, asked for that one name.
+    WIN32_FIND_DATAA found;
+    FindHandle look(p.short_name.empty() && path ? FindFirstFileA(path, &found)
+                                                 : INVALID_HANDLE_VALUE);
+    if (look)
+        p.short_name.assign(found.cAlternateFileName,
+                            strnlen(found.cAlternateFileName, sizeof found.cAlternateFileName));
     p.attributes = e.attributes;
     p.last_write_time = e.last_write_time;
     p.size = EntrySize(e);

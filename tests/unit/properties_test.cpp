@@ -222,6 +222,23 @@ TEST(PropertiesPage, TakesTheListedFactsAndReadsTheTwoTimesTheListDoesNotKeep) {
               std::string::npos);
 }
 
+TEST(PropertiesPage, ShortNameTheReadDidNotKeepComesFromTheDisk) {
+    tv::TempTree tree("shortname");
+    std::string path = tree.file("a rather long name.txt", "abc");
+    WIN32_FIND_DATAA record;
+    HANDLE find = FindFirstFileA(path.c_str(), &record);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    ASSERT_NE(record.cAlternateFileName[0], '\0') << "the platform gave no short name";
+    EntryList list;
+    ASSERT_EQ(ListFolder(list, tree.root().c_str()), 0);
+    ASSERT_EQ(list.size(), 1u);
+    // Reached by its own name, the entry holds no short name of its own.
+    EXPECT_EQ(list[0]->reach, kReachName);
+    EXPECT_STREQ(list[0]->short_name(), "");
+    EXPECT_EQ(PropertiesOf(*list[0], path.c_str()).short_name, record.cAlternateFileName);
+}
+
 TEST_F(OpenTest, RowsOutsideTheViewAndFoldersOffTheDrivesTreeOpenNothing) {
     // This tree holds no drive item: a folder row's navigation has nowhere to go.
     FolderEntry entries[2] = {Entry("nomatch", FILE_ATTRIBUTE_DIRECTORY),

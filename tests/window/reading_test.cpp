@@ -13,6 +13,7 @@
 #include "core/mcfg.h"
 #include "core/panel.h"
 #include "controls/ui.h"
+#include "browse/entries.h"
 #include "browse/navigate.h"
 #include "fileops/fileops.h"
 #include "res/resource.h"
@@ -119,4 +120,39 @@ TEST_F(Reading, TheFolderFollowsTheDiskAndEveryReadKeepsItsRows) {
     // Once the edit has ended, the change is read.
     SendMessageA(panel.rename_edit, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(Until([] { return tv::RowOf("later.txt") >= 0; }, 10000));
+}
+
+TEST_F(Reading, AReadComesOrderedByNameInTheDirectionSetLast) {
+    tree_.file("Small\\keep.txt", "keep");
+    std::string big = tree_.dir("Big");
+    ASSERT_TRUE(tv::RunLinuxAndWait("cd '" + tv::UnixPath(big) + "' && seq 1 60000 | xargs touch"));
+    tree_.dir("Big\\sub");
+    StartApp(tree_.path("Small").c_str());
+    auto in_order = [](int dir) {
+        for (unsigned i = 1; i < ViewCount(panel.view); i++)
+            if (CompareEntriesBy(panel.view[i - 1].entry, panel.view[i].entry, 0, dir) > 0)
+                return false;
+        return ViewCount(panel.view) > 0;
+    };
+
+    // Ordered on the read's own thread, from Z to A as the direction was when it began, the
+    // folder first.
+    SetOrder(0, 0);
+    ASSERT_TRUE(Navigate(big.c_str()));
+    ASSERT_TRUE(Until([] { return !ReadRunning(); }, 60000));
+    ASSERT_EQ(ViewCount(panel.view), 60001u);
+    EXPECT_STREQ(panel.view[0].entry->name(), "sub");
+    EXPECT_STREQ(panel.view[1].entry->name(), "9999");
+    EXPECT_TRUE(in_order(0));
+
+    // The direction turned round while the folder was read: the rows follow the new one.
+    ASSERT_TRUE(Navigate(tree_.path("Small").c_str()));
+    ASSERT_TRUE(Until([] { return !ReadRunning(); }, 60000));
+    ASSERT_TRUE(Navigate(big.c_str()));
+    bool turned = ReadRunning();
+    if (turned) SetOrder(0, 1);
+    ASSERT_TRUE(Until([] { return !ReadRunning(); }, 60000));
+    ASSERT_EQ(ViewCount(panel.view), 60001u);
+    EXPECT_TRUE(in_order(turned ? 1 : 0));
+    if (turned) EXPECT_STREQ(panel.view[1].entry->name(), "1");
 }
