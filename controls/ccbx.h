@@ -2,11 +2,13 @@
 #pragma once
 
 #include <windows.h>
+#include <cstring>
+#include <string>
 
 class CCbx {
   public:
     HWND hwnd = nullptr;
-    char text[MAX_PATH] = {};
+    std::string text;
 
     HWND Create(HINSTANCE instance, HWND parent, DWORD style, int id) {
         hwnd = CreateWindowExA(0, "COMBOBOX", nullptr, style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
@@ -16,11 +18,13 @@ class CCbx {
     LRESULT AddString(const char* s) const {
         return SendMessageA(hwnd, CB_ADDSTRING, 0, (LPARAM)s);
     }
-    // Reads the text into the object's buffer (UI thread only).
+    // Reads the whole text, however long, into the object's string (UI thread only).
     const char* GetText() {
-        text[0] = '\0';
-        SendMessageA(hwnd, WM_GETTEXT, sizeof text, (LPARAM)text);
-        return text;
+        int length = GetWindowTextLengthA(hwnd);
+        text.assign(length > 0 ? (size_t)length + 1 : 1, '\0');
+        SendMessageA(hwnd, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)&text[0]);
+        text.resize(strlen(text.c_str()));
+        return text.c_str();
     }
     // Reads the text into the caller's buffer, leaving the object's buffer alone: the
     // size-scan thread uses this while the UI thread may be reading `text`.
@@ -29,7 +33,5 @@ class CCbx {
         SendMessageA(hwnd, WM_GETTEXT, size, (LPARAM)out);
         return out;
     }
-    // Whether the whole text fits a 260-byte buffer: a longer one would be read cut short.
-    bool TextFits() const { return GetWindowTextLengthA(hwnd) <= MAX_PATH - 1; }
     LRESULT SetText(const char* s) const { return SendMessageA(hwnd, WM_SETTEXT, 0, (LPARAM)s); }
 };

@@ -1,5 +1,6 @@
 #include "core/paths.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdio>
 #include <new>
@@ -28,17 +29,59 @@ size_t CharacterPrefix(const char* text, size_t length, size_t limit) {
     return n;
 }
 
+size_t PathUnits(const char* text, size_t length) {
+    if (!text || length == 0) return 0;
+    size_t ascii = 0;
+    while (ascii < length && (unsigned char)text[ascii] < 0x80)
+        ascii++;
+    if (ascii == length) return length;
+    if (length > INT_MAX) return length;
+    int n = MultiByteToWideChar(CP_ACP, 0, text, (int)length, nullptr, 0);
+    return n > 0 ? (size_t)n : length;
+}
+
+std::string LongPathText(const std::string& path, size_t limit, const char* where) {
+    char counts[96];
+    snprintf(counts, sizeof counts, "\" is %zu characters long; at most %zu are possible ",
+             PathUnits(path), limit);
+    return "The path \"" + path + counts + (where ? where : "here") + ".";
+}
+
+std::wstring LongPath(const std::string& path) {
+    std::wstring wide = WideText(path.c_str());
+    if (wide.empty()) return wide;
+    while (wide.size() > 3 && wide.back() == L'\\')
+        wide.pop_back();
+    if (wide.size() >= 2 && wide[0] == L'\\' && wide[1] == L'\\')
+        return L"\\\\?\\UNC\\" + wide.substr(2);
+    if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
+    return L"\\\\?\\" + wide;
+}
+
 bool JoinPath(const char* folder, const char* name, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
     if (!folder || !name) return false;
     size_t lf = strlen(folder), ln = strlen(name);
     size_t total = lf + 1 + ln;
-    if (total > MAX_PATH - 1 || total >= size) return false;
+    if (total >= size || PathUnits(folder, lf) + 1 + PathUnits(name, ln) > kLongestPathUnits)
+        return false;
     memcpy(out, folder, lf);
     out[lf] = '\\';
     memcpy(out + lf + 1, name, ln + 1);
     return true;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || name.empty() ||
+        PathUnits(folder) + 1 + PathUnits(name) > kLongestPathUnits)
+        return std::string();
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += '\\';
+    path += name;
+    return path;
 }
 
 bool IsFullFolderPath(const char* path) {
@@ -49,7 +92,7 @@ bool IsFullFolderPath(const char* path) {
     if (path[2] != '\0' && path[2] != '\\') return false;
     // A step the path rules would read as another name ("x.", "...", "aux") would list
     // another folder than the one typed.
-    return strlen(path) <= MAX_PATH - 1 && !strpbrk(path, "?*\"<>|") && !strchr(path + 2, ':') &&
+    return PathUnits(path) <= kLongestPathUnits && !strpbrk(path, "?*\"<>|") && !strchr(path + 2, ':') &&
            !PathHasRewrittenStep(path);
 }
 
