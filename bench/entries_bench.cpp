@@ -244,7 +244,7 @@ HWND MakeList(const char* folder) {
     MoveWindow(mlvw.hwnd, 0, 0, 800, 600, TRUE);
     mcbx.Create(wc.hInstance, top, 0x40800002, 111);
     mcbx.SetText(folder);
-    lstrcpynA(panel.folder, folder, sizeof panel.folder);
+    panel.folder = folder;
     SHFILEINFOA info = {};
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);

@@ -106,7 +106,7 @@ void InWindow(const std::string& root) {
         LARGE_INTEGER t0 = Now();
         BareContentWalk(root, block);
         double before = Seconds(t0, Now());
-        lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
+        panel.folder = root.c_str();
         Asker asker;
         if (round == 0) asker.Start();
         t0 = Now();
@@ -142,7 +142,7 @@ void InWindow(const std::string& root) {
     printf("median throughput beside the bare walk: in the window %.0f%%, in-process %.0f%%\n",
            100 * window_share[2], 100 * process_share[2]);
     for (int way = 0; way < 2; way++) {
-        lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
+        panel.folder = root.c_str();
         SendMessageA(mwin.hwnd, WM_COMMAND, MAKEWPARAM(202, 0), 0);
         PumpUntil([] {
             long long found = 0;

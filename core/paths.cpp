@@ -58,6 +58,26 @@ std::wstring LongPath(const std::string& path) {
     return L"\\\\?\\" + wide;
 }
 
+DWORD PathAttributes(const std::string& path) {
+    std::wstring wide = LongPath(path);
+    return wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+}
+
+std::string FullPathOf(const std::string& path) {
+    std::wstring wide = WideText(path.c_str());
+    if (wide.empty()) return std::string();
+    DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return std::string();
+    std::wstring full(n, L'\0');
+    DWORD m = GetFullPathNameW(wide.c_str(), n, &full[0], nullptr);
+    if (m == 0 || m >= n) return std::string();
+    full.resize(m);
+    std::string out(4 * (size_t)m + 1, '\0');
+    if (!NarrowExact(full.c_str(), &out[0], out.size())) return std::string();
+    out.resize(strlen(out.c_str()));
+    return out;
+}
+
 bool JoinPath(const char* folder, const char* name, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';

@@ -48,6 +48,14 @@ std::string LongPathText(const std::string& path, size_t limit, const char* wher
 // file calls (the W functions) take it.
 std::wstring LongPath(const std::string& path);
 
+// The attributes of `path`, asked through its "\\?\" form so that a path of any length is
+// reached; INVALID_FILE_ATTRIBUTES when there is no such entry.
+DWORD PathAttributes(const std::string& path);
+
+// The full path of `path` as the path rules make it (".." and "." steps taken), however long;
+// "" when it cannot be had.
+std::string FullPathOf(const std::string& path);
+
 // Joins folder and name with one backslash into out. False (out empty) when the result
 // would pass the platform's longest path or `size`, or when either part is missing.
 bool JoinPath(const char* folder, const char* name, char* out, size_t size);
@@ -129,7 +137,9 @@ template <typename Visit>
 bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit) {
     path[length] = '\0';
     if (PathUnits(path, length) + 2 > kLongestPathUnits) return false;
-    std::wstring folder = LongPath(path);
+    // The folder's own copy: the caller's buffer may grow (and move) within a visit.
+    const std::string folder_path(path, length);
+    std::wstring folder = LongPath(folder_path);
     if (folder.empty()) return false;
     FolderListing listing(std::move(folder));
     if (!listing.ok()) return false;
@@ -152,7 +162,7 @@ bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit
         }
     }
     if (going && !odd.empty()) {
-        odd.Decide(path);
+        odd.Decide(folder_path.c_str());
         for (size_t i = 0; i < odd.size(); i++) {
             record = odd.record(i);
             Reach reach = odd.reach(i);

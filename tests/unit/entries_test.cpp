@@ -437,15 +437,12 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     panel.entries.clear();
     FolderEntry e = Entry("report.txt");
     e.folder = panel.entries.AddFolder("C:\\Data");
-    char out[MAX_PATH];
-    EXPECT_TRUE(EntryPath(e, out, sizeof out));
-    EXPECT_STREQ(out, "C:\\Data\\report.txt");
-    char small[8];
-    memset(small, 'x', sizeof small);
-    EXPECT_FALSE(EntryPath(e, small, sizeof small));
-    EXPECT_STREQ(small, "");
+    std::string out;
+    EXPECT_TRUE(EntryPath(e, &out));
+    EXPECT_EQ(out, "C:\\Data\\report.txt");
     e.folder = 7;
-    EXPECT_FALSE(EntryPath(e, out, sizeof out)) << "no such folder in the table";
+    EXPECT_FALSE(EntryPath(e, &out)) << "no such folder in the table";
+    EXPECT_EQ(out, "");
     panel.entries.clear();
     mcfg.find_mode = saved;
 }
