@@ -91,9 +91,11 @@ void ShowUnreadable(const char* shown, const char* why) {
 std::string ExpandedText(const std::string& text) {
     DWORD n = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
     if (n == 0) return std::string();
-    std::string out(n, '\0');
-    DWORD m = ExpandEnvironmentStringsA(text.c_str(), &out[0], n);
-    if (m == 0 || m > n) return std::string();
+    // The size asked for may count the platform's units, which the code page spells in up to
+    // three bytes each: a buffer of the bytes alone would come back cut.
+    std::string out(3 * (size_t)n + 1, '\0');
+    DWORD m = ExpandEnvironmentStringsA(text.c_str(), &out[0], (DWORD)out.size());
+    if (m == 0 || m > out.size()) return std::string();
     out.resize(strlen(out.c_str()));
     return out;
 }
@@ -325,10 +327,7 @@ namespace {
 void EndRenameEdit() {
     HWND edit = panel.rename_edit;
     if (!edit || !IsWindow(edit)) return;
-    int length = GetWindowTextLengthA(edit);
-    std::string text(length > 0 ? (size_t)length + 1 : 1, '\0');
-    GetWindowTextA(edit, &text[0], (int)text.size());
-    text.resize(strlen(text.c_str()));
+    std::string text = WholeWindowText(edit);
     std::string old_path = panel.rename_old_path;
     // The list reports the cancelled edit, which forgets the rename; it is taken up again.
     SendMessageA(mlvw.hwnd, LVM_CANCELEDITLABEL, 0, 0);

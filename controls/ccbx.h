@@ -5,6 +5,17 @@
 #include <cstring>
 #include <string>
 
+// The whole text of a window (an edit, a combo box), however long. The platform counts the
+// length in its own units, which the code page may spell in up to three bytes each.
+inline std::string WholeWindowText(HWND window) {
+    int length = window ? GetWindowTextLengthA(window) : 0;
+    if (length <= 0) return std::string();
+    std::string text(3 * (size_t)length + 1, '\0');
+    SendMessageA(window, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)&text[0]);
+    text.resize(strlen(text.c_str()));
+    return text;
+}
+
 class CCbx {
   public:
     HWND hwnd = nullptr;
@@ -20,10 +31,7 @@ class CCbx {
     }
     // Reads the whole text, however long, into the object's string (UI thread only).
     const char* GetText() {
-        int length = GetWindowTextLengthA(hwnd);
-        text.assign(length > 0 ? (size_t)length + 1 : 1, '\0');
-        SendMessageA(hwnd, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)&text[0]);
-        text.resize(strlen(text.c_str()));
+        text = WholeWindowText(hwnd);
         return text.c_str();
     }
     // Reads the text into the caller's buffer, leaving the object's buffer alone: the

@@ -41,10 +41,10 @@ size_t PathUnits(const char* text, size_t length) {
 }
 
 std::string LongPathText(const std::string& path, size_t limit, const char* where) {
-    char counts[96];
-    snprintf(counts, sizeof counts, "\" is %zu characters long; at most %zu are possible ",
-             PathUnits(path), limit);
-    return "The path \"" + path + counts + (where ? where : "here") + ".";
+    char counts[64], most[64];
+    snprintf(counts, sizeof counts, "\" has %zu characters: too long for ", PathUnits(path));
+    snprintf(most, sizeof most, ", which takes at most %zu.", limit);
+    return "The path \"" + path + counts + (where ? where : "the platform") + most;
 }
 
 std::wstring LongPath(const std::string& path) {

@@ -39,8 +39,8 @@ inline size_t PathUnits(const char* text) { return text ? PathUnits(text, strlen
 inline size_t PathUnits(const std::string& text) { return PathUnits(text.data(), text.size()); }
 
 // The message that refuses `path` for being longer than `limit` units, with its own length:
-// "The path "…" is 330 characters long; at most 259 are possible here." (`where`, when given,
-// replaces "here").
+// "The path "…" has 330 characters: too long for the recycle bin, which takes at most 259."
+// (`where` names the piece; without it, "the platform").
 std::string LongPathText(const std::string& path, size_t limit, const char* where = nullptr);
 
 // The "\\?\" form of a full path, which the path rules leave as it is and which may be as

@@ -147,7 +147,8 @@ std::wstring FoldedName(const std::wstring& name) {
 }
 
 FolderNames::FolderNames(const std::string& folder) {
-    std::wstring pattern = WideText(folder.c_str());
+    // Through the "\\?\" form, so that a folder of any length is listed.
+    std::wstring pattern = LongPath(folder);
     if (pattern.empty()) return;
     if (pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';

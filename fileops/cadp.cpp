@@ -97,7 +97,7 @@ void Wallpaper() {
     if (!OperandPath(*e, &path)) return;
     // The desktop takes no longer path, and a shortened one would name another file.
     if (PathUnits(path) > kShortPathUnits) {
-        MsgBox((LongPathText(path, kShortPathUnits, "for the desktop's wallpaper") +
+        MsgBox((LongPathText(path, kShortPathUnits, "the desktop's wallpaper") +
                 "\n\nCopy the picture into a folder with a shorter path and make that copy the "
                 "wallpaper. Nothing was done.")
                    .c_str());

@@ -72,7 +72,7 @@ void NewCmd() {
     if (PathUnits(shown) > kShortPathUnits) {
         log_line("%s\tNewCmd () refused: the folder has %zu characters ...\n", time_stamp(),
                  PathUnits(shown));
-        MsgBox((LongPathText(shown, kShortPathUnits, "for the command window's folder") +
+        MsgBox((LongPathText(shown, kShortPathUnits, "the command window's folder") +
                 "\n\nOpen the command window in a folder higher up and change into this one "
                 "there. Nothing was done.")
                    .c_str());

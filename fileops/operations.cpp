@@ -47,11 +47,7 @@ std::string RenameFolder(const char* old_path) {
 // The text of the rename's edit control, "" when it has none or is gone.
 std::string EditText(HWND edit) {
     if (!edit || !IsWindow(edit)) return std::string();
-    int length = GetWindowTextLengthA(edit);
-    std::string text(length > 0 ? (size_t)length + 1 : 1, '\0');
-    GetWindowTextA(edit, &text[0], (int)text.size());
-    text.resize(strlen(text.c_str()));
-    return text;
+    return WholeWindowText(edit);
 }
 
 // Moves `from` to `to` through their "\\?\" forms, so that paths of any length are taken;
@@ -295,7 +291,7 @@ void Delete(bool to_recycle_bin) {
         std::string question =
             PathUnits(too_long) > kShortPathUnits
                 ? LongPathText(too_long, kShortPathUnits,
-                               to_recycle_bin ? "for the recycle bin" : "for the shell")
+                               to_recycle_bin ? "the recycle bin" : "the shell")
                 : "\"" + too_long + "\" holds paths longer than the 259 characters the " +
                       std::string(to_recycle_bin ? "recycle bin" : "shell") + " takes.";
         question += "\n\nDelete " + items + " for good?";

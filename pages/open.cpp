@@ -98,7 +98,7 @@ int ShellOpen(const char* path) {
     if (PathUnits(path) > kShortPathUnits) {
         log_line("%s\tShellOpen () %s refused: %zu characters ...\n", time_stamp(), path,
                  PathUnits(path));
-        MsgBox((LongPathText(path, kShortPathUnits, "for opening with the shell") +
+        MsgBox((LongPathText(path, kShortPathUnits, "opening with the shell") +
                 "\n\nCopy the file into a folder with a shorter path and open it there.")
                    .c_str());
         return 1;

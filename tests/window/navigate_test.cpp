@@ -222,7 +222,9 @@ TEST_F(Navigation, PathsTheTreeCannotShowChangeNothing) {
     }
     // A folder that is not there is said so, and makes no item in the tree.
     std::vector<std::string> children = tv::Children(caret);
-    for (std::string typed : {std::string("Q:\\nothing"), data + "\\missing", data + "\\a\\b"}) {
+    // A path past 259 characters is a path like any other.
+    for (std::string typed : {std::string("Q:\\nothing"), data + "\\missing", data + "\\a\\b",
+                              "C:\\" + std::string(300, 'x')}) {
         mcbx.SetText(typed.c_str());
         tv::DialogPresser ok("Trelvista", IDOK);
         PathEntered();
@@ -232,7 +234,7 @@ TEST_F(Navigation, PathsTheTreeCannotShowChangeNothing) {
         EXPECT_EQ(tv::Children(caret), children) << typed;
         EXPECT_EQ(PathBox(), data);
     }
-    std::string too_long = "C:\\" + std::string(300, 'x');
+    std::string too_long = "C:\\" + std::string(32760, 'x');
     mcbx.SetText(too_long.c_str());
     PathEntered();
     EXPECT_EQ(mtvw.Caret(), caret);
