@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/log.h"
+#include "core/paths.h"
 #include "core/mcfg.h"
 #include "core/panel.h"
 #include "controls/dpi.h"
@@ -17,12 +18,10 @@
 
 HACCEL accelerators = nullptr;
 
-void StartDirFromCommandLine(const char* tail, char* out) {
-    out[0] = '\0';
-    if (!tail) return;
-    size_t n = strlen(tail);
-    if (n == 0 || n >= MAX_PATH) return;
-    memcpy(out, tail, n + 1);
+std::string StartDirFromCommandLine(const char* tail) {
+    // A tail longer than any path is no folder, and is never cut down to one.
+    if (!tail || PathUnits(tail) > kLongestPathUnits) return std::string();
+    return tail;
 }
 
 HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
@@ -39,7 +38,7 @@ HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
     mcfg.sort_dir = 1;
     mcfg.tree_width = 300;
     mcfg.unit = 1;
-    StartDirFromCommandLine(command_line, mcfg.start_dir);
+    mcfg.start_dir = StartDirFromCommandLine(command_line);
 
     RECT work = {0, 0, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);

@@ -2,10 +2,11 @@
 #pragma once
 
 #include <windows.h>
+#include <string>
 
 // The start folder from the command-line tail, taken as it stands (quotes included);
-// empty when the tail is empty or 260 characters or longer.
-void StartDirFromCommandLine(const char* tail, char* out /* MAX_PATH bytes */);
+// empty when the tail is empty or longer than the platform's longest path.
+std::string StartDirFromCommandLine(const char* tail);
 
 // Every step of start-up before the message loop: the log, the start values, the main
 // window, its controls and the accelerators. Returns the main window.

@@ -50,8 +50,7 @@ void Paint() {
     GdiObject font(MakeFont(lf));
     if (font.get()) {
         // The progress names the folder being measured: the folder that was read.
-        char path[MAX_PATH] = {};
-        if (scanning) lstrcpynA(path, panel.folder, sizeof path);
+        const char* path = scanning ? panel.folder.c_str() : "";
         StatusInput in = {
             scanning,     ticks,        path,         mcfg.preview != 0, mcfg.drives_mode != 0,
             mcfg.image_w, mcfg.image_h, panel.folders, panel.count,        panel.selected,

@@ -6,6 +6,7 @@
 
 #include "core/dpi.h"
 #include "core/log.h"
+#include "core/paths.h"
 #include "core/mcfg.h"
 #include "app/settings.h"
 #include "controls/dpi.h"
@@ -233,7 +234,10 @@ int CreateControls() {
         attribute_buttons[i]->SetText(attribute_texts[i]);
     }
 
-    if (!mcbx.Create(instance, mtbr.hwnd, 0x50800002, ID_PATHBOX)) return 2;
+    // The path box scrolls its text sideways (CBS_AUTOHSCROLL), so that a path longer than the
+    // box is typed whole, and takes as much as the platform's longest path.
+    if (!mcbx.Create(instance, mtbr.hwnd, 0x50800002 | CBS_AUTOHSCROLL, ID_PATHBOX)) return 2;
+    SendMessageA(mcbx.hwnd, CB_LIMITTEXT, kLongestPathUnits, 0);
     mcbx.SetText("C:");
     GiveSmallFont(4);
     log_line("%s\tmcbx () OK ...\n", time_stamp());

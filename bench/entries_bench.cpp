@@ -270,7 +270,7 @@ HWND MakeList(const char* folder) {
     MoveWindow(mlvw.hwnd, 0, 0, 800, 600, TRUE);
     mcbx.Create(wc.hInstance, top, 0x40800002, 111);
     mcbx.SetText(folder);
-    lstrcpynA(panel.folder, folder, sizeof panel.folder);
+    panel.folder = folder;
     SHFILEINFOA info = {};
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -422,7 +422,7 @@ int main(int argc, char** argv) {
         if (options.quick && n > 300000) continue;
         std::string folder = FolderOf(n);
         if (!top) top = MakeList(folder.c_str());
-        lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
+        panel.folder = folder;
         ListFolder(panel.entries, folder.c_str());
         VaryEntries();
         SortRounds(kRounds, folder);

@@ -47,7 +47,7 @@ void GatherBench(int rows, int step, int first) {
     }
     view[0].count = rows;
     panel.view = view.data();
-    lstrcpynA(panel.folder, "C:\\Some\\Folder With Files", sizeof panel.folder);
+    panel.folder = "C:\\Some\\Folder With Files";
     SendMessageA(mlvw.hwnd, LVM_SETITEMCOUNT, rows, 0);
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED;
@@ -324,7 +324,7 @@ void PasteBench(int count, int crowd, int rounds, const std::string& tag, double
         Navigate(to.c_str());
         int already = crowd > 0 ? expected - count : 0;
         PumpUntil([&] {
-            return (int)ViewCount(panel.view) == already && _stricmp(panel.folder, to.c_str()) == 0 &&
+            return (int)ViewCount(panel.view) == already && _stricmp(panel.folder.c_str(), to.c_str()) == 0 &&
                    !ReadRunning();
         });
         LARGE_INTEGER a, b;
@@ -333,7 +333,7 @@ void PasteBench(int count, int crowd, int rounds, const std::string& tag, double
         QueryPerformanceCounter(&a);
         PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
         PumpUntil([&] {
-            return (int)ViewCount(panel.view) == expected && _stricmp(panel.folder, to.c_str()) == 0;
+            return (int)ViewCount(panel.view) == expected && _stricmp(panel.folder.c_str(), to.c_str()) == 0;
         });
         QueryPerformanceCounter(&b);
         LARGE_INTEGER end = job.end();

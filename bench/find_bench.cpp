@@ -194,7 +194,7 @@ void RunCase(const std::string& root, const Case& c, int rounds, bool answer) {
     double floor_before = FloorInOwnProcess(root, c.read);
     size_t results = 0;
     for (int round = 0; round < rounds; round++) {
-        lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
+        panel.folder = root;
         Asker asker;
         asker.Start();
         LARGE_INTEGER t0 = Now();
@@ -233,7 +233,7 @@ void RunCase(const std::string& root, const Case& c, int rounds, bool answer) {
 void Stops(const std::string& root) {
     mcby.SetText("{absent}");
     for (int way = 0; way < 2; way++) {
-        lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
+        panel.folder = root.c_str();
         SendMessageA(mwin.hwnd, WM_COMMAND, MAKEWPARAM(202, 0), 0);
         PumpUntil([] {
             long long found = 0;

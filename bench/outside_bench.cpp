@@ -213,7 +213,7 @@ void Gifs(int rounds, const std::string& load_case) {
     ViewSlot slot = {&entry, 1, 0, 0};
     ViewSlot* kept = panel.view;
     panel.view = &slot;
-    lstrcpynA(panel.folder, root.c_str(), sizeof panel.folder);
+    panel.folder = root.c_str();
     // The imaging codecs' first use loads them; it is left out of both figures.
     HRESULT hr;
     DeleteObject(DecodeFitted((root + "\\one.gif").c_str(), 280, 280, &hr));

@@ -51,7 +51,7 @@ void Show(const std::string& folder, const char* name) {
     entry = bench::NamedEntry(names, name);
     slot = {&entry, 1, 0, 0};
     panel.view = &slot;
-    lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
+    panel.folder = folder.c_str();
 }
 
 }  // namespace

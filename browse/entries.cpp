@@ -30,9 +30,9 @@ const int kFolderImage = 5;
 
 }  // namespace
 
-bool OperandPath(const FolderEntry& e, char* out, size_t size) {
+bool OperandPath(const FolderEntry& e, std::string* out) {
     std::string why;
-    if (EntryPath(e, out, size, &why)) return true;
+    if (EntryPath(e, out, &why)) return true;
     if (!why.empty()) MsgBox((why + "\n\nNothing was done.").c_str());
     return false;
 }
@@ -95,7 +95,7 @@ void ShowSubfolders() {
     if (mcfg.sort_column != 0 || mcfg.find_mode) return;
     HTREEITEM selected = mtvw.Caret();
     if (!selected || selected == mtvw.Root()) return;
-    if (strcmp(mtvw.ItemPath(selected), panel.folder) != 0) return;
+    if (panel.folder != mtvw.ItemPath(selected)) return;
     mtvw.DeleteItems(selected, 2);
     HTREEITEM after = nullptr;
     // The tree repaints once after all children are in, not after each of them.

@@ -39,7 +39,7 @@ void ShowSubfolders();
 // The path of the entry that an operation chosen by the user acts on (see EntryPath); when
 // the entry cannot be reached or its path does not fit, a message box says so and false is
 // returned.
-bool OperandPath(const FolderEntry& e, char* out, size_t size);
+bool OperandPath(const FolderEntry& e, std::string* out);
 
 // The counts the status line shows are the view's own: Show counts the rows and folders,
 // CountSelected the selected rows after each change of the list's selection, ClearCounts

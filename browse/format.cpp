@@ -17,7 +17,8 @@ int FindRowAsked(const NMHDR* request) {
     // Only a search by text is answered; a search by item data or position has nothing here.
     if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || (find.flags & LVFI_PARAM) || !find.psz)
         return -1;
-    char text[MAX_PATH];
+    // A typed text longer than any name matches no row.
+    char text[1024];
     if (request->code == LVN_ODFINDITEMW) {
         if (!NarrowExact((LPCWSTR)find.psz, text, sizeof text)) return -1;
     } else {
@@ -36,19 +37,19 @@ void ItemText(NMLVDISPINFOA* request) {
     if (!e) return;
 
     if (item.mask & LVIF_IMAGE) {
-        char path[MAX_PATH];
-        item.iImage = EntryPath(*e, path, sizeof path) ? get_iico(path, e->attributes) : -1;
+        std::string path;
+        item.iImage = EntryPath(*e, &path) ? get_iico(path.c_str(), e->attributes) : -1;
     }
     if (!(item.mask & LVIF_TEXT)) return;
     // The list copies the text after the handler has returned, so it goes into the list's
     // own buffer; a request without one is pointed at a buffer that outlives the call.
-    static char fallback[MAX_PATH];
+    static char fallback[1024];
     if (!item.pszText || item.cchTextMax <= 0) {
         item.pszText = fallback;
         item.cchTextMax = sizeof fallback;
     }
-    size_t size = (size_t)item.cchTextMax < MAX_PATH ? (size_t)item.cchTextMax : MAX_PATH;
-    if (!CellText(*e, item.iSubItem, item.pszText, size)) item.pszText[0] = '\0';
+    if (!CellText(*e, item.iSubItem, item.pszText, (size_t)item.cchTextMax))
+        item.pszText[0] = '\0';
 }
 
 namespace {
@@ -87,8 +88,13 @@ bool HasOwnIcon(const char* name) {
 int get_iico(const char* path, DWORD attributes) {
     // Under Wine a lookup on the disk reads through the whole folder: 0.3 ms in a small
     // folder, over 80 ms in one of 100,000 entries, for every visible row.
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && HasOwnIcon(path)) return get_iico(path);
+    // The shell takes no path longer than 259 characters: such a file gets its type's icon,
+    // which the name alone gives.
+    bool reachable = path && PathUnits(path) <= kShortPathUnits;
+    if (reachable && !(attributes & FILE_ATTRIBUTE_DIRECTORY) && HasOwnIcon(path))
+        return get_iico(path);
     DWORD kind =
         attributes & FILE_ATTRIBUTE_DIRECTORY ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    return SystemIconIndex(path, kind, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+    const char* name = path && !reachable && strrchr(path, '\\') ? strrchr(path, '\\') + 1 : path;
+    return SystemIconIndex(name, kind, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
 }

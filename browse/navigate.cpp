@@ -44,14 +44,11 @@ bool start_dir_pending = true;
 
 // The start folder as a path: a command-line tail in double quotes names the folder
 // between them.
-void StartFolder(char* out, size_t size) {
-    const char* s = mcfg.start_dir;
-    size_t n = strlen(s);
-    if (n >= 2 && s[0] == '"' && s[n - 1] == '"') {
-        snprintf(out, size, "%.*s", (int)(n - 2), s + 1);
-    } else {
-        snprintf(out, size, "%s", s);
-    }
+std::string StartFolder() {
+    const std::string& s = mcfg.start_dir;
+    size_t n = s.size();
+    if (n >= 2 && s[0] == '"' && s[n - 1] == '"') return s.substr(1, n - 2);
+    return s;
 }
 
 // Whether the path names a folder that is there; a drive's root is asked as "C:\\", never as
@@ -59,7 +56,8 @@ void StartFolder(char* out, size_t size) {
 bool FolderExists(const char* path) {
     std::string asked = path;
     if (asked.size() == 2 && asked[1] == ':') asked += '\\';
-    DWORD attributes = GetFileAttributesA(asked.c_str());
+    // Through the "\\?\" form, so that a folder longer than the plain calls take is found too.
+    DWORD attributes = GetFileAttributesW(LongPath(asked).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -67,18 +65,12 @@ bool FolderExists(const char* path) {
 // so that the box, the tree and the list never disagree.
 void RestorePathBox() {
     // Before any folder was read the box shows the drive view's "C:", as at the start.
-    mcbx.SetText(panel.folder[0] ? panel.folder : "C:");
+    mcbx.SetText(!panel.folder.empty() ? panel.folder.c_str() : "C:");
     MessageBeep(MB_ICONWARNING);
 }
 
-// The path box's text, when it fits 259 characters; a longer typed text is no path of
-// the tree's and is never cut down to one.
-bool PathBoxText(char* out, size_t size) {
-    out[0] = '\0';
-    if (!mcbx.TextFits()) return false;
-    lstrcpynA(out, mcbx.GetText(), (int)size);
-    return true;
-}
+// The path box's whole text, however long: a text is never cut down to another path.
+std::string PathBoxText() { return mcbx.GetText(); }
 
 // A folder that cannot be listed whole: the list is emptied and no folder counts as read, so
 // that no routine acts on the folder read before in its place, and none shows empty a folder
@@ -87,12 +79,26 @@ void ShowUnreadable(const char* shown, const char* why) {
     GiveUpRead();
     SetMode(kShowFolder);
     UncheckAttributeButtons();
-    panel.folder[0] = '\0';
+    panel.folder.clear();
     mcbx.SetText(shown);
     mlvw.DeleteAll();
     ReleaseEntries();
     Sort();
     log_line("%s\tRead () %s failed: %s ...\n", time_stamp(), shown, why);
+}
+
+// The text with its environment variables ("%USERPROFILE%") expanded, however long; "" when
+// it does not expand.
+std::string ExpandedText(const std::string& text) {
+    DWORD n = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    if (n == 0) return std::string();
+    // The size asked for may count the platform's units, which the code page spells in up to
+    // three bytes each: a buffer of the bytes alone would come back cut.
+    std::string out(3 * (size_t)n + 1, '\0');
+    DWORD m = ExpandEnvironmentStringsA(text.c_str(), &out[0], (DWORD)out.size());
+    if (m == 0 || m > out.size()) return std::string();
+    out.resize(strlen(out.c_str()));
+    return out;
 }
 
 }  // namespace
@@ -138,12 +144,10 @@ FolderStamp StampOf(const std::wstring& folder) {
     return stamp;
 }
 
-// The wide form of a folder to watch; a drive's root is "C:\", never the drive's current
-// folder.
+// The wide form of a folder to watch, in its "\\?\" form so that a long path is watched too;
+// a drive's root is "C:\", never the drive's current folder.
 std::wstring WatchedFolder(const char* folder) {
-    std::wstring wide = WideText(folder);
-    if (wide.size() == 2) wide += L'\\';
-    return wide;
+    return LongPath(folder);
 }
 
 }  // namespace
@@ -307,9 +311,9 @@ void FolderGone(const std::string& folder) {
             mtvw.DeleteItems(item, 1);
         }
     }
-    if (strcmp(panel.folder, folder.c_str()) == 0) {
+    if (panel.folder == folder) {
         // What the list showed is not there any more: nothing acts on it.
-        panel.folder[0] = '\0';
+        panel.folder.clear();
         mlvw.DeleteAll();
         ReleaseEntries();
         Sort();
@@ -333,10 +337,7 @@ namespace {
 void EndRenameEdit() {
     HWND edit = panel.rename_edit;
     if (!edit || !IsWindow(edit)) return;
-    int length = GetWindowTextLengthA(edit);
-    std::string text(length > 0 ? (size_t)length + 1 : 1, '\0');
-    GetWindowTextA(edit, &text[0], (int)text.size());
-    text.resize(strlen(text.c_str()));
+    std::string text = WholeWindowText(edit);
     std::string old_path = panel.rename_old_path;
     // The list reports the cancelled edit, which forgets the rename; it is taken up again.
     SendMessageA(mlvw.hwnd, LVM_CANCELEDITLABEL, 0, 0);
@@ -353,7 +354,7 @@ void EndRenameEdit() {
 void RememberWayBack(const char* folder) {
     bool step = panel.history_step == folder;
     panel.history_step.clear();
-    if (step || !panel.folder[0] || strcmp(panel.folder, folder) == 0) return;
+    if (step || panel.folder.empty() || panel.folder == folder) return;
     panel.back_folders.emplace_back(panel.folder);
     // A long session keeps the last few hundred folders.
     if (panel.back_folders.size() > 500) panel.back_folders.erase(panel.back_folders.begin());
@@ -372,7 +373,7 @@ void ShowRead(ReadJob& job) {
     UncheckAttributeButtons();
     const char* folder = job.folder.c_str();
     RememberWayBack(folder);
-    lstrcpynA(panel.folder, folder, sizeof panel.folder);
+    panel.folder = folder;
     mcbx.SetText(folder);
     if (AddHistory(folder)) mcbx.AddString(folder);
     {
@@ -498,11 +499,11 @@ void GiveUpRead() {
     DropPendingMove();
     // The folder shown before stays the folder that was read: the tree and the path box go
     // back to it.
-    if (panel.folder[0]) {
+    if (!panel.folder.empty()) {
         TreeQuiet quiet;
-        mtvw.SelectPath(panel.folder, 5);
+        mtvw.SelectPath(panel.folder.c_str(), 5);
     }
-    mcbx.SetText(panel.folder[0] ? panel.folder : "C:");
+    mcbx.SetText(!panel.folder.empty() ? panel.folder.c_str() : "C:");
     InvalidateRect(mwin.hwnd, nullptr, FALSE);
 }
 
@@ -538,15 +539,15 @@ bool RereadIfChanged(bool busy) {
 }
 
 void ReadSelecting(const std::vector<std::string>& names) {
-    ReadPathKeeping(panel.folder, KeptNames(names));
+    ReadPathKeeping(panel.folder.c_str(), KeptNames(names));
 }
 
 bool Navigate(const char* to) {
     // The path may live in a buffer that the read fills again (the tree's path): it is
-    // copied first, and one too long for the copy is refused whole.
-    if (!to || strlen(to) >= MAX_PATH) return false;
-    char path[MAX_PATH];
-    lstrcpynA(path, to, sizeof path);
+    // copied first.
+    if (!to) return false;
+    const std::string copied = to;
+    const char* path = copied.c_str();
     std::vector<std::string> parts;
     if (!SplitTreePath(path, parts) || !mtvw.FindChild(nullptr, parts[0].c_str())) return false;
     if (!FolderExists(path)) {
@@ -562,7 +563,7 @@ bool Navigate(const char* to) {
     }
     const char* shown = mtvw.ItemPath(mtvw.Caret());
     if (!shown[0]) {
-        ShowUnreadable("", "the tree item's path passes 259 characters");
+        ShowUnreadable("", "the tree item's path passes the platform's longest path");
         return true;
     }
     // The read gives the list, the path box and the tree item's subfolders.
@@ -596,11 +597,11 @@ bool StepThroughHistory(bool back) {
 
 bool TreeShowsFolderRead() {
     HTREEITEM caret = mtvw.Caret();
-    if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || !panel.folder[0])
+    if (!caret || caret == mtvw.Root() || mcfg.drives_mode || mcfg.find_mode || panel.folder.empty())
         return false;
     const char* path = mtvw.ItemPath(caret);
     // Spelt exactly so: a case twin of the folder that was read is another folder.
-    return path[0] && strcmp(path, panel.folder) == 0;
+    return path[0] && panel.folder == path;
 }
 
 bool TreeRootSelected() { return mtvw.Caret() == mtvw.Root(); }
@@ -654,10 +655,10 @@ void Init() {
     mtvw.Expand(root, TVE_EXPAND);
 
     bool opened = false;
-    if (mcfg.start_dir[0] && start_dir_pending) {
+    if (!mcfg.start_dir.empty() && start_dir_pending) {
         start_dir_pending = false;
-        char folder[MAX_PATH];
-        StartFolder(folder, sizeof folder);
+        std::string start = StartFolder();
+        const char* folder = start.c_str();
         mcbx.SetText(folder);
         opened = IsFullFolderPath(folder) && Navigate(folder);
         if (!opened) mcbx.SetText("C:");
@@ -673,15 +674,9 @@ void Init() {
 void ReadPath(const char* path) { ReadPathKeeping(path, KeptRows()); }
 
 void ReadPathKeeping(const char* path, const KeptRows& kept) {
-    char folder[MAX_PATH];
-    // The text may live in a buffer that the steps below fill again (the tree's path). One
-    // too long for it is refused whole, never cut into the path of another folder.
-    if (path && strlen(path) >= sizeof folder) {
-        log_line("%s\tRead () refused: a path longer than 259 characters ...\n", time_stamp());
-        RestorePathBox();
-        return;
-    }
-    lstrcpynA(folder, path ? path : "", sizeof folder);
+    // The text may live in a buffer that the steps below fill again (the tree's path).
+    const std::string copied = path ? path : "";
+    const char* folder = copied.c_str();
     if (folder[0] && !IsFullFolderPath(folder)) {
         // "docs" or "C:docs" would be read relative to a current folder, and every path
         // composed from it would name files the user never saw.
@@ -689,7 +684,7 @@ void ReadPathKeeping(const char* path, const KeptRows& kept) {
         RestorePathBox();
         return;
     }
-    if (strlen(folder) > kLongestListedFolder) {
+    if (PathUnits(folder) > kLongestListedFolder) {
         ShowUnreadable(folder, "too long to list");
         return;
     }
@@ -714,39 +709,33 @@ void Read() {
         Init();
         return;
     }
-    char folder[MAX_PATH];
-    lstrcpynA(folder, panel.folder, sizeof folder);
-    if (!folder[0]) {
+    std::string folder = panel.folder;
+    if (folder.empty()) {
         HTREEITEM caret = mtvw.Caret();
-        if (caret) lstrcpynA(folder, mtvw.ItemPath(caret), sizeof folder);
+        if (caret) folder = mtvw.ItemPath(caret);
     }
     // The same folder read again keeps its rows selected and focused, and its scroll.
-    ReadPathKeeping(folder, strcmp(folder, panel.folder) == 0 ? KeepRows() : KeptRows());
+    ReadPathKeeping(folder.c_str(), folder == panel.folder ? KeepRows() : KeptRows());
 }
 
 bool PathBoxEdited() {
-    char typed[MAX_PATH];
-    if (!PathBoxText(typed, sizeof typed)) return true;
-    return typed[0] && strcmp(typed, panel.folder) != 0;
+    std::string typed = PathBoxText();
+    return !typed.empty() && typed != panel.folder;
 }
 
 void Back() {
-    char path[MAX_PATH];
-    lstrcpynA(path, panel.folder, sizeof path);
+    std::string path = panel.folder;
     HTREEITEM shown = mtvw.Caret();
-    if (!path[0] && shown && shown != mtvw.Root() && !mcfg.drives_mode) {
+    if (path.empty() && shown && shown != mtvw.Root() && !mcfg.drives_mode) {
         // An unreadable folder has no path of its own: its tree item's parent is read.
         mtvw.Select(mtvw.Parent(shown));
         log_line("%s\tBack () OK ...\n", time_stamp());
         return;
     }
-    char* cut = strrchr(path, '\\');
+    size_t cut = path.rfind('\\');
     // A path without a parent ("C:") leaves everything as it is, the view's modes too; a path
     // the tree cannot show changes nothing either.
-    if (path[0] && cut) {
-        *cut = '\0';
-        Navigate(path);
-    }
+    if (!path.empty() && cut != std::string::npos) Navigate(path.substr(0, cut).c_str());
     log_line("%s\tBack () OK ...\n", time_stamp());
 }
 
@@ -767,7 +756,7 @@ void SelectionChanged() {
     }
     const char* path = mtvw.ItemPath(caret);
     if (!path[0]) {
-        ShowUnreadable("", "the tree item's path passes 259 characters");
+        ShowUnreadable("", "the tree item's path passes the platform's longest path");
         return;
     }
     // The user's own selection: the tree is at the folder already.
@@ -776,20 +765,16 @@ void SelectionChanged() {
 
 void PathEntered() {
     SetFocus(mtvw.hwnd);
-    char typed[MAX_PATH], expanded[MAX_PATH];
-    if (!PathBoxText(typed, sizeof typed)) {
-        RestorePathBox();
-        return;
-    }
-    DWORD n = ExpandEnvironmentStringsA(typed, expanded, sizeof expanded);
-    if (n == 0 || n > sizeof expanded || !IsFullFolderPath(expanded)) {
+    std::string typed = PathBoxText();
+    std::string expanded = ExpandedText(typed);
+    if (expanded.empty() || !IsFullFolderPath(expanded.c_str())) {
         RestorePathBox();
         return;
     }
     // Enter reads the folder again also when it is the one shown. A folder that is not there
     // is said so, and nothing changes.
-    if (Navigate(expanded)) return;
+    if (Navigate(expanded.c_str())) return;
     RestorePathBox();
-    if (!FolderExists(expanded))
-        MsgBox(("The folder \"" + std::string(expanded) + "\" does not exist.").c_str());
+    if (!FolderExists(expanded.c_str()))
+        MsgBox(("The folder \"" + expanded + "\" does not exist.").c_str());
 }

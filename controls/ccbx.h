@@ -2,11 +2,24 @@
 #pragma once
 
 #include <windows.h>
+#include <cstring>
+#include <string>
+
+// The whole text of a window (an edit, a combo box), however long. The platform counts the
+// length in its own units, which the code page may spell in up to three bytes each.
+inline std::string WholeWindowText(HWND window) {
+    int length = window ? GetWindowTextLengthA(window) : 0;
+    if (length <= 0) return std::string();
+    std::string text(3 * (size_t)length + 1, '\0');
+    SendMessageA(window, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)&text[0]);
+    text.resize(strlen(text.c_str()));
+    return text;
+}
 
 class CCbx {
   public:
     HWND hwnd = nullptr;
-    char text[MAX_PATH] = {};
+    std::string text;
 
     HWND Create(HINSTANCE instance, HWND parent, DWORD style, int id) {
         hwnd = CreateWindowExA(0, "COMBOBOX", nullptr, style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
@@ -16,11 +29,10 @@ class CCbx {
     LRESULT AddString(const char* s) const {
         return SendMessageA(hwnd, CB_ADDSTRING, 0, (LPARAM)s);
     }
-    // Reads the text into the object's buffer (UI thread only).
+    // Reads the whole text, however long, into the object's string (UI thread only).
     const char* GetText() {
-        text[0] = '\0';
-        SendMessageA(hwnd, WM_GETTEXT, sizeof text, (LPARAM)text);
-        return text;
+        text = WholeWindowText(hwnd);
+        return text.c_str();
     }
     // Reads the text into the caller's buffer, leaving the object's buffer alone: the
     // size-scan thread uses this while the UI thread may be reading `text`.
@@ -29,7 +41,5 @@ class CCbx {
         SendMessageA(hwnd, WM_GETTEXT, size, (LPARAM)out);
         return out;
     }
-    // Whether the whole text fits a 260-byte buffer: a longer one would be read cut short.
-    bool TextFits() const { return GetWindowTextLengthA(hwnd) <= MAX_PATH - 1; }
     LRESULT SetText(const char* s) const { return SendMessageA(hwnd, WM_SETTEXT, 0, (LPARAM)s); }
 };

@@ -2,6 +2,8 @@
 
 #include "controls/treepath.h"
 
+#include "core/paths.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -9,25 +11,24 @@ bool SplitTreePath(const char* path, std::vector<std::string>& parts) {
     parts.clear();
     if (!path || !isalpha((unsigned char)path[0]) || path[1] != ':') return false;
     parts.emplace_back(path, 2);
-    size_t length = 2;
     const char* p = path + 2;
     while (*p) {
         const char* end = strchr(p, '\\');
         size_t n = end ? (size_t)(end - p) : strlen(p);
         std::string part(p, n);
         if (part == "..") {
-            if (parts.size() > 1) {
-                length -= parts.back().size() + 1;
-                parts.pop_back();
-            }
+            if (parts.size() > 1) parts.pop_back();
         } else if (!part.empty() && part != ".") {
-            length += n + 1;
             parts.push_back(part);
         }
         p += n;
         if (*p == '\\') p++;
     }
-    return length <= MAX_PATH - 1;
+    // The parts are joined by one backslash each: their lengths count in UTF-16 units.
+    size_t units = 0;
+    for (const std::string& part : parts)
+        units += PathUnits(part) + 1;
+    return units - 1 <= kLongestPathUnits;
 }
 
 HTREEITEM CTvw::InsertItem(const char* text, int image, HTREEITEM parent, HTREEITEM after) {
@@ -120,27 +121,23 @@ HTREEITEM CTvw::ItemAt(HWND window, int x, int y) const {
 }
 
 const char* CTvw::ItemPath(HTREEITEM item) {
-    path[0] = '\0';
+    path.clear();
     if (!item) item = Caret();
     HTREEITEM root = Root();
-    // First measure the whole path from the item up to (not including) the root; one that
-    // would not fit the buffer is not returned at all. Then write the texts back to front.
-    size_t length = 0;
+    // The texts from the item up to (not including) the root, joined back to front; a path
+    // longer than the platform's longest is not returned at all.
+    std::vector<std::string> texts;
+    size_t units = 0;
     for (HTREEITEM it = item; it && it != root; it = Parent(it)) {
-        length += strlen(ItemText(it)) + 1;
-        if (length - 1 > MAX_PATH - 1) return path;
+        texts.emplace_back(ItemText(it));
+        units += PathUnits(texts.back()) + 1;
+        if (units - 1 > kLongestPathUnits) return path.c_str();
     }
-    if (length == 0) return path;
-    length--;  // no separator after the last text
-    path[length] = '\0';
-    size_t end = length;
-    for (HTREEITEM it = item; it && it != root; it = Parent(it)) {
-        size_t n = strlen(ItemText(it));
-        memcpy(path + end - n, item_text, n);
-        end -= n;
-        if (end > 0) path[--end] = separator;
+    for (size_t i = texts.size(); i-- > 0;) {
+        path += texts[i];
+        if (i > 0) path += separator;
     }
-    return path;
+    return path.c_str();
 }
 
 HTREEITEM CTvw::FindPath(const char* p) {

@@ -3,12 +3,15 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <string>
 
 class CTvw {
   public:
     HWND hwnd = nullptr;
-    char item_text[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
+    // One item's text: a folder's name, at most 255 units of UTF-16, which UTF-8 spells in at
+    // most 765 bytes.
+    char item_text[1024] = {};
+    std::string path;
     char separator = '\\';
 
     HWND Create(HINSTANCE instance, HWND parent, DWORD style, DWORD ex_style, int id) {
@@ -65,7 +68,7 @@ class CTvw {
     }
     HTREEITEM DropTarget() const { return Next(nullptr, TVGN_DROPHILITE); }
     // The path of an item (none: the selected item) in `path`: the texts below the root
-    // joined by backslashes. A path that would not fit 259 characters gives "".
+    // joined by backslashes. A path longer than the platform's longest gives "".
     const char* ItemPath(HTREEITEM item);
     // The item of path `p` when the tree holds it, each step spelt as the path spells it;
     // none otherwise.

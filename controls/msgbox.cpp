@@ -13,6 +13,11 @@ void MsgBox(const char* text) {
     MessageBoxA(mwin.hwnd, text, "Trelvista", MB_OK);
 }
 
+bool AskYesNo(const char* text) {
+    ModalScope modal;
+    return MessageBoxA(mwin.hwnd, text, "Trelvista", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
 void TellNotDone(const char* routine, const std::string& subject, unsigned long error,
                  const std::vector<std::string>& lines) {
     if (lines.empty()) return;

@@ -8,6 +8,8 @@
 // A message box owned by the main window, with the text, the program's name "Trelvista" as its
 // title and one OK button. The main window is disabled while it is open.
 void MsgBox(const char* text);
+// The same with the buttons Yes and No: true when Yes was pressed.
+bool AskYesNo(const char* text);
 
 // Tells what one action of the user did not do: one log line "`routine` () `subject` failed:
 // `error` ..." and one message box that lists `lines` (at most ten, then how many more), each

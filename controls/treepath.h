@@ -8,5 +8,5 @@
 // below it. Empty components (a trailing or doubled backslash) and "." are dropped and
 // ".." climbs one level, so "C:\Windows\" and "C:\Windows" name the same item. Returns
 // false when the path names no drive (fewer than two characters, no letter and colon, or a
-// network path) or when the joined result would not fit 259 characters.
+// network path) or when the joined result would pass the platform's longest path.
 bool SplitTreePath(const char* path, std::vector<std::string>& parts);

@@ -164,12 +164,10 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
         ReleaseEntries();
     else
         list.clear();
-    // The pattern "\*.*" of a 255-character folder still fits 259 characters.
-    if (!path || strlen(path) > kLongestListedFolder) return 1;
+    if (!path || PathUnits(path) > kLongestListedFolder) return 1;
 
-    char buffer[MAX_PATH];
-    size_t length = strlen(path);
-    memcpy(buffer, path, length + 1);
+    std::string buffer = path;
+    size_t length = buffer.size();
     WIN32_FIND_DATAA record;
     // A record that cannot be stored is left out; the others still are.
     size_t by_short = 0;
@@ -180,7 +178,7 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
     // listed once more with all of them (only folders with such names pay for it).
     bool every_short = false;
     for (;;) {
-        WalkFolder(buffer, length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
+        WalkFolder(&buffer[0], length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
             if (control && control->stop && control->stop->load(std::memory_order_relaxed)) {
                 stopped = true;
                 return false;
@@ -207,18 +205,14 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
     return stopped ? 2 : 0;
 }
 
-bool ShownName(const FolderEntry& e, char* out, size_t size) {
-    if (!out || size == 0) return false;
-    out[0] = '\0';
+std::string ShownName(const FolderEntry& e) {
     // A name that fills the platform's whole field has no end within it: it is no name.
-    if (e.name_length() >= MAX_PATH) return false;
-    int written = mcfg.find_mode ? snprintf(out, size, "%s\\%s", panel.entries.Folder(e.folder), e.name())
-                                 : snprintf(out, size, "%s", e.name());
-    if (written < 0 || (size_t)written >= size) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
+    if (e.name_length() >= MAX_PATH) return std::string();
+    if (!mcfg.find_mode) return std::string(e.name(), e.name_length());
+    std::string shown = panel.entries.Folder(e.folder);
+    shown += '\\';
+    shown.append(e.name(), e.name_length());
+    return shown;
 }
 
 const char* ReachName(const FolderEntry& e) {
@@ -234,13 +228,13 @@ const char* ReachName(const FolderEntry& e) {
     }
 }
 
-bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why) {
+bool EntryPath(const FolderEntry& e, std::string* out, std::string* why) {
     if (why) why->clear();
-    if (!out || size == 0) return false;
-    out[0] = '\0';
+    if (!out) return false;
+    out->clear();
     if (e.name_length() >= MAX_PATH || e.name_length() == 0) return false;
     // A find result's folder (made of names that reach their folders) is in the list's table.
-    const char* folder = mcfg.find_mode ? panel.entries.Folder(e.folder) : panel.folder;
+    const char* folder = mcfg.find_mode ? panel.entries.Folder(e.folder) : panel.folder.c_str();
     if (!folder[0]) return false;
     const char* name = ReachName(e);
     if (name && e.reach == kReachShort && !ShortNameStillReaches(folder, name, e.id)) name = nullptr;
@@ -250,11 +244,11 @@ bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why) {
         if (why) *why = UnreachableText(e.name());
         return false;
     }
-    if (JoinPath(folder, name, out, size)) return true;
-    if (why) *why = "The path of \"" + std::string(e.name()) + "\" is longer than 259 characters.";
+    *out = JoinPath(folder, name);
+    if (!out->empty()) return true;
+    if (why) *why = LongPathText(std::string(folder) + "\\" + name, kLongestPathUnits);
     return false;
 }
-
 
 void SetEntriesWriterStop(void (*stop)()) { panel.entries_writer_stop = stop; }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/names.h"
+#include "core/paths.h"
 
 // Every entry's texts are followed by at least this many readable bytes (zeros at the end of
 // a store), so that the order's keys read a name a word at a time.
@@ -137,8 +138,9 @@ struct ViewSlot {
 // Number of rows of a view array (none counts as zero rows).
 inline unsigned ViewCount(const ViewSlot* view) { return view ? view[0].count : 0; }
 
-// The longest folder path that can be listed: its pattern "\*.*" still fits 259 characters.
-constexpr size_t kLongestListedFolder = MAX_PATH - 5;
+// The longest folder path (in UTF-16 units) that can be listed: its pattern "\*" still fits
+// the platform's longest path.
+constexpr size_t kLongestListedFolder = kLongestPathUnits - 2;
 
 // What a listing run as a job is told and tells: a flag that asks it to stop (read between
 // records) and the count of entries listed so far.
@@ -148,7 +150,7 @@ struct ListControl {
 };
 
 // Fills `list` with the entries of `path`. Returns 1 (list empty) when the path is longer
-// than 255 characters, 2 when `control` asked it to stop (the list holds part of the folder),
+// than kLongestListedFolder, 2 when `control` asked it to stop (the list holds part of the folder),
 // else 0; a folder that cannot be opened gives an empty list.
 int ListFolder(EntryList& list, const char* path, const ListControl* control = nullptr);
 
@@ -197,13 +199,13 @@ const char* ReachName(const FolderEntry& e);
 // The full path of an entry: in find mode its folder (from panel.entries' table), else the
 // folder that was read (panel.folder), a backslash and its name as ReachName gives it; a short
 // name is proved again to open the entry. Returns false (out empty) when the entry is not
-// reached, or when the result would not fit `size` bytes or 259 characters; `why` (when
-// given) then gets the message that tells the user.
-bool EntryPath(const FolderEntry& e, char* out, size_t size, std::string* why = nullptr);
+// reached, or when the result would pass the platform's longest path; `why` (when given) then
+// gets the message that tells the user.
+bool EntryPath(const FolderEntry& e, std::string* out, std::string* why = nullptr);
 
 // The name of an entry as the list shows it: in find mode its folder (from panel.entries'
-// table), a backslash and its name; else its name. False (out empty) when it does not fit.
-bool ShownName(const FolderEntry& e, char* out, size_t size);
+// table), a backslash and its name; else its name. "" for an entry without a name.
+std::string ShownName(const FolderEntry& e);
 
 // A job that writes into the entries (the size scan, whose totals go into its folders'
 // entries) gives the routine that stops it; ReleaseEntries runs it before the entries go. A

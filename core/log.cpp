@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 void format_stamp(char* out, size_t size, const SYSTEMTIME& st) {
     snprintf(out, size, "%i-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", st.wYear, st.wMonth, st.wDay, st.wHour,
@@ -24,13 +25,26 @@ const char* time_stamp() {
 void log_line(const char* format, ...) {
     FILE* log = mcfg.log;
     if (!log) return;
+    // A line holds whole paths, however long: one too long for the buffer on the stack is
+    // formatted again into one of its own size.
     char line[2048];
     va_list args;
     va_start(args, format);
-    vsnprintf(line, sizeof line, format, args);
+    int n = vsnprintf(line, sizeof line, format, args);
     va_end(args);
+    if (n < 0) return;
+    std::string text;
+    if ((size_t)n >= sizeof line) {
+        text.assign((size_t)n + 1, '\0');
+        va_start(args, format);
+        vsnprintf(&text[0], text.size(), format, args);
+        va_end(args);
+        text.resize((size_t)n);
+    } else {
+        text = line;
+    }
     // The log is UTF-8 whatever the program's code page.
-    fputs(Utf8Text(line).c_str(), log);
+    fputs(Utf8Text(text.c_str()).c_str(), log);
     fflush(log);
 }
 
@@ -38,9 +52,8 @@ void log_open(unsigned version) {
     mcfg.log = nullptr;
     const char* temp = getenv("TEMP");
     if (!temp || !*temp) return;
-    char path[MAX_PATH];
-    if (snprintf(path, sizeof path, "%s\\trelvista.log", temp) >= (int)sizeof path) return;
-    FILE* log = CreateOutputFile(path);
+    std::string path = std::string(temp) + "\\trelvista.log";
+    FILE* log = CreateOutputFile(path.c_str());
     if (!log) return;
     fprintf(log, "Logfile created by trelvista.exe:\n");
     fprintf(log, "Windows Version: %d.%d\n\n", (int)(version & 0xFF), (int)((version >> 8) & 0xFF));

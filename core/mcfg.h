@@ -53,7 +53,7 @@ struct ModalState {
 
 struct Mcfg {
     FILE* log = nullptr;
-    char start_dir[MAX_PATH] = {};
+    std::string start_dir;
     WindowGeometry window = {};
     LOGFONTA logfont = {};
     Font font;

@@ -27,7 +27,8 @@ bool IdentityOfHandle(HANDLE h, FileId* id) {
 // The identity of `path` (ANSI) opened as the path rules read it.
 bool PlainIdentityOf(const std::string& path, bool follow, FileId* id) {
     *id = FileId{};
-    std::wstring wide = WideText(path.c_str());
+    // A path longer than the plain calls take is opened through its "\\?\" form.
+    std::wstring wide = PathUnits(path) > kShortPathUnits ? LongPath(path) : WideText(path.c_str());
     return !wide.empty() && IdentityOfHandle(OpenForIdentity(wide.c_str(), follow), id);
 }
 
@@ -95,8 +96,14 @@ bool ExactIdentityOf(const char* folder, const WCHAR* name, FileId* id) {
 
 Handle OpenDiskFile(const char* path, DWORD flags) {
     if (!path || !path[0]) return Handle();
-    Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, flags, nullptr));
+    // A path longer than the plain calls take is opened through its "\\?\" form; a shorter
+    // one as the path rules read it.
+    Handle file(PathUnits(path) > kShortPathUnits
+                    ? CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags,
+                                  nullptr)
+                    : CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, flags, nullptr));
     if (file && GetFileType(file.get()) != FILE_TYPE_DISK) {
         file.reset();
         SetLastError(ERROR_BAD_FILE_TYPE);

@@ -8,17 +8,6 @@
 #include "core/paths.h"
 #include "core/texts.h"
 
-std::wstring LongPath(const std::string& path) {
-    std::wstring wide = WideText(path.c_str());
-    if (wide.empty()) return wide;
-    while (wide.size() > 3 && wide.back() == L'\\')
-        wide.pop_back();
-    if (wide.size() >= 2 && wide[0] == L'\\' && wide[1] == L'\\')
-        return L"\\\\?\\UNC\\" + wide.substr(2);
-    if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
-    return L"\\\\?\\" + wide;
-}
-
 namespace {
 
 bool IsDots(const WCHAR* name) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/names.h"
+#include "core/paths.h"
 
 // What a file or a folder holds.
 struct TreeSummary {
@@ -13,10 +14,6 @@ struct TreeSummary {
     bool folder = false;
     unsigned long long files = 0, folders = 0, bytes = 0;
 };
-
-// The "\\?\" form of a full path, which the path rules leave as it is and which may be as
-// long as the file system allows; empty when the path does not convert.
-std::wstring LongPath(const std::string& path);
 
 // Counts what `path` holds: a file its size; a folder every file and folder below it, walked
 // through "\\?\" paths so that a tree deeper than 259 characters is counted whole. A linked

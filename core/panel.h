@@ -43,7 +43,7 @@ struct Panel {
     // The folder that was read (or searched): every entry path, the scan, Open and the tree
     // update take it from here. The path box shows it and takes what the user types, which
     // redirects nothing until it is entered.
-    char folder[MAX_PATH] = {};
+    std::string folder;
     EntryList entries;
     ViewSlot* view = nullptr;
     // The view's counts, as the status line shows them.

@@ -1,5 +1,6 @@
 #include "core/paths.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdio>
 #include <cwchar>
@@ -29,17 +30,79 @@ size_t CharacterPrefix(const char* text, size_t length, size_t limit) {
     return n;
 }
 
+size_t PathUnits(const char* text, size_t length) {
+    if (!text || length == 0) return 0;
+    size_t ascii = 0;
+    while (ascii < length && (unsigned char)text[ascii] < 0x80)
+        ascii++;
+    if (ascii == length) return length;
+    if (length > INT_MAX) return length;
+    int n = MultiByteToWideChar(CP_ACP, 0, text, (int)length, nullptr, 0);
+    return n > 0 ? (size_t)n : length;
+}
+
+std::string LongPathText(const std::string& path, size_t limit, const char* where) {
+    char counts[64], most[64];
+    snprintf(counts, sizeof counts, "\" has %zu characters: too long for ", PathUnits(path));
+    snprintf(most, sizeof most, ", which takes at most %zu.", limit);
+    return "The path \"" + path + counts + (where ? where : "the platform") + most;
+}
+
+std::wstring LongPath(const std::string& path) {
+    std::wstring wide = WideText(path.c_str());
+    if (wide.empty()) return wide;
+    while (wide.size() > 3 && wide.back() == L'\\')
+        wide.pop_back();
+    if (wide.size() >= 2 && wide[0] == L'\\' && wide[1] == L'\\')
+        return L"\\\\?\\UNC\\" + wide.substr(2);
+    if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
+    return L"\\\\?\\" + wide;
+}
+
+DWORD PathAttributes(const std::string& path) {
+    std::wstring wide = LongPath(path);
+    return wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+}
+
+std::string FullPathOf(const std::string& path) {
+    std::wstring wide = WideText(path.c_str());
+    if (wide.empty()) return std::string();
+    DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return std::string();
+    std::wstring full(n, L'\0');
+    DWORD m = GetFullPathNameW(wide.c_str(), n, &full[0], nullptr);
+    if (m == 0 || m >= n) return std::string();
+    full.resize(m);
+    std::string out(4 * (size_t)m + 1, '\0');
+    if (!NarrowExact(full.c_str(), &out[0], out.size())) return std::string();
+    out.resize(strlen(out.c_str()));
+    return out;
+}
+
 bool JoinPath(const char* folder, const char* name, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
     if (!folder || !name) return false;
     size_t lf = strlen(folder), ln = strlen(name);
     size_t total = lf + 1 + ln;
-    if (total > MAX_PATH - 1 || total >= size) return false;
+    if (total >= size || PathUnits(folder, lf) + 1 + PathUnits(name, ln) > kLongestPathUnits)
+        return false;
     memcpy(out, folder, lf);
     out[lf] = '\\';
     memcpy(out + lf + 1, name, ln + 1);
     return true;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || name.empty() ||
+        PathUnits(folder) + 1 + PathUnits(name) > kLongestPathUnits)
+        return std::string();
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += '\\';
+    path += name;
+    return path;
 }
 
 bool IsFullFolderPath(const char* path) {
@@ -50,7 +113,7 @@ bool IsFullFolderPath(const char* path) {
     if (path[2] != '\0' && path[2] != '\\') return false;
     // A step the path rules would read as another name ("x.", "...", "aux") would list
     // another folder than the one typed.
-    return strlen(path) <= MAX_PATH - 1 && !strpbrk(path, "?*\"<>|") && !strchr(path + 2, ':') &&
+    return PathUnits(path) <= kLongestPathUnits && !strpbrk(path, "?*\"<>|") && !strchr(path + 2, ':') &&
            !PathHasRewrittenStep(path);
 }
 

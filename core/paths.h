@@ -24,9 +24,43 @@ inline bool IsRealFolder(DWORD attributes) { return (attributes & 0x410) == 0x10
 // character.
 size_t CharacterPrefix(const char* text, size_t length, size_t limit);
 
+// The longest path the platform's plain calls take, the shell's and the recycle bin's
+// included: 259 units of UTF-16, whatever their length in the code page.
+constexpr size_t kShortPathUnits = MAX_PATH - 1;
+// The longest path the program's own calls reach through "\\?\" paths: the platform's
+// 32,767 units hold the prefix and the closing zero too.
+constexpr size_t kLongestPathUnits = 32767 - 5;
+
+// The length of a text in the platform's own units (UTF-16), as its path limits count them:
+// a character of Chinese is three bytes of UTF-8 and one unit. A text that does not convert
+// counts its bytes.
+size_t PathUnits(const char* text, size_t length);
+inline size_t PathUnits(const char* text) { return text ? PathUnits(text, strlen(text)) : 0; }
+inline size_t PathUnits(const std::string& text) { return PathUnits(text.data(), text.size()); }
+
+// The message that refuses `path` for being longer than `limit` units, with its own length:
+// "The path "…" has 330 characters: too long for the recycle bin, which takes at most 259."
+// (`where` names the piece; without it, "the platform").
+std::string LongPathText(const std::string& path, size_t limit, const char* where = nullptr);
+
+// The "\\?\" form of a full path, which the path rules leave as it is and which may be as
+// long as the file system allows; empty when the path does not convert. The program's own
+// file calls (the W functions) take it.
+std::wstring LongPath(const std::string& path);
+
+// The attributes of `path`, asked through its "\\?\" form so that a path of any length is
+// reached; INVALID_FILE_ATTRIBUTES when there is no such entry.
+DWORD PathAttributes(const std::string& path);
+
+// The full path of `path` as the path rules make it (".." and "." steps taken), however long;
+// "" when it cannot be had.
+std::string FullPathOf(const std::string& path);
+
 // Joins folder and name with one backslash into out. False (out empty) when the result
-// would pass 259 characters or `size`, or when either part is missing.
+// would pass the platform's longest path or `size`, or when either part is missing.
 bool JoinPath(const char* folder, const char* name, char* out, size_t size);
+// The same into a string: "" when either part is missing or the result is too long.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 // A text that names a folder by a full path: a drive letter, a colon, and either nothing
 // more (the drive's root) or a backslash and the rest. "docs", "C:docs" (relative to the
@@ -65,13 +99,6 @@ std::wstring WideText(const char* text);
 // character has no exact counterpart or the result does not fit `size` bytes.
 bool NarrowExact(const WCHAR* text, char* out, size_t size);
 
-// Lists the folder held in path[0, length) (a buffer of MAX_PATH bytes: the pattern "\*.*"
-// is appended for the listing and cut off again) and calls visit(record, reach) for every
-// record but "." and "..". `reach` says how the entry is reached and which name goes into its
-// paths: entries reached as they are spelled are visited as they come, the others (see
-// OddNames) once the listing is complete. visit returns false to end the walk early. Returns
-// false when the folder could not be listed, or its pattern would not fit. The folder is
-// listed by its wide names and each record converted by NarrowFindRecord.
 // The records of one folder with each entry's identity, as the file system lists them in one
 // walk. Where the file system gives no identities the folder is listed by its find records,
 // and every identity is left empty (all zeros).
@@ -102,18 +129,21 @@ class FolderListing {
     bool more_ = false;   // the buffer holds a record at at_
 };
 
-// Lists the folder held in path[0, length) (a buffer of MAX_PATH bytes) and calls
-// visit(record, reach) for every record but "." and "..". `reach` says how the entry is reached
-// and which name goes into its paths, and holds the entry's identity as listed: entries
-// reached as they are spelled are visited as they come, the others (see OddNames) once the
-// listing is complete. visit returns false to end the walk early. Returns false when the
-// folder could not be listed, or its pattern "\*.*" would not fit 259 characters. The folder is
-// listed by its wide names and each record converted by NarrowFindRecord.
+// Lists the folder held in path[0, length) (the caller's buffer, which must hold a zero at
+// `length`) and calls visit(record, reach) for every record but "." and "..". `reach` says how
+// the entry is reached and which name goes into its paths, and holds the entry's identity as
+// listed: entries reached as they are spelled are visited as they come, the others (see
+// OddNames) once the listing is complete. visit returns false to end the walk early. Returns
+// false when the folder could not be listed or passes the platform's longest path. The folder
+// is listed through its "\\?\" form by its wide names, so a folder of any length the platform
+// allows is listed, and each record converted by NarrowFindRecord.
 template <typename Visit>
 bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit) {
-    if (length + 4 > MAX_PATH - 1) return false;
     path[length] = '\0';
-    std::wstring folder = WideText(path);
+    if (PathUnits(path, length) + 2 > kLongestPathUnits) return false;
+    // The folder's own copy: the caller's buffer may grow (and move) within a visit.
+    const std::string folder_path(path, length);
+    std::wstring folder = LongPath(folder_path);
     if (folder.empty()) return false;
     FolderListing listing(std::move(folder));
     if (!listing.ok()) return false;
@@ -136,7 +166,7 @@ bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit
         }
     }
     if (going && !odd.empty()) {
-        odd.Decide(path);
+        odd.Decide(folder_path.c_str());
         for (size_t i = 0; i < odd.size(); i++) {
             record = odd.record(i);
             Reach reach = odd.reach(i);

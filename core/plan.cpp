@@ -47,9 +47,8 @@ const char* const kIntoItself = "a folder cannot go into itself";
 const char* const kAlreadyThere = "already in that folder";
 
 FolderChain::FolderChain(const std::string& folder) {
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
-    if (n == 0 || n >= sizeof full) return;
+    std::string full = FullPathOf(folder);
+    if (full.empty()) return;
     std::string step = Trimmed(full);
     for (;;) {
         FileId id;
@@ -138,7 +137,7 @@ TransferPlan PlanTransfer(const std::vector<std::string>& sources, const std::st
             return given.count(n) > 0 || (taken ? taken(n) : exists(target + "\\" + n));
         });
         std::string destination = target + "\\" + chosen;
-        if (chosen.empty() || destination.size() > MAX_PATH - 1) {
+        if (chosen.empty() || PathUnits(destination) > kLongestPathUnits) {
             plan.left_out.push_back({source, "no destination name fits"});
             continue;
         }
@@ -156,7 +155,8 @@ std::wstring FoldedName(const std::wstring& name) {
 }
 
 FolderNames::FolderNames(const std::string& folder) {
-    std::wstring pattern = WideText(folder.c_str());
+    // Through the "\\?\" form, so that a folder of any length is listed.
+    std::wstring pattern = LongPath(folder);
     if (pattern.empty()) return;
     if (pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';

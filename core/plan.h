@@ -34,7 +34,7 @@ struct LeftOut {
 // full path (a drive's "X:\..." or a share's "\\server\..."), hold a step the platform
 // would read as another name (a trailing dot or blank, "...", a device name), or name no file, when a folder would
 // go into itself or below itself, when a move would leave the file where it is, or when the
-// destination would pass 259 characters. `exists` says whether a path names a file or folder (the
+// destination would pass the platform's longest path. `exists` says whether a path names a file or folder (the
 // file system's answer in the program).
 struct TransferPlan {
     std::vector<std::string> from;

@@ -6,26 +6,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "core/handles.h"
 
 bool TempFilePath(const char* name, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
-    char folder[MAX_PATH];
+    std::string folder;
     const char* temp = getenv("TEMP");
     if (temp && *temp) {
-        lstrcpynA(folder, temp, sizeof folder);
-        if (strlen(temp) >= sizeof folder) return false;
+        folder = temp;
     } else {
-        DWORD n = GetTempPathA(sizeof folder, folder);
-        if (n == 0 || n >= sizeof folder) return false;
-        // The platform's folder ends in a backslash; the name is joined with one of its own.
-        while (n > 0 && folder[n - 1] == '\\')
-            folder[--n] = '\0';
+        DWORD n = GetTempPathA(0, nullptr);
         if (n == 0) return false;
+        folder.assign(n, '\0');
+        DWORD m = GetTempPathA(n, &folder[0]);
+        if (m == 0 || m >= n) return false;
+        folder.resize(m);
+        // The platform's folder ends in a backslash; the name is joined with one of its own.
+        while (!folder.empty() && folder.back() == '\\')
+            folder.pop_back();
+        if (folder.empty()) return false;
     }
-    int n = snprintf(out, size, "%s\\%s", folder, name);
+    int n = snprintf(out, size, "%s\\%s", folder.c_str(), name);
     if (n < 0 || (size_t)n >= size) {
         out[0] = '\0';
         return false;

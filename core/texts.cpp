@@ -10,8 +10,9 @@
 int FindRow(const ViewSlot* view, const char* text, int start, bool partial, bool wrap) {
     int rows = (int)ViewCount(view);
     if (!text || rows <= 0) return -1;
-    int length = (int)strnlen(text, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) return -1;
+    // No name is longer than the platform's 255 units, at most 765 bytes of UTF-8.
+    int length = (int)strnlen(text, 1024);
+    if (length == 0 || length == 1024) return -1;
     if (start < 0 || start >= rows) start = 0;
     for (int step = 0; step < rows; step++) {
         int row = start + step;
@@ -100,8 +101,7 @@ void TypeText(const char* name, char* out, size_t size) {
     out[0] = '\0';
     const char* dot = name ? strrchr(name, '.') : nullptr;
     if (!dot) return;
-    size_t limit = size < MAX_PATH ? size : MAX_PATH;
-    size_t n = CharacterPrefix(dot, strlen(dot), limit - 1);
+    size_t n = CharacterPrefix(dot, strlen(dot), size - 1);
     for (size_t i = 0; i < n; i++) {
         char c = dot[i];
         out[i] = c >= 'A' && c <= 'Z' ? (char)(c + ('a' - 'A')) : c;
@@ -124,21 +124,14 @@ void AttributeText(DWORD attributes, char* out, size_t size) {
 bool CellText(const FolderEntry& e, int column, char* out, size_t size) {
     if (!out || size == 0) return false;
     out[0] = '\0';
-    // A name is at most the platform's field; copy it bounded all the same.
-    char name[MAX_PATH];
-    size_t length = std::min(e.name_length(), sizeof name - 1);
-    memcpy(name, e.name(), length);
-    name[length] = '\0';
+    const char* name = e.name();
     switch (column) {
     case 0: {
-        // Find results show their folder in front of their name.
-        char shown[2 * MAX_PATH];
-        const char* text = name;
-        if (mcfg.find_mode && ShownName(e, shown, sizeof shown)) text = shown;
-        if (IsLinkedFolder(e))
-            snprintf(out, size, "%s->", text);
-        else
-            CopyText(out, size, text);
+        // Find results show their folder in front of their name. A text longer than the
+        // list's buffer is cut there on a character.
+        std::string text = mcfg.find_mode ? ShownName(e) : std::string(name, e.name_length());
+        if (IsLinkedFolder(e)) text += "->";
+        CopyText(out, size, text.c_str());
         return true;
     }
     case 1: {

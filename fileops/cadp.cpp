@@ -30,9 +30,8 @@ bool SetThroughSystemParameters(const char* path) {
         RegSetValueExA(key.get(), "WallpaperStyle", 0, REG_SZ, (const BYTE*)"2", 2);
         RegSetValueExA(key.get(), "TileWallpaper", 0, REG_SZ, (const BYTE*)"0", 2);
     }
-    char text[MAX_PATH];
-    lstrcpynA(text, path, sizeof text);
-    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text,
+    std::string text = path;
+    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, &text[0],
                                  SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != 0;
 }
 
@@ -93,11 +92,20 @@ void Wallpaper() {
     CADP desktop(mcfg.log);
     const FolderEntry* e = FirstSelectedEntry();
     if (!e || !WallpaperName(e->name())) return;
-    char path[MAX_PATH];
+    std::string path;
     // The row's own path, as every operation composes it.
-    if (!OperandPath(*e, path, sizeof path) || desktop.set_dpwp(path) == 0) return;
+    if (!OperandPath(*e, &path)) return;
+    // The desktop takes no longer path, and a shortened one would name another file.
+    if (PathUnits(path) > kShortPathUnits) {
+        MsgBox((LongPathText(path, kShortPathUnits, "the desktop's wallpaper") +
+                "\n\nCopy the picture into a folder with a shorter path and make that copy the "
+                "wallpaper. Nothing was done.")
+                   .c_str());
+        return;
+    }
+    if (desktop.set_dpwp(path.c_str()) == 0) return;
     DWORD error = GetLastError();
     if (!error) error = ERROR_NOT_SUPPORTED;
-    TellNotDone("Wallpaper", path, error,
-                {NotDoneLine("\"" + std::string(path) + "\" was not made the wallpaper", error)});
+    TellNotDone("Wallpaper", path.c_str(), error,
+                {NotDoneLine("\"" + path + "\" was not made the wallpaper", error)});
 }

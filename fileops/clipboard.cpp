@@ -85,17 +85,17 @@ bool SelectedPaths(const char* routine, Names names, PathList& into) {
     // for each next one, which costs more than the rest of the walk.
     int selected = row >= 0 ? mlvw.SelectedCount() : 0;
     bool all = selected > 0 && (unsigned)selected == rows;
-    into.reserve((size_t)(selected > 0 ? selected : 1) * (strlen(panel.folder) + 24));
+    into.reserve((size_t)(selected > 0 ? selected : 1) * (panel.folder.size() + 24));
     std::vector<std::string> refused;
+    std::string path;
     for (; row >= 0 && (unsigned)row < rows;
          row = all ? ((unsigned)row + 1 < rows ? row + 1 : -1) : mlvw.NextSelected(row)) {
         const FolderEntry* e = panel.view[row].entry;
         if (!e) continue;
-        char path[MAX_PATH];
         std::string why;
         // A row whose path cannot be composed whole is never cut into the name of another
         // file, and one the platform would not reach by its name never stands for another.
-        if (!EntryPath(*e, path, sizeof path, &why)) {
+        if (!EntryPath(*e, &path, &why)) {
             refused.push_back(why.empty() ? UnreachableText(e->name()) : why);
             continue;
         }
@@ -105,7 +105,7 @@ bool SelectedPaths(const char* routine, Names names, PathList& into) {
                               "its name.");
             continue;
         }
-        if (refused.empty()) into.append(path);
+        if (refused.empty()) into.append(path.c_str());
     }
     if (!refused.empty()) {
         into.clear();
@@ -124,7 +124,7 @@ bool GatherSelection(const char* routine, Names names, PathList& into) {
     // The folder of the tree's selection; the root "Drives" shows no folder, and the one read
     // before it is not what the user sees selected.
     into.clear();
-    if (TreeShowsFolderRead()) into.append(panel.folder);
+    if (TreeShowsFolderRead()) into.append(panel.folder.c_str());
     into.close();
     return true;
 }
@@ -214,6 +214,7 @@ int ParseDropBlock(const void* block, size_t size, PathList& list,
     int taken = 0;
     UINT index = 0;
     std::vector<WCHAR> wide;
+    std::string name;
     for (;; index++) {
         size_t start = at, length = 0;
         bool ended = false;
@@ -234,20 +235,24 @@ int ParseDropBlock(const void* block, size_t size, PathList& list,
         }
         at += unit;
         if (length == 0) break;
-        char name[MAX_PATH];
-        bool fits = length <= MAX_PATH - 1;
+        // A name of the list may be as long as the platform's longest path, in its own units
+        // (an 8-bit list's bytes are at least as many as its units); in UTF-8 every unit
+        // takes at most three bytes.
+        bool fits = length <= kLongestPathUnits;
+        name.assign(fits ? 3 * length + 1 : 1, '\0');
         if (fits && header.fWide) {
             wide.assign(length + 1, 0);
             memcpy(wide.data(), bytes + start, length * sizeof(WCHAR));
             // A wide name is taken only when the code page spells it exactly: a best-fit
             // spelling would name another file.
-            if (!NarrowExact(wide.data(), name, sizeof name)) {
+            if (!NarrowExact(wide.data(), &name[0], name.size())) {
                 log_line("%s\tPaste () name %u left out: the code page cannot spell it ...\n",
                          time_stamp(), index);
                 if (refused) refused->push_back(Unspelled(index));
                 continue;
             }
-        } else if (fits && !NarrowFromSystem((const char*)bytes + start, length, name, sizeof name)) {
+        } else if (fits && !NarrowFromSystem((const char*)bytes + start, length, &name[0],
+                                             name.size())) {
             // An 8-bit list is in its maker's code page, the system's, which need not be the
             // program's: a name that does not convert exactly would name another file.
             log_line("%s\tPaste () name %u left out: the code page cannot spell it ...\n",
@@ -256,14 +261,15 @@ int ParseDropBlock(const void* block, size_t size, PathList& list,
             continue;
         }
         if (!fits) {
-            log_line("%s\tPaste () name %u left out: longer than 259 characters ...\n",
-                     time_stamp(), index);
+            log_line("%s\tPaste () name %u left out: %zu characters, longer than %zu ...\n",
+                     time_stamp(), index, length, kLongestPathUnits);
             if (refused)
-                refused->push_back("Name " + std::to_string(index + 1) +
-                                   " of the list: longer than 259 characters.");
+                refused->push_back("Name " + std::to_string(index + 1) + " of the list: " +
+                                   std::to_string(length) + " characters, longer than the " +
+                                   std::to_string(kLongestPathUnits) + " a path can have.");
             continue;
         }
-        list.append(name);
+        list.append(name.c_str());
         taken++;
     }
     list.close();
@@ -454,9 +460,8 @@ unsigned __stdcall EmptyClipboardThread(void* arg) {
 // read, under names that replace nothing, and reads the folder again. True when a move ran
 // whole: every name moved.
 bool PasteList(const NameSource& source) {
-    char folder[MAX_PATH];
-    lstrcpynA(folder, panel.folder, sizeof folder);
-    if (!folder[0] || mcfg.drives_mode) {
+    std::string folder = panel.folder;
+    if (folder.empty() || mcfg.drives_mode) {
         MessageBeep(MB_ICONWARNING);
         return false;
     }

@@ -377,12 +377,14 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
     // linked folder, "..", a short name) lets it go into its own tree.
     FolderChain chain(folder);
     auto within = [&chain](const std::string&, const std::string& source) {
-        DWORD attributes = GetFileAttributesA(source.c_str());
+        DWORD attributes = PathAttributes(source);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                chain.Holds(source);
     };
+    // Through the "\\?\" forms, so that sources past 259 characters are found; the plan has
+    // refused every step the path rules would read as another name before it asks.
     auto exists = [](const std::string& path) {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return PathAttributes(path) != INVALID_FILE_ATTRIBUTES;
     };
     // No listing of the destination: the planned name is tried first, by a create-new that
     // pays for a name that is not there once, as a plain copy does; only a name found taken

@@ -66,9 +66,19 @@ void NewCmd() {
         GetWindowsDirectoryA(windows_folder, sizeof windows_folder);
     char command[MAX_PATH * 2];
     snprintf(command, sizeof command, "%s\\System32\\cmd.exe", windows_folder);
-    // The window opens in the folder that was read.
-    char folder[272];
-    lstrcpynA(folder, panel.folder, sizeof folder);
+    // The window opens in the folder that was read, which the platform takes only up to 259
+    // characters: a longer one is never cut into the path of another folder.
+    const std::string& shown = panel.folder;
+    if (PathUnits(shown) > kShortPathUnits) {
+        log_line("%s\tNewCmd () refused: the folder has %zu characters ...\n", time_stamp(),
+                 PathUnits(shown));
+        MsgBox((LongPathText(shown, kShortPathUnits, "the command window's folder") +
+                "\n\nOpen the command window in a folder higher up and change into this one "
+                "there. Nothing was done.")
+                   .c_str());
+        return;
+    }
+    const char* folder = shown.c_str();
     CPrc process;
     if (process.new_prc(command, folder, 0, nullptr) != 0) {
         DWORD error = GetLastError();

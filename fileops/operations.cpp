@@ -15,6 +15,7 @@
 #include "core/paths.h"
 #include "fileops/fileops.h"
 #include "core/plan.h"
+#include "core/longtree.h"
 #include "core/outcome.h"
 #include "core/texts.h"
 #include "fileops/copyjob.h"
@@ -25,7 +26,7 @@
 namespace {
 
 bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return PathAttributes(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The attribute bit of a button code 1..4 (archive, hidden, read-only, system).
@@ -45,9 +46,15 @@ std::string RenameFolder(const char* old_path) {
 
 // The text of the rename's edit control, "" when it has none or is gone.
 std::string EditText(HWND edit) {
-    char text[MAX_PATH] = {};
-    if (edit && IsWindow(edit)) GetWindowTextA(edit, text, sizeof text);
-    return text;
+    if (!edit || !IsWindow(edit)) return std::string();
+    return WholeWindowText(edit);
+}
+
+// Moves `from` to `to` through their "\\?\" forms, so that paths of any length are taken;
+// an entry at `to` is never replaced.
+bool MoveLong(const std::string& from, const std::string& to) {
+    std::wstring a = LongPath(from), b = LongPath(to);
+    return !a.empty() && !b.empty() && MoveFileExW(a.c_str(), b.c_str(), 0);
 }
 
 // A change of letter case only. Some shells take the new name for the existing file and
@@ -60,14 +67,14 @@ bool RenameCaseOnly(const std::string& old_path, const std::string& new_path) {
     for (int n = 0; n < 100 && step.empty(); n++) {
         std::string candidate = folder + "\\~rename" + std::to_string(GetCurrentProcessId()) + "-" +
                                 std::to_string(n) + ".tmp";
-        if (!Exists(candidate) && candidate.size() <= MAX_PATH - 1) step = candidate;
+        if (!Exists(candidate) && PathUnits(candidate) <= kLongestPathUnits) step = candidate;
     }
-    if (step.empty() || !MoveFileA(old_path.c_str(), step.c_str())) return false;
-    if (MoveFileA(step.c_str(), new_path.c_str())) return true;
+    if (step.empty() || !MoveLong(old_path, step)) return false;
+    if (MoveLong(step, new_path)) return true;
     DWORD error = GetLastError();
     // Nothing is ever left under the passing name unsaid: when the old name cannot be had
     // back either, the user is told where the file is.
-    if (!MoveFileA(step.c_str(), old_path.c_str()))
+    if (!MoveLong(step, old_path))
         MsgBox(("The rename failed, and the file could not get its old name back. It is now "
                 "\"" + step + "\".")
                    .c_str());
@@ -99,13 +106,13 @@ void BusyNote::Show(const std::string& text) {
 }
 
 bool FolderStillThere(const char* routine, const char* folder) {
-    DWORD attributes = GetFileAttributesA(folder);
+    DWORD attributes = PathAttributes(folder);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;
     // Creating the folder again would bring back, silently, what another program removed.
     log_line("%s\t%s () %s failed: the folder is gone ...\n", time_stamp(), routine, folder);
     // The folder shown is told once, and the view goes to the nearest folder that is there.
-    if (strcmp(folder, panel.folder) == 0)
+    if (panel.folder == folder)
         FolderGone(folder);
     else
         MsgBox(("The folder \"" + std::string(folder) + "\" is no longer there.").c_str());
@@ -244,7 +251,7 @@ void Delete(bool to_recycle_bin) {
         // The folder of the tree, only when it is the folder shown: never the root "Drives",
         // never a drive (which the platform would read as the drive's current folder), and
         // never the folder read before an item that could not be read.
-        if (!TreeShowsFolderRead() || IsDriveRoot(panel.folder)) {
+        if (!TreeShowsFolderRead() || IsDriveRoot(panel.folder.c_str())) {
             log_line("%s\tDelete () refused: no row and no folder shown ...\n", time_stamp());
             MessageBeep(MB_ICONWARNING);
             return;
@@ -268,11 +275,50 @@ void Delete(bool to_recycle_bin) {
         UndoItem item;
         if (to_recycle_bin && UndoItemOf(p, &item)) as_was.push_back(std::move(item));
     }
+    // The shell (and its recycle bin) takes no path longer than 259 characters, and would
+    // leave behind what lies deeper: such a selection is deleted for good by the program
+    // itself, once the user has said so.
+    std::string too_long;
+    for (const std::string& p : job.from.paths())
+        if (HoldsLongPath(p, kShortPathUnits)) {
+            too_long = p;
+            break;
+        }
+    bool own = !too_long.empty();
+    if (own) {
+        std::string items = count == 1 ? "it" : "the " + std::to_string(count) + " items";
+        std::string question =
+            PathUnits(too_long) > kShortPathUnits
+                ? LongPathText(too_long, kShortPathUnits,
+                               to_recycle_bin ? "the recycle bin" : "the shell")
+                : "\"" + too_long + "\" holds paths longer than the 259 characters the " +
+                      std::string(to_recycle_bin ? "recycle bin" : "shell") + " takes.";
+        question += "\n\nDelete " + items + " for good?";
+        if (!AskYesNo(question.c_str())) {
+            log_line("%s\tDelete () cancelled: paths too long for the shell ...\n", time_stamp());
+            return;
+        }
+        to_recycle_bin = false;
+    }
     int result;
     {
         BusyNote note("Deleting " + std::to_string(count) +
                       (count == 1 ? " item ..." : " items ..."));
-        result = RunShellJob(job, 1, to_recycle_bin ? 2 : 1);
+        if (own) {
+            std::vector<std::string> paths = job.from.paths();
+            result = RunBeside(
+                [paths]() {
+                    DWORD first = 0;
+                    for (const std::string& p : paths) {
+                        DWORD error = DeleteTree(p);
+                        if (error && !first) first = error;
+                    }
+                    return (int)first;
+                },
+                nullptr, nullptr);
+        } else {
+            result = RunShellJob(job, 1, to_recycle_bin ? 2 : 1);
+        }
     }
     // A job the user cancelled at the shell's question is the user's choice, not a failure.
     bool cancelled = result == 2 || result == ERROR_CANCELLED;
@@ -340,7 +386,7 @@ void MoveDragged() {
     PathList from = std::move(panel.dragged);
     panel.dragged.clear();
     // The tree's selection under the pointer has read the folder the rows go to.
-    if (from.length() <= 2 || !panel.folder[0] || mcfg.drives_mode) return;
+    if (from.length() <= 2 || panel.folder.empty() || mcfg.drives_mode) return;
     // The folder shows the moved rows selected, as the desktop shell does.
     ReadSelecting(RunTransfer("MoveDragged", false, from, panel.folder).arrived);
 }
@@ -386,8 +432,8 @@ bool TakeRenameRow(int row) {
     panel.rename_pending = false;
     const FolderEntry* e = row >= 0 && (unsigned)row < ViewCount(panel.view) ? panel.view[row].entry
                                                                                : nullptr;
-    char old_path[MAX_PATH];
-    if (!e || !OperandPath(*e, old_path, sizeof old_path)) return false;
+    std::string old_path;
+    if (!e || !OperandPath(*e, &old_path)) return false;
     panel.rename_old_path = old_path;
     return true;
 }
@@ -477,8 +523,8 @@ void RenameEnd() {
         return;
     }
     std::string new_path = folder + "\\" + name;
-    if (new_path.size() > MAX_PATH - 1) {
-        MsgBox("The new name makes the path longer than 259 characters.");
+    if (PathUnits(new_path) > kLongestPathUnits) {
+        MsgBox((LongPathText(new_path, kLongestPathUnits) + "\n\nNothing was renamed.").c_str());
         return;
     }
     if (new_path == old_path) return;
@@ -500,6 +546,10 @@ void RenameEnd() {
         // Without a free passing name there is no error of the platform's to give.
         if (!RenameCaseOnly(old_path, new_path) && !(error = GetLastError()))
             error = ERROR_CANNOT_MAKE;
+    } else if (PathUnits(old_path) > kShortPathUnits || PathUnits(new_path) > kShortPathUnits) {
+        // The shell takes no path longer than 259 characters: the program renames such an
+        // entry itself, and never onto an existing one.
+        if (!MoveLong(old_path, new_path) && !(error = GetLastError())) error = ERROR_CANNOT_MAKE;
     } else {
         error = (DWORD)RunShellJob(job, 4, 1);
     }
@@ -595,7 +645,8 @@ void SetAttr(int code) {
     UndoRecord undo;
     undo.kind = UndoKind::kAttributes;
     for (const char* path = paths.data(); *path; path += strlen(path) + 1) {
-        DWORD attributes = GetFileAttributesA(path);
+        std::wstring wide = LongPath(path);
+        DWORD attributes = GetFileAttributesW(wide.c_str());
         DWORD wanted = code > 0 ? attributes | bit : attributes & ~bit;
         // "Normal" stands only alone: with another attribute it goes, without any it comes.
         if (wanted & ~FILE_ATTRIBUTE_NORMAL)
@@ -606,7 +657,7 @@ void SetAttr(int code) {
         // A row whose attributes cannot be read is written nothing.
         if (attributes == INVALID_FILE_ATTRIBUTES)
             error = GetLastError();
-        else if (wanted != attributes && !SetFileAttributesA(path, wanted))
+        else if (wanted != attributes && !SetFileAttributesW(wide.c_str(), wanted))
             error = GetLastError();
         if (!error) {
             UndoItem changed;
@@ -648,16 +699,18 @@ void NewItemFailed(const char* routine, const char* path, DWORD error) {
 }  // namespace
 
 void NewFolder() {
-    char path[MAX_PATH];
-    if (panel.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFolder", panel.folder) &&
-        JoinPath(panel.folder, "New Folder", path, sizeof path)) {
+    std::string made_path;
+    if (!panel.folder.empty() && !mcfg.drives_mode &&
+        FolderStillThere("NewFolder", panel.folder.c_str()) &&
+        !(made_path = JoinPath(panel.folder, "New Folder")).empty()) {
+        const char* path = made_path.c_str();
         // What was made is checked on the disk: the platform's answer alone may be wrong.
         if (Exists(path)) {
             MsgBox("\"New Folder\" already exists in this folder.");
-        } else if (!CreateDirectoryA(path, nullptr)) {
+        } else if (!CreateDirectoryW(LongPath(made_path).c_str(), nullptr)) {
             NewItemFailed("NewFolder", path, GetLastError());
         } else {
-            DWORD made = GetFileAttributesA(path);
+            DWORD made = PathAttributes(made_path);
             if (made == INVALID_FILE_ATTRIBUTES || !(made & FILE_ATTRIBUTE_DIRECTORY))
                 NewItemFailed("NewFolder", path, ERROR_CANNOT_MAKE);
             else
@@ -680,19 +733,21 @@ std::string NewFileName(const NameTaken& taken) {
 }
 
 void NewFile() {
-    if (panel.folder[0] && !mcfg.drives_mode && FolderStillThere("NewFile", panel.folder)) {
+    if (!panel.folder.empty() && !mcfg.drives_mode &&
+        FolderStillThere("NewFile", panel.folder.c_str())) {
         std::string folder = panel.folder;
         std::string name =
             NewFileName([&](const std::string& n) { return Exists(folder + "\\" + n); });
-        char path[MAX_PATH];
+        std::string made_path = name.empty() ? std::string() : JoinPath(folder, name);
+        const char* path = made_path.c_str();
         // CREATE_NEW never opens a file that is there: one made meanwhile is left alone.
-        if (!name.empty() && JoinPath(folder.c_str(), name.c_str(), path, sizeof path)) {
-            Handle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!made_path.empty()) {
+            Handle file(CreateFileW(LongPath(made_path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD error = GetLastError();
             bool made = (bool)file;
             file.reset();
-            if (!made || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            if (!made || PathAttributes(made_path) == INVALID_FILE_ATTRIBUTES)
                 NewItemFailed("NewFile", path, !made ? error : ERROR_CANNOT_MAKE);
             else
             {

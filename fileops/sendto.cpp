@@ -43,7 +43,7 @@ void MakeNotepadLink(CLnk& link) {
     std::string folder = SendToFolder();
     std::string shortcut = folder + "\\Notepad.lnk";
     mcfg.make_notepad_link = 0;
-    if (folder.empty() || shortcut.size() > MAX_PATH - 1) return;
+    if (folder.empty() || PathUnits(shortcut) > kShortPathUnits) return;
     if (GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES) {
         log_line("%s\tSendTo () %s kept: it is there already ...\n", time_stamp(),
                  shortcut.c_str());
@@ -74,11 +74,13 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
             continue;
         }
         std::string text(e.name(), (size_t)(found - e.name()));
-        char shortcut[MAX_PATH];
         // The texts are emptied first: a shortcut that cannot be read must not take the
         // target of the one before it.
         link.clear();
-        bool read = JoinPath(folder.c_str(), e.name(), shortcut, sizeof shortcut);
+        std::string joined = JoinPath(folder, e.name());
+        const char* shortcut = joined.c_str();
+        // The shell's shortcut object takes no longer path.
+        bool read = !joined.empty() && PathUnits(joined) <= kShortPathUnits;
         // A shortcut is any file from anywhere: one that breaks its format is never loaded.
         const char* problem = read ? ShortcutFileProblem(shortcut) : nullptr;
         if (problem)
@@ -106,22 +108,24 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
 // the program itself, never part of a command line the interpreter could read as two: it must
 // be an existing file whose path holds no double quote.
 void RunEntry(int index) {
-    char line[520] = {};
+    std::string line;
     const FolderEntry* e = FirstSelectedEntry();
     bool known = index >= 0 && (size_t)index < mcfg.sendto_targets.size() &&
                  !mcfg.sendto_targets[index].empty();
-    char path[MAX_PATH];
-    if (e && known && OperandPath(*e, path, sizeof path)) {
+    std::string path;
+    if (e && known && OperandPath(*e, &path)) {
         const std::string& target = mcfg.sendto_targets[index];
         std::string not_started = "\"" + target + "\" was not started";
         DWORD attributes = GetFileAttributesA(target.c_str());
-        int n = snprintf(line, sizeof line, "\"%s\" \"%s\"", target.c_str(), path);
-        if (n < 0 || (size_t)n >= sizeof line) {
+        line = "\"" + target + "\" \"" + path + "\"";
+        // The platform's command line holds at most 32,767 characters with its closing zero.
+        const size_t kLongestLine = 32766;
+        if (PathUnits(line) > kLongestLine) {
             // A command line that does not fit starts nothing: a cut one would name another file.
             log_line("%s\tSendTo () %d failed: the command line is too long ...\n", time_stamp(),
                      index);
             MsgBox((not_started + ": the command line would be longer than " +
-                    std::to_string(sizeof line - 1) + " characters.")
+                    std::to_string(kLongestLine) + " characters.")
                        .c_str());
             return;
         }
@@ -137,7 +141,7 @@ void RunEntry(int index) {
         start.dwFlags = STARTF_USESHOWWINDOW;
         start.wShowWindow = SW_SHOW;
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(target.c_str(), line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (!CreateProcessA(target.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                             &start, &process)) {
             DWORD error = GetLastError();
             TellNotDone("SendTo", std::to_string(index), error, {NotDoneLine(not_started, error)});
@@ -145,7 +149,7 @@ void RunEntry(int index) {
         }
         Handle thread(process.hThread), owned(process.hProcess);
     }
-    log_line("%s\tSendTo () %d %s OK ...\n", time_stamp(), index, line);
+    log_line("%s\tSendTo () %d %s OK ...\n", time_stamp(), index, line.c_str());
 }
 
 }  // namespace

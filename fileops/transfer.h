@@ -44,7 +44,7 @@ std::string RefusedRowsText(const std::vector<std::string>& lines);
 // in one walk. The header must fit, the names must start inside the block after it, and
 // every name and the empty name that ends the list must end inside it; a block that fails
 // gives -1 and an empty list. Wide names (fWide) are taken only when the code page spells them
-// exactly. Names of 260 characters or more are left out with a log line. Returns the number
+// exactly. Names longer than the platform's longest path are left out with a log line. Returns the number
 // of names taken.
 // Each name left out adds a line that says which and why to `refused`, when given.
 int ParseDropBlock(const void* block, size_t size, PathList& list,

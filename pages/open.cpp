@@ -18,10 +18,11 @@ void Open(unsigned index, int properties) {
     const ViewSlot* view = panel.view;
     const FolderEntry* e = index < ViewCount(view) ? view[index].entry : nullptr;
     if (e) {
-        char path[MAX_PATH];
-        // A path that does not fit 259 characters names no file that can be opened here:
-        // neither page nor shell call then, only the log line.
-        bool have_path = OperandPath(*e, path, sizeof path);
+        std::string whole;
+        // An entry without a path (one not reached, or longer than the platform allows) is
+        // opened nowhere: neither page nor shell call then, only the log line.
+        bool have_path = OperandPath(*e, &whole);
+        const char* path = whole.c_str();
         if (properties) {
             char page[MAX_PATH];
             FILE* out =
@@ -92,23 +93,28 @@ bool ShowPage(const char* routine, const char* page) {
 
 int ShellOpen(const char* path) {
     if (!path) return 1;
-    char folder[MAX_PATH] = {};
+    // The shell takes no path longer than 259 characters, and a shortened one would open
+    // another file.
+    if (PathUnits(path) > kShortPathUnits) {
+        log_line("%s\tShellOpen () %s refused: %zu characters ...\n", time_stamp(), path,
+                 PathUnits(path));
+        MsgBox((LongPathText(path, kShortPathUnits, "opening with the shell") +
+                "\n\nCopy the file into a folder with a shorter path and open it there.")
+                   .c_str());
+        return 1;
+    }
     // The file's own folder is its working folder; the program's current folder stays as it
-    // is. A path that does not fit is handed to the shell as it stands, without one.
-    if (strlen(path) < sizeof folder) {
-        lstrcpynA(folder, path, sizeof folder);
-        if (char* last = strrchr(folder, '\\')) {
-            // "C:\file": the folder is the drive's root "C:\"; "C:" alone would name the
-            // drive's current folder instead.
-            size_t cut = (size_t)(last - folder);
-            if (cut == 2 && folder[1] == ':') cut = 3;
-            folder[cut] = '\0';
-        } else {
-            folder[0] = '\0';
-        }
+    // is.
+    std::string folder;
+    if (const char* last = strrchr(path, '\\')) {
+        // "C:\file": the folder is the drive's root "C:\"; "C:" alone would name the
+        // drive's current folder instead.
+        size_t cut = (size_t)(last - path);
+        if (cut == 2 && path[1] == ':') cut = 3;
+        folder.assign(path, cut);
     }
     INT_PTR result = (INT_PTR)ShellExecuteA(nullptr, nullptr, path, nullptr,
-                                            folder[0] ? folder : nullptr, SW_SHOW);
+                                            !folder.empty() ? folder.c_str() : nullptr, SW_SHOW);
     if (result > 30) return 0;
     char text[64];
     snprintf(text, sizeof text, "ShellExecute () error: %d", (int)result);

@@ -70,8 +70,8 @@ std::string EscapeHtml(const char* text) {
 
 EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
     EntryProperties p;
-    char shown[2 * MAX_PATH];
-    p.name = ShownName(e, shown, sizeof shown) ? shown : e.name();
+    p.name = ShownName(e);
+    if (p.name.empty()) p.name = e.name();
     p.short_name = e.short_name();
     // A folder's read keeps no short name for an entry reached by its own name: the disk
     // gives it, asked for that one name.
@@ -90,7 +90,7 @@ EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
     // The times of the entry itself, a linked folder's own and not its target's, as the
     // listing had them.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path && GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+    if (path && GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) {
         p.creation_time = data.ftCreationTime;
         p.last_access_time = data.ftLastAccessTime;
     }
@@ -99,7 +99,7 @@ EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
 
 void WritePropertiesPage(FILE* out, const EntryProperties& e, const char* path) {
     if (!out) return;
-    char text[MAX_PATH];
+    char text[128];
     fprintf(out, "<html>\n");
     fprintf(out, "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>\n");
     fprintf(out, "<body>\n");

@@ -8,6 +8,7 @@
 #include "core/com.h"
 #include "core/log.h"
 #include "core/names.h"
+#include "core/paths.h"
 #include "core/picture.h"
 
 namespace {
@@ -42,7 +43,9 @@ HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
                      const std::vector<unsigned char>* bytes) {
     HRESULT hr = E_INVALIDARG;
     Bitmap bitmap;
-    WCHAR wide[MAX_PATH + 4];
+    // A path longer than the plain calls take goes to the decoder in its "\\?\" form.
+    std::wstring wide = path && PathUnits(path) > kShortPathUnits ? LongPath(path)
+                                                                  : WideText(path);
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICStream> stream;
@@ -53,7 +56,7 @@ HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
     int fw = 0, fh = 0;
     void* bits = nullptr;
     BITMAPINFO info = {};
-    if (!Wide(path, wide, MAX_PATH + 4) || width <= 0 || height <= 0) goto done;
+    if (wide.empty() || width <= 0 || height <= 0) goto done;
     hr = CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                           __uuidof(IWICImagingFactory), (void**)factory.out());
     if (FAILED(hr)) goto done;
@@ -65,7 +68,7 @@ HBITMAP DecodeFitted(const char* path, int width, int height, HRESULT* result,
         hr = factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
                                               decoder.out());
     } else {
-        hr = factory->CreateDecoderFromFilename(wide, nullptr, GENERIC_READ,
+        hr = factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
                                                 WICDecodeMetadataCacheOnDemand, decoder.out());
     }
     if (FAILED(hr)) goto done;
@@ -150,7 +153,7 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
     std::string path = std::string(folder_path) + "\\" + file;
     // A device or a pipe under a picture's name is handed to no decoder: its first read could
     // wait for good.
-    if (path.size() > MAX_PATH - 1 || OpensNoDiskFile(path.c_str())) {
+    if (OpensNoDiskFile(path.c_str())) {
         if (log)
             log_line("%s\tCImg::load_img (%s\\%s) refused: no file on a disk ...\n", time_stamp(),
                      folder_path, file);
@@ -158,7 +161,7 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
         return;
     }
     int pw = 0, ph = 0;
-    bool known = path.size() <= MAX_PATH - 1 && PictureSize(path.c_str(), &pw, &ph);
+    bool known = PictureSize(path.c_str(), &pw, &ph);
     // A picture past the budget is never handed to a decoder, the shell's included: its
     // size comes from its header, and decoding it could take gigabytes and seconds.
     if (known && !WithinDecodeBudget(pw, ph)) {
@@ -184,6 +187,16 @@ void CImg::load_img(const char* folder_path, const char* file, int width, int he
             return;
         }
         bitmap.reset(DecodeFitted(path.c_str(), width, height, &hr, &first));
+        if (log)
+            log_line(bitmap ? "%s\tCImg::WIC (%s\\%s) OK ...\n" : "%s\tCImg::WIC (%s\\%s) failed ...\n",
+                     time_stamp(), folder_path, file);
+        Release();
+        return;
+    }
+    // The shell's extractor takes no path longer than 259 characters: such a picture is
+    // decoded by the imaging codecs alone, when its header gave its size.
+    if (PathUnits(path) > kShortPathUnits) {
+        if (known) bitmap.reset(DecodeFitted(path.c_str(), width, height, &hr));
         if (log)
             log_line(bitmap ? "%s\tCImg::WIC (%s\\%s) OK ...\n" : "%s\tCImg::WIC (%s\\%s) failed ...\n",
                      time_stamp(), folder_path, file);

@@ -424,14 +424,14 @@ class ContentReaders {
     bool closing_ = false;
 };
 
-// One search: the query, the result list and one path buffer that every level shares. Each
-// level appends "\name" to the buffer and cuts it again, so no level copies its folder.
+// One search: the query, the result list and one path that every level shares. Each level
+// appends "\name" to the path and cuts it again, so no level copies its folder.
 struct Search {
     EntryList& list;
     const char* pattern;
     const char* text;
     int both;
-    char path[MAX_PATH];
+    std::string path;
     const SearchControl* control;
     ContentReaders* readers;
     bool Stopped() const { return control && control->stop && control->stop->load(); }
@@ -463,35 +463,36 @@ void AddResult(Search& s, WIN32_FIND_DATAA& record, const Reach& reach, FolderPl
     if (s.list.append(record, reach) && s.control && s.control->found) ++*s.control->found;
 }
 
-// Searches the folder held in s.path[0, len). A folder whose listing pattern or a record
-// whose path would not fit 259 characters cannot be reached through the platform's
-// 260-byte paths: it is passed over. Paths are built from usable names: a name that lost
-// characters in the code page goes in by its short name, and without one it is passed
-// over with a log line.
+// Searches the folder held in s.path (of `len` bytes). A folder or a record whose path would
+// pass the platform's longest path cannot be reached: it is passed over. Paths are built from
+// usable names: a name that lost characters in the code page goes in by its short name, and
+// without one it is passed over with a log line.
 void Walk(Search& s, size_t len) {
-    if (s.control && s.control->entering) s.control->entering(s.path);
+    if (s.control && s.control->entering) s.control->entering(s.path.c_str());
     // This folder with its place in the results' table of folders, made at its first result.
     std::shared_ptr<FolderPlace> folder;
+    const size_t units = PathUnits(s.path);
     WIN32_FIND_DATAA fd;
-    WalkFolder(s.path, len, fd, [&s, len, &folder](WIN32_FIND_DATAA& r, const Reach& reach) {
+    WalkFolder(&s.path[0], len, fd, [&s, len, units, &folder](WIN32_FIND_DATAA& r, const Reach& reach) {
         if (s.Stopped()) return false;
         const char* name = reach.name;
         if (!name) {
             log_line("%s\tFind () %s\\%s skipped: it cannot be reached by its name ...\n",
-                     time_stamp(), s.path, r.cFileName);
+                     time_stamp(), s.path.c_str(), r.cFileName);
             return true;
         }
         size_t name_len = strlen(name);
         size_t full = len + 1 + name_len;
-        bool fits = full <= kPiece;
+        bool fits = units + 1 + PathUnits(name, name_len) <= kLongestPathUnits;
         if (IsRealFolder(r.dwFileAttributes)) {
             s.list.depth++;
             if (s.list.depth < s.list.depth_limit && fits) {
-                s.path[len] = '\\';
-                memcpy(s.path + len + 1, name, name_len + 1);
+                s.path.resize(len);
+                s.path += '\\';
+                s.path += name;
                 // The walk below has its own record: this one is still being read here.
                 Walk(s, full);
-                s.path[len] = '\0';
+                s.path.resize(len);
             }
             s.list.depth--;
             return true;
@@ -502,12 +503,12 @@ void Walk(Search& s, size_t len) {
         bool name_match = NameMatches(s, r.cFileName);
         bool content = TestsContent(s, name_match, r.dwFileAttributes);
         if (!content && (s.both || !name_match)) return true;
-        // The folder and the name as the list shows them fit 259 characters, as every
-        // path the program hands on must.
-        if (len + 1 + strlen(r.cFileName) > kPiece) return true;
+        // The folder and the name as the list shows them fit the platform's longest path, as
+        // every path the program hands on must.
+        if (units + 1 + PathUnits(r.cFileName) > kLongestPathUnits) return true;
         if (!folder) {
             folder = std::make_shared<FolderPlace>();
-            folder->path.assign(s.path, len);
+            folder->path.assign(s.path, 0, len);
         }
         if (!content) {
             AddResult(s, r, reach, *folder);
@@ -515,7 +516,7 @@ void Walk(Search& s, size_t len) {
         }
         ContentTask task;
         task.path.reserve(full);
-        task.path.assign(s.path, len);
+        task.path.assign(s.path, 0, len);
         task.path += '\\';
         task.path.append(name, name_len);
         task.record = r;
@@ -531,13 +532,12 @@ void Walk(Search& s, size_t len) {
 void SearchFolder(EntryList& list, const char* folder, const char* pattern, const char* text,
                   int both, const SearchControl* control) {
     if (!folder) return;
-    size_t len = strlen(folder);
-    if (len > kPiece) return;
-    Search s{list, pattern, text, both, {}, control, nullptr};
-    memcpy(s.path, folder, len + 1);
+    if (PathUnits(folder) > kLongestPathUnits) return;
+    Search s{list, pattern, text, both, folder, control, nullptr};
     // The folder is joined to names with a backslash of its own.
-    while (len > 0 && s.path[len - 1] == '\\')
-        s.path[--len] = '\0';
+    while (!s.path.empty() && s.path.back() == '\\')
+        s.path.pop_back();
+    size_t len = s.path.size();
     std::unique_ptr<ContentReaders> readers;
     if (text) {
         readers = std::make_unique<ContentReaders>(
@@ -564,8 +564,10 @@ int WriteFindFile(const char* path, const ViewSlot* view) {
     setvbuf(out, nullptr, _IOFBF, kBlock);
     unsigned n = ViewCount(view);
     for (unsigned i = 0; i < n; i++) {
-        char shown[2 * MAX_PATH];
-        if (!view[i].entry || !ShownName(*view[i].entry, shown, sizeof shown)) continue;
+        if (!view[i].entry) continue;
+        std::string whole = ShownName(*view[i].entry);
+        if (whole.empty()) continue;
+        const char* shown = whole.c_str();
         // The file holds one result per line: a name with a line break in it (which some file
         // systems allow) would read as two results, so it is left out.
         if (strpbrk(shown, "\r\n")) {
@@ -764,8 +766,9 @@ void Find() {
 
     // The search runs below the folder that was read; text typed into the path box and
     // not entered is no folder of the program's, and the box shows the folder again.
-    char folder[MAX_PATH], input[MAX_PATH];
-    lstrcpynA(folder, panel.folder, sizeof folder);
+    std::string whole = panel.folder;
+    const char* folder = whole.c_str();
+    char input[MAX_PATH];
     mcbx.SetText(folder);
     mcby.GetTextInto(input, sizeof input);
     if (input[0] && AddHistory(input)) mcby.AddString(input);

@@ -111,14 +111,16 @@ void Preview(HDC dc) {
     }
     // The path comes from the one place that composes them; the loader takes its folder and
     // its name apart.
-    char path[MAX_PATH], folder[MAX_PATH] = {}, file[MAX_PATH] = {};
-    const char* cut = EntryPath(*e, path, sizeof path) ? strrchr(path, '\\') : nullptr;
-    if (cut) {
-        snprintf(folder, sizeof folder, "%.*s", (int)(cut - path), path);
-        lstrcpynA(file, cut + 1, sizeof file);
+    std::string whole, folder, file;
+    size_t cut = EntryPath(*e, &whole) ? whole.rfind('\\') : std::string::npos;
+    if (cut != std::string::npos) {
+        folder = whole.substr(0, cut);
+        file = whole.substr(cut + 1);
     }
+    const char* path = whole.c_str();
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!folder[0] || !file[0] || !GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+    if (folder.empty() || file.empty() ||
+        !GetFileAttributesExW(LongPath(whole).c_str(), GetFileExInfoStandard, &data)) {
         NoImage();
         return;
     }
@@ -153,7 +155,7 @@ void Preview(HDC dc) {
                 NoImage();
                 return;
             }
-            Bitmap first(LoadFitted(folder, file, wmax, hlim - margin));
+            Bitmap first(LoadFitted(folder.c_str(), file.c_str(), wmax, hlim - margin));
             if (first) {
                 SIZE s = BitmapSize(first.get());
                 shown.pic_w = s.cx;
@@ -176,7 +178,7 @@ void Preview(HDC dc) {
     request_w = fw;
     request_h = fh;
 
-    if (!shown.Fitted(folder, file, request_w, request_h)) {
+    if (!shown.Fitted(folder.c_str(), file.c_str(), request_w, request_h)) {
         Failed(key);
         NoImage();
         return;

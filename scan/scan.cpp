@@ -28,7 +28,7 @@ struct ScanJob {
     unsigned generation = 0;
     HWND window = nullptr;
     bool measure = false;
-    char folder[MAX_PATH] = {};
+    std::string folder;
     long long unmeasured = 0;  // the sizes of every entry that is not measured
     std::vector<FolderEntry*> entries;
     std::vector<std::string> names;
@@ -43,14 +43,15 @@ namespace {
 const DWORD kStopBound = 250;
 
 
-// Adds the sizes below the folder in path[0..length) to *total. `path` is one buffer of
-// MAX_PATH bytes shared by the whole recursion, and `record` one find record. The request
-// to stop is read before every record, so a stop takes effect within one record whatever
-// the size of the folder; false then.
-bool SizeBelow(char* path, size_t length, WIN32_FIND_DATAA& record, const std::atomic<int>& go,
+// Adds the sizes below the folder in `path` to *total. `path` is one string shared by the
+// whole recursion, which grows by a name for each step down and is as it was after it, and
+// `record` one find record. The request to stop is read before every record, so a stop takes
+// effect within one record whatever the size of the folder; false then.
+bool SizeBelow(std::string& path, WIN32_FIND_DATAA& record, const std::atomic<int>& go,
                long long* total) {
     bool stopped = false;
-    WalkFolder(path, length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
+    const size_t length = path.size();
+    WalkFolder(&path[0], length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
         if (go.load(std::memory_order_relaxed) == 0) {
             stopped = true;
             return false;
@@ -61,13 +62,13 @@ bool SizeBelow(char* path, size_t length, WIN32_FIND_DATAA& record, const std::a
         }
         // A folder that cannot be reached by its name is not measured.
         const char* name = reach.name;
-        size_t name_length = name ? strlen(name) : 0;
-        if (!name || length + 1 + name_length > MAX_PATH - 1) return true;
-        path[length] = '\\';
-        memcpy(path + length + 1, name, name_length + 1);
-        // The record is shared down the recursion: nothing of it is needed after this.
-        if (!SizeBelow(path, length + 1 + name_length, record, go, total)) stopped = true;
-        path[length] = '\0';
+        if (!name) return true;
+        path += '\\';
+        path += name;
+        // The record is shared down the recursion: nothing of it is needed after this. A
+        // folder past the platform's longest path is not listed and counts nothing.
+        if (!SizeBelow(path, record, go, total)) stopped = true;
+        path.resize(length);
         return !stopped;
     });
     return !stopped;
@@ -79,15 +80,15 @@ unsigned __stdcall Thread(void* argument) {
     log_line("%s\tThread () TOP: size:%I64i\n", time_stamp(), (long long)0);
     if (j.measure) {
         long long sum = j.unmeasured;
-        if (j.folder[0]) {
+        if (!j.folder.empty()) {
             for (size_t i = 0; i < j.names.size(); i++) {
                 if (j.go == 0) return 0;
-                char path[MAX_PATH];
                 // A folder whose path does not fit keeps the size the listing gave it (0).
-                if (!JoinPath(j.folder, j.names[i].c_str(), path, sizeof path)) continue;
+                std::string path = JoinPath(j.folder, j.names[i]);
+                if (path.empty()) continue;
                 long long total = 0;
                 // A folder cut short by a stop writes no total: the thread just ends.
-                if (!FolderSizeWhile(path, j.go, &total)) return 0;
+                if (!FolderSizeWhile(path.c_str(), j.go, &total)) return 0;
                 j.totals[i] = total;
                 sum += total;
                 PostMessageA(j.window, WM_APP_SCAN_SIZE, j.generation, (LPARAM)i);
@@ -117,7 +118,7 @@ std::shared_ptr<ScanJob> MakeJob(unsigned own_generation) {
     // The drive view shows no folder: the rows behind it belong to the folder left behind.
     j->measure = rows >= 1 && mcfg.size_mode && !mcfg.drives_mode;
     if (!j->measure) return j;
-    lstrcpynA(j->folder, mcfg.find_mode ? "" : panel.folder, sizeof j->folder);
+    j->folder = mcfg.find_mode ? std::string() : panel.folder;
     for (unsigned i = 0; i < rows; i++) {
         FolderEntry* e = panel.view[i].entry;
         if (!e) continue;
@@ -201,12 +202,9 @@ bool FolderSizeWhile(const char* path, const std::atomic<int>& go, long long* to
     *total = 0;
     // An empty path would list the root of the current drive.
     if (!path || !path[0]) return true;
-    size_t length = strnlen(path, MAX_PATH);
-    if (length > MAX_PATH - 1) return true;
-    char buffer[MAX_PATH];
-    memcpy(buffer, path, length + 1);
+    std::string buffer = path;
     WIN32_FIND_DATAA record;
-    return SizeBelow(buffer, length, record, go, total);
+    return SizeBelow(buffer, record, go, total);
 }
 
 long long FolderSize(const char* path) {

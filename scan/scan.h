@@ -18,8 +18,8 @@ void ScanTick();
 // no message is served inside the caller.
 void StopScan();
 // The total size in bytes of all files below `path`, recursively; linked folders count by
-// their own record and are not followed. Folders whose path would not fit 259 characters
-// are not listed and count 0.
+// their own record and are not followed. Folders past the platform's longest path are not
+// listed and count 0.
 long long FolderSize(const char* path);
 // The same, given up as soon as `go` reads 0: then false, and *total holds nothing of use.
 bool FolderSizeWhile(const char* path, const std::atomic<int>& go, long long* total);

@@ -151,12 +151,12 @@ void ChartHit(int x, int y) {
     int slot = HitSlot(panel.view, ClickAngle(cx, cy, x, y));
     if (slot < 0 || mcfg.find_mode) return;
     const FolderEntry& e = *panel.view[slot].entry;
-    char path[MAX_PATH];
-    // A folder that is not reached, or whose path would not fit 259 characters, could not be
-    // read: nothing is opened.
-    if (!EntryPath(e, path, sizeof path)) return;
+    std::string path;
+    // A folder that is not reached, or whose path would pass the platform's longest path,
+    // could not be read: nothing is opened.
+    if (!EntryPath(e, &path)) return;
     // The slice's folder is opened as its row would be; the read starts its scan in size mode.
-    if (!Navigate(path)) return;
+    if (!Navigate(path.c_str())) return;
     log_line("%s\tOpen () OK ...\n", time_stamp());
 }
 

@@ -21,9 +21,9 @@ namespace {
 
 // The entry's content as its path reaches it ("" when it has no path).
 std::string ContentOf(const char* folder, const FolderEntry& e) {
-    lstrcpynA(panel.folder, folder, sizeof panel.folder);
-    char path[MAX_PATH];
-    return EntryPath(e, path, sizeof path) ? tv::ReadFile(path) : std::string();
+    panel.folder = folder;
+    std::string path;
+    return EntryPath(e, &path) ? tv::ReadFile(path) : std::string();
 }
 
 }  // namespace

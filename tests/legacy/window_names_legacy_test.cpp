@@ -41,8 +41,8 @@ TEST_F(LegacyWindow, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     ASSERT_GE(file_row, 0) << "the name did not come back with '?'";
     const FolderEntry& file = *panel.view[file_row].entry;
     ASSERT_NE(file.short_name()[0], '\0') << "no short name here";
-    char path[MAX_PATH];
-    ASSERT_TRUE(EntryPath(file, path, sizeof path));
+    std::string path;
+    ASSERT_TRUE(EntryPath(file, &path));
     EXPECT_EQ(std::string(path), tree_.path(file.short_name()));
     EXPECT_EQ(tv::ReadFile(path), "12345") << "the short name names another file";
 
@@ -79,8 +79,8 @@ TEST_F(LegacyWindow, NamesThatLostCharactersAreReachedByTheirShortNamesOnly) {
     reach.id = file.id;
     FolderEntry bare = tv::MakeEntry(record, reach);
     mcfg.find_mode = 0;
-    EXPECT_FALSE(EntryPath(bare, path, sizeof path));
-    EXPECT_STREQ(path, "");
+    EXPECT_FALSE(EntryPath(bare, &path));
+    EXPECT_EQ(path, "");
 }
 
 TEST_F(LegacyWindow, ANameThatLostCharactersIsDeletedAloneByItsShortName) {

@@ -8,26 +8,22 @@
 #include "controls/cwin.h"
 
 TEST(StartDir, TakesTheTailAsItStands) {
-    char out[MAX_PATH];
-    StartDirFromCommandLine("", out);
-    EXPECT_STREQ(out, "");
-    StartDirFromCommandLine(nullptr, out);
-    EXPECT_STREQ(out, "");
-    StartDirFromCommandLine("C:\\Data", out);
-    EXPECT_STREQ(out, "C:\\Data");
-    StartDirFromCommandLine("\"C:\\My Data\"", out);
-    EXPECT_STREQ(out, "\"C:\\My Data\"");
+    EXPECT_EQ(StartDirFromCommandLine(""), "");
+    EXPECT_EQ(StartDirFromCommandLine(nullptr), "");
+    EXPECT_EQ(StartDirFromCommandLine("C:\\Data"), "C:\\Data");
+    EXPECT_EQ(StartDirFromCommandLine("\"C:\\My Data\""), "\"C:\\My Data\"");
 }
 
-TEST(StartDir, KeepsUpTo259CharactersAndIgnoresLongerTails) {
-    char out[MAX_PATH];
-    std::string t259(259, 'a'), t260(260, 'a'), t1000(1000, 'b');
-    StartDirFromCommandLine(t259.c_str(), out);
-    EXPECT_EQ(std::string(out), t259);
-    StartDirFromCommandLine(t260.c_str(), out);
-    EXPECT_STREQ(out, "");
-    StartDirFromCommandLine(t1000.c_str(), out);
-    EXPECT_STREQ(out, "");
+TEST(StartDir, KeepsTailsUpToThePlatformsLongestPathAndIgnoresLongerOnes) {
+    std::string t259(259, 'a'), t1000(1000, 'b'), longest(32762, 'c'), over(32763, 'c');
+    EXPECT_EQ(StartDirFromCommandLine(t259.c_str()), t259);
+    EXPECT_EQ(StartDirFromCommandLine(t1000.c_str()), t1000);
+    EXPECT_EQ(StartDirFromCommandLine(longest.c_str()), longest);
+    EXPECT_EQ(StartDirFromCommandLine(over.c_str()), "");
+    // 120 CJK characters are 360 bytes of UTF-8 but 120 of the platform's units.
+    std::string cjk;
+    for (int i = 0; i < 120; i++) cjk += "\xE6\x96\x87";
+    EXPECT_EQ(StartDirFromCommandLine(("C:\\" + cjk).c_str()), "C:\\" + cjk);
 }
 
 TEST(WindowGeometry, TwoThirdsOfTheWorkAreaCentredAndScaledWithTheDpi) {

@@ -151,7 +151,7 @@ TEST(DropBlock, CraftedBlocksAreRefusedWholeAndNeverReadPastTheirEnd) {
     std::string odd = Header(20, TRUE) + std::string((const char*)L"C:\\a", 8) + "\0";
     EXPECT_EQ(Parse(odd, list), -1) << "half a wide character at the end";
     // A sound block: one walk, every name whole; an overlong one is left out.
-    std::string names = std::string("C:\\a\0", 5) + std::string(300, 'x') + '\0' + "C:\\b" +
+    std::string names = std::string("C:\\a\0", 5) + std::string(32763, 'x') + '\0' + "C:\\b" +
                         std::string(2, '\0');
     EXPECT_EQ(Parse(Header(20, FALSE) + names, list), 2);
     EXPECT_EQ(list.paths(), (std::vector<std::string>{"C:\\a", "C:\\b"}));

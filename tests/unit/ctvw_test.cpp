@@ -50,15 +50,15 @@ TEST(TreePath, RefusesPathsWithoutADriveOrTooLong) {
     Split("1:\\x", &ok);
     EXPECT_FALSE(ok);
 
-    // "C:" and a backslash and 256 characters make 259: the longest path the tree holds.
-    std::string longest = "C:\\" + std::string(256, 'a');
+    // "C:" and a backslash and 32,759 characters make 32,762: the longest path the tree holds.
+    std::string longest = "C:\\" + std::string(32759, 'a');
     Split(longest.c_str(), &ok);
     EXPECT_TRUE(ok);
-    std::string too_long = "C:\\" + std::string(257, 'a');
+    std::string too_long = "C:\\" + std::string(32760, 'a');
     Split(too_long.c_str(), &ok);
     EXPECT_FALSE(ok);
     // Redundant separators do not count against the limit: the joined path does.
-    std::string padded = "C:\\\\\\" + std::string(256, 'a') + "\\\\";
+    std::string padded = "C:\\\\\\" + std::string(32759, 'a') + "\\\\";
     Split(padded.c_str(), &ok);
     EXPECT_TRUE(ok);
 }

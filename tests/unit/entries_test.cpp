@@ -381,7 +381,7 @@ TEST(ListFolder, ReadsEveryEntryButTheDotsAndNothingOfAMissingFolder) {
     EXPECT_EQ(ListFolder(list, nullptr), 1);
 }
 
-TEST(ListFolder, ReadsAPathOf255CharactersAndRefusesOneOf256) {
+TEST(ListFolder, ReadsPathsPast259CharactersAndRefusesOnesPastThePlatformsLongest) {
     tv::TempTree tree("long");
     // Components of at most 100 characters, the last one sized to reach the length wanted.
     auto Build = [&](size_t length, char fill) {
@@ -392,25 +392,28 @@ TEST(ListFolder, ReadsAPathOf255CharactersAndRefusesOneOf256) {
         EXPECT_EQ(path.size(), length);
         for (size_t i = tree.root().size() + 1; i <= path.size(); i++)
             if (i == path.size() || path[i] == '\\')
-                CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+                CreateDirectoryW(LongPath(path.substr(0, i)).c_str(), nullptr);
         return path;
     };
-    // "\\*.*" after 255 characters still fits the platform's 259.
     std::string p255 = Build(255, 'a');
-    std::string p256 = Build(256, 'b');
-    if (GetFileAttributesA(p255.c_str()) == INVALID_FILE_ATTRIBUTES)
+    std::string p400 = Build(400, 'b');
+    if (PathAttributes(p400) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "the platform cannot make folders with paths this long";
-    CreateDirectoryA((p255 + "\\x").c_str(), nullptr);
+    CreateDirectoryW(LongPath(p255 + "\\x").c_str(), nullptr);
+    CreateDirectoryW(LongPath(p400 + "\\y").c_str(), nullptr);
 
     EntryList list;
     EXPECT_EQ(ListFolder(list, p255.c_str()), 0);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_STREQ(list[0]->name(), "x");
+    EXPECT_EQ(ListFolder(list, p400.c_str()), 0);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_STREQ(list[0]->name(), "y");
 
-    EXPECT_EQ(ListFolder(list, p256.c_str()), 1);
+    std::string longest = "C:\\" + std::string(kLongestListedFolder - 3, 'c');
+    EXPECT_EQ(ListFolder(list, (longest + "c").c_str()), 1);
     EXPECT_TRUE(list.empty()) << "the list is cleared before the length is checked";
-    std::string p300 = p256 + std::string(44, 'c');
-    EXPECT_EQ(ListFolder(list, p300.c_str()), 1);
+    EXPECT_EQ(ListFolder(list, longest.c_str()), 0) << "no such folder: an empty list";
 }
 
 TEST_F(SortTest, ListFolderIntoTheEntriesReleasesTheViewFirst) {
@@ -437,15 +440,12 @@ TEST(EntryPath, InFindModeIsTheNameAndNeverOverrunsTheBuffer) {
     panel.entries.clear();
     FolderEntry e = Entry("report.txt");
     e.folder = panel.entries.AddFolder("C:\\Data");
-    char out[MAX_PATH];
-    EXPECT_TRUE(EntryPath(e, out, sizeof out));
-    EXPECT_STREQ(out, "C:\\Data\\report.txt");
-    char small[8];
-    memset(small, 'x', sizeof small);
-    EXPECT_FALSE(EntryPath(e, small, sizeof small));
-    EXPECT_STREQ(small, "");
+    std::string out;
+    EXPECT_TRUE(EntryPath(e, &out));
+    EXPECT_EQ(out, "C:\\Data\\report.txt");
     e.folder = 7;
-    EXPECT_FALSE(EntryPath(e, out, sizeof out)) << "no such folder in the table";
+    EXPECT_FALSE(EntryPath(e, &out)) << "no such folder in the table";
+    EXPECT_EQ(out, "");
     panel.entries.clear();
     mcfg.find_mode = saved;
 }

@@ -48,10 +48,6 @@ bool FgetsContains(const char* path, const char* text) {
     return found;
 }
 
-std::wstring LongPath(const std::string& path) {
-    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
-}
-
 using tv::UnixPath;
 
 // Starts a Linux program with the arguments; Wine runs it outside the Windows process
@@ -282,11 +278,11 @@ TEST(SearchFolder, SearchesNinetyNineLevelsDown) {
     EXPECT_EQ(list.depth, 0u);
 }
 
-TEST(SearchFolder, PathsBeyond259CharactersArePassedOver) {
+TEST(SearchFolder, PathsBeyond259CharactersAreSearchedAndFound) {
     tv::TempTree tree("find-long");
     std::string folder = tree.dir(std::string(149 - tree.root().size(), 'f'));
     ASSERT_EQ(folder.size(), 150u);
-    // "%s\%s" of exactly 259 characters is a result; one of 260 is not.
+    // Results of 259 and of 260 characters, and one in a folder whose own path is 256.
     std::string fits = std::string(258 - folder.size(), 'a');
     std::string over = std::string(259 - folder.size(), 'b');
     tree.file(folder.substr(tree.root().size() + 1) + "\\" + fits, "total");
@@ -294,7 +290,6 @@ TEST(SearchFolder, PathsBeyond259CharactersArePassedOver) {
     HANDLE h = CreateFileW(too_long.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
-    // A folder whose listing pattern "%s\*.*" would not fit is not searched.
     std::string deep = folder + "\\" + std::string(255 - folder.size(), 'c');
     ASSERT_TRUE(CreateDirectoryW(LongPath(deep).c_str(), nullptr));
     std::wstring hidden = LongPath(deep + "\\inner.txt");
@@ -306,8 +301,10 @@ TEST(SearchFolder, PathsBeyond259CharactersArePassedOver) {
     Names text = Found(tree, nullptr, "total", 0);
     DeleteFileW(too_long.c_str());
     DeleteFileW(hidden.c_str());
-    std::string expected = folder.substr(tree.root().size() + 1) + "\\" + fits;
-    EXPECT_EQ(all, Names{expected});
+    std::string below = folder.substr(tree.root().size() + 1) + "\\";
+    std::string expected = below + fits;
+    EXPECT_EQ(all, (Names{expected, below + over,
+                          below + std::string(255 - folder.size(), 'c') + "\\inner.txt"}));
     EXPECT_EQ(text, Names{expected});
 }
 

@@ -36,9 +36,9 @@ std::map<std::string, const FolderEntry*> ByName(const EntryList& list) {
 
 // What the entry's path reaches, read as a file ("" without a path).
 std::string Reached(const std::string& folder, const FolderEntry& e) {
-    lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
-    char path[MAX_PATH];
-    return EntryPath(e, path, sizeof path) ? tv::ReadFile(path) : std::string();
+    panel.folder = folder.c_str();
+    std::string path;
+    return EntryPath(e, &path) ? tv::ReadFile(path) : std::string();
 }
 
 }  // namespace
@@ -120,9 +120,9 @@ TEST(ListFolder, EveryNameIsReachedByItsOwnSpellingOrAProvedShortNameOrNotAtAll)
         const FolderEntry& e = *list[i];
         if (e.reach != kReachNone) continue;
         unreached++;
-        char path[MAX_PATH];
+        std::string path;
         std::string why;
-        EXPECT_FALSE(EntryPath(e, path, sizeof path, &why)) << e.name();
+        EXPECT_FALSE(EntryPath(e, &path, &why)) << e.name();
         EXPECT_EQ(why, UnreachableText(e.name()));
     }
     EXPECT_EQ(unreached, 5);
@@ -132,8 +132,8 @@ TEST(ListFolder, EveryNameIsReachedByItsOwnSpellingOrAProvedShortNameOrNotAtAll)
     // A proved short name is proved again at each use: the entry made anew is another one.
     ASSERT_TRUE(tv::RunLinuxAndWait("cd '" + tv::UnixPath(folder) +
                                     "' && mv 'x.' old && printf new > 'x.'"));
-    char path[MAX_PATH];
-    EXPECT_FALSE(EntryPath(*entries["x."], path, sizeof path));
+    std::string path;
+    EXPECT_FALSE(EntryPath(*entries["x."], &path));
 }
 
 TEST(ListFolder, ALoneNameWithLostCharactersIsReachedByItsShortName) {

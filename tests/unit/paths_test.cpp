@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/names.h"
+#include "core/longtree.h"
 #include "core/paths.h"
 #include "tests/support/testenv.h"
 
@@ -17,7 +18,7 @@ TEST(PathNames, LossyNamesAreTold) {
         EXPECT_TRUE(NameHasPathCharacter(lossy)) << lossy;
 }
 
-TEST(PathNames, JoinChecksThe259CharacterLimitAndTheBuffer) {
+TEST(PathNames, JoinChecksTheBufferAndBothParts) {
     char out[MAX_PATH];
     ASSERT_TRUE(JoinPath("C:\\Data", "a.txt", out, sizeof out));
     EXPECT_STREQ(out, "C:\\Data\\a.txt");
@@ -42,7 +43,9 @@ TEST(PathNames, OnlyFullFolderPathsAreRead) {
                                  "C:\\a*", "C:\\a?b", "C:\\a\\b:c", "C:\\a|b", "C:\\x.",
                                  "C:\\d.\\e", "C:\\y ", "C:\\...", "C:\\aux", "C:\\src\\com1.d"})
         EXPECT_FALSE(IsFullFolderPath(not_full)) << not_full;
-    EXPECT_FALSE(IsFullFolderPath(("C:\\" + std::string(260, 'a')).c_str()));
+    EXPECT_TRUE(IsFullFolderPath(("C:\\" + std::string(260, 'a')).c_str()));
+    EXPECT_TRUE(IsFullFolderPath(("C:\\" + std::string(32759, 'a')).c_str()));
+    EXPECT_FALSE(IsFullFolderPath(("C:\\" + std::string(32760, 'a')).c_str()));
     EXPECT_TRUE(IsDriveRoot("C:"));
     EXPECT_TRUE(IsDriveRoot("C:\\"));
     EXPECT_FALSE(IsDriveRoot("C:\\x"));
@@ -76,4 +79,59 @@ TEST(WalkFolder, VisitsEveryRecordButTheDotsAndStopsWhenAsked) {
     lstrcpynA(path, missing.c_str(), sizeof path);
     EXPECT_FALSE(
         WalkFolder(path, strlen(path), record, [](const WIN32_FIND_DATAA&, const Reach&) { return true; }));
+}
+
+TEST(PathUnits, CountsThePlatformsUnitsNotBytes) {
+    EXPECT_EQ(PathUnits(""), 0u);
+    EXPECT_EQ(PathUnits("C:\\abc"), 6u);
+    // Three bytes of UTF-8 and one unit each; a character beyond the first plane is two.
+    EXPECT_EQ(PathUnits("C:\\\xE6\xBC\xA2\xE5\xAD\x97"), 5u);
+    EXPECT_EQ(PathUnits("\xF0\x9F\x98\x80"), 2u);
+    std::string cjk;
+    for (int i = 0; i < 86; i++) cjk += "\xE6\xBC\xA2";
+    std::string path = "C:\\" + std::string(100, 'a') + "\\" + cjk;
+    EXPECT_EQ(PathUnits(path), 190u) << "within 259 characters, though of 362 bytes";
+
+    char out[1024];
+    EXPECT_TRUE(JoinPath(("C:\\" + std::string(100, 'a')).c_str(), cjk.c_str(), out, sizeof out));
+    EXPECT_EQ(std::string(out), path);
+    EXPECT_FALSE(JoinPath("C:\\x", cjk.c_str(), out, 100)) << "the buffer is the bound";
+    EXPECT_STREQ(out, "");
+    EXPECT_EQ(JoinPath(std::string("C:\\x"), cjk), "C:\\x\\" + cjk);
+    std::string longest = "C:\\" + std::string(32756, 'b');
+    EXPECT_EQ(JoinPath(longest, "cc").size(), 32762u);
+    EXPECT_EQ(JoinPath(longest, "ccc"), "");
+    EXPECT_EQ(JoinPath(std::string(), "x"), "");
+    EXPECT_EQ(LongPath("C:\\x\\"), L"\\\\?\\C:\\x");
+    EXPECT_EQ(LongPath("C:"), L"\\\\?\\C:\\");
+    std::string told = LongPathText("C:\\" + cjk, 80, "the recycle bin");
+    EXPECT_EQ(told, "The path \"C:\\" + cjk +
+                        "\" has 89 characters: too long for the recycle bin, which takes at most 80.");
+}
+
+TEST(DeleteTree, DeletesATreePast259CharactersWholeAndNothingBeside) {
+    tv::TempTree tree("deltree");
+    std::string keep = tree.file("keep.txt", "k");
+    std::string top = tree.path("top");
+    std::string deep = top + "\\" + std::string(200, 'd') + "\\" + std::string(200, 'e');
+    for (size_t i = tree.root().size() + 1; i <= deep.size(); i++)
+        if (i == deep.size() || deep[i] == '\\')
+            ASSERT_TRUE(CreateDirectoryW(LongPath(deep.substr(0, i)).c_str(), nullptr));
+    HANDLE h = CreateFileW(LongPath(deep + "\\f.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+
+    EXPECT_FALSE(HoldsLongPath(keep, kShortPathUnits));
+    EXPECT_TRUE(HoldsLongPath(top, kShortPathUnits));
+    EXPECT_FALSE(HoldsLongPath(top, 32000));
+    EXPECT_TRUE(HoldsLongPath(deep, kShortPathUnits));
+
+    EXPECT_NE(DeleteTree("C:"), 0u);
+    EXPECT_NE(DeleteTree("C:\\"), 0u);
+    EXPECT_NE(DeleteTree("relative"), 0u);
+    EXPECT_EQ(DeleteTree(top), 0u);
+    EXPECT_EQ(PathAttributes(top), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(tv::ReadFile(keep), "k");
+    EXPECT_NE(DeleteTree(top), 0u) << "nothing left to delete";
 }

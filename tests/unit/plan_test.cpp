@@ -91,8 +91,8 @@ TEST(PlanTransfer, SourcesThatCannotGoAreLeftOutWithTheirReason) {
         EXPECT_STREQ(out.reason, "the platform would read another name") << out.path;
     Names share{{"\\\\server\\share\\f.txt"}};
     EXPECT_EQ(PlanTransfer({"\\\\server\\share\\f.txt"}, "C:\\To", true, share).from.size(), 1u);
-    // A destination past 259 characters is left out, never cut.
-    std::string deep = "C:\\" + std::string(250, 'd');
+    // A destination past the platform's longest path is left out, never cut.
+    std::string deep = "C:\\" + std::string(32750, 'd');
     Names long_fs{{"C:\\Data\\a-long-name.txt"}};
     TransferPlan too_long = PlanTransfer({"C:\\Data\\a-long-name.txt"}, deep, true, long_fs);
     EXPECT_TRUE(too_long.from.empty());

@@ -104,7 +104,7 @@ class OpenTest : public ::testing::Test {
     void TearDown() override {
         panel.view = nullptr;
         mcfg.find_mode = 0;
-        panel.folder[0] = '\0';
+        panel.folder.clear();
         if (mcfg.log) fclose(mcfg.log);
         mcfg.log = nullptr;
         DestroyWindow(owner_);
@@ -245,7 +245,7 @@ TEST_F(OpenTest, RowsOutsideTheViewAndFoldersOffTheDrivesTreeOpenNothing) {
                               Entry("sub", FILE_ATTRIBUTE_DIRECTORY)};
     Open(0, 0);
     EXPECT_EQ(OpenLines(), 1) << "an empty view gives only the log line";
-    lstrcpynA(panel.folder, tree_.root().c_str(), sizeof panel.folder);
+    panel.folder = tree_.root().c_str();
     SetView(entries, 2);
     Open(0, 0);
     Open(2, 0);
@@ -259,7 +259,7 @@ TEST_F(OpenTest, LinkedFoldersAndFilesGoToTheShell) {
     // Neither exists, so the shell's failure shows that ShellOpen had them.
     FolderEntry entries[2] = {Entry("Sub", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
                               Entry("missing.txt", FILE_ATTRIBUTE_ARCHIVE)};
-    lstrcpynA(panel.folder, tree_.root().c_str(), sizeof panel.folder);
+    panel.folder = tree_.root().c_str();
     SetView(entries, 2);
     for (unsigned i = 0; i < 2; i++) {
         MessageBoxAnswer answer;
@@ -278,7 +278,7 @@ TEST_F(OpenTest, PropertiesPageGoesToTempWithTheEntryPath) {
     FolderEntry entries[2] = {Entry("report.txt", 0), Entry("a.txt", 0)};
     panel.entries.clear();
     entries[1].folder = panel.entries.AddFolder("C:\\found");
-    lstrcpynA(panel.folder, "C:\\data", sizeof panel.folder);
+    panel.folder = "C:\\data";
     SetView(entries, 2);
     // Each page is handed to the shell; where no program shows pages (this prefix), that is
     // told, and the log says so.

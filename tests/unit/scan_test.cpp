@@ -57,15 +57,17 @@ TEST(FolderSize, LinkedFoldersAreNotFollowed) {
              [&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
-TEST(FolderSize, MissingAndOverlongPathsCountNothingAndOverrunNothing) {
+TEST(FolderSize, MissingPathsCountNothingAndTreesPast259CharactersCountWhole) {
     EXPECT_EQ(FolderSize(nullptr), 0);
     EXPECT_EQ(FolderSize(""), 0);
     EXPECT_EQ(FolderSize("C:\\no such folder here\\at all"), 0);
     std::string overlong(400, 'a');
     EXPECT_EQ(FolderSize(overlong.c_str()), 0);
 
-    // A tree deeper than a 259-character path: the part that fits is counted, the folder
-    // whose path would not fit is skipped. Linux makes the tree, as the ANSI calls cannot.
+    EXPECT_EQ(FolderSize(("C:\\" + std::string(32760, 'a')).c_str()), 0);
+
+    // A tree deeper than a 259-character path is counted whole. Linux makes the tree, as the
+    // ANSI calls cannot.
     tv::TempTree tree("fsize");
     tree.file("shallow.txt", "123");
     std::string near_name(249 - tree.root().size(), 'n'), deep_name(40, 'd');
@@ -81,8 +83,8 @@ TEST(FolderSize, MissingAndOverlongPathsCountNothingAndOverrunNothing) {
     ASSERT_TRUE(RunLinux(
         command, [&] { return GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }));
     ASSERT_EQ(near_limit.size(), 250u);
-    EXPECT_EQ(FolderSize(tree.root().c_str()), 3 + 7) << "the 2 bytes below 259 characters";
-    EXPECT_EQ(FolderSize(near_limit.c_str()), 7);
+    EXPECT_EQ(FolderSize(tree.root().c_str()), 3 + 7 + 2) << "the 2 bytes below 259 characters";
+    EXPECT_EQ(FolderSize(near_limit.c_str()), 7 + 2);
     // The tree's own removal cannot reach below 259 characters either.
     RunLinux("/bin/sh -c \"rm -rf '" + unix_near + "'\"",
              [&] { return GetFileAttributesA(near_limit.c_str()) == INVALID_FILE_ATTRIBUTES; });

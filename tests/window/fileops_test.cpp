@@ -268,7 +268,7 @@ TEST_F(FileOps, DeleteWithNoRowTakesTheTreesFolderButNeverADrive) {
     EXPECT_TRUE(Exists(tree_.path("Data\\keep.txt")));
     EXPECT_EQ(mtvw.Caret(), data_item);
     EXPECT_EQ(mtvw.FindChild(data_item, "Old"), nullptr);
-    EXPECT_STREQ(panel.folder, tree_.path("Data").c_str());
+    EXPECT_STREQ(panel.folder.c_str(), tree_.path("Data").c_str());
 
     // A drive, and the root "Drives": nothing happens.
     ReadPath("C:");
@@ -388,7 +388,7 @@ TEST_F(FileOps, DraggedRowsMoveOntoATreeItemWithoutReplacingAnything) {
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\a (2).txt")), "moving a");
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Target\\b.txt")), "moving b");
     EXPECT_FALSE(Exists(tree_.path("Data\\a.txt")));
-    EXPECT_STREQ(panel.folder, tree_.path("Data\\Target").c_str());
+    EXPECT_STREQ(panel.folder.c_str(), tree_.path("Data\\Target").c_str());
     EXPECT_EQ(ViewCount(panel.view), 3u);
 }
 

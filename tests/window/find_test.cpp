@@ -18,8 +18,7 @@ namespace {
 
 // An entry's name as the list shows it (a find result with its folder).
 std::string Shown(const FolderEntry& e) {
-    char shown[2 * MAX_PATH];
-    return ShownName(e, shown, sizeof shown) ? shown : "";
+    return ShownName(e);
 }
 
 class FindTest : public tv::AppTest {
@@ -35,7 +34,7 @@ class FindTest : public tv::AppTest {
     // Runs Find with the path box and search box texts; returns the found names below the
     // tree, sorted.
     std::vector<std::string> Run(const std::string& folder, const char* input) {
-        lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
+        panel.folder = folder.c_str();
         mcbx.SetText(folder.c_str());
         mcby.SetText(input);
         EXPECT_TRUE(tv::FindAndWait());
@@ -135,7 +134,7 @@ TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
     ASSERT_TRUE(tv::RunLinuxAndWait("cd '" + tv::UnixPath(big) +
                                     "' && for d in $(seq 1 80); do mkdir d$d; for f in $(seq 1 "
                                     "500); do echo needle > d$d/f$f.txt; done; done"));
-    lstrcpynA(panel.folder, big.c_str(), sizeof panel.folder);
+    panel.folder = big.c_str();
     mcby.SetText("{needle}");
     auto started = [&] {
         Find();
@@ -167,19 +166,19 @@ TEST_F(FindTest, ASearchRunsBesideTheWindowAndStopsByTheButtonEscOrNavigation) {
     EXPECT_EQ(tv::CountEntries("Find (" + big + ",,needle) stopped"), stopped + 1);
 
     // Esc through the program's loop.
-    lstrcpynA(panel.folder, big.c_str(), sizeof panel.folder);
+    panel.folder = big.c_str();
     started();
     tv::PressThroughLoop(mlvw.hwnd, VK_ESCAPE);
     shows_what_it_found();
 
     // Navigation: the new folder stays shown, and no late result reaches the list.
-    lstrcpynA(panel.folder, big.c_str(), sizeof panel.folder);
+    panel.folder = big.c_str();
     started();
     ReadPath(tree_.path("sub").c_str());
     EXPECT_FALSE(FindRunning());
     tv::PumpMessages(true);
     EXPECT_EQ(mcfg.find_mode, 0);
-    EXPECT_STREQ(panel.folder, tree_.path("sub").c_str());
+    EXPECT_STREQ(panel.folder.c_str(), tree_.path("sub").c_str());
     EXPECT_EQ(ViewCount(panel.view), 3u) << "report_b.txt, README, deeper";
     EXPECT_GE(tv::CountEntries("Find (" + big + ") given up"), 1);
 }

@@ -104,11 +104,11 @@ TEST_F(KeysTest, BackspaceAndAltUpGoBackToTheParentFromTheListAndTheTree) {
     StartApp(tree_.path("One\\Two").c_str());
     ClickRow(tv::RowOf("file.txt"));
     Keys("key BackSpace");
-    ASSERT_TRUE(Until([&] { return _stricmp(panel.folder, tree_.path("One").c_str()) == 0; }, 5000))
+    ASSERT_TRUE(Until([&] { return _stricmp(panel.folder.c_str(), tree_.path("One").c_str()) == 0; }, 5000))
         << panel.folder;
     SetFocus(mtvw.hwnd);
     Keys("key alt+Up");
-    EXPECT_TRUE(Until([&] { return _stricmp(panel.folder, tree_.root().c_str()) == 0; }, 5000))
+    EXPECT_TRUE(Until([&] { return _stricmp(panel.folder.c_str(), tree_.root().c_str()) == 0; }, 5000))
         << panel.folder;
 
     // Alt+Up leaves no menu bar open: the next Enter in the list reads the folder again (the
@@ -117,7 +117,7 @@ TEST_F(KeysTest, BackspaceAndAltUpGoBackToTheParentFromTheListAndTheTree) {
     tv::SelectRows({tv::RowOf("file.txt")});
     SetFocus(mlvw.hwnd);
     Keys("key alt+Up");
-    ASSERT_TRUE(Until([&] { return _stricmp(panel.folder, tree_.path("One").c_str()) == 0; }, 5000));
+    ASSERT_TRUE(Until([&] { return _stricmp(panel.folder.c_str(), tree_.path("One").c_str()) == 0; }, 5000));
     int reads = tv::CountEntries("Read () OK"), finds = tv::CountEntries("Find (");
     Keys("key Return");
     ASSERT_TRUE(Until([&] {
@@ -224,7 +224,7 @@ TEST_F(KeysTest, TabShiftTabAndF6GoRoundTheTreeTheListAndTheTwoBoxes) {
     EXPECT_TRUE(FocusOn(search));
     Keys("key shift+Tab");
     EXPECT_TRUE(FocusOn(path));
-    EXPECT_EQ(_stricmp(panel.folder, tree_.root().c_str()), 0) << panel.folder;
+    EXPECT_EQ(_stricmp(panel.folder.c_str(), tree_.root().c_str()), 0) << panel.folder;
 
     // F6: from a box to the tree, then between the tree and the list.
     Keys("key F6");

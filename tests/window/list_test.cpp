@@ -76,7 +76,7 @@ class ListView : public tv::AppTest {
     }
     void PumpMessages() { tv::PumpMessages(true); }
     void Show(const std::string& folder, int column = 0, int dir = 1) {
-        lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
+        panel.folder = folder.c_str();
         mcbx.SetText(folder.c_str());
         mcfg.drives_mode = 0;
         mcfg.find_mode = 0;
@@ -273,41 +273,40 @@ TEST_F(ListView, AnEmptyOrMissingFolderShowsNoRowsAndZeroCounts) {
     EXPECT_EQ(panel.count, 0);
 }
 
-TEST_F(ListView, PathsThatWouldNotFitGiveNoIconAndNoOverrun) {
+TEST_F(ListView, PathsPastThePlatformsLongestGiveNoIconAndNoOverrun) {
     StartApp();
     tv::TempTree tree("paths");
     tree.file("file.txt", "x");
     Show(tree.root());
     ASSERT_EQ(ListRows(), 1);
-    char path[MAX_PATH];
-    ASSERT_TRUE(EntryPath(*panel.view[0].entry, path, sizeof path));
+    std::string path;
+    ASSERT_TRUE(EntryPath(*panel.view[0].entry, &path));
     EXPECT_EQ(path, tree.path("file.txt"));
 
-    // The path box holds 251 characters: with "\file.txt" the path would pass 259.
-    std::string folder(251, 'f');
+    // A folder of 32,754 characters: with "\file.txt" the path would pass 32,762.
+    std::string folder(32754, 'f');
     folder[0] = 'C';
     folder[1] = ':';
     folder[2] = '\\';
-    lstrcpynA(panel.folder, folder.c_str(), sizeof panel.folder);
-    mcbx.SetText(folder.c_str());
-    memset(path, 'x', sizeof path);
-    EXPECT_FALSE(EntryPath(*panel.view[0].entry, path, sizeof path));
-    EXPECT_STREQ(path, "");
+    panel.folder = folder;
+    std::string why;
+    EXPECT_FALSE(EntryPath(*panel.view[0].entry, &path, &why));
+    EXPECT_EQ(path, "");
+    EXPECT_NE(why.find("has 32763 characters: too long for the platform, which takes at most 32762"), std::string::npos) << why;
     EXPECT_EQ(Ask(0, 0, LVIF_TEXT | LVIF_IMAGE).image, -1);
     EXPECT_EQ(Ask(0, 0, LVIF_TEXT | LVIF_IMAGE).text, "file.txt");
 
-    // 250 + "\" + 8 = 259 characters still fit.
-    std::string fits(250, 'g');
+    // 32,753 + "\" + 8 = 32,762 characters still fit.
+    std::string fits(32753, 'g');
     fits[0] = 'C';
     fits[1] = ':';
     fits[2] = '\\';
-    lstrcpynA(panel.folder, fits.c_str(), sizeof panel.folder);
-    mcbx.SetText(fits.c_str());
+    panel.folder = fits;
     FolderEntry eight = tv::MakeEntry("12345678", panel.view[0].entry->attributes);
-    ASSERT_TRUE(EntryPath(eight, path, sizeof path));
-    EXPECT_EQ(strlen(path), 259u);
+    ASSERT_TRUE(EntryPath(eight, &path));
+    EXPECT_EQ(path.size(), 32762u);
     FolderEntry nine = tv::MakeEntry("123456789", panel.view[0].entry->attributes);
-    EXPECT_FALSE(EntryPath(nine, path, sizeof path));
+    EXPECT_FALSE(EntryPath(nine, &path));
 }
 
 TEST_F(ListView, TheListItselfAsksTheWindowForItsCells) {

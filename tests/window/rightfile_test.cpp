@@ -171,7 +171,7 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     HTREEITEM overlong = mtvw.InsertItem(std::string(255, 'L').c_str(), 5, data, nullptr);
     mtvw.Select(overlong);
     EXPECT_EQ(ViewCount(panel.view), 0u);
-    EXPECT_STREQ(panel.folder, "");
+    EXPECT_STREQ(panel.folder.c_str(), "");
     for (int id : {CMD_DELETE, CMD_DELETE_FOREVER}) {
         tv::DialogPresser yes("Confirm folder deletion", 6);
         SendCommand(id, 1);
@@ -180,7 +180,7 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\keep.txt")), "k");
     EXPECT_GE(tv::CountEntries("Delete () refused"), 2);
     Back();
-    EXPECT_STREQ(panel.folder, tree_.path("Data").c_str());
+    EXPECT_STREQ(panel.folder.c_str(), tree_.path("Data").c_str());
 
     // A folder whose path is 256 to 259 characters long is unreadable too, never shown empty
     // while Delete would remove its real contents.
@@ -191,7 +191,7 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     ASSERT_TRUE(tv::RunLinux("/bin/mkdir -p \"" + tv::UnixPath(child) + "/" + name + "/x\"",
                              [&] { return Exists(deep); }));
     ReadPath(deep.c_str());
-    EXPECT_STREQ(panel.folder, "");
+    EXPECT_STREQ(panel.folder.c_str(), "");
     SendCommand(CMD_DELETE_FOREVER, 1);
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Child\\inner.txt")), "i");
 }

@@ -48,7 +48,7 @@ TEST_F(SafeGround, TextTypedAndNotEnteredRedirectsNothing) {
     MakeTwoFolders();
     std::string a = tree_.path("A"), b = tree_.path("B");
     StartApp(a.c_str());
-    ASSERT_STREQ(panel.folder, a.c_str());
+    ASSERT_STREQ(panel.folder.c_str(), a.c_str());
     HTREEITEM a_item = mtvw.Caret();
     mcbx.SetText(b.c_str());  // typed, no Enter
 
@@ -78,15 +78,15 @@ TEST_F(SafeGround, TextTypedAndNotEnteredRedirectsNothing) {
     sub = tv::RowOf("Sub");
     tv::SelectRows({sub});
     Open((unsigned)sub, 0);
-    EXPECT_STREQ(panel.folder, (a + "\\Sub").c_str());
+    EXPECT_STREQ(panel.folder.c_str(), (a + "\\Sub").c_str());
     EXPECT_EQ(mtvw.Parent(mtvw.Caret()), a_item);
 
     // Back and re-read work from the folder that was read, and the box shows it again.
     Back();
-    EXPECT_STREQ(panel.folder, a.c_str());
+    EXPECT_STREQ(panel.folder.c_str(), a.c_str());
     mcbx.SetText(b.c_str());
     Read();
-    EXPECT_STREQ(panel.folder, a.c_str());
+    EXPECT_STREQ(panel.folder.c_str(), a.c_str());
     EXPECT_EQ(std::string(mcbx.GetText()), a);
     EXPECT_EQ(tv::Children(a_item), (std::vector<std::string>{"Sub"})) << "B's folders under A";
 }
@@ -97,7 +97,7 @@ TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAg
     StartApp(a.c_str());
     mcbx.SetText(b.c_str());
     SendCommand(CMD_READ);
-    EXPECT_STREQ(panel.folder, b.c_str());
+    EXPECT_STREQ(panel.folder.c_str(), b.c_str());
     EXPECT_EQ(std::string(mcbx.GetText()), b);
     EXPECT_STREQ(mtvw.ItemPath(mtvw.Caret()), b.c_str());
     EXPECT_GE(tv::RowOf("Other"), 0);
@@ -107,7 +107,7 @@ TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAg
         int reads = tv::CountEntries("Read () OK");
         ReadPath(bad);
         EXPECT_EQ(tv::CountEntries("Read () OK"), reads) << bad;
-        EXPECT_STREQ(panel.folder, b.c_str()) << bad;
+        EXPECT_STREQ(panel.folder.c_str(), b.c_str()) << bad;
         EXPECT_EQ(std::string(mcbx.GetText()), b) << bad;
         mcbx.SetText(bad);
         PathEntered();
@@ -116,10 +116,10 @@ TEST_F(SafeGround, TheReadButtonOpensATypedPathAsEnterDoesAndTheBoxTreeAndListAg
     // A path too long for the platform is refused whole, not cut to 259 characters.
     std::string overlong = b + "\\" + std::string(300, 'x');
     ReadPath(overlong.c_str());
-    EXPECT_STREQ(panel.folder, b.c_str());
+    EXPECT_STREQ(panel.folder.c_str(), b.c_str());
     // A drive alone reads its root.
     ReadPath("C:");
-    EXPECT_STREQ(panel.folder, "C:");
+    EXPECT_STREQ(panel.folder.c_str(), "C:");
     EXPECT_GE(tv::RowOf("windows"), 0);
 }
 
@@ -148,7 +148,7 @@ TEST_F(SafeGround, OneEnterOrF5IsOneActionAndEnterInTheDriveViewKeepsTheDrives) 
     reads = tv::CountEntries("Read () OK");
     tv::PressThroughLoop(edit, VK_RETURN);
     EXPECT_TRUE(reads_done(reads + 1));
-    EXPECT_STREQ(panel.folder, b.c_str());
+    EXPECT_STREQ(panel.folder.c_str(), b.c_str());
 
     // Enter with "Drives" selected: the drives stay under the root, nothing is read.
     mtvw.Select(mtvw.Root());

@@ -170,8 +170,8 @@ TEST_F(SendToTest, AnEntryRunsItsTargetWithTheFirstSelectedRow) {
     EXPECT_EQ(tv::WaitForHelper(out).command_line,
               "\"" + mcfg.sendto_targets[index] + "\" \"" + tree_.path("Data\\b.txt") + "\"");
 
-    // A command line past 519 characters starts nothing.
-    mcfg.sendto_targets[index] = "C:\\" + std::string(300, 't') + ".exe";
+    // A command line past the platform's 32,766 characters starts nothing.
+    mcfg.sendto_targets[index] = "C:\\" + std::string(32700, 't') + ".exe";
     std::string long_name = std::string(240, 'n');
     tree_.file("Data\\" + long_name.substr(0, 200), "n");
     ReadPath(tree_.path("Data").c_str());

@@ -48,7 +48,7 @@ class StatusPaint : public tv::AppTest {};
 
 TEST_F(StatusPaint, CountsAtTheRightEndAndDuringAScanItsTextAtTheLeftWithoutFindControls) {
     StartApp();
-    lstrcpynA(panel.folder, "C:\\Data", sizeof panel.folder);
+    panel.folder = "C:\\Data";
     mcbx.SetText("C:\\Data");
     mcfg.drives_mode = 0;
     panel.folders = 3;
@@ -103,7 +103,7 @@ TEST_F(StatusPaint, TheCountsArePaintedAgainAfterEveryRead) {
 
 TEST_F(StatusPaint, At144DpiThePicturesGrowAndTheCountsStayClearOfTheSearchBox) {
     StartApp();
-    lstrcpynA(panel.folder, "C:\\Data", sizeof panel.folder);
+    panel.folder = "C:\\Data";
     mcbx.SetText("C:\\Data");
     mcfg.drives_mode = 0;
     panel.folders = 12;
