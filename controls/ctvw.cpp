@@ -66,6 +66,9 @@ const char* CTvw::ItemText(HTREEITEM item) {
     tv.cchTextMax = sizeof item_text;
     item_text[0] = '\0';
     if (!item || !SendMessageA(hwnd, TVM_GETITEMA, 0, (LPARAM)&tv)) item_text[0] = '\0';
+    // A text that fills the buffer may have been cut, and a cut name is another folder's: it
+    // reads as none. A folder's name (255 characters at most) always fits.
+    if (strlen(item_text) >= sizeof item_text - 1) item_text[0] = '\0';
     return item_text;
 }
 
@@ -130,6 +133,7 @@ const char* CTvw::ItemPath(HTREEITEM item) {
     size_t units = 0;
     for (HTREEITEM it = item; it && it != root; it = Parent(it)) {
         texts.emplace_back(ItemText(it));
+        if (texts.back().empty()) return path.c_str();
         units += PathUnits(texts.back()) + 1;
         if (units - 1 > kLongestPathUnits) return path.c_str();
     }

@@ -10,6 +10,7 @@
 
 #include "core/mcfg.h"
 #include "core/panel.h"
+#include "core/paths.h"
 #include "controls/ui.h"
 #include "app/wndproc.h"
 #include "browse/entries.h"
@@ -166,12 +167,12 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     StartApp(tree_.path("Data").c_str());
     HTREEITEM data = mtvw.Caret();
 
-    // A tree item whose path passes 259 characters reads as unreadable: the list is empty,
-    // and neither Delete nor Shift+Del takes the folder read before.
-    HTREEITEM overlong = mtvw.InsertItem(std::string(255, 'L').c_str(), 5, data, nullptr);
+    // A tree item whose text cannot be read whole (no folder's name is that long) reads as
+    // nothing: the list is empty, and neither Delete nor Shift+Del takes the folder read before.
+    HTREEITEM overlong =
+        mtvw.InsertItem(std::string(kLongestPathUnits, 'L').c_str(), 5, data, nullptr);
     mtvw.Select(overlong);
     EXPECT_EQ(ViewCount(panel.view), 0u);
-    EXPECT_STREQ(panel.folder.c_str(), "");
     for (int id : {CMD_DELETE, CMD_DELETE_FOREVER}) {
         tv::DialogPresser yes("Confirm folder deletion", 6);
         SendCommand(id, 1);
@@ -182,8 +183,8 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     Back();
     EXPECT_STREQ(panel.folder.c_str(), tree_.path("Data").c_str());
 
-    // A folder whose path is 256 to 259 characters long is unreadable too, never shown empty
-    // while Delete would remove its real contents.
+    // A folder whose path is 256 to 259 characters long is read and shown like any other, and
+    // Delete without a row takes nothing of it.
     std::string child = tree_.path("Data\\Child");
     std::string name(256 - child.size() - 1, 'd');
     std::string deep = child + "\\" + name;
@@ -191,8 +192,10 @@ TEST_F(RightFile, DeleteWithoutARowNeverTakesAFolderThatIsNotShown) {
     ASSERT_TRUE(tv::RunLinux("/bin/mkdir -p \"" + tv::UnixPath(child) + "/" + name + "/x\"",
                              [&] { return Exists(deep); }));
     ReadPath(deep.c_str());
-    EXPECT_STREQ(panel.folder.c_str(), "");
+    ASSERT_TRUE(Until([&] { return !ReadRunning(); }));
+    EXPECT_EQ(panel.folder, deep);
     SendCommand(CMD_DELETE_FOREVER, 1);
+    EXPECT_TRUE(Exists(deep + "\\x"));
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\Child\\inner.txt")), "i");
 }
 
