@@ -302,11 +302,12 @@ void CopyName(WCHAR* field, size_t capacity, const WCHAR* text, size_t bytes) {
 
 }  // namespace
 
-FolderListing::FolderListing(std::wstring folder) {
+FolderListing::FolderListing(std::wstring folder, bool with_ids) {
     // "C:" alone names the drive's current folder; its root is meant.
     if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
     path_ = folder;
-    folder_.reset(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+    if (with_ids)
+        folder_.reset(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (folder_) {
@@ -327,7 +328,7 @@ FolderListing::FolderListing(std::wstring folder) {
         folder_.reset();
         buffer_.reset();
     }
-    // A file system without identities in its listing (or none to be had): the find records.
+    // A file system without identities in its listing (or none asked for): the find records.
     std::wstring pattern = folder;
     if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
     pattern += L"*";

@@ -104,8 +104,10 @@ bool NarrowExact(const WCHAR* text, char* out, size_t size);
 // and every identity is left empty (all zeros).
 class FolderListing {
   public:
-    // `folder`: the wide folder path ("C:" is the drive's root).
-    explicit FolderListing(std::wstring folder);
+    // `folder`: the wide folder path ("C:" is the drive's root). Without `with_ids` the folder
+    // is listed by its find records and no identity is read: asking a folder for its volume
+    // costs more than listing a small one, which a walk through many folders feels.
+    explicit FolderListing(std::wstring folder, bool with_ids = true);
     FolderListing(const FolderListing&) = delete;
     FolderListing& operator=(const FolderListing&) = delete;
     ~FolderListing();
@@ -136,16 +138,19 @@ class FolderListing {
 // OddNames) once the listing is complete. visit returns false to end the walk early. Returns
 // false when the folder could not be listed or passes the platform's longest path. The folder
 // is listed through its "\\?\" form by its wide names, so a folder of any length the platform
-// allows is listed, and each record converted by NarrowFindRecord.
+// allows is listed, and each record converted by NarrowFindRecord. Without `with_ids` every
+// identity is left empty but those that prove a short name (for walks through many folders,
+// the search and the size scan, whose results no identity follows).
 template <typename Visit>
-bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit) {
+bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit,
+                bool with_ids = true) {
     path[length] = '\0';
     if (PathUnits(path, length) + 2 > kLongestPathUnits) return false;
     // The folder's own copy: the caller's buffer may grow (and move) within a visit.
     const std::string folder_path(path, length);
     std::wstring folder = LongPath(folder_path);
     if (folder.empty()) return false;
-    FolderListing listing(std::move(folder));
+    FolderListing listing(std::move(folder), with_ids);
     if (!listing.ok()) return false;
     WIN32_FIND_DATAW wide;
     FileId id;

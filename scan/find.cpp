@@ -524,7 +524,7 @@ void Walk(Search& s, size_t len) {
         task.folder = folder;
         s.readers->Add(std::move(task));
         return true;
-    });
+    }, false);
 }
 
 }  // namespace

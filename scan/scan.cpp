@@ -70,7 +70,7 @@ bool SizeBelow(std::string& path, WIN32_FIND_DATAA& record, const std::atomic<in
         if (!SizeBelow(path, record, go, total)) stopped = true;
         path.resize(length);
         return !stopped;
-    });
+    }, false);
     return !stopped;
 }
 
