@@ -173,11 +173,19 @@ DialogPresser::DialogPresser(const char* title, int button_id, DWORD timeout_ms)
             if (button && IsWindowVisible(h)) {
                 dialog_ = h;
                 // A message box shows its text in a static control of id 0xFFFF.
-                WCHAR wide[2048] = {};
-                if (GetDlgItemTextW(h, 0xFFFF, wide, 2048)) {
-                    char narrow[4096] = {};
-                    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr,
-                                        nullptr);
+                // The text may be as long as a path can be: it is read whole.
+                HWND label = GetDlgItem(h, 0xFFFF);
+                int units = label ? GetWindowTextLengthW(label) : 0;
+                if (units > 0) {
+                    std::wstring wide((size_t)units + 1, L'\0');
+                    int got = GetWindowTextW(label, &wide[0], units + 1);
+                    wide.resize(got > 0 ? (size_t)got : 0);
+                    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(),
+                                                    nullptr, 0, nullptr, nullptr);
+                    std::string narrow(bytes > 0 ? (size_t)bytes : 0, '\0');
+                    if (bytes > 0)
+                        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), &narrow[0],
+                                            bytes, nullptr, nullptr);
                     text_ = narrow;
                 }
                 // BM_CLICK is sent to the dialog's thread, which is inside its modal loop.

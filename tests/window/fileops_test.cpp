@@ -14,6 +14,7 @@
 #include "app/app.h"
 #include "core/mcfg.h"
 #include "core/panel.h"
+#include "core/paths.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
 #include "browse/navigate.h"
@@ -150,17 +151,24 @@ TEST_F(FileOps, PasteTakesWholeNamesOnlyAndNothingWithoutAHandle) {
     }
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () x left out: not a full path"), 0);
 
-    // A name past 259 characters would come back cut into another file's name: left out.
+    // A name past the platform's longest path would come back cut into another file's name:
+    // left out.
     std::string cut_into = tree_.path("From\\one.txt");
-    std::string overlong = cut_into + std::string(300 - cut_into.size(), 'z');
+    std::string overlong = cut_into + std::string(kLongestPathUnits + 1 - cut_into.size(), 'z');
     ASSERT_TRUE(tv::PutFilesOnClipboard({overlong}));
+    const std::string limit = std::to_string(kLongestPathUnits);
     {
         tv::DialogPresser ok("Trelvista", IDOK);
         SendCommand(CMD_PASTE, 1);
         ok.wait();
-        EXPECT_NE(ok.text().find("longer than 259 characters"), std::string::npos) << ok.text();
+        EXPECT_NE(ok.text().find("longer than the " + limit + " a path can have"),
+                  std::string::npos)
+            << ok.text();
     }
-    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () name 0 left out: longer than 259"), 0);
+    EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () name 0 left out: " +
+                                                  std::to_string(overlong.size()) +
+                                                  " characters, longer than " + limit),
+              0);
     EXPECT_FALSE(Exists(tree_.path("To\\one - Copy.txt")));
 
     // Without a handle nothing runs.

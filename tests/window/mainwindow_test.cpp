@@ -113,7 +113,7 @@ TEST_F(MainWindow, HasItsClassCaptionAndElevenControls) {
         {mbth.hwnd, "Button", CMD_ATTR_H, mtbr.hwnd, 0x50000002, 0},
         {mbtr.hwnd, "Button", CMD_ATTR_R, mtbr.hwnd, 0x50000002, 0},
         {mbts.hwnd, "Button", CMD_ATTR_S, mtbr.hwnd, 0x50000002, 0},
-        {mcbx.hwnd, "ComboBox", ID_PATHBOX, mtbr.hwnd, 0x50800002, 0},
+        {mcbx.hwnd, "ComboBox", ID_PATHBOX, mtbr.hwnd, 0x50800042, 0},
         {mcby.hwnd, "ComboBox", ID_SEARCHBOX, mwin.hwnd, 0x50800002, 0},
         {mbtn.hwnd, "Button", ID_FINDBUTTON, mwin.hwnd, 0x5000C080, 0},
         {mtvw.hwnd, "SysTreeView32", ID_TREE, mwin.hwnd, 0x50200027, WS_EX_CLIENTEDGE},
