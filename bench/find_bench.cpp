@@ -5,9 +5,10 @@
 // are interleaved (floor, search, floor, search, ...) and each search is compared with the
 // mean of the floors on either side of it. Also: the longest the window took to answer
 // meanwhile, and how fast each way of stopping a search ends it.
-//   tests/harness/wine-run build/testenv build/bin/find_bench.exe [--rounds N] [--busy]
-// --busy keeps every core busy in another process (a spinning thread per core) beside both
-// the floors and the searches. Each case ends in one line
+//   tests/harness/wine-run build/testenv build/bin/find_bench.exe [--quick] [--load]
+//       [--rounds N] [--probe N]
+// --load keeps every core busy (bench::BusyLoad) beside both the floors and the searches;
+// --quick runs 3 rounds instead of 7. Each case ends in one line
 //   ratio|<case>|<median>|<min>|<max>|<goal>|<load>
 #include <windows.h>
 #include <cstdio>
@@ -37,16 +38,6 @@ LARGE_INTEGER Now() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return t;
-}
-
-// The machine's one-minute load as Linux tells it; -1 where it cannot be read.
-double LoadNow() {
-    double load = -1;
-    if (FILE* f = fopen("Z:\\proc\\loadavg", "r")) {
-        if (fscanf(f, "%lf", &load) != 1) load = -1;
-        fclose(f);
-    }
-    return load;
 }
 
 struct Spread {
@@ -144,40 +135,6 @@ int FloorMain(const char* kind, const char* root, const char* out) {
     return 0;
 }
 
-// A thread per core spinning in a process of its own, until the process that started it ends.
-int SpinMain(DWORD parent) {
-    HANDLE watch = OpenProcess(SYNCHRONIZE, FALSE, parent);
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    for (DWORD i = 0; i < info.dwNumberOfProcessors; i++)
-        _beginthreadex(
-            nullptr, 0,
-            [](void*) -> unsigned {
-                for (volatile unsigned long long n = 0;; n++) {
-                }
-                return 0;
-            },
-            nullptr, 0, nullptr);
-    // Without a parent to watch, ends after an hour at most.
-    WaitForSingleObject(watch ? watch : GetCurrentProcess(), watch ? INFINITE : 3600000);
-    ExitProcess(0);
-}
-
-// Starts the spinning process; its handle, or null.
-HANDLE StartSpinning() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string line =
-        "\"" + std::string(exe) + "\" --spin " + std::to_string(GetCurrentProcessId());
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
 struct Case {
     const char* name;
     const char* input;  // the search box's text
@@ -206,7 +163,7 @@ void RunCase(const std::string& root, const Case& c, int rounds, bool answer) {
         double floor_after = FloorInOwnProcess(root, c.read);
         double floor = (floor_before + floor_after) / 2;
         floor_before = floor_after;
-        double load = LoadNow();
+        double load = bench::Load();
         ratios.push_back(search / floor);
         answers.push_back(longest / 100);
         loads.push_back(load);
@@ -278,7 +235,7 @@ void Probe(const std::string& root, int rounds) {
         printf("probe: list %.3f names %.3f (%.2fx) | read %.3f, readers 0 %.3f (%.2fx) 1 %.3f "
                "(%.2fx) 2 %.3f (%.2fx) 3 %.3f (%.2fx); load %.2f\n",
                list, names, names / list, read, r[0], r[0] / read, r[1], r[1] / read, r[2],
-               r[2] / read, r[3], r[3] / read, LoadNow());
+               r[2] / read, r[3], r[3] / read, bench::Load());
     }
 }
 
@@ -286,14 +243,15 @@ void Probe(const std::string& root, int rounds) {
 
 int main(int argc, char** argv) {
     if (argc == 5 && !strcmp(argv[1], "--floor")) return FloorMain(argv[2], argv[3], argv[4]);
-    if (argc == 3 && !strcmp(argv[1], "--spin")) return SpinMain((DWORD)atol(argv[2]));
-    int rounds = 7;
-    bool busy = false;
-    for (int i = 1; i < argc; i++) {
-        if (!strcmp(argv[i], "--rounds") && i + 1 < argc)
-            rounds = std::max(1, atoi(argv[++i]));
-        else if (!strcmp(argv[i], "--busy"))
-            busy = true;
+    bench::Options options = bench::ParseOptions(argc, argv);
+    int rounds = options.quick ? 3 : 7;
+    int probe = 0;
+    const std::vector<std::string>& rest = options.rest;
+    for (size_t i = 0; i < rest.size(); i++) {
+        if (rest[i] == "--rounds" && i + 1 < rest.size())
+            rounds = std::max(1, atoi(rest[++i].c_str()));
+        else if (rest[i] == "--probe" && i + 1 < rest.size())
+            probe = std::max(1, atoi(rest[++i].c_str()));
     }
 
     std::string root = bench::TempFolder() + "\\find-bench";
@@ -315,15 +273,15 @@ int main(int argc, char** argv) {
         }
     }
     printf("10000 files of %zu bytes in 100 folders; %d rounds%s\n", content.size(), rounds,
-           busy ? "; a spinning thread per core in another process" : "");
+           options.load ? "; a busy loop on every core" : "");
 
-    if (argc == 3 && !strcmp(argv[1], "--probe")) {
-        Probe(root, atoi(argv[2]));
+    if (probe) {
+        Probe(root, probe);
         Remove(root);
         return 0;
     }
-    HANDLE spin = busy ? StartSpinning() : nullptr;
-    if (busy && !spin) printf("the spinning process could not be started\n");
+    bench::BusyLoad busy(options.load);
+    if (options.load && !busy.running()) printf("the busy loops could not be started\n");
     AppStart(GetModuleHandleA(nullptr), root.c_str(), SW_SHOW);
     if (mwin.hwnd) {
         PumpUntil([] { return true; });
@@ -333,10 +291,6 @@ int main(int argc, char** argv) {
         RunCase(root, {"find-names-none", "no such name", false, 1.05}, rounds, false);
         Stops(root);
         DestroyWindow(mwin.hwnd);
-    }
-    if (spin) {
-        TerminateProcess(spin, 0);
-        CloseHandle(spin);
     }
     Remove(root);
     return 0;
