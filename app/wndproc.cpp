@@ -214,7 +214,12 @@ void OnItemChanged(const NMLISTVIEW* change) {
     if (mcfg.preview) SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
     bool was = (change->uOldState & LVIS_SELECTED) != 0;
     bool now = (change->uNewState & LVIS_SELECTED) != 0;
-    if (change->iItem < 0 || was != now) SelectionAttributes(change->iItem, change->iItem, now);
+    if (change->iItem < 0 || was != now) {
+        // A change of every row that leaves them unselected clears the guess; one that
+        // selects them gives it up.
+        if (change->iItem >= 0 || now || was) NoteSelectionChange(change->iItem, change->iItem, now);
+        SelectionAttributes(change->iItem, change->iItem, now);
+    }
     // A row that keeps its selection while the focus moves on to another row reports the
     // selected state alone; the report of the row that takes the focus updates the count.
     // A change of every row (-1) is the one report there is.
@@ -227,7 +232,10 @@ void OnRangeChanged(const NMLVODSTATECHANGE* change) {
     if (SelectionMoving()) return;
     bool was = (change->uOldState & LVIS_SELECTED) != 0;
     bool now = (change->uNewState & LVIS_SELECTED) != 0;
-    if (was != now) SelectionAttributes(change->iFrom, change->iTo, now);
+    if (was != now) {
+        NoteSelectionChange(change->iFrom, change->iTo, now);
+        SelectionAttributes(change->iFrom, change->iTo, now);
+    }
     CountSelected();
 }
 

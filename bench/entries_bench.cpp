@@ -254,6 +254,15 @@ LRESULT CALLBACK BenchProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
         ItemText((NMLVDISPINFOA*)lparam);
         return 0;
     }
+    // The selection's changes are noted as the program's window notes them.
+    if (message == WM_NOTIFY && ((NMHDR*)lparam)->code == LVN_ITEMCHANGED && !SelectionMoving()) {
+        const NMLISTVIEW* change = (const NMLISTVIEW*)lparam;
+        bool was = (change->uOldState & LVIS_SELECTED) != 0;
+        bool now = (change->uNewState & LVIS_SELECTED) != 0;
+        if (change->iItem >= 0 ? was != now : was || now)
+            NoteSelectionChange(change->iItem, change->iItem, now);
+        return 0;
+    }
     return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
@@ -291,12 +300,101 @@ void SelectSome() {
     }
 }
 
+// The list's own part of a Sort, piece by piece, on the list as the last Sort left it: the
+// selected and focused rows asked for, the row count set again, three rows selected again
+// with the drawing held, and the first paint after it.
+std::vector<double> part_keep, part_count, part_restore, part_paint;
+
+void TimeParts() {
+    int n = (int)ViewCount(panel.view);
+    double t0 = Now();
+    int count = mlvw.SelectedCount();
+    SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    int found = 0;
+    for (int row = mlvw.NextSelected(-1); row >= 0 && row < n;
+         row = ++found < count ? mlvw.NextSelected(row) : -1) {
+    }
+    double t1 = Now();
+    mlvw.SetItemCount(n);
+    double t2 = Now();
+    {
+        HeldRedraw held(mlvw.hwnd);
+        for (int row : {10, n / 2, n - 3}) {
+            LVITEMA item = {};
+            item.stateMask = LVIS_SELECTED;
+            item.state = LVIS_SELECTED;
+            SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+        }
+    }
+    double t3 = Now();
+    UpdateWindow(mlvw.hwnd);
+    double t4 = Now();
+    part_keep.push_back(t1 - t0);
+    part_count.push_back(t2 - t1);
+    part_restore.push_back(t3 - t2);
+    part_paint.push_back(t4 - t3);
+}
+
+// Each message of the list's part, one at a time, printed.
+void TimeMessages() {
+    int n = (int)ViewCount(panel.view);
+    auto ms = [](double a, double b) { return (b - a) * 1000; };
+    double t[12];
+    t[0] = Now();
+    int count = mlvw.SelectedCount();
+    t[1] = Now();
+    SendMessageA(mlvw.hwnd, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    t[2] = Now();
+    int found = 0;
+    for (int row = mlvw.NextSelected(-1); row >= 0 && row < n;
+         row = ++found < count ? mlvw.NextSelected(row) : -1) {
+    }
+    t[3] = Now();
+    SendMessageA(mlvw.hwnd, WM_SETREDRAW, FALSE, 0);
+    t[4] = Now();
+    mlvw.SetItemCount(n);
+    t[5] = Now();
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)10, (LPARAM)&item);
+    t[6] = Now();
+    SendMessageA(mlvw.hwnd, LVM_SETITEMSTATE, (WPARAM)(n - 3), (LPARAM)&item);
+    t[7] = Now();
+    SendMessageA(mlvw.hwnd, WM_SETREDRAW, TRUE, 0);
+    t[8] = Now();
+    InvalidateRect(mlvw.hwnd, nullptr, FALSE);
+    t[9] = Now();
+    mlvw.SetItemCount(n);
+    t[10] = Now();
+    UpdateWindow(mlvw.hwnd);
+    t[11] = Now();
+    printf("  %d rows: selcount %.2f focus %.2f walk %.2f redraw-off %.2f count(held) %.2f "
+           "state %.2f state-last %.2f redraw-on %.2f invalidate %.2f count %.2f paint %.2f\n",
+           n, ms(t[0], t[1]), ms(t[1], t[2]), ms(t[2], t[3]), ms(t[3], t[4]), ms(t[4], t[5]),
+           ms(t[5], t[6]), ms(t[6], t[7]), ms(t[7], t[8]), ms(t[8], t[9]), ms(t[9], t[10]),
+           ms(t[10], t[11]));
+    fflush(stdout);
+}
+
+void PrintParts() {
+    if (part_keep.empty()) return;
+    PrintSpread("  the selection asked for", SpreadOf(part_keep));
+    PrintSpread("  the row count set again", SpreadOf(part_count));
+    PrintSpread("  three rows selected, drawing held", SpreadOf(part_restore));
+    PrintSpread("  the paint after it", SpreadOf(part_paint));
+    part_keep.clear();
+    part_count.clear();
+    part_restore.clear();
+    part_paint.clear();
+}
+
 // Each column's sort of the folder's entries, in rounds: a bare std::sort of the same keys,
 // the program's ordering alone (OrderEntries into a view), the whole Sort with the list, its
 // selection and counts, and the Sort again that changes nothing.
 // Each round's whole Sort is put beside the bare sort of the same keys and, for 300,000 rows,
 // beside the walk of the folder in a process of its own.
-void SortRounds(int rounds, const std::string& folder) {
+void SortRounds(int rounds, const std::string& folder, bool profile) {
     size_t n = panel.entries.size();
     std::vector<ViewSlot> view(n);
     static const char* const kNames[5] = {"Name", "Size", "Modified", "Type", "Attribute"};
@@ -307,7 +405,7 @@ void SortRounds(int rounds, const std::string& folder) {
         int column, dir;
     };
     for (Case c : {Case{0, 1}, Case{0, 0}, Case{1, 1}, Case{2, 1}, Case{3, 1}, Case{4, 1}}) {
-        std::vector<double> bare, order, sort, rest, again;
+        std::vector<double> bare, order, sort, rest, again, painted;
         std::string name =
             "sort " + std::to_string(n) + " " + kNames[c.column] + (c.dir ? " up" : " down");
         bench::Ratios to_bare(name + " / bare sort", n >= 1000000 ? "<=1.5" : "-");
@@ -322,11 +420,16 @@ void SortRounds(int rounds, const std::string& folder) {
             SetOrder(c.column == 1 ? 2 : 1, 0);
             Sort();
             SelectSome();
+            UpdateWindow(mlvw.hwnd);
             SetOrder(c.column, c.dir);
             t0 = Now();
             Sort();
             double took = Now() - t0;
             sort.push_back(took);
+            // What the user waits for: the list painted in its new order.
+            UpdateWindow(mlvw.hwnd);
+            painted.push_back(Now() - t0);
+            if (profile) TimeParts();
             rest.push_back(took - order.back());
             t0 = Now();
             Sort();
@@ -335,11 +438,13 @@ void SortRounds(int rounds, const std::string& folder) {
             if (walk > 0) to_walk.Add(took / walk);
         }
         Spread b = SpreadOf(bare), o = SpreadOf(order), s = SpreadOf(sort);
+        PrintParts();
         printf("%s, direction %d:\n", kNames[c.column], c.dir);
         PrintSpread("bare std::sort of the same keys", b);
         PrintSpread("OrderEntries (keys, sort, rows)", o);
         PrintSpread("Sort (with list, selection, counts)", s);
         PrintSpread("  of it beyond OrderEntries", SpreadOf(rest));
+        PrintSpread("Sort to the list painted", SpreadOf(painted));
         PrintSpread("Sort again, nothing changed", SpreadOf(again));
         printf("  OrderEntries %.2f x the bare sort, Sort %.2f x\n", o.median / b.median,
                s.median / b.median);
@@ -401,7 +506,19 @@ int main(int argc, char** argv) {
     printf("load %.2f%s; sizeof FolderEntry %u, ViewSlot %u; names of 15 characters\n",
            bench::Load(), busy.running() ? ", a busy loop on every core" : "",
            (unsigned)sizeof(FolderEntry), (unsigned)sizeof(ViewSlot));
+    // "sorts" leaves out the reads (the memory an entry costs); "parts" times the list's own
+    // pieces of each Sort; a number sorts only the folder of that many entries.
+    bool sorts_only = false, profile = false, messages = false;
+    std::vector<int> sort_sizes;
+    for (const std::string& arg : options.rest) {
+        if (arg == "sorts") sorts_only = true;
+        else if (arg == "parts") profile = true;
+        else if (arg == "messages") sorts_only = messages = true;
+        else if (atoi(arg.c_str()) > 0) sort_sizes.push_back(atoi(arg.c_str()));
+    }
+    if (sort_sizes.empty()) sort_sizes = {kSizes[1], kSizes[2]};
     for (int n : {kSizes[0], kSizes[1]}) {
+        if (sorts_only) break;
         bench::Ratios set("working set " + std::to_string(n) + load_case + " / 120 B an entry",
                           n == 300000 ? "<=1.0" : "-");
         bench::Ratios committed("committed " + std::to_string(n) + load_case + " / 120 B an entry",
@@ -418,14 +535,22 @@ int main(int argc, char** argv) {
     }
 
     HWND top = nullptr;
-    for (int n : {kSizes[1], kSizes[2]}) {
+    for (int n : sort_sizes) {
         if (options.quick && n > 300000) continue;
         std::string folder = FolderOf(n);
         if (!top) top = MakeList(folder.c_str());
         panel.folder = folder;
         ListFolder(panel.entries, folder.c_str());
         VaryEntries();
-        SortRounds(kRounds, folder);
+        if (messages) {
+            SetOrder(0, 1);
+            Sort();
+            SelectSome();
+            for (int r = 0; r < kRounds; r++)
+                TimeMessages();
+            continue;
+        }
+        SortRounds(kRounds, folder, profile);
     }
 
     SetOrder(0, 1);

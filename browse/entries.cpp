@@ -75,7 +75,12 @@ void Show() {
                               kColumns[i].alignment);
     }
     unsigned rows = ViewCount(panel.view);
-    mlvw.SetItemCount((int)rows);
+    // A list that has the rows already (a new order of the same entries) is only drawn anew:
+    // setting the count lays out its scroll bars, a round trip to the window system.
+    if (mlvw.hwnd && rows && mlvw.ItemCount() == (int)rows)
+        InvalidateRect(mlvw.hwnd, nullptr, FALSE);
+    else
+        mlvw.SetItemCount((int)rows);
     int folders = 0;
     // Every order puts the entries with the directory bit first: the folders are among them.
     for (unsigned i = 0; i < rows && panel.view[i].entry && (panel.view[i].entry->attributes & 0x10);
@@ -133,6 +138,28 @@ struct KeptSelection {
     bool all = false;
 };
 
+// More rows than this are not guessed: each would be checked with the list.
+const size_t kGuessRows = 4096;
+
+// The guess of the selected rows, when the list confirms it: `count` rows are selected and
+// every row of the guess is one of them.
+bool TakeGuess(const ViewSlot* view, KeptSelection* kept, int count) {
+    const std::vector<int>& guess = panel.selection_guess;
+    unsigned rows = ViewCount(view);
+    if (!panel.selection_guess_valid || guess.size() != (size_t)count) return false;
+    for (int row : guess) {
+        if (row < 0 || (unsigned)row >= rows ||
+            !(SendMessageA(mlvw.hwnd, LVM_GETITEMSTATE, (WPARAM)row, LVIS_SELECTED) &
+              LVIS_SELECTED))
+            return false;
+    }
+    for (int row : guess) {
+        kept->selected.push_back(view[row].entry);
+        kept->rows.push_back(row);
+    }
+    return true;
+}
+
 KeptSelection KeepSelection(const ViewSlot* view) {
     KeptSelection kept;
     unsigned rows = ViewCount(view);
@@ -146,17 +173,23 @@ KeptSelection KeepSelection(const ViewSlot* view) {
     }
     if (!kept.all && count > 0) {
         kept.selected.reserve((size_t)count);
-        // The list looks for each next selected row from the one before: the walk ends at the
-        // last of them, not at the end of the list.
-        for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
-             row = (int)kept.rows.size() < count ? mlvw.NextSelected(row) : -1) {
-            kept.selected.push_back(view[row].entry);
-            kept.rows.push_back(row);
+        // The list looks for each next selected row from the one before, a step a row: the
+        // walk ends at the last of them, not at the end of the list, and is left out when the
+        // guess holds.
+        if (!TakeGuess(view, &kept, count)) {
+            for (int row = mlvw.NextSelected(-1); row >= 0 && (unsigned)row < rows;
+                 row = (int)kept.rows.size() < count ? mlvw.NextSelected(row) : -1) {
+                kept.selected.push_back(view[row].entry);
+                kept.rows.push_back(row);
+            }
         }
         std::sort(kept.selected.begin(), kept.selected.end());
     }
     return kept;
 }
+
+// More rows than this change their state with the list's drawing held.
+const size_t kHeldRows = 200;
 
 void SetRowState(int row, UINT state, UINT mask) {
     LVITEMA item = {};
@@ -171,19 +204,38 @@ void SetRowState(int row, UINT state, UINT mask) {
 void RestoreSelection(const KeptSelection& kept, const ViewSlot* view) {
     unsigned rows = ViewCount(view);
     if (!mlvw.hwnd || (!kept.all && kept.selected.empty() && !kept.focused)) return;
-    panel.moving_selection = true;
-    HeldRedraw held(mlvw.hwnd);
-    for (int row : kept.rows)
-        SetRowState(row, 0, LVIS_SELECTED);
-    if (kept.focused_row >= 0) SetRowState(kept.focused_row, 0, LVIS_FOCUSED);
+    std::vector<int> selected;
+    int focused = -1;
     for (unsigned i = 0; i < rows; i++) {
         const FolderEntry* e = view[i].entry;
-        UINT state = 0;
         if (!kept.all && !kept.selected.empty() &&
             std::binary_search(kept.selected.begin(), kept.selected.end(), e))
-            state |= LVIS_SELECTED;
-        if (e == kept.focused) state |= LVIS_FOCUSED;
-        if (state) SetRowState((int)i, state, state);
+            selected.push_back((int)i);
+        if (e == kept.focused) focused = (int)i;
+    }
+    panel.moving_selection = true;
+    {
+        // The list draws each row whose state changes on its own; for many rows it draws once
+        // at the end instead. A row that takes the focus is scrolled to and its page drawn at
+        // once, held or not (the scroll bar and the background): the drawing then stays on.
+        HeldRedraw held(mlvw.hwnd, kept.rows.size() + selected.size() > kHeldRows);
+        for (int row : kept.rows)
+            SetRowState(row, 0, LVIS_SELECTED);
+        if (kept.focused_row >= 0 && focused != kept.focused_row)
+            SetRowState(kept.focused_row, 0, LVIS_FOCUSED);
+        for (int row : selected) {
+            UINT state = LVIS_SELECTED | (row == focused ? LVIS_FOCUSED : 0);
+            SetRowState(row, state, state);
+        }
+        if (focused >= 0 && !std::binary_search(selected.begin(), selected.end(), focused))
+            SetRowState(focused, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    if (!kept.all) {
+        panel.selection_guess_valid = selected.size() <= kGuessRows;
+        if (panel.selection_guess_valid)
+            panel.selection_guess.swap(selected);
+        else
+            panel.selection_guess.clear();
     }
     panel.moving_selection = false;
 }
@@ -191,6 +243,33 @@ void RestoreSelection(const KeptSelection& kept, const ViewSlot* view) {
 }  // namespace
 
 bool SelectionMoving() { return panel.moving_selection; }
+
+void NoteSelectionChange(int from, int to, bool selected) {
+    std::vector<int>& guess = panel.selection_guess;
+    if (from < 0) {
+        guess.clear();
+        panel.selection_guess_valid = !selected;
+        return;
+    }
+    if (!panel.selection_guess_valid || to < from) return;
+    auto first = std::lower_bound(guess.begin(), guess.end(), from);
+    auto last = std::upper_bound(first, guess.end(), to);
+    size_t had = (size_t)(last - first), span = (size_t)(to - from) + 1;
+    if (!selected) {
+        guess.erase(first, last);
+        return;
+    }
+    if (guess.size() - had + span > kGuessRows) {
+        guess.clear();
+        panel.selection_guess_valid = false;
+        return;
+    }
+    size_t at = (size_t)(first - guess.begin());
+    guess.erase(first, last);
+    guess.insert(guess.begin() + (std::ptrdiff_t)at, span, 0);
+    for (size_t k = 0; k < span; k++)
+        guess[at + k] = from + (int)k;
+}
 
 namespace {
 

@@ -25,6 +25,10 @@ void ShowOrdered(ViewSlot* view, const ViewOrder& made);
 // Sets the order of the view (column 0..4, direction 1 ascending) without sorting yet.
 void SetOrder(int column, int dir);
 
+// The list reported rows [from, to] (from -1: every row) selected or no longer selected: the
+// guess of the selected rows follows, or is given up when it would grow large.
+void NoteSelectionChange(int from, int to, bool selected);
+
 // True while Sort moves the list's selection to the new rows of the same entries; the list's
 // change reports meanwhile change no count and no attribute button.
 bool SelectionMoving();

@@ -60,6 +60,7 @@ class CLvw {
         SendMessageA(hwnd, LVM_SETITEMCOUNT, count, 0);
         return 0;
     }
+    int ItemCount() const { return (int)SendMessageA(hwnd, LVM_GETITEMCOUNT, 0, 0); }
     int NextSelected(int start) const {
         return (int)SendMessageA(hwnd, LVM_GETNEXTITEM, start, LVNI_SELECTED);
     }

@@ -107,6 +107,11 @@ struct Panel {
     UndoJournal undo;
     // True while Sort moves the list's selection to the new rows of the same entries.
     bool moving_selection = false;
+    // The rows the list reported selected, in order, while they are few (valid): a guess that
+    // Sort checks against the list, each row's state and the count, before it takes it, since
+    // the list finds its selected rows only by a step over every row up to the last of them.
+    std::vector<int> selection_guess;
+    bool selection_guess_valid = true;
     // What a long file operation is doing, for the status line while it runs ("" when none).
     std::string busy_text;
 };

@@ -641,3 +641,25 @@ TEST(EntryList, SwapsAndMovesWholeAndCopiesEntriesWithTheirNames) {
     EXPECT_EQ(copy[1000]->name()[0], 'a' + 999 % 26);
     EXPECT_STREQ(copy[0]->name(), "first.txt");
 }
+
+TEST(NoteSelectionChange, FollowsRowsAndRangesAndGivesUpWhenTheyGrowMany) {
+    NoteSelectionChange(-1, -1, false);
+    EXPECT_TRUE(panel.selection_guess_valid);
+    EXPECT_TRUE(panel.selection_guess.empty());
+    NoteSelectionChange(7, 7, true);
+    NoteSelectionChange(2, 4, true);
+    NoteSelectionChange(3, 3, true);
+    EXPECT_EQ(panel.selection_guess, (std::vector<int>{2, 3, 4, 7}));
+    NoteSelectionChange(3, 7, false);
+    EXPECT_EQ(panel.selection_guess, (std::vector<int>{2}));
+    NoteSelectionChange(0, 100000, true);
+    EXPECT_FALSE(panel.selection_guess_valid);
+    // Once given up, only a change that leaves every row unselected makes it good again.
+    NoteSelectionChange(5, 5, true);
+    EXPECT_FALSE(panel.selection_guess_valid);
+    NoteSelectionChange(-1, -1, true);
+    EXPECT_FALSE(panel.selection_guess_valid);
+    NoteSelectionChange(-1, -1, false);
+    EXPECT_TRUE(panel.selection_guess_valid);
+    EXPECT_TRUE(panel.selection_guess.empty());
+}

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,38 @@ TEST_F(RightFile, TheSelectionFollowsItsFilesAcrossNewOrdersAndTheEndOfAScan) {
     EXPECT_FALSE(Exists(tree_.path("Data\\a_small.txt")));
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\c_medium.txt")), std::string(50, 'c'));
     EXPECT_EQ(tv::ReadFile(tree_.path("Data\\b_big.txt")), std::string(300, 'b'));
+}
+
+// Sort takes its guess of the selected rows only when the list confirms it: a guess of as
+// many other rows is checked and put aside, and the rows the list holds stay picked.
+TEST_F(RightFile, ASortKeepsTheListsSelectionWhateverItsGuessOfTheRows) {
+    tree_.file("Data\\a.txt", std::string(4, 'a'));
+    tree_.file("Data\\b.txt", std::string(1, 'b'));
+    tree_.file("Data\\c.txt", std::string(3, 'c'));
+    tree_.file("Data\\d.txt", std::string(2, 'd'));
+    StartApp(tree_.path("Data").c_str());
+    auto selected = [] {
+        std::vector<std::string> names;
+        for (int r = mlvw.NextSelected(-1); r >= 0; r = mlvw.NextSelected(r))
+            names.push_back(panel.view[r].entry->name());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    tv::SelectRows({tv::RowOf("b.txt"), tv::RowOf("c.txt")});
+    ClickColumn(1);
+    EXPECT_EQ(selected(), (std::vector<std::string>{"b.txt", "c.txt"}));
+
+    std::vector<int> wrong = {tv::RowOf("a.txt"), tv::RowOf("d.txt")};
+    std::sort(wrong.begin(), wrong.end());
+    panel.selection_guess = wrong;
+    panel.selection_guess_valid = true;
+    ClickColumn(0);
+    EXPECT_EQ(selected(), (std::vector<std::string>{"b.txt", "c.txt"}));
+
+    // Shift+click ranges and single rows alike follow into the next order.
+    tv::SelectRows({tv::RowOf("a.txt")});
+    ClickColumn(1);
+    EXPECT_EQ(selected(), (std::vector<std::string>{"a.txt"}));
 }
 
 TEST_F(RightFile, AFolderNeverGoesIntoItselfThroughALinkOrDots) {
