@@ -179,10 +179,10 @@ void RunCase(const std::string& root, const Case& c, int rounds, bool answer) {
            "(%.2f-%.2f), goal %.2f; load %.2f (%.2f-%.2f)\n",
            c.name, results, s.median, s.least, s.most, f.median, f.least, f.most, r.median, r.least,
            r.most, c.goal, l.median, l.least, l.most);
-    printf("ratio|%s|%.3f|%.3f|%.3f|%.2f|%.2f\n", c.name, r.median, r.least, r.most, c.goal,
+    printf("ratio|%s|%.3f|%.3f|%.3f|<=%.2f|%.2f\n", c.name, r.median, r.least, r.most, c.goal,
            l.median);
     if (answer)
-        printf("ratio|%s-answer-per-100ms|%.3f|%.3f|%.3f|1.00|%.2f\n", c.name, a.median, a.least,
+        printf("ratio|%s-answer-per-100ms|%.3f|%.3f|%.3f|<=1.00|%.2f\n", c.name, a.median, a.least,
                a.most, l.median);
 }
 
