@@ -186,7 +186,7 @@ bool PathHasRewrittenStep(const char* path) {
     }
 }
 
-void OddNames::Add(const WIN32_FIND_DATAW& wide, const WIN32_FIND_DATAA& narrow, bool exact) {
+void OddNames::Add(const WIN32_FIND_DATAW& wide, const FindRecord& narrow, bool exact) {
     Item item;
     size_t n = wcsnlen(wide.cFileName, MAX_PATH);
     item.name.assign(wide.cFileName, n);
