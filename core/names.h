@@ -80,7 +80,7 @@ constexpr size_t kShortNameBytes = 3 * 14;
 
 // A find record in the program's code page, with the fields of the platform's own records
 // under their names, and room for every name whole.
-struct FindRecord {
+struct FindFields {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;
     FILETIME ftLastAccessTime;
@@ -89,6 +89,8 @@ struct FindRecord {
     DWORD nFileSizeLow;
     DWORD dwReserved0;
     DWORD dwReserved1;
+};
+struct FindRecord : FindFields {
     char cFileName[kNameBytes];
     char cAlternateFileName[kShortNameBytes];
 };
@@ -107,14 +109,18 @@ class OddNames {
     void Decide(const char* folder);
     size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
-    const FindRecord& record(size_t i) const { return items_[i].narrow; }
+    // Writes the kept record `i` into `out`.
+    void record(size_t i, FindRecord& out) const;
     Reach reach(size_t i) const;
 
   private:
     struct Item {
         std::wstring name;
         std::wstring short_name;
-        FindRecord narrow;
+        // The record without its names, and the names as the code page spells them: a folder
+        // may hold many such entries, and a whole record is mostly room for a long name.
+        FindFields fields;
+        std::string narrow_name, narrow_short;
         bool exact;
         unsigned char how;
         FileId id;

@@ -179,7 +179,7 @@ bool WalkFolder(char* path, size_t length, FindRecord& record, Visit visit,
     if (going && !odd.empty()) {
         odd.Decide(folder_path.c_str());
         for (size_t i = 0; i < odd.size(); i++) {
-            record = odd.record(i);
+            odd.record(i, record);
             Reach reach = odd.reach(i);
             // The record is the caller's from here on: the name points into it.
             if (reach.how == kReachShort) reach.name = record.cAlternateFileName;
