@@ -232,6 +232,26 @@ TEST_F(LongPaths, ThePlatformsPiecesRefuseLongerPathsAndNothingIsCut) {
     std::string out = tv::HelperOutput(tree_.path("out.txt"));
     SendCommand(CMD_SENDTO_FIRST + (int)(target - mcfg.sendto_targets.begin()));
     EXPECT_EQ(tv::WaitForHelper(out).command_line, "\"" + helper + "\" \"" + deep + "\\x.jpg\"");
+    // A picture there is previewed, and its properties page names it whole.
+    ASSERT_TRUE(tv::WritePicture(tree_.path("p.png"), 40, 30, 0x00C000, false));
+    ASSERT_TRUE(CopyFileW(LongPath(tree_.path("p.png")).c_str(),
+                          LongPath(deep + "\\p.png").c_str(), TRUE));
+    ReadPath(deep.c_str());
+    ASSERT_TRUE(Until([&] { return !ReadRunning() && tv::RowOf("p.png") >= 0; }));
+    SendCommand(CMD_PREVIEW);
+    tv::SelectRows({tv::RowOf("p.png")});
+    InvalidateRect(mwin.hwnd, nullptr, TRUE);
+    UpdateWindow(mwin.hwnd);
+    EXPECT_EQ(mcfg.image_w, 40);
+    EXPECT_EQ(mcfg.image_h, 30);
+    SendCommand(CMD_PREVIEW);
+    {
+        // A prefix with no program for pages tells so.
+        tv::DialogPresser told("Trelvista", IDOK, 2000);
+        SendCommand(CMD_PROPERTIES, 1);
+    }
+    std::string page = tv::ReadFile(std::string(getenv("TEMP")) + "\\file-properties.htm");
+    EXPECT_NE(page.find(deep + "\\p.png"), std::string::npos) << page;
     // A new file is made in the folder through the program's own calls.
     NewFile();
     EXPECT_TRUE(OnDisk(deep + "\\New File.txt"));
