@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -380,15 +381,24 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
     // "Inside" is decided on the folders themselves, so that no other name of a folder (a
     // linked folder, "..", a short name) lets it go into its own tree.
     FolderChain chain(folder);
-    auto within = [&chain](const std::string&, const std::string& source) {
-        DWORD attributes = PathAttributes(source);
+    // What the plan read of each source, so that "inside" and the summary of a file ask the
+    // platform nothing more: of three reads per file, two are saved.
+    std::unordered_map<std::string, WIN32_FILE_ATTRIBUTE_DATA> seen;
+    auto within = [&chain, &seen](const std::string&, const std::string& source) {
+        auto it = seen.find(source);
+        DWORD attributes = it != seen.end() ? it->second.dwFileAttributes : PathAttributes(source);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                chain.Holds(source);
     };
     // Through the "\\?\" forms, so that sources past 259 characters are found; the plan has
     // refused every step the path rules would read as another name before it asks.
-    auto exists = [](const std::string& path) {
-        return PathAttributes(path) != INVALID_FILE_ATTRIBUTES;
+    auto exists = [&seen](const std::string& path) {
+        std::wstring wide = LongPath(path);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (wide.empty() || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
+            return false;
+        seen[path] = data;
+        return true;
     };
     // No listing of the destination: the planned name is tried first, by a create-new that
     // pays for a name that is not there once, as a plain copy does; only a name found taken
@@ -415,7 +425,17 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
     unsigned long long items = 0, bytes = 0;
     for (const std::string& from : plan.from) {
         if (counts.stop) break;
-        before.push_back(Summarize(from));
+        auto it = seen.find(from);
+        if (it != seen.end() && !(it->second.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            TreeSummary file;
+            file.exists = true;
+            file.files = 1;
+            file.bytes =
+                ((unsigned long long)it->second.nFileSizeHigh << 32) | it->second.nFileSizeLow;
+            before.push_back(file);
+        } else {
+            before.push_back(Summarize(from));
+        }
         items += before.back().folder ? before.back().files + before.back().folders + 1 : 1;
         bytes += before.back().bytes;
     }
