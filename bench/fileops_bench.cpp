@@ -303,6 +303,12 @@ void PasteBench(int count, int crowd, int rounds, const std::string& tag, double
     fflush(stdout);
 
     ShowFolder(source);
+    // Every row of the source is read before all are selected and copied: a loaded machine
+    // left the read of 10,000 rows unfinished, and the copy took the rows read so far.
+    PumpUntil([&] {
+        return (int)ViewCount(panel.view) == (count < 0 ? 1 : count) &&
+               _stricmp(panel.folder.c_str(), source.c_str()) == 0 && !ReadRunning();
+    });
     mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
     SendMessageA(mwin.hwnd, WM_COMMAND, CMD_COPY, 0);
     PumpUntil([] { return true; });
