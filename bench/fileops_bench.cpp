@@ -124,11 +124,19 @@ class Pinger {
                 sent_.push_back({a, bench::Seconds(a, b)});
                 pings_++;
             } while (WaitForSingleObject(stop_, 5) == WAIT_TIMEOUT);
+            done_ = true;
         });
     }
     // Stops the pings; the figures are read after it.
     void stop() {
         SetEvent(stop_);
+        // Called on the window's thread: a ping sent just before the stop is answered, not
+        // left to wait out its timeout while this thread waits for the pinger.
+        MSG msg;
+        while (thread_.joinable() && !done_) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
         if (thread_.joinable()) thread_.join();
     }
     ~Pinger() {
@@ -157,6 +165,7 @@ class Pinger {
   private:
     std::vector<std::pair<LARGE_INTEGER, double>> sent_;
     HANDLE stop_;
+    std::atomic<bool> done_{false};
     double longest_ = 0;
     LARGE_INTEGER longest_at_ = {};
     int pings_ = 0;
