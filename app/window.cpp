@@ -263,15 +263,10 @@ int CreateControls() {
     log_line("%s\tmtvw () OK ...\n", time_stamp());
 
     if (!mlvw.Create(instance, mwin.hwnd, 0x50201241, WS_EX_CLIENTEDGE, ID_LIST)) return 6;
-    char windows_folder[MAX_PATH] = {};
-    const char* windir = getenv("WinDir");
-    if (windir && *windir)
-        lstrcpynA(windows_folder, windir, sizeof windows_folder);
-    else
-        GetWindowsDirectoryA(windows_folder, sizeof windows_folder);
+    const std::string windows_folder = WindowsFolder();
     SHFILEINFOA info = {};
     HIMAGELIST system_images = (HIMAGELIST)SHGetFileInfoA(
-        windows_folder, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ICON);
+        windows_folder.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ICON);
     // SHGFI_ICON hands out an icon of the folder that nothing shows; release it at once.
     Icon unshown(info.hIcon);
     mlvw.SetImageList(system_images);

@@ -124,11 +124,19 @@ class Pinger {
                 sent_.push_back({a, bench::Seconds(a, b)});
                 pings_++;
             } while (WaitForSingleObject(stop_, 5) == WAIT_TIMEOUT);
+            done_ = true;
         });
     }
     // Stops the pings; the figures are read after it.
     void stop() {
         SetEvent(stop_);
+        // Called on the window's thread: a ping sent just before the stop is answered, not
+        // left to wait out its timeout while this thread waits for the pinger.
+        MSG msg;
+        while (thread_.joinable() && !done_) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
         if (thread_.joinable()) thread_.join();
     }
     ~Pinger() {
@@ -157,6 +165,7 @@ class Pinger {
   private:
     std::vector<std::pair<LARGE_INTEGER, double>> sent_;
     HANDLE stop_;
+    std::atomic<bool> done_{false};
     double longest_ = 0;
     LARGE_INTEGER longest_at_ = {};
     int pings_ = 0;
@@ -191,8 +200,9 @@ std::string Load() {
 // file of that name exists. Its seconds; -1 when it could not be run or a copy failed.
 double FloorInOwnProcess(const std::string& from, const std::string& to, int count) {
     std::string out = bench::TempFolder() + "\\fileops-bench-floor.txt";
-    return bench::SecondsInOwnProcess(
-        "--floor \"" + from + "\" \"" + to + "\" " + std::to_string(count) + " \"" + out + "\"", out);
+    return bench::SecondsInOwnProcess("--floor \"" + from + "\" \"" + to + "\" " +
+                                          std::to_string(count) + " \"" + out + "\"",
+                                      out);
 }
 
 int FloorMain(const char* from, const char* to, int count, const char* out) {
@@ -302,6 +312,12 @@ void PasteBench(int count, int crowd, int rounds, const std::string& tag, double
     fflush(stdout);
 
     ShowFolder(source);
+    // Every row of the source is read before all are selected and copied: a loaded machine
+    // left the read of 10,000 rows unfinished, and the copy took the rows read so far.
+    PumpUntil([&] {
+        return (int)ViewCount(panel.view) == (count < 0 ? 1 : count) &&
+               _stricmp(panel.folder.c_str(), source.c_str()) == 0 && !ReadRunning();
+    });
     mlvw.SetAllRows(LVIS_SELECTED, LVIS_SELECTED);
     SendMessageA(mwin.hwnd, WM_COMMAND, CMD_COPY, 0);
     PumpUntil([] { return true; });
@@ -309,6 +325,9 @@ void PasteBench(int count, int crowd, int rounds, const std::string& tag, double
     auto floor = [&](int round, const char* tag) {
         std::string to = crowd > 0 ? crowded : root + "\\floor-" + tag + std::to_string(round);
         CreateDirectoryA(to.c_str(), nullptr);
+        // What the copy before wrote goes to the disk first, so that no copy pays for
+        // another's writes.
+        bench::RunLinuxAndWait("sync");
         double seconds = FloorInOwnProcess(source, to, count);
         if (crowd > 0)
             RemoveCopies(to, count);
@@ -324,16 +343,18 @@ void PasteBench(int count, int crowd, int rounds, const std::string& tag, double
         Navigate(to.c_str());
         int already = crowd > 0 ? expected - count : 0;
         PumpUntil([&] {
-            return (int)ViewCount(panel.view) == already && _stricmp(panel.folder.c_str(), to.c_str()) == 0 &&
-                   !ReadRunning();
+            return (int)ViewCount(panel.view) == already &&
+                   _stricmp(panel.folder.c_str(), to.c_str()) == 0 && !ReadRunning();
         });
+        bench::RunLinuxAndWait("sync");
         LARGE_INTEGER a, b;
         Pinger pinger(mwin.hwnd);
         JobEnd job;
         QueryPerformanceCounter(&a);
         PostMessageA(mwin.hwnd, WM_COMMAND, CMD_PASTE, 0);
         PumpUntil([&] {
-            return (int)ViewCount(panel.view) == expected && _stricmp(panel.folder.c_str(), to.c_str()) == 0;
+            return (int)ViewCount(panel.view) == expected &&
+                   _stricmp(panel.folder.c_str(), to.c_str()) == 0;
         });
         QueryPerformanceCounter(&b);
         LARGE_INTEGER end = job.end();
@@ -375,11 +396,17 @@ void PasteBench(int count, int crowd, int rounds, const std::string& tag, double
                Spread(longest, 1000, "%.1f").c_str());
         printf("  longest answer to a ping during the job %s ms, in the read after it %s ms\n",
                Spread(during, 1000, "%.1f").c_str(), Spread(after_job, 1000, "%.1f").c_str());
-        std::vector<double> sorted = ratios;
-        std::sort(sorted.begin(), sorted.end());
-        // One line per case for the collection of every benchmark's figures.
-        printf("ratio|%s|%.2f|%.2f|%.2f|%.2f|%s\n", tag.c_str(), sorted[sorted.size() / 2],
-               sorted.front(), sorted.back(), goal, Load().substr(5).c_str());
+        // One line per case for scripts/bench.sh: the ratio to the floor, and the window's
+        // longest answer to a ping during the job in milliseconds.
+        char bound[16];
+        snprintf(bound, sizeof bound, "<=%.2g", goal);
+        bench::Ratios ratio_line(tag, bound), ping_line("ms to a ping during " + tag, "<=100");
+        for (size_t i = 0; i < ratios.size(); i++) {
+            ratio_line.Add(ratios[i]);
+            ping_line.Add(during[i] * 1000);
+        }
+        ratio_line.Print();
+        ping_line.Print();
     }
     ShowFolder(bench::TempFolder());
     bench::Remove(root);
@@ -392,31 +419,42 @@ int main(int argc, char** argv) {
         return FloorMain(argv[2], argv[3], atoi(argv[4]), argv[5]);
     // "gather": the gatherings alone; "paste N": Paste of N small files (N = -1: one 2 GB
     // file); "crowd N M": N small files into a folder of M entries; "rounds R" first sets the
-    // rounds (5). Without arguments: everything at the sizes of the issue.
-    int rounds = 5, at = 1;
-    if (argc > 2 && !strcmp(argv[1], "rounds")) {
-        rounds = atoi(argv[2]);
-        at = 3;
+    // rounds (5; 3 with --quick). Without arguments: everything at the sizes of the issue.
+    // --load keeps every core busy beside both the floors and the program.
+    bench::Options options = bench::ParseOptions(argc, argv);
+    bench::BusyLoad busy(options.load);
+    const std::string load_case = busy.running() ? " busy" : "";
+    std::vector<std::string>& rest = options.rest;
+    int rounds = options.quick ? 3 : 5;
+    size_t at = 0;
+    if (rest.size() > 1 && rest[0] == "rounds") {
+        rounds = atoi(rest[1].c_str());
+        at = 2;
     }
-    const char* only = argc > at ? argv[at] : "";
-    if (!strcmp(only, "gather") || !*only) {
+    std::string only = rest.size() > at ? rest[at] : "";
+    auto arg = [&](size_t i) { return rest.size() > at + i ? atoi(rest[at + i].c_str()) : 0; };
+    printf("%s%s\n", Load().c_str(), busy.running() ? ", a busy loop on every core" : "");
+    if (only == "gather" || only.empty()) {
         GatherBench(100000, 1, 0);
         GatherBench(200000, 0, 0);
         GatherBench(200000, 2, 0);
     }
-    if (!strcmp(only, "paste") && argc > at + 1) PasteBench(atoi(argv[at + 1]), 0, rounds,
-                   atoi(argv[at + 1]) < 0 ? "paste one 2 GB file"
-                                          : "paste " + std::string(argv[at + 1]) + " small files",
-                   atoi(argv[at + 1]) < 0 ? 1.1 : 1.3);
-    if (!strcmp(only, "crowd") && argc > at + 2)
-        PasteBench(atoi(argv[at + 1]), atoi(argv[at + 2]), rounds,
-                   "paste " + std::string(argv[at + 1]) + " files into " + argv[at + 2] + " entries",
+    if (only == "paste" && rest.size() > at + 1)
+        PasteBench(arg(1), 0, rounds,
+                   (arg(1) < 0 ? "paste one 2 GB file"
+                               : "paste " + std::to_string(arg(1)) + " small files") +
+                       load_case,
+                   arg(1) < 0 ? 1.1 : 1.3);
+    if (only == "crowd" && rest.size() > at + 2)
+        PasteBench(arg(1), arg(2), rounds,
+                   "paste " + std::to_string(arg(1)) + " files into " + std::to_string(arg(2)) +
+                       " entries" + load_case,
                    1.5);
-    if (!*only) {
-        PasteBench(1000, 0, rounds, "paste 1000 small files", 1.3);
-        PasteBench(10000, 0, rounds, "paste 10000 small files", 1.3);
-        PasteBench(50, 100000, rounds, "paste 50 files into 100000 entries", 1.5);
-        PasteBench(-1, 0, rounds, "paste one 2 GB file", 1.1);
+    if (only.empty()) {
+        PasteBench(1000, 0, rounds, "paste 1000 small files" + load_case, 1.3);
+        PasteBench(10000, 0, rounds, "paste 10000 small files" + load_case, 1.3);
+        PasteBench(50, 100000, rounds, "paste 50 files into 100000 entries" + load_case, 1.5);
+        PasteBench(-1, 0, rounds, "paste one 2 GB file" + load_case, 1.1);
     }
     if (mwin.hwnd) DestroyWindow(mwin.hwnd);
     PumpUntil([] { return true; });

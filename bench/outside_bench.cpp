@@ -83,10 +83,8 @@ void PasteList() {
 }
 
 std::string SendToFolder() {
-    char folder[MAX_PATH] = {};
     CSHL shell;
-    shell.special_folder(folder, CSIDL_SENDTO);
-    return folder;
+    return shell.special_folder(CSIDL_SENDTO);
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -121,7 +119,7 @@ void FirstFileMenu() {
     GetSystemDirectoryA(system, MAX_PATH);
     for (int i = 0; i < 17; i++) {
         CLnk link(nullptr);
-        snprintf(link.path, MAX_PATH, "%s\\notepad.exe", system);
+        link.path = std::string(system) + "\\notepad.exe";
         link.set_link((folder + "\\tool" + std::to_string(i) + ".lnk").c_str());
     }
     WriteBytes(folder + "\\hostile-info.lnk", HostileShortcut(true));

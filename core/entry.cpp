@@ -96,21 +96,6 @@ FolderEntry* EntryList::Add(const char* name, size_t name_length, const char* sh
     return e;
 }
 
-bool EntryList::append(const WIN32_FIND_DATAA& record, const Reach& reach, bool short_name) {
-    FolderEntry* e =
-        Add(record.cFileName, strnlen(record.cFileName, sizeof record.cFileName),
-            record.cAlternateFileName,
-            short_name ? strnlen(record.cAlternateFileName, sizeof record.cAlternateFileName) : 0);
-    if (!e) return false;
-    e->size = ((uint64_t)record.nFileSizeHigh << 32) | record.nFileSizeLow;
-    e->last_write_time = record.ftLastWriteTime;
-    e->attributes = record.dwFileAttributes;
-    e->folder = record.dwReserved1;
-    e->reach = reach.how;
-    e->id = reach.id;
-    return true;
-}
-
 bool EntryList::append(const FolderEntry& entry) {
     FolderEntry* e =
         Add(entry.name(), entry.name_length(), entry.short_name(), entry.short_name_length());
@@ -168,7 +153,7 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
 
     std::string buffer = path;
     size_t length = buffer.size();
-    WIN32_FIND_DATAA record;
+    FindRecord record;
     // A record that cannot be stored is left out; the others still are.
     size_t by_short = 0;
     bool stopped = false;
@@ -178,7 +163,7 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
     // listed once more with all of them (only folders with such names pay for it).
     bool every_short = false;
     for (;;) {
-        WalkFolder(&buffer[0], length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
+        WalkFolder(&buffer[0], length, record, [&](const FindRecord& r, const Reach& reach) {
             if (control && control->stop && control->stop->load(std::memory_order_relaxed)) {
                 stopped = true;
                 return false;
@@ -206,8 +191,8 @@ int ListFolder(EntryList& list, const char* path, const ListControl* control) {
 }
 
 std::string ShownName(const FolderEntry& e) {
-    // A name that fills the platform's whole field has no end within it: it is no name.
-    if (e.name_length() >= MAX_PATH) return std::string();
+    // A name that fills the record's whole field has no end within it: it is no name.
+    if (e.name_length() >= kNameBytes) return std::string();
     if (!mcfg.find_mode) return std::string(e.name(), e.name_length());
     std::string shown = panel.entries.Folder(e.folder);
     shown += '\\';
@@ -216,11 +201,11 @@ std::string ShownName(const FolderEntry& e) {
 }
 
 const char* ReachName(const FolderEntry& e) {
-    if (e.name_length() >= MAX_PATH) return nullptr;
+    if (e.name_length() >= kNameBytes) return nullptr;
     switch (e.reach) {
     case kReachName: return NameReachable(e.name()) ? e.name() : nullptr;
     case kReachShort:
-        return e.short_name_length() < sizeof WIN32_FIND_DATAA::cAlternateFileName &&
+        return e.short_name_length() < kShortNameBytes &&
                        NameReachable(e.short_name())
                    ? e.short_name()
                    : nullptr;
@@ -232,7 +217,7 @@ bool EntryPath(const FolderEntry& e, std::string* out, std::string* why) {
     if (why) why->clear();
     if (!out) return false;
     out->clear();
-    if (e.name_length() >= MAX_PATH || e.name_length() == 0) return false;
+    if (e.name_length() >= kNameBytes || e.name_length() == 0) return false;
     // A find result's folder (made of names that reach their folders) is in the list's table.
     const char* folder = mcfg.find_mode ? panel.entries.Folder(e.folder) : panel.folder.c_str();
     if (!folder[0]) return false;

@@ -92,8 +92,23 @@ class EntryList {
     // Appends the record's entry (its folder place from dwReserved1) with how it is reached,
     // and its short name unless told not to; returns false (and adds nothing) when out of
     // memory.
-    bool append(const WIN32_FIND_DATAA& record, const Reach& reach = Reach(),
-                bool short_name = true);
+    // The record is the program's own (FindRecord) or the platform's ANSI one, whose fields
+    // have the same names.
+    template <typename Record>
+    bool append(const Record& record, const Reach& reach = Reach(), bool short_name = true) {
+        FolderEntry* e = Add(
+            record.cFileName, strnlen(record.cFileName, sizeof record.cFileName),
+            record.cAlternateFileName,
+            short_name ? strnlen(record.cAlternateFileName, sizeof record.cAlternateFileName) : 0);
+        if (!e) return false;
+        e->size = ((uint64_t)record.nFileSizeHigh << 32) | record.nFileSizeLow;
+        e->last_write_time = record.ftLastWriteTime;
+        e->attributes = record.dwFileAttributes;
+        e->folder = record.dwReserved1;
+        e->reach = reach.how;
+        e->id = reach.id;
+        return true;
+    }
     // Appends a copy of an entry of any list, its texts copied into this list's store.
     bool append(const FolderEntry& entry);
     size_t size() const { return size_; }
@@ -113,7 +128,8 @@ class EntryList {
     unsigned depth_limit = 100;
 
   private:
-    // Adds an entry with these texts (name_length at most MAX_PATH, short_length at most 14);
+    // Adds an entry with these texts (name_length below kNameBytes, short_length below
+    // kShortNameBytes);
     // none when out of memory.
     FolderEntry* Add(const char* name, size_t name_length, const char* short_name,
                      size_t short_length);

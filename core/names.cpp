@@ -186,13 +186,16 @@ bool PathHasRewrittenStep(const char* path) {
     }
 }
 
-void OddNames::Add(const WIN32_FIND_DATAW& wide, const WIN32_FIND_DATAA& narrow, bool exact) {
+void OddNames::Add(const WIN32_FIND_DATAW& wide, const FindRecord& narrow, bool exact) {
     Item item;
     size_t n = wcsnlen(wide.cFileName, MAX_PATH);
     item.name.assign(wide.cFileName, n);
     n = wcsnlen(wide.cAlternateFileName, 14);
     item.short_name.assign(wide.cAlternateFileName, n);
-    item.narrow = narrow;
+    item.fields = narrow;
+    item.narrow_name.assign(narrow.cFileName, strnlen(narrow.cFileName, sizeof narrow.cFileName));
+    item.narrow_short.assign(narrow.cAlternateFileName,
+                             strnlen(narrow.cAlternateFileName, sizeof narrow.cAlternateFileName));
     item.exact = exact;
     item.how = kReachNone;
     items_.push_back(std::move(item));
@@ -213,7 +216,7 @@ void OddNames::Decide(const char* folder) {
     for (size_t i = 0; i < n; i++) {
         Item& it = items_[i];
         it.how = kReachNone;
-        const char* short_name = it.narrow.cAlternateFileName;
+        const char* short_name = it.narrow_short.c_str();
         if (ambiguous[i] || shared[i] || !NameReachable(short_name)) continue;
         FileId exact, by_short;
         if (!ExactIdentityOf(folder, it.name.c_str(), &exact)) continue;
@@ -229,8 +232,19 @@ Reach OddNames::reach(size_t i) const {
     const Item& it = items_[i];
     r.how = it.how;
     r.id = it.id;
-    r.name = it.how == kReachShort ? it.narrow.cAlternateFileName : nullptr;
+    r.name = it.how == kReachShort ? it.narrow_short.c_str() : nullptr;
     return r;
+}
+
+void OddNames::record(size_t i, FindRecord& out) const {
+    const Item& it = items_[i];
+    static_cast<FindFields&>(out) = it.fields;
+    size_t n = std::min(it.narrow_name.size(), sizeof out.cFileName - 1);
+    memcpy(out.cFileName, it.narrow_name.data(), n);
+    out.cFileName[n] = '\0';
+    n = std::min(it.narrow_short.size(), sizeof out.cAlternateFileName - 1);
+    memcpy(out.cAlternateFileName, it.narrow_short.data(), n);
+    out.cAlternateFileName[n] = '\0';
 }
 
 bool ShortNameStillReaches(const char* folder, const char* short_name, const FileId& id) {

@@ -70,6 +70,31 @@ struct Reach {
     const char* name = nullptr;  // the name to put into paths; none with kReachNone
 };
 
+// The longest name the platform's wide find record holds is 259 UTF-16 units; in the
+// program's code page a unit takes at most three bytes (UTF-8; a pair of surrogates takes four
+// for two units, and a double-byte code page two for one). The ANSI find record's 260 bytes
+// hold no more than 86 characters of Chinese: the program's own record holds every name the
+// wide one does, whole.
+constexpr size_t kNameBytes = 3 * MAX_PATH;
+constexpr size_t kShortNameBytes = 3 * 14;
+
+// A find record in the program's code page, with the fields of the platform's own records
+// under their names, and room for every name whole.
+struct FindFields {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+};
+struct FindRecord : FindFields {
+    char cFileName[kNameBytes];
+    char cAlternateFileName[kShortNameBytes];
+};
+
 // The entries of one listing that are not reached as they are spelled, decided together once
 // the listing is complete: names the platform gives only in part (characters it or the code
 // page cannot hold come back as U+FFFD or '?') may stand for several entries at once, and a
@@ -79,19 +104,23 @@ struct Reach {
 class OddNames {
   public:
     // Keeps the entry; `exact` tells whether its name was converted without loss.
-    void Add(const WIN32_FIND_DATAW& wide, const WIN32_FIND_DATAA& narrow, bool exact);
+    void Add(const WIN32_FIND_DATAW& wide, const FindRecord& narrow, bool exact);
     // Decides every kept entry for the folder (ANSI, the folder the names were listed in).
     void Decide(const char* folder);
     size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
-    const WIN32_FIND_DATAA& record(size_t i) const { return items_[i].narrow; }
+    // Writes the kept record `i` into `out`.
+    void record(size_t i, FindRecord& out) const;
     Reach reach(size_t i) const;
 
   private:
     struct Item {
         std::wstring name;
         std::wstring short_name;
-        WIN32_FIND_DATAA narrow;
+        // The record without its names, and the names as the code page spells them: a folder
+        // may hold many such entries, and a whole record is mostly room for a long name.
+        FindFields fields;
+        std::string narrow_name, narrow_short;
         bool exact;
         unsigned char how;
         FileId id;

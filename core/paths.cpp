@@ -1,6 +1,7 @@
 #include "core/paths.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdio>
 #include <cwchar>
@@ -64,6 +65,18 @@ DWORD PathAttributes(const std::string& path) {
     return wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
 }
 
+std::string WindowsFolder() {
+    const char* windir = getenv("WinDir");
+    if (windir && *windir) return windir;
+    UINT n = GetWindowsDirectoryA(nullptr, 0);
+    if (n == 0) return std::string();
+    std::string folder(n, '\0');
+    UINT m = GetWindowsDirectoryA(&folder[0], n);
+    if (m == 0 || m >= n) return std::string();
+    folder.resize(m);
+    return folder;
+}
+
 std::string FullPathOf(const std::string& path) {
     std::wstring wide = WideText(path.c_str());
     if (wide.empty()) return std::string();
@@ -73,8 +86,13 @@ std::string FullPathOf(const std::string& path) {
     DWORD m = GetFullPathNameW(wide.c_str(), n, &full[0], nullptr);
     if (m == 0 || m >= n) return std::string();
     full.resize(m);
-    std::string out(4 * (size_t)m + 1, '\0');
-    if (!NarrowExact(full.c_str(), &out[0], out.size())) return std::string();
+    return NarrowText(full);
+}
+
+std::string NarrowText(const std::wstring& text) {
+    // Three bytes a unit hold every character in UTF-8 and any other code page.
+    std::string out(3 * text.size() + 1, '\0');
+    if (!NarrowExact(text.c_str(), &out[0], out.size())) return std::string();
     out.resize(strlen(out.c_str()));
     return out;
 }
@@ -256,7 +274,7 @@ bool NarrowName(const WCHAR* wide, size_t wide_size, char* out, size_t size) {
 
 }  // namespace
 
-bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record) {
+bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, FindRecord& record) {
     memset(&record, 0, sizeof record);
     record.dwFileAttributes = wide.dwFileAttributes;
     record.ftCreationTime = wide.ftCreationTime;

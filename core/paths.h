@@ -52,6 +52,10 @@ std::wstring LongPath(const std::string& path);
 // reached; INVALID_FILE_ATTRIBUTES when there is no such entry.
 DWORD PathAttributes(const std::string& path);
 
+// The Windows folder: %WinDir% when it is set, else the platform's answer; "" when neither
+// gives one.
+std::string WindowsFolder();
+
 // The full path of `path` as the path rules make it (".." and "." steps taken), however long;
 // "" when it cannot be had.
 std::string FullPathOf(const std::string& path);
@@ -72,13 +76,13 @@ bool IsFullFolderPath(const char* path);
 // Whether a path names a drive or its root ("C:", "C:\"), which no file operation may take.
 bool IsDriveRoot(const char* path);
 
-// Turns the platform's wide find record into the ANSI record the program keeps. Names are
+// Turns the platform's wide find record into the record the program keeps. Names are
 // converted without best fit: a character the code page cannot hold exactly becomes '?', so
 // "a-macron.txt" (U+0101) lists as "?.txt" under a code page without it, and never as
 // "a.txt", which would name another file. A name too long for the record is cut on a
 // character and ends in "...". True when both names came over exactly, which they do not when
 // a character was lost or stood for (U+FFFD, a lone surrogate) or a name was cut.
-bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA& record);
+bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, FindRecord& record);
 
 // The system's ANSI code page (of its locale), which programs without a code page of their
 // own speak; it differs from the program's when the program's manifest gives it UTF-8.
@@ -98,6 +102,8 @@ std::wstring WideText(const char* text);
 // Converts a wide name or path into the code page exactly; false (out empty) when a
 // character has no exact counterpart or the result does not fit `size` bytes.
 bool NarrowExact(const WCHAR* text, char* out, size_t size);
+// The same for a text of any length: "" when a character has no exact counterpart.
+std::string NarrowText(const std::wstring& text);
 
 // The records of one folder with each entry's identity, as the file system lists them in one
 // walk. Where the file system gives no identities the folder is listed by its find records,
@@ -142,7 +148,7 @@ class FolderListing {
 // identity is left empty but those that prove a short name (for walks through many folders,
 // the search and the size scan, whose results no identity follows).
 template <typename Visit>
-bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit,
+bool WalkFolder(char* path, size_t length, FindRecord& record, Visit visit,
                 bool with_ids = true) {
     path[length] = '\0';
     if (PathUnits(path, length) + 2 > kLongestPathUnits) return false;
@@ -173,7 +179,7 @@ bool WalkFolder(char* path, size_t length, WIN32_FIND_DATAA& record, Visit visit
     if (going && !odd.empty()) {
         odd.Decide(folder_path.c_str());
         for (size_t i = 0; i < odd.size(); i++) {
-            record = odd.record(i);
+            odd.record(i, record);
             Reach reach = odd.reach(i);
             // The record is the caller's from here on: the name points into it.
             if (reach.how == kReachShort) reach.name = record.cAlternateFileName;

@@ -51,8 +51,9 @@ CADP::~CADP() {
 }
 
 int CADP::set_dpwp(const char* path) {
-    WCHAR wide[264];
-    if (!WidePath(path, wide, 264)) {
+    // The desktop takes no path longer than 259 characters: a longer one is never cut.
+    std::wstring wide = path ? WideText(path) : std::wstring();
+    if (wide.empty() || wide.size() > kShortPathUnits) {
         if (log_) log_line("%s\tCADP::SetWallpaper (%s) failed ...\n", time_stamp(), path);
         return 2;
     }
@@ -64,7 +65,7 @@ int CADP::set_dpwp(const char* path) {
         if (log_)
             log_line("%s\tCADP::CoCreateInstance (IID_IActiveDesktop) failed ...\n", time_stamp());
         result = 1;
-    } else if (FAILED(desktop->SetWallpaper(wide, 0))) {
+    } else if (FAILED(desktop->SetWallpaper(wide.c_str(), 0))) {
         if (log_) log_line("%s\tCADP::SetWallpaper (%s) failed ...\n", time_stamp(), path);
         result = 2;
     } else {

@@ -7,14 +7,10 @@
 
 #include "core/log.h"
 #include "core/names.h"
-
-bool WidePath(const char* path, WCHAR* out, int size) {
-    out[0] = L'\0';
-    return MultiByteToWideChar(CP_ACP, 0, path, -1, out, size) > 0;
-}
+#include "core/paths.h"
 
 CLnk::CLnk(FILE* log) : log_(log) {
-    hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                           (void**)link_.out());
     if (FAILED(hr)) {
         link_.reset();
@@ -38,7 +34,11 @@ CLnk::~CLnk() {
 }
 
 void CLnk::clear() {
-    arguments[0] = description[0] = icon_location[0] = path[0] = working_dir[0] = '\0';
+    arguments.clear();
+    description.clear();
+    icon_location.clear();
+    path.clear();
+    working_dir.clear();
     icon_index = 0;
 }
 
@@ -52,47 +52,72 @@ void Step(FILE* log, HRESULT result, const char* what) {
 
 }  // namespace
 
+namespace {
+
+// The link object's texts are of at most 259 characters; a read gets room for more, so that a
+// longer one is seen whole and refused rather than cut into the name of another program.
+const int kLinkText = 4 * MAX_PATH;
+
+// Reads one text of the link into `out` (as it was when the read fails or the text does not
+// convert); false then.
+template <typename Get>
+bool ReadText(FILE* log, const char* what, std::string& out, Get get) {
+    std::wstring wide(kLinkText, L'\0');
+    HRESULT hr = get(&wide[0], kLinkText);
+    Step(log, hr, what);
+    if (FAILED(hr)) return false;
+    wide[kLinkText - 1] = L'\0';
+    wide.resize(wcslen(wide.c_str()));
+    std::string text = NarrowText(wide);
+    if (text.empty() && !wide.empty()) return false;
+    out = text;
+    return true;
+}
+
+}  // namespace
+
 int CLnk::get_link(const char* shortcut) {
     if (!link_.get() || !file_.get()) return 2;
-    WCHAR wide[MAX_PATH];
-    if (!WidePath(shortcut, wide, MAX_PATH)) return 1;
-    hr = file_->Load(wide, STGM_READ);
+    std::wstring wide = shortcut ? WideText(shortcut) : std::wstring();
+    if (wide.empty()) return 1;
+    hr = file_->Load(wide.c_str(), STGM_READ);
     if (FAILED(hr)) return 1;
-    Step(log_, hr = link_->GetArguments(arguments, sizeof arguments), "GetArguments");
-    Step(log_, hr = link_->GetDescription(description, sizeof description), "GetDescription");
-    Step(log_, hr = link_->GetIconLocation(icon_location, sizeof icon_location, &icon_index),
-         "GetIconLocation");
-    // The target is read into room for more than a path can hold, so that a longer one is seen
-    // whole and refused rather than cut into the name of another program.
-    char target[4 * MAX_PATH] = {};
-    Step(log_, hr = link_->GetPath(target, sizeof target, nullptr, 0), "GetPath");
-    target[sizeof target - 1] = '\0';
-    bool target_fits = strlen(target) <= MAX_PATH - 1;
-    lstrcpynA(path, target_fits ? target : "", sizeof path);
-    Step(log_, hr = link_->GetWorkingDirectory(working_dir, sizeof working_dir),
-         "GetWorkingDirectory");
-    // A failed read leaves its text as it was: each is ended within its buffer all the same.
-    for (char* text : {arguments, description, icon_location, path, working_dir})
-        text[MAX_PATH - 1] = '\0';
+    ReadText(log_, "GetArguments", arguments,
+             [this](WCHAR* t, int n) { return link_->GetArguments(t, n); });
+    ReadText(log_, "GetDescription", description,
+             [this](WCHAR* t, int n) { return link_->GetDescription(t, n); });
+    ReadText(log_, "GetIconLocation", icon_location,
+             [this](WCHAR* t, int n) { return link_->GetIconLocation(t, n, &icon_index); });
+    std::string target;
+    bool read = ReadText(log_, "GetPath", target,
+                         [this](WCHAR* t, int n) { return link_->GetPath(t, n, nullptr, 0); });
+    bool target_fits = read && PathUnits(target) <= kShortPathUnits;
+    path = target_fits ? target : std::string();
+    ReadText(log_, "GetWorkingDirectory", working_dir,
+             [this](WCHAR* t, int n) { return link_->GetWorkingDirectory(t, n); });
+    hr = S_OK;
     if (!target_fits) {
         if (log_)
             log_line("%s\tCLnk::get_link () %s failed: the target passes 259 characters ...\n",
                      time_stamp(), shortcut);
         return 3;
     }
-    if (log_) log_line("%s\tCLnk::get_link () %s OK ...\n", time_stamp(), path);
+    if (log_) log_line("%s\tCLnk::get_link () %s OK ...\n", time_stamp(), path.c_str());
     return 0;
 }
 
 int CLnk::set_link(const char* shortcut) {
     if (!link_.get() || !file_.get()) return 2;
-    Step(log_, hr = link_->SetArguments(arguments), "SetArguments");
-    Step(log_, hr = link_->SetDescription(description), "SetDescription");
-    Step(log_, hr = link_->SetIconLocation(icon_location, icon_index), "SetIconLocation");
-    Step(log_, hr = link_->SetPath(path), "SetPath");
-    Step(log_, hr = link_->SetWorkingDirectory(working_dir), "SetWorkingDirectory");
-    WCHAR wide[MAX_PATH];
-    hr = WidePath(shortcut, wide, MAX_PATH) ? file_->Save(wide, TRUE) : E_INVALIDARG;
+    Step(log_, hr = link_->SetArguments(WideText(arguments.c_str()).c_str()), "SetArguments");
+    Step(log_, hr = link_->SetDescription(WideText(description.c_str()).c_str()),
+         "SetDescription");
+    Step(log_, hr = link_->SetIconLocation(WideText(icon_location.c_str()).c_str(), icon_index),
+         "SetIconLocation");
+    Step(log_, hr = link_->SetPath(WideText(path.c_str()).c_str()), "SetPath");
+    Step(log_, hr = link_->SetWorkingDirectory(WideText(working_dir.c_str()).c_str()),
+         "SetWorkingDirectory");
+    std::wstring wide = shortcut ? WideText(shortcut) : std::wstring();
+    hr = !wide.empty() ? file_->Save(wide.c_str(), TRUE) : E_INVALIDARG;
     if (FAILED(hr)) {
         if (log_) log_line("%s\tCLnk::set_link () failed: 0x%08x\n", time_stamp(), (unsigned)hr);
         return 1;
@@ -109,9 +134,9 @@ uint32_t Read32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 1
 uint32_t Read16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 
 // Whether an 8-bit string starting at `at` ends (with its zero) before `end` and within 259
-// characters.
+// characters: the system's code page spells a character in at most two bytes.
 bool StringEnds(const unsigned char* data, size_t at, size_t end) {
-    for (size_t i = at; i < end && i - at < MAX_PATH; i++)
+    for (size_t i = at; i < end && i - at < 2 * MAX_PATH; i++)
         if (data[i] == 0) return true;
     return false;
 }

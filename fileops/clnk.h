@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <cstdio>
+#include <string>
 
 #include "core/com.h"
 
@@ -15,7 +16,8 @@ class CLnk {
     CLnk& operator=(const CLnk&) = delete;
 
     // 0 read, 1 the file cannot be loaded, 2 no link object, 3 the target passes 259
-    // characters (path is then empty).
+    // characters (path is then empty). The texts are read through the wide interface, so a
+    // text of 259 characters of any script comes whole.
     int get_link(const char* path);
     // 0 written, 1 it cannot be saved, 2 no link object.
     int set_link(const char* path);
@@ -23,23 +25,19 @@ class CLnk {
     void clear();
 
     HRESULT hr = S_OK;
-    char arguments[MAX_PATH] = {};
-    char description[MAX_PATH] = {};
-    char icon_location[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    char working_dir[MAX_PATH] = {};
+    std::string arguments;
+    std::string description;
+    std::string icon_location;
+    std::string path;
+    std::string working_dir;
     int icon_index = 0;
 
   private:
     ComScope com_;
     FILE* log_;
-    ComPtr<IShellLinkA> link_;
+    ComPtr<IShellLinkW> link_;
     ComPtr<IPersistFile> file_;
 };
-
-// A narrow path as the wide text the persist-file interface takes, through the ANSI code
-// page (the one every path of the program is in). False when it does not fit `size`.
-bool WidePath(const char* path, WCHAR* out, int size);
 
 // Why the bytes of a shortcut file break the shell link binary format, or none when they keep
 // it: the header (size 0x4C and the link class), the item list, the link information and the

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -21,9 +22,11 @@ const DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// Large enough that a large file goes at the disk's pace, small enough that a stop asked
-// within a file is seen within a moment.
-const DWORD kChunk = 1u << 20;
+// The size of each read and write. Measured under Wine on a 2 GB file: 256 KiB chunks copied
+// it in 0.6-0.7 s where 1 MiB took 0.6-1.3 s and 2-16 MiB 1.4-3 s (a chunk that no longer
+// fits the processor's cache is copied through memory twice), and CopyFileA 0.8-1.3 s. A stop
+// asked within a file is seen after at most one chunk.
+const DWORD kChunk = 256u << 10;
 
 bool HandleIdentity(HANDLE h, FileId* id) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -145,8 +148,10 @@ class ItemCopy {
     // Copies one file to a new file `to`; `source` records it for removal after a move.
     Result File(const std::wstring& from, const std::wstring& to, bool source) {
         if (counts_.stop) return kStopped;
-        Handle in(CreateFileW(from.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        // No FILE_FLAG_SEQUENTIAL_SCAN: under Wine it made a 2 GB copy 1.5-3x slower (the
+        // larger read-ahead it asks of the system) and saved nothing measurable on small files.
+        Handle in(
+            CreateFileW(from.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
         FILE_BASIC_INFO info;
         if (!in || !GetFileInformationByHandleEx(in.get(), FileBasicInfo, &info, sizeof info))
             return Fail(GetLastError());
@@ -154,7 +159,7 @@ class ItemCopy {
         // Made only where no entry of that name exists: a name taken meanwhile is never written.
         Handle out(CreateFileW(
             to.c_str(), GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
-            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!out) {
             DWORD error = GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return kTaken;
@@ -376,15 +381,24 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
     // "Inside" is decided on the folders themselves, so that no other name of a folder (a
     // linked folder, "..", a short name) lets it go into its own tree.
     FolderChain chain(folder);
-    auto within = [&chain](const std::string&, const std::string& source) {
-        DWORD attributes = PathAttributes(source);
+    // What the plan read of each source, so that "inside" and the summary of a file ask the
+    // platform nothing more: of three reads per file, two are saved.
+    std::unordered_map<std::string, WIN32_FILE_ATTRIBUTE_DATA> seen;
+    auto within = [&chain, &seen](const std::string&, const std::string& source) {
+        auto it = seen.find(source);
+        DWORD attributes = it != seen.end() ? it->second.dwFileAttributes : PathAttributes(source);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                chain.Holds(source);
     };
     // Through the "\\?\" forms, so that sources past 259 characters are found; the plan has
     // refused every step the path rules would read as another name before it asks.
-    auto exists = [](const std::string& path) {
-        return PathAttributes(path) != INVALID_FILE_ATTRIBUTES;
+    auto exists = [&seen](const std::string& path) {
+        std::wstring wide = LongPath(path);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (wide.empty() || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
+            return false;
+        seen[path] = data;
+        return true;
     };
     // No listing of the destination: the planned name is tried first, by a create-new that
     // pays for a name that is not there once, as a plain copy does; only a name found taken
@@ -411,7 +425,17 @@ void CopyInto(const std::vector<std::string>& sources, const std::string& folder
     unsigned long long items = 0, bytes = 0;
     for (const std::string& from : plan.from) {
         if (counts.stop) break;
-        before.push_back(Summarize(from));
+        auto it = seen.find(from);
+        if (it != seen.end() && !(it->second.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            TreeSummary file;
+            file.exists = true;
+            file.files = 1;
+            file.bytes =
+                ((unsigned long long)it->second.nFileSizeHigh << 32) | it->second.nFileSizeLow;
+            before.push_back(file);
+        } else {
+            before.push_back(Summarize(from));
+        }
         items += before.back().folder ? before.back().files + before.back().folders + 1 : 1;
         bytes += before.back().bytes;
     }

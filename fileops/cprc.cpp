@@ -58,14 +58,8 @@ int CPrc::new_prc(const char* command, const char* folder, int waits, FILE* log)
 }
 
 void NewCmd() {
-    char windows_folder[MAX_PATH] = {};
-    const char* windir = getenv("WinDir");
-    if (windir && *windir)
-        lstrcpynA(windows_folder, windir, sizeof windows_folder);
-    else
-        GetWindowsDirectoryA(windows_folder, sizeof windows_folder);
-    char command[MAX_PATH * 2];
-    snprintf(command, sizeof command, "%s\\System32\\cmd.exe", windows_folder);
+    const std::string whole_command = WindowsFolder() + "\\System32\\cmd.exe";
+    const char* command = whole_command.c_str();
     // The window opens in the folder that was read, which the platform takes only up to 259
     // characters: a longer one is never cut into the path of another folder.
     const std::string& shown = panel.folder;

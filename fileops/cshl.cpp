@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "core/handles.h"
+#include "core/paths.h"
 
 int ShellJobFlags(int mode) {
     switch (mode) {
@@ -51,14 +52,16 @@ int CSHL::shell_job(int code, int mode, FILE* log) {
     return result;
 }
 
-int CSHL::special_folder(char* out, int csidl) {
-    out[0] = '\0';
+std::string CSHL::special_folder(int csidl) {
     LPITEMIDLIST list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || !list) return 1;
-    BOOL ok = SHGetPathFromIDListA(list, out);
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || !list) return std::string();
+    // The wide call takes a buffer of the platform's longest path; the ANSI one only 260 bytes.
+    std::wstring wide(32768, L'\0');
+    BOOL ok = SHGetPathFromIDListEx(list, &wide[0], (DWORD)wide.size(), GPFIDL_DEFAULT);
     CoTaskMemFree(list);
-    if (!ok) out[0] = '\0';
-    return ok ? 0 : 1;
+    if (!ok) return std::string();
+    wide.resize(wcslen(wide.c_str()));
+    return NarrowText(wide);
 }
 
 HICON CSHL::small_icon(const char* path) {

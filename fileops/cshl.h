@@ -43,8 +43,8 @@ class CSHL {
     // (logged). A code or mode outside those ranges, or a from list holding a wildcard,
     // runs nothing and returns ERROR_INVALID_PARAMETER.
     int shell_job(int code, int mode, FILE* log);
-    // The path of a special folder (CSIDL value) into out (MAX_PATH bytes): 0 found, 1 not.
-    int special_folder(char* out, int csidl);
+    // The path of a special folder (CSIDL value), however long; "" when there is none.
+    std::string special_folder(int csidl);
     // The small icon of a file, or none.
     HICON small_icon(const char* path);
 };

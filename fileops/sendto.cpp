@@ -27,12 +27,11 @@ std::vector<Bitmap> menu_bitmaps;
 
 // The user's Send To folder, or the value of TEMP when there is none.
 std::string SendToFolder() {
-    char folder[MAX_PATH] = {};
     CSHL shell;
-    shell.special_folder(folder, CSIDL_SENDTO);
-    if (!folder[0]) {
+    std::string folder = shell.special_folder(CSIDL_SENDTO);
+    if (folder.empty()) {
         const char* temp = getenv("TEMP");
-        lstrcpynA(folder, temp ? temp : "", sizeof folder);
+        folder = temp ? temp : "";
     }
     return folder;
 }
@@ -51,9 +50,8 @@ void MakeNotepadLink(CLnk& link) {
     }
     const char* windir = getenv("WinDir");
     link.clear();
-    snprintf(link.path, sizeof link.path,
-             shortcut[0] == 'X' ? "%s\\system32\\notepad.exe" : "%s\\notepad.exe",
-             windir ? windir : "");
+    link.path = std::string(windir ? windir : "") +
+                (shortcut[0] == 'X' ? "\\system32\\notepad.exe" : "\\notepad.exe");
     link.set_link(shortcut.c_str());
 }
 
@@ -85,13 +83,13 @@ void BuildSubmenu(HMENU submenu, CLnk& link) {
         const char* problem = read ? ShortcutFileProblem(shortcut) : nullptr;
         if (problem)
             log_line("%s\tSendTo () %s refused: %s ...\n", time_stamp(), e.name(), problem);
-        read = read && !problem && link.get_link(shortcut) == 0 && link.path[0];
+        read = read && !problem && link.get_link(shortcut) == 0 && !link.path.empty();
         // An entry whose shortcut names no target is listed, greyed, and runs nothing.
         InsertMenuA(submenu, 0, MF_STRING | (read ? 0 : MF_GRAYED), (UINT_PTR)id, text.c_str());
         mcfg.sendto_targets.emplace_back(read ? link.path : "");
         if (read) {
             // The bitmap keeps what it needs; the icon goes at once.
-            Icon icon(shell.small_icon(link.path));
+            Icon icon(shell.small_icon(link.path.c_str()));
             if (icon) {
                 Bitmap bitmap(icon_bitmap(icon.get()));
                 if (bitmap) {

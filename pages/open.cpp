@@ -24,9 +24,9 @@ void Open(unsigned index, int properties) {
         bool have_path = OperandPath(*e, &whole);
         const char* path = whole.c_str();
         if (properties) {
-            char page[MAX_PATH];
-            FILE* out =
-                have_path ? CreatePage("Open", "file-properties.htm", page, sizeof page) : nullptr;
+            std::string whole_page;
+            FILE* out = have_path ? CreatePage("Open", "file-properties.htm", &whole_page) : nullptr;
+            const char* page = whole_page.c_str();
             if (have_path && !out) return;
             if (out) {
                 // The page names the entry as the list shows it (a find result with its folder).
@@ -51,9 +51,11 @@ void Open(unsigned index, int properties) {
     log_line("%s\tOpen () OK ...\n", time_stamp());
 }
 
-FILE* CreatePage(const char* routine, const char* name, char* page, size_t size) {
+FILE* CreatePage(const char* routine, const char* name, std::string* whole) {
     DWORD error = ERROR_PATH_NOT_FOUND;
-    if (TempFilePath(name, page, size)) {
+    *whole = TempFilePath(name);
+    const char* page = whole->c_str();
+    if (page[0]) {
         SetLastError(0);
         if (FILE* out = CreateOutputFile(page)) return out;
         error = GetLastError();
@@ -83,6 +85,14 @@ unsigned long ShellExecuteError(INT_PTR result) {
 }
 
 bool ShowPage(const char* routine, const char* page) {
+    // The shell takes no path longer than 259 characters; a shortened one would show another
+    // file.
+    if (PathUnits(page) > kShortPathUnits) {
+        TellNotDone(routine, page, ERROR_FILENAME_EXCED_RANGE,
+                    {LongPathText(page, kShortPathUnits, "showing a page with the shell") +
+                     " Set TEMP to a folder with a shorter path."});
+        return false;
+    }
     INT_PTR result = (INT_PTR)ShellExecuteA(nullptr, nullptr, page, nullptr, nullptr, SW_SHOW);
     if (result > 32) return true;
     unsigned long error = ShellExecuteError(result);

@@ -37,7 +37,7 @@ void WriteSettingsPage(FILE* out);
 void Open(unsigned index, int properties);
 // The page file `name` in the temporary folder, created for writing (the path in `page`); none
 // when it cannot be, which is then told (with the platform's reason) and logged as failed.
-FILE* CreatePage(const char* routine, const char* name, char* page, size_t size);
+FILE* CreatePage(const char* routine, const char* name, std::string* page);
 // Hands a written page to the shell to show; false when the shell refused, which is then told
 // and logged as failed.
 bool ShowPage(const char* routine, const char* page);

@@ -75,12 +75,15 @@ EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
     p.short_name = e.short_name();
     // A folder's read keeps no short name for an entry reached by its own name: the disk
     // gives it, asked for that one name.
-    WIN32_FIND_DATAA found;
-    FindHandle look(p.short_name.empty() && path ? FindFirstFileA(path, &found)
-                                                 : INVALID_HANDLE_VALUE);
+    // The look goes through the path's "\\?\" form, which reaches a path of any length.
+    WIN32_FIND_DATAW found;
+    std::wstring wide = p.short_name.empty() && path ? LongPath(path) : std::wstring();
+    FindHandle look(!wide.empty() ? FindFirstFileExW(wide.c_str(), FindExInfoStandard, &found,
+                                                     FindExSearchNameMatch, nullptr, 0)
+                                  : INVALID_HANDLE_VALUE);
     if (look)
-        p.short_name.assign(found.cAlternateFileName,
-                            strnlen(found.cAlternateFileName, sizeof found.cAlternateFileName));
+        p.short_name = NarrowText(std::wstring(
+            found.cAlternateFileName, wcsnlen(found.cAlternateFileName, 14)));
     p.attributes = e.attributes;
     p.last_write_time = e.last_write_time;
     p.size = EntrySize(e);

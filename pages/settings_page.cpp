@@ -78,8 +78,9 @@ void WriteSettingsPage(FILE* out) {
 }
 
 void Settings() {
-    char path[MAX_PATH];
-    FILE* out = CreatePage("Settings", "Trelvista.hta", path, sizeof path);
+    std::string whole;
+    FILE* out = CreatePage("Settings", "Trelvista.hta", &whole);
+    const char* path = whole.c_str();
     if (!out) return;
     WriteSettingsPage(out);
     if (ShowPage("Settings", path)) log_line("%s\tSettings () %s OK ...\n", time_stamp(), path);

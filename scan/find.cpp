@@ -275,7 +275,7 @@ struct FolderPlace {
 // folder. `state` is the queue's: waiting for a reader, being read, or decided.
 struct ContentTask {
     std::string path;
-    WIN32_FIND_DATAA record;
+    FindRecord record;
     Reach reach;
     std::shared_ptr<FolderPlace> folder;
     enum : unsigned char { kWaiting, kReading, kMatch, kNoMatch } state = kWaiting;
@@ -455,7 +455,7 @@ bool TestsContent(const Search& s, bool name_match, DWORD attributes) {
 }
 
 // Appends a result to the list, its folder joining the list's table with its first result.
-void AddResult(Search& s, WIN32_FIND_DATAA& record, const Reach& reach, FolderPlace& folder) {
+void AddResult(Search& s, FindRecord& record, const Reach& reach, FolderPlace& folder) {
     std::unique_lock<std::mutex> hold;
     if (s.control && s.control->lock) hold = std::unique_lock<std::mutex>(*s.control->lock);
     if (folder.index < 0) folder.index = (long)s.list.AddFolder(folder.path.c_str());
@@ -472,8 +472,8 @@ void Walk(Search& s, size_t len) {
     // This folder with its place in the results' table of folders, made at its first result.
     std::shared_ptr<FolderPlace> folder;
     const size_t units = PathUnits(s.path);
-    WIN32_FIND_DATAA fd;
-    WalkFolder(&s.path[0], len, fd, [&s, len, units, &folder](WIN32_FIND_DATAA& r, const Reach& reach) {
+    FindRecord fd;
+    WalkFolder(&s.path[0], len, fd, [&s, len, units, &folder](FindRecord& r, const Reach& reach) {
         if (s.Stopped()) return false;
         const char* name = reach.name;
         if (!name) {
@@ -659,8 +659,8 @@ std::shared_ptr<FindJob> EndJob(bool stop) {
 // find.txt in the temporary folder, with the rows of the list in its order.
 void WriteFindTxt() {
     if (!panel.entries.empty() && ViewCount(panel.view) > 0) {
-        char path[MAX_PATH];
-        if (TempFilePath("find.txt", path, sizeof path)) WriteFindFile(path, panel.view);
+        std::string path = TempFilePath("find.txt");
+        if (!path.empty()) WriteFindFile(path.c_str(), panel.view);
     }
 }
 

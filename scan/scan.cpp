@@ -47,11 +47,11 @@ const DWORD kStopBound = 250;
 // whole recursion, which grows by a name for each step down and is as it was after it, and
 // `record` one find record. The request to stop is read before every record, so a stop takes
 // effect within one record whatever the size of the folder; false then.
-bool SizeBelow(std::string& path, WIN32_FIND_DATAA& record, const std::atomic<int>& go,
+bool SizeBelow(std::string& path, FindRecord& record, const std::atomic<int>& go,
                long long* total) {
     bool stopped = false;
     const size_t length = path.size();
-    WalkFolder(&path[0], length, record, [&](const WIN32_FIND_DATAA& r, const Reach& reach) {
+    WalkFolder(&path[0], length, record, [&](const FindRecord& r, const Reach& reach) {
         if (go.load(std::memory_order_relaxed) == 0) {
             stopped = true;
             return false;
@@ -203,7 +203,7 @@ bool FolderSizeWhile(const char* path, const std::atomic<int>& go, long long* to
     // An empty path would list the root of the current drive.
     if (!path || !path[0]) return true;
     std::string buffer = path;
-    WIN32_FIND_DATAA record;
+    FindRecord record;
     return SizeBelow(buffer, record, go, total);
 }
 

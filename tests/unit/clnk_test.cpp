@@ -40,22 +40,22 @@ TEST(CLnk, WritesAndReadsBackEveryText) {
     std::string shortcut = tree.path("Tool.lnk");
     {
         CLnk link(mcfg.log);
-        lstrcpynA(link.arguments, "--flag \"x y\"", MAX_PATH);
-        lstrcpynA(link.description, "A tool of the test", MAX_PATH);
-        lstrcpynA(link.icon_location, target.c_str(), MAX_PATH);
+        link.arguments = "--flag \"x y\"";
+        link.description = "A tool of the test";
+        link.icon_location = target.c_str();
         link.icon_index = 3;
-        lstrcpynA(link.path, target.c_str(), MAX_PATH);
-        lstrcpynA(link.working_dir, tree.root().c_str(), MAX_PATH);
+        link.path = target.c_str();
+        link.working_dir = tree.root().c_str();
         EXPECT_EQ(link.set_link(shortcut.c_str()), 0);
     }
     CLnk back(mcfg.log);
     ASSERT_EQ(back.get_link(shortcut.c_str()), 0);
-    EXPECT_STREQ(back.arguments, "--flag \"x y\"");
-    EXPECT_STREQ(back.description, "A tool of the test");
-    EXPECT_STREQ(back.icon_location, target.c_str());
+    EXPECT_EQ(back.arguments, "--flag \"x y\"");
+    EXPECT_EQ(back.description, "A tool of the test");
+    EXPECT_EQ(back.icon_location, target);
     EXPECT_EQ(back.icon_index, 3);
-    EXPECT_EQ(_stricmp(back.path, target.c_str()), 0) << back.path;
-    EXPECT_STREQ(back.working_dir, tree.root().c_str());
+    EXPECT_EQ(_stricmp(back.path.c_str(), target.c_str()), 0) << back.path;
+    EXPECT_EQ(back.working_dir, tree.root());
     EXPECT_NE(log.text().find("CLnk::set_link () " + shortcut + " OK ..."), std::string::npos);
     EXPECT_NE(log.text().find("\tCLnk::get_link () "), std::string::npos);
 }
@@ -66,21 +66,36 @@ TEST(CLnk, AMissingTargetIsKeptAndANonShortcutIsNotRead) {
     std::string missing = tree.path("not-there.exe");
     {
         CLnk link(nullptr);
-        lstrcpynA(link.path, missing.c_str(), MAX_PATH);
+        link.path = missing.c_str();
         EXPECT_EQ(link.set_link(shortcut.c_str()), 0);
     }
     CLnk back(nullptr);
     ASSERT_EQ(back.get_link(shortcut.c_str()), 0);
-    EXPECT_EQ(_stricmp(back.path, missing.c_str()), 0) << back.path;
+    EXPECT_EQ(_stricmp(back.path.c_str(), missing.c_str()), 0) << back.path;
+
+    // A target of 120 characters of Chinese is 360 bytes and well within the link's 259
+    // characters: it comes back whole, as does a description of 200 of them.
+    std::string chinese, longer;
+    for (int i = 0; i < 120; i++) chinese += "\xE6\xBC\xA2";
+    for (int i = 0; i < 200; i++) longer += "\xE5\xAD\x97";
+    {
+        CLnk link(nullptr);
+        link.path = tree.path(chinese + ".exe");
+        link.description = longer;
+        EXPECT_EQ(link.set_link(shortcut.c_str()), 0);
+    }
+    ASSERT_EQ(back.get_link(shortcut.c_str()), 0);
+    EXPECT_EQ(_stricmp(back.path.c_str(), tree.path(chinese + ".exe").c_str()), 0) << back.path;
+    EXPECT_EQ(back.description, longer);
 
     // Not a shortcut: 1, and the texts stay as they were.
     std::string text = tree.file("notes.lnk", "just some text");
-    lstrcpynA(back.description, "kept", MAX_PATH);
+    back.description = "kept";
     EXPECT_EQ(back.get_link(text.c_str()), 1);
-    EXPECT_STREQ(back.description, "kept");
+    EXPECT_EQ(back.description, "kept");
     EXPECT_EQ(back.get_link(tree.path("absent.lnk").c_str()), 1);
     back.clear();
-    EXPECT_STREQ(back.path, "");
+    EXPECT_EQ(back.path, "");
     EXPECT_EQ(back.icon_index, 0);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/entry.h"
 #include "core/names.h"
 #include "core/longtree.h"
 #include "core/paths.h"
@@ -60,25 +61,25 @@ TEST(WalkFolder, VisitsEveryRecordButTheDotsAndStopsWhenAsked) {
     char path[MAX_PATH];
     lstrcpynA(path, tree.root().c_str(), sizeof path);
     size_t length = strlen(path);
-    WIN32_FIND_DATAA record;
+    FindRecord record;
     std::vector<std::string> seen;
-    EXPECT_TRUE(WalkFolder(path, length, record, [&](const WIN32_FIND_DATAA& r, const Reach&) {
+    EXPECT_TRUE(WalkFolder(path, length, record, [&](const FindRecord& r, const Reach&) {
         seen.push_back(r.cFileName);
         return true;
     }));
     EXPECT_EQ(seen.size(), 3u);
     EXPECT_EQ(std::string(path), tree.root()) << "the pattern is cut off again";
     int visits = 0;
-    WalkFolder(path, length, record, [&](const WIN32_FIND_DATAA&, const Reach&) { return ++visits < 2; });
+    WalkFolder(path, length, record, [&](const FindRecord&, const Reach&) { return ++visits < 2; });
     EXPECT_EQ(visits, 2);
     // A folder whose pattern "\\*.*" would pass 259 characters is not listed.
     std::string long_path(256, 'l');
     lstrcpynA(path, long_path.c_str(), sizeof path);
-    EXPECT_FALSE(WalkFolder(path, 256, record, [](const WIN32_FIND_DATAA&, const Reach&) { return true; }));
+    EXPECT_FALSE(WalkFolder(path, 256, record, [](const FindRecord&, const Reach&) { return true; }));
     std::string missing = tree.path("missing");
     lstrcpynA(path, missing.c_str(), sizeof path);
     EXPECT_FALSE(
-        WalkFolder(path, strlen(path), record, [](const WIN32_FIND_DATAA&, const Reach&) { return true; }));
+        WalkFolder(path, strlen(path), record, [](const FindRecord&, const Reach&) { return true; }));
 }
 
 TEST(PathUnits, CountsThePlatformsUnitsNotBytes) {
@@ -107,6 +108,34 @@ TEST(PathUnits, CountsThePlatformsUnitsNotBytes) {
     std::string told = LongPathText("C:\\" + cjk, 80, "the recycle bin");
     EXPECT_EQ(told, "The path \"C:\\" + cjk +
                         "\" has 89 characters: too long for the recycle bin, which takes at most 80.");
+}
+
+TEST(FindRecord, HoldsEveryNameTheWideRecordHoldsWhole) {
+    // 255 characters of Chinese, the longest name a file system gives: 765 bytes of UTF-8,
+    // which the platform's ANSI record (260 bytes) would cut to 86 characters.
+    WIN32_FIND_DATAW wide = {};
+    std::string name;
+    for (int i = 0; i < 255; i++) {
+        wide.cFileName[i] = 0x6F22;
+        name += "\xE6\xBC\xA2";
+    }
+    FindRecord record;
+    EXPECT_TRUE(NarrowFindRecord(wide, record));
+    EXPECT_EQ(std::string(record.cFileName), name);
+    EntryList list;
+    ASSERT_TRUE(list.append(record));
+    EXPECT_EQ(list[0]->name_length(), name.size());
+    ASSERT_NE(ReachName(*list[0]), nullptr);
+    EXPECT_EQ(std::string(ReachName(*list[0])), name);
+    // 259 units of characters beyond the first plane: four bytes for every two.
+    WIN32_FIND_DATAW pairs = {};
+    for (int i = 0; i + 1 < 259; i += 2) {
+        pairs.cFileName[i] = 0xD83D;
+        pairs.cFileName[i + 1] = 0xDE00;
+    }
+    pairs.cFileName[258] = L'x';
+    EXPECT_TRUE(NarrowFindRecord(pairs, record));
+    EXPECT_EQ(strlen(record.cFileName), 129u * 4 + 1);
 }
 
 TEST(DeleteTree, DeletesATreePast259CharactersWholeAndNothingBeside) {

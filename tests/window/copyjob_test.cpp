@@ -40,6 +40,16 @@ void WriteTheirs(const std::wstring& path, const char* text) {
 
 class CopyJobs : public tv::AppTest {
   protected:
+    // Reads `folder` and waits for the read: every operation waits for a pending read.
+    void Read(const std::string& folder) {
+        ReadPath(folder.c_str());
+        ASSERT_TRUE(Until([] { return !ReadRunning(); })) << folder;
+    }
+    // Pastes, and waits for the read of the folder that follows the job.
+    void Paste() {
+        SendCommand(CMD_PASTE, 1);
+        ASSERT_TRUE(Until([] { return !ReadRunning(); }));
+    }
     // Another program writes its own file under `name` just before the job makes that name.
     void TheyWrite(const wchar_t* name) {
         std::wstring end = std::wstring(L"\\") + name;
@@ -71,7 +81,7 @@ TEST_F(CopyJobs, AnotherProgramsFileAtADestinationNameIsNeverWrittenNorRemoved) 
     SendCommand(CMD_COPY, 1);
 
     // A copy: the other program's small.txt stays as it wrote it; ours goes beside it.
-    ReadPath(to.c_str());
+    Read(to);
     TheyWrite(L"small.txt");
     PasteQuietly();
     EXPECT_EQ(tv::ReadFile(to + "\\small.txt"), "theirs");
@@ -80,10 +90,10 @@ TEST_F(CopyJobs, AnotherProgramsFileAtADestinationNameIsNeverWrittenNorRemoved) 
     EXPECT_GE(tv::FindEntry(tv::LogEntries(), "Paste () " + to + " OK"), 0);
 
     // A move on the same disk: a rename that replaces nothing, under the next free name.
-    ReadPath(tree_.path("From").c_str());
+    Read(tree_.path("From"));
     tv::SelectNames({"big.bin", "small.txt"});
     SendCommand(CMD_CUT, 1);
-    ReadPath(moved.c_str());
+    Read(moved);
     TheyWrite(L"small.txt");
     PasteQuietly();
     EXPECT_EQ(tv::ReadFile(moved + "\\small.txt"), "theirs");
@@ -99,10 +109,10 @@ TEST_F(CopyJobs, AnotherProgramsFileAtADestinationNameIsNeverWrittenNorRemoved) 
     if (!disk.mounted()) GTEST_SKIP() << "no file system can be mounted here";
     tree_.file("From\\small.txt", "mine again");
     tree_.file("From\\Fold\\Sub\\in.txt", "in");
-    ReadPath(tree_.path("From").c_str());
+    Read(tree_.path("From"));
     tv::SelectNames({"Fold", "small.txt"});
     SendCommand(CMD_CUT, 1);
-    ReadPath(other.c_str());
+    Read(other);
     TheyWrite(L"small.txt");
     PasteQuietly();
     EXPECT_EQ(tv::ReadFile(other + "\\small.txt"), "theirs");
@@ -120,7 +130,7 @@ TEST_F(CopyJobs, EscStopsACopyWithinALargeFileRemovesItsPartAndTellsWhatArrived)
     StartApp(tree_.path("From").c_str());
     tv::SelectNames({"1.txt", "2.bin", "3.txt"});
     SendCommand(CMD_COPY, 1);
-    ReadPath(to.c_str());
+    Read(to);
     // Esc reaches the window's thread as the large file begins, as a key pressed then would.
     copy_job_before_file = [](const std::wstring& to) {
         if (EndsWith(to, L"\\2.bin")) PostMessageA(mlvw.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -185,8 +195,8 @@ TEST_F(CopyJobs, AReadOnlyFileIsCopiedAndMovedWithItsAttributeAndTime) {
     StartApp(tree_.path("From").c_str());
     tv::SelectNames({"locked.txt"});
     SendCommand(CMD_COPY, 1);
-    ReadPath(to.c_str());
-    SendCommand(CMD_PASTE, 1);
+    Read(to);
+    Paste();
     std::string copy = to + "\\locked.txt";
     EXPECT_EQ(tv::ReadFile(copy), "locked");
     EXPECT_TRUE(GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -195,10 +205,10 @@ TEST_F(CopyJobs, AReadOnlyFileIsCopiedAndMovedWithItsAttributeAndTime) {
     EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &old), 0);
 
     // Pasted again into the same folder: a copy beside it, read-only too.
-    SendCommand(CMD_PASTE, 1);
+    Paste();
     EXPECT_TRUE(GetFileAttributesA((to + "\\locked - Copy.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
     // Once more: both names are taken, found so by the creates themselves; the third goes on.
-    SendCommand(CMD_PASTE, 1);
+    Paste();
     EXPECT_EQ(tv::ReadFile(to + "\\locked - Copy (2).txt"), "locked");
     EXPECT_EQ(tv::ReadFile(to + "\\locked - Copy.txt"), "locked");
     SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);

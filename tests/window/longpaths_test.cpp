@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <algorithm>
 #include <string>
 
 #include "browse/navigate.h"
 #include "core/longtree.h"
 #include "core/paths.h"
+#include "fileops/clnk.h"
+#include "fileops/cshl.h"
 #include "fileops/fileops.h"
+#include "core/mcfg.h"
 #include "res/resource.h"
 #include "scan/scan.h"
 #include "tests/support/app_fixture.h"
@@ -58,6 +62,8 @@ class LongPaths : public tv::AppTest {
     void TearDown() override {
         // The tree's own removal goes through the plain calls, which stop at 259 characters.
         DeleteTree(tree_.root());
+        if (!shortcut_.empty()) DeleteFileA(shortcut_.c_str());
+        SetEnvironmentVariableA("TV_HELPER_OUT", nullptr);
     }
     // Types `folder` into the path box and presses Enter; true once it is the folder read.
     bool Type(const std::string& folder) {
@@ -80,6 +86,7 @@ class LongPaths : public tv::AppTest {
         EXPECT_FALSE(ok.pressed()) << ok.text();
     }
     tv::TempTree tree_{"long"};
+    std::string shortcut_;
 };
 
 }  // namespace
@@ -197,6 +204,54 @@ TEST_F(LongPaths, ThePlatformsPiecesRefuseLongerPathsAndNothingIsCut) {
     EXPECT_NE(box.text().find("too long for the command window's folder"), std::string::npos)
         << box.text();
     EXPECT_NE(box.text().find(deep), std::string::npos) << "the path is named whole";
+    // Nor can the desktop take the picture as its wallpaper.
+    tv::SelectNames({"x.jpg"});
+    {
+        tv::DialogPresser refused("Trelvista", IDOK);
+        Wallpaper();
+        refused.wait();
+        EXPECT_NE(refused.text().find("too long for the desktop's wallpaper"), std::string::npos)
+            << refused.text();
+        EXPECT_NE(refused.text().find(deep + "\\x.jpg"), std::string::npos);
+    }
+    // Send To hands its program the whole path on the command line, which takes 32,766
+    // characters.
+    std::string helper = tv::HelperExe();
+    CSHL shell;
+    shortcut_ = shell.special_folder(CSIDL_SENDTO) + "\\Long recorder.lnk";
+    {
+        CLnk link(nullptr);
+        link.path = helper;
+        ASSERT_EQ(link.set_link(shortcut_.c_str()), 0);
+    }
+    HMENU menu = CreatePopupMenu();
+    SendTo(menu, 0);
+    DestroyMenu(menu);
+    auto target = std::find(mcfg.sendto_targets.begin(), mcfg.sendto_targets.end(), helper);
+    ASSERT_NE(target, mcfg.sendto_targets.end());
+    std::string out = tv::HelperOutput(tree_.path("out.txt"));
+    SendCommand(CMD_SENDTO_FIRST + (int)(target - mcfg.sendto_targets.begin()));
+    EXPECT_EQ(tv::WaitForHelper(out).command_line, "\"" + helper + "\" \"" + deep + "\\x.jpg\"");
+    // A picture there is previewed, and its properties page names it whole.
+    ASSERT_TRUE(tv::WritePicture(tree_.path("p.png"), 40, 30, 0x00C000, false));
+    ASSERT_TRUE(CopyFileW(LongPath(tree_.path("p.png")).c_str(),
+                          LongPath(deep + "\\p.png").c_str(), TRUE));
+    ReadPath(deep.c_str());
+    ASSERT_TRUE(Until([&] { return !ReadRunning() && tv::RowOf("p.png") >= 0; }));
+    SendCommand(CMD_PREVIEW);
+    tv::SelectRows({tv::RowOf("p.png")});
+    InvalidateRect(mwin.hwnd, nullptr, TRUE);
+    UpdateWindow(mwin.hwnd);
+    EXPECT_EQ(mcfg.image_w, 40);
+    EXPECT_EQ(mcfg.image_h, 30);
+    SendCommand(CMD_PREVIEW);
+    {
+        // A prefix with no program for pages tells so.
+        tv::DialogPresser told("Trelvista", IDOK, 2000);
+        SendCommand(CMD_PROPERTIES, 1);
+    }
+    std::string page = tv::ReadFile(std::string(getenv("TEMP")) + "\\file-properties.htm");
+    EXPECT_NE(page.find(deep + "\\p.png"), std::string::npos) << page;
     // A new file is made in the folder through the program's own calls.
     NewFile();
     EXPECT_TRUE(OnDisk(deep + "\\New File.txt"));

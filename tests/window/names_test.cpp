@@ -36,10 +36,8 @@ using tv::ClipboardBlock;
 using tv::Exists;
 
 std::string SendToFolder() {
-    char folder[MAX_PATH] = {};
     CSHL shell;
-    shell.special_folder(folder, CSIDL_SENDTO);
-    return folder;
+    return shell.special_folder(CSIDL_SENDTO);
 }
 
 class NamesWindow : public tv::AppTest {
@@ -116,7 +114,7 @@ TEST_F(NamesWindow, OtherScriptsGoEverywhereUnderTheirOwnNames) {
     std::string helper = tv::HelperExe();
     shortcut_ = SendToFolder() + "\\Recorder.lnk";
     CLnk link(nullptr);
-    lstrcpynA(link.path, helper.c_str(), MAX_PATH);
+    link.path = helper.c_str();
     ASSERT_EQ(link.set_link(shortcut_.c_str()), 0);
     HMENU menu = CreatePopupMenu();
     SendTo(menu, 0);

@@ -22,10 +22,8 @@
 namespace {
 
 std::string SendToFolder() {
-    char folder[MAX_PATH] = {};
     CSHL shell;
-    shell.special_folder(folder, CSIDL_SENDTO);
-    return folder;
+    return shell.special_folder(CSIDL_SENDTO);
 }
 
 // Empties the Send To folder of the test prefix (before and after each test).
@@ -43,7 +41,7 @@ void EmptySendTo() {
 
 void MakeShortcut(const std::string& file, const std::string& target) {
     CLnk link(nullptr);
-    lstrcpynA(link.path, target.c_str(), MAX_PATH);
+    link.path = target.c_str();
     ASSERT_EQ(link.set_link((SendToFolder() + "\\" + file).c_str()), 0) << file;
 }
 
@@ -128,7 +126,7 @@ TEST_F(SendToTest, AUsersNotepadShortcutIsKeptAndMoreThanTwentyShortcutsStayInTh
     SendTo(menu, 0);
     CLnk notepad(nullptr);
     ASSERT_EQ(notepad.get_link((SendToFolder() + "\\Notepad.lnk").c_str()), 0);
-    EXPECT_EQ(_stricmp(notepad.path, helper.c_str()), 0) << "the user's shortcut was replaced";
+    EXPECT_EQ(_stricmp(notepad.path.c_str(), helper.c_str()), 0) << "the user's shortcut was replaced";
     std::vector<Item> items = Items(menu);
     EXPECT_EQ(items.size(), (size_t)(CMD_SENDTO_LAST - CMD_SENDTO_FIRST + 1));
     for (const Item& item : items) {
