@@ -275,7 +275,8 @@ bool NarrowName(const WCHAR* wide, size_t wide_size, char* out, size_t size) {
 }  // namespace
 
 bool NarrowFindRecord(const WIN32_FIND_DATAW& wide, FindRecord& record) {
-    memset(&record, 0, sizeof record);
+    // The fields one by one: the names are written and ended by their conversion, and a record
+    // is mostly room for them.
     record.dwFileAttributes = wide.dwFileAttributes;
     record.ftCreationTime = wide.ftCreationTime;
     record.ftLastAccessTime = wide.ftLastAccessTime;
@@ -324,6 +325,7 @@ FolderListing::FolderListing(std::wstring folder, bool with_ids) {
     // "C:" alone names the drive's current folder; its root is meant.
     if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
     path_ = folder;
+    release_ = with_ids;
     if (with_ids)
         folder_.reset(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -400,7 +402,7 @@ bool FolderListing::Next(WIN32_FIND_DATAW& record, FileId* id) {
         } else if (!FindNextFileW(find_.get(), &record)) {
             return false;
         }
-        Remember(record);
+        if (release_ && probe_.empty()) Remember(record);
         return true;
     }
     if (!more_ && !Fill()) return false;
@@ -423,7 +425,7 @@ bool FolderListing::Next(WIN32_FIND_DATAW& record, FileId* id) {
     id->volume = volume_;
     id->high = (DWORD)((ULONGLONG)info->FileId.QuadPart >> 32);
     id->low = (DWORD)info->FileId.QuadPart;
-    if (probe_.empty()) Remember(record);
+    if (release_ && probe_.empty()) Remember(record);
     if (info->NextEntryOffset == 0 || at_ + info->NextEntryOffset >= kListingBytes)
         more_ = false;
     else

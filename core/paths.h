@@ -126,6 +126,10 @@ class FolderListing {
     void Remember(const WIN32_FIND_DATAW& record);
     std::wstring path_;
     std::wstring probe_;  // a name of the folder as listed, to release the platform's copy
+    // Whether the platform's copy is let go at the end: a walk through many folders (no
+    // identities asked) lets each go by listing the next, and one look per folder would cost
+    // more than the listing of a small one.
+    bool release_ = true;
     Handle folder_;
     FindHandle find_;
     bool ok_ = false;

@@ -483,7 +483,9 @@ void Walk(Search& s, size_t len) {
         }
         size_t name_len = strlen(name);
         size_t full = len + 1 + name_len;
-        bool fits = units + 1 + PathUnits(name, name_len) <= kLongestPathUnits;
+        // A byte is at most one unit: only a path that might pass the limit is counted.
+        bool fits = units + 1 + name_len <= kLongestPathUnits ||
+                    units + 1 + PathUnits(name, name_len) <= kLongestPathUnits;
         if (IsRealFolder(r.dwFileAttributes)) {
             s.list.depth++;
             if (s.list.depth < s.list.depth_limit && fits) {
@@ -505,7 +507,10 @@ void Walk(Search& s, size_t len) {
         if (!content && (s.both || !name_match)) return true;
         // The folder and the name as the list shows them fit the platform's longest path, as
         // every path the program hands on must.
-        if (units + 1 + PathUnits(r.cFileName) > kLongestPathUnits) return true;
+        size_t shown_len = strlen(r.cFileName);
+        if (units + 1 + shown_len > kLongestPathUnits &&
+            units + 1 + PathUnits(r.cFileName, shown_len) > kLongestPathUnits)
+            return true;
         if (!folder) {
             folder = std::make_shared<FolderPlace>();
             folder->path.assign(s.path, 0, len);
