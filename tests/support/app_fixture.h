@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -15,6 +16,10 @@
 #include "core/panel.h"
 #include "controls/ui.h"
 #include "browse/entries.h"
+#include "fileops/clnk.h"
+#include "fileops/cshl.h"
+#include "fileops/fileops.h"
+#include "res/resource.h"
 #include "scan/find.h"
 #include "tests/support/testenv.h"
 
@@ -96,6 +101,26 @@ inline void PressThroughLoop(HWND target, WPARAM key) {
                    {target, WM_KEYUP, key, (LPARAM)0xC0000001, 0, {}}};
     for (MSG& m : msgs)
         LoopStep(m);
+}
+
+// Writes the shortcut `name` to the test's helper program into the Send To folder (its path
+// into *shortcut, for the test to remove), builds the Send To menu, and gives the command of
+// the helper's entry; 0 when it is not listed.
+inline int HelperSendToCommand(const char* name, std::string* shortcut) {
+    std::string helper = HelperExe();
+    CSHL shell;
+    *shortcut = shell.special_folder(CSIDL_SENDTO) + "\\" + name;
+    {
+        CLnk link(nullptr);
+        link.path = helper;
+        if (link.set_link(shortcut->c_str()) != 0) return 0;
+    }
+    HMENU menu = CreatePopupMenu();
+    SendTo(menu, 0);
+    DestroyMenu(menu);
+    auto target = std::find(mcfg.sendto_targets.begin(), mcfg.sendto_targets.end(), helper);
+    if (target == mcfg.sendto_targets.end()) return 0;
+    return CMD_SENDTO_FIRST + (int)(target - mcfg.sendto_targets.begin());
 }
 
 // Each test builds the window once per process (CTest runs every test in a process of its

@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <algorithm>
 #include <string>
 
 #include "browse/navigate.h"
 #include "core/longtree.h"
 #include "core/paths.h"
-#include "fileops/clnk.h"
-#include "fileops/cshl.h"
 #include "fileops/fileops.h"
 #include "core/mcfg.h"
 #include "res/resource.h"
@@ -216,21 +213,11 @@ TEST_F(LongPaths, ThePlatformsPiecesRefuseLongerPathsAndNothingIsCut) {
     }
     // Send To hands its program the whole path on the command line, which takes 32,766
     // characters.
+    int command = tv::HelperSendToCommand("Long recorder.lnk", &shortcut_);
+    ASSERT_NE(command, 0);
     std::string helper = tv::HelperExe();
-    CSHL shell;
-    shortcut_ = shell.special_folder(CSIDL_SENDTO) + "\\Long recorder.lnk";
-    {
-        CLnk link(nullptr);
-        link.path = helper;
-        ASSERT_EQ(link.set_link(shortcut_.c_str()), 0);
-    }
-    HMENU menu = CreatePopupMenu();
-    SendTo(menu, 0);
-    DestroyMenu(menu);
-    auto target = std::find(mcfg.sendto_targets.begin(), mcfg.sendto_targets.end(), helper);
-    ASSERT_NE(target, mcfg.sendto_targets.end());
     std::string out = tv::HelperOutput(tree_.path("out.txt"));
-    SendCommand(CMD_SENDTO_FIRST + (int)(target - mcfg.sendto_targets.begin()));
+    SendCommand(command);
     EXPECT_EQ(tv::WaitForHelper(out).command_line, "\"" + helper + "\" \"" + deep + "\\x.jpg\"");
     // A picture there is previewed, and its properties page names it whole.
     ASSERT_TRUE(tv::WritePicture(tree_.path("p.png"), 40, 30, 0x00C000, false));

@@ -35,11 +35,6 @@ bool Has(const std::vector<std::wstring>& names, const wchar_t* name) {
 using tv::ClipboardBlock;
 using tv::Exists;
 
-std::string SendToFolder() {
-    CSHL shell;
-    return shell.special_folder(CSIDL_SENDTO);
-}
-
 class NamesWindow : public tv::AppTest {
   protected:
     void TearDown() override {
@@ -111,19 +106,12 @@ TEST_F(NamesWindow, OtherScriptsGoEverywhereUnderTheirOwnNames) {
     EXPECT_FALSE(GetFileAttributesA((to + "\\日本語.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 
     // Send To hands the target the real path.
+    int command = tv::HelperSendToCommand("Recorder.lnk", &shortcut_);
+    ASSERT_NE(command, 0);
     std::string helper = tv::HelperExe();
-    shortcut_ = SendToFolder() + "\\Recorder.lnk";
-    CLnk link(nullptr);
-    link.path = helper.c_str();
-    ASSERT_EQ(link.set_link(shortcut_.c_str()), 0);
-    HMENU menu = CreatePopupMenu();
-    SendTo(menu, 0);
-    DestroyMenu(menu);
-    auto target = std::find(mcfg.sendto_targets.begin(), mcfg.sendto_targets.end(), helper);
-    ASSERT_NE(target, mcfg.sendto_targets.end());
     std::string out = tv::HelperOutput(tree_.path("out.txt"));
     tv::SelectNames({"📷 🌍.jpg"});
-    SendCommand(CMD_SENDTO_FIRST + (int)(target - mcfg.sendto_targets.begin()));
+    SendCommand(command);
     EXPECT_EQ(tv::WaitForHelper(out).command_line, "\"" + helper + "\" \"" + from + "\\📷 🌍.jpg\"");
 
     // The recycle bin takes the file under its own name.
