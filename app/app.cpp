@@ -55,6 +55,10 @@ HWND AppStart(HINSTANCE instance, const char* command_line, int show) {
     mwin.icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
     mwin.menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MENU));
     lstrcpynA(mwin.caption, "Trelvista", sizeof mwin.caption);
+    // The window paints only its own parts (the status line, the chart, the preview): the
+    // controls paint themselves, and a repaint of the status line leaves them alone. Without
+    // this every status update drew over the list and the tree and had both repaint whole.
+    mwin.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES |
                                                 ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};

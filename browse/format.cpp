@@ -8,6 +8,8 @@
 #include <shellapi.h>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 int FindRowAsked(const NMHDR* request) {
     if (!request) return -1;
@@ -85,6 +87,33 @@ bool HasOwnIcon(const char* name) {
     return false;
 }
 
+namespace {
+
+// The icons of types, looked up once each: a painted page of rows asks for every row's icon,
+// and each lookup of a type reads the registry (about a millisecond under Wine). Keyed by the
+// kind (folder or file) and the name's extension in ASCII lower case, which is what a lookup
+// by name and attributes alone depends on. Only the window's thread asks.
+std::unordered_map<std::string, int>& TypeIcons() {
+    static std::unordered_map<std::string, int> icons;
+    return icons;
+}
+
+// A folder holding names of ever new extensions cannot grow the table past this.
+constexpr size_t kMostTypeIcons = 4096;
+
+std::string TypeKey(const char* name, bool folder) {
+    std::string key(folder ? "d" : "f");
+    const char* dot = name ? strrchr(name, '.') : nullptr;
+    if (folder || !dot || strchr(dot, '\\')) return key;
+    for (const char* c = dot; *c; c++)
+        key += (*c >= 'A' && *c <= 'Z') ? (char)(*c - 'A' + 'a') : *c;
+    return key;
+}
+
+}  // namespace
+
+void ForgetTypeIcons() { TypeIcons().clear(); }
+
 int get_iico(const char* path, DWORD attributes) {
     // Under Wine a lookup on the disk reads through the whole folder: 0.3 ms in a small
     // folder, over 80 ms in one of 100,000 entries, for every visible row.
@@ -96,5 +125,15 @@ int get_iico(const char* path, DWORD attributes) {
     DWORD kind =
         attributes & FILE_ATTRIBUTE_DIRECTORY ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     const char* name = path && !reachable && strrchr(path, '\\') ? strrchr(path, '\\') + 1 : path;
-    return SystemIconIndex(name, kind, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+    if (!name) return -1;
+    std::string key = TypeKey(name, kind == FILE_ATTRIBUTE_DIRECTORY);
+    auto& icons = TypeIcons();
+    auto known = icons.find(key);
+    if (known != icons.end()) return known->second;
+    int index = SystemIconIndex(name, kind, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+    if (index >= 0) {
+        if (icons.size() >= kMostTypeIcons) icons.clear();
+        icons.emplace(std::move(key), index);
+    }
+    return index;
 }

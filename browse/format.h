@@ -23,5 +23,8 @@ int get_iico(const char* path);
 // entry gets the icon of its type and kind from the name and attributes alone, which costs
 // the same in a folder of any size.
 int get_iico(const char* path, DWORD attributes);
+// Forgets the icons of types looked up so far: each folder read asks again, so that a type
+// whose program changed gets its new icon.
+void ForgetTypeIcons();
 // True when a file of this name carries an icon of its own rather than one of its type.
 bool HasOwnIcon(const char* name);

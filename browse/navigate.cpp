@@ -12,6 +12,7 @@
 #include "controls/clvw.h"
 #include "controls/msgbox.h"
 #include "browse/entries.h"
+#include "browse/format.h"
 #include "core/paths.h"
 #include "core/messages.h"
 #include "controls/treepath.h"
@@ -371,6 +372,7 @@ void ShowRead(ReadJob& job) {
     EndRenameEdit();
     SetMode(kShowFolder);
     UncheckAttributeButtons();
+    ForgetTypeIcons();
     const char* folder = job.folder.c_str();
     RememberWayBack(folder);
     panel.folder = folder;

@@ -724,6 +724,14 @@ void StopFindAtExit() {
     }
 }
 
+// The boxes once a search is asked for: the path box shows the folder searched again (text
+// typed there and not entered is no folder of the program's), and the query joins the search
+// box's history.
+void ShowQuery(const char* folder, const char* input) {
+    mcbx.SetText(folder);
+    if (input[0] && AddHistory(input)) mcby.AddString(input);
+}
+
 // Any change of what the list shows gives the running search up.
 void GiveUpFind() { StopFind(false); }
 
@@ -774,12 +782,10 @@ void Find() {
     std::string whole = panel.folder;
     const char* folder = whole.c_str();
     char input[MAX_PATH];
-    mcbx.SetText(folder);
     mcby.GetTextInto(input, sizeof input);
-    if (input[0] && AddHistory(input)) mcby.AddString(input);
-
     FindQuery q = SplitQuery(input);
     if (!folder[0]) {
+        ShowQuery(folder, input);
         log_line("%s\tFind (%s,%s,%s) OK ...\n", time_stamp(), folder, q.pattern.c_str(),
                  q.text.c_str());
         WriteFindTxt();
@@ -787,7 +793,6 @@ void Find() {
     }
     // Stopping the scan first: its last step may still hand rows to the list.
     ReleaseEntries();
-    mlvw.DeleteAll();
     SetOrder(0, mcfg.sort_dir);
     SetListJobStop(GiveUpFind);
 
@@ -799,6 +804,12 @@ void Find() {
     panel.find = job;
     auto* share = new std::shared_ptr<FindJob>(job);
     uintptr_t thread = _beginthreadex(nullptr, 0, FindThread, share, 0, nullptr);
+    // The window's side of the start runs while the search walks: emptying the list lays out
+    // its scroll bars, a round trip to the window system that takes as long as listing a few
+    // thousand entries. The list has no view meanwhile, so it shows no row of the entries
+    // released. The search's results reach the list only through its message, after this.
+    mlvw.DeleteAll();
+    ShowQuery(folder, input);
     if (thread) {
         panel.find_thread.reset((HANDLE)thread);
         mtip.Update(mbtn.hwnd, kStopTip);

@@ -303,6 +303,14 @@ TEST(GetIico, ByTypeAndKindAgreesWithTheLookupOnTheDisk) {
     EXPECT_NE(get_iico(folder.c_str(), 0x10), get_iico(text.c_str(), 0x20));
     // The type alone serves, so a file of the type need not exist.
     EXPECT_EQ(get_iico(tree.path("missing.txt").c_str(), 0x20), get_iico(text.c_str(), 0x20));
+    // Types already looked up answer as the shell does, also after the table is forgotten:
+    // a folder whose name has a dot is no file of that type, nor a file with no extension.
+    ForgetTypeIcons();
+    int file = get_iico(tree.path("README").c_str(), 0x20);
+    EXPECT_EQ(get_iico(tree.path("NOTES.TXT").c_str(), 0x20), get_iico(text.c_str(), 0x20));
+    EXPECT_EQ(get_iico(tree.path("a.txt").c_str(), 0x10), get_iico(folder.c_str(), 0x10));
+    EXPECT_EQ(get_iico(tree.path("README").c_str(), 0x20), file);
+    EXPECT_NE(file, get_iico(folder.c_str(), 0x10));
 
     EXPECT_TRUE(HasOwnIcon("C:\\Tools\\Setup.EXE"));
     EXPECT_TRUE(HasOwnIcon("Notepad.lnk"));
