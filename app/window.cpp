@@ -187,7 +187,8 @@ void DpiChanged(int dpi, const RECT* suggested) {
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     Size(0, 0);
-    InvalidateRect(mwin.hwnd, nullptr, TRUE);
+    // Every control draws anew at the new scale, not only those the layout moved.
+    RedrawWindow(mwin.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     log_line("%s\tDpiChanged (%d) OK ...\n", time_stamp(), mcfg.dpi);
 }
 
