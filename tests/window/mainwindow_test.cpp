@@ -263,6 +263,11 @@ TEST_F(MainWindow, LayoutFollowsTheClientSizeAndTheModes) {
     SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
     ExpectPlace(mlvw.hwnd, 303, 28, 697, 558, "list");
     EXPECT_EQ(mcfg.chart_top, 586);
+    // A repaint of the status line leaves the controls beside it alone.
+    RedrawWindow(mwin.hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    AskPaint();
+    EXPECT_FALSE(GetUpdateRect(mlvw.hwnd, nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(mtvw.hwnd, nullptr, FALSE));
 
     mcfg.preview = 1;
     SendMessageA(mwin.hwnd, WM_SIZE, 0, 0);
