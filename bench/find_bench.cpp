@@ -83,7 +83,12 @@ struct Asker {
     void Start() { thread = (HANDLE)_beginthreadex(nullptr, 0, Run, this, 0, nullptr); }
     double Finish() {
         stop = true;
-        WaitForSingleObject(thread, INFINITE);
+        // A question sent just before the stop is answered while this thread, the window's,
+        // waits: otherwise it would wait out its timeout and show as the longest answer.
+        MSG msg;
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 1)
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         CloseHandle(thread);
         return longest;
     }
