@@ -266,8 +266,9 @@ int CreateControls() {
     if (!mlvw.Create(instance, mwin.hwnd, 0x50201241, WS_EX_CLIENTEDGE, ID_LIST)) return 6;
     const std::string windows_folder = WindowsFolder();
     SHFILEINFOA info = {};
-    HIMAGELIST system_images = (HIMAGELIST)SHGetFileInfoA(
-        windows_folder.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ICON);
+    HIMAGELIST system_images =
+        (HIMAGELIST)SHGetFileInfoA(windows_folder.c_str(), 0, &info, sizeof info,
+                                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ICON);
     // SHGFI_ICON hands out an icon of the folder that nothing shows; release it at once.
     Icon unshown(info.hIcon);
     mlvw.SetImageList(system_images);

@@ -217,7 +217,8 @@ void OnItemChanged(const NMLISTVIEW* change) {
     if (change->iItem < 0 || was != now) {
         // A change of every row that leaves them unselected clears the guess; one that
         // selects them gives it up.
-        if (change->iItem >= 0 || now || was) NoteSelectionChange(change->iItem, change->iItem, now);
+        if (change->iItem >= 0 || now || was)
+            NoteSelectionChange(change->iItem, change->iItem, now);
         SelectionAttributes(change->iItem, change->iItem, now);
     }
     // A row that keeps its selection while the focus moves on to another row reports the

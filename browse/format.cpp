@@ -77,11 +77,21 @@ int SystemIconIndex(const char* path, DWORD attributes, UINT flags) {
 
 int get_iico(const char* path) { return SystemIconIndex(path, 0, SHGFI_SYSICONINDEX); }
 
+namespace {
+
+// The extension of the last step of a name or path, from its dot on; none without one.
+const char* ExtensionOf(const char* name) {
+    const char* dot = name ? strrchr(name, '.') : nullptr;
+    return dot && !strchr(dot, '\\') ? dot : nullptr;
+}
+
+}  // namespace
+
 bool HasOwnIcon(const char* name) {
     static const char* const kOwnIcon[] = {".exe", ".ico", ".cur", ".ani", ".lnk",
                                            ".url", ".pif", ".scr", ".cpl"};
-    const char* dot = name ? strrchr(name, '.') : nullptr;
-    if (!dot || strchr(dot, '\\')) return false;
+    const char* dot = ExtensionOf(name);
+    if (!dot) return false;
     for (const char* type : kOwnIcon)
         if (lstrcmpiA(dot, type) == 0) return true;
     return false;
@@ -103,8 +113,8 @@ constexpr size_t kMostTypeIcons = 4096;
 
 std::string TypeKey(const char* name, bool folder) {
     std::string key(folder ? "d" : "f");
-    const char* dot = name ? strrchr(name, '.') : nullptr;
-    if (folder || !dot || strchr(dot, '\\')) return key;
+    const char* dot = folder ? nullptr : ExtensionOf(name);
+    if (!dot) return key;
     for (const char* c = dot; *c; c++)
         key += (*c >= 'A' && *c <= 'Z') ? (char)(*c - 'A' + 'a') : *c;
     return key;

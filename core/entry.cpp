@@ -205,8 +205,7 @@ const char* ReachName(const FolderEntry& e) {
     switch (e.reach) {
     case kReachName: return NameReachable(e.name()) ? e.name() : nullptr;
     case kReachShort:
-        return e.short_name_length() < kShortNameBytes &&
-                       NameReachable(e.short_name())
+        return e.short_name_length() < kShortNameBytes && NameReachable(e.short_name())
                    ? e.short_name()
                    : nullptr;
     default: return nullptr;

@@ -129,8 +129,7 @@ class EntryList {
 
   private:
     // Adds an entry with these texts (name_length below kNameBytes, short_length below
-    // kShortNameBytes);
-    // none when out of memory.
+    // kShortNameBytes); none when out of memory.
     FolderEntry* Add(const char* name, size_t name_length, const char* short_name,
                      size_t short_length);
     static constexpr size_t kChunk = 1024;

@@ -328,8 +328,8 @@ FolderListing::FolderListing(std::wstring folder, bool with_ids) {
     release_ = with_ids;
     if (with_ids)
         folder_.reset(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (folder_) {
         BY_HANDLE_FILE_INFORMATION info = {};
         buffer_.reset(new (std::nothrow) LONGLONG[kListingBytes / sizeof(LONGLONG)]);

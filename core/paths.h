@@ -152,8 +152,7 @@ class FolderListing {
 // identity is left empty but those that prove a short name (for walks through many folders,
 // the search and the size scan, whose results no identity follows).
 template <typename Visit>
-bool WalkFolder(char* path, size_t length, FindRecord& record, Visit visit,
-                bool with_ids = true) {
+bool WalkFolder(char* path, size_t length, FindRecord& record, Visit visit, bool with_ids = true) {
     path[length] = '\0';
     if (PathUnits(path, length) + 2 > kLongestPathUnits) return false;
     // The folder's own copy: the caller's buffer may grow (and move) within a visit.

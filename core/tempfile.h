@@ -14,6 +14,6 @@ std::string TempFilePath(const char* name);
 bool TempFilePath(const char* name, char* out, size_t size);
 
 // Creates (or empties) the file at `path` (of any length the platform allows) and opens it for
-// writing in text mode; none when it cannot be created, or when the name leads to no file on a disk (a device, a pipe, which a
-// write could wait on for good).
+// writing in text mode; none when it cannot be created, or when the name leads to no file on
+// a disk (a device, a pipe, which a write could wait on for good).
 FILE* CreateOutputFile(const char* path);

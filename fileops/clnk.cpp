@@ -60,8 +60,7 @@ const int kLinkText = 4 * MAX_PATH;
 
 // Reads one text of the link into `out` (as it was when the read fails or the text does not
 // convert); false then.
-template <typename Get>
-bool ReadText(FILE* log, const char* what, std::string& out, Get get) {
+template <typename Get> bool ReadText(FILE* log, const char* what, std::string& out, Get get) {
     std::wstring wide(kLinkText, L'\0');
     HRESULT hr = get(&wide[0], kLinkText);
     Step(log, hr, what);
@@ -109,8 +108,7 @@ int CLnk::get_link(const char* shortcut) {
 int CLnk::set_link(const char* shortcut) {
     if (!link_.get() || !file_.get()) return 2;
     Step(log_, hr = link_->SetArguments(WideText(arguments.c_str()).c_str()), "SetArguments");
-    Step(log_, hr = link_->SetDescription(WideText(description.c_str()).c_str()),
-         "SetDescription");
+    Step(log_, hr = link_->SetDescription(WideText(description.c_str()).c_str()), "SetDescription");
     Step(log_, hr = link_->SetIconLocation(WideText(icon_location.c_str()).c_str(), icon_index),
          "SetIconLocation");
     Step(log_, hr = link_->SetPath(WideText(path.c_str()).c_str()), "SetPath");

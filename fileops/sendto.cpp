@@ -48,10 +48,10 @@ void MakeNotepadLink(CLnk& link) {
                  shortcut.c_str());
         return;
     }
-    const char* windir = getenv("WinDir");
+    std::string windows = WindowsFolder();
+    if (windows.empty()) return;
     link.clear();
-    link.path = std::string(windir ? windir : "") +
-                (shortcut[0] == 'X' ? "\\system32\\notepad.exe" : "\\notepad.exe");
+    link.path = windows + (shortcut[0] == 'X' ? "\\system32\\notepad.exe" : "\\notepad.exe");
     link.set_link(shortcut.c_str());
 }
 

@@ -25,7 +25,8 @@ void Open(unsigned index, int properties) {
         const char* path = whole.c_str();
         if (properties) {
             std::string whole_page;
-            FILE* out = have_path ? CreatePage("Open", "file-properties.htm", &whole_page) : nullptr;
+            FILE* out =
+                have_path ? CreatePage("Open", "file-properties.htm", &whole_page) : nullptr;
             const char* page = whole_page.c_str();
             if (have_path && !out) return;
             if (out) {

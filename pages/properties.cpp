@@ -82,8 +82,8 @@ EntryProperties PropertiesOf(const FolderEntry& e, const char* path) {
                                                      FindExSearchNameMatch, nullptr, 0)
                                   : INVALID_HANDLE_VALUE);
     if (look)
-        p.short_name = NarrowText(std::wstring(
-            found.cAlternateFileName, wcsnlen(found.cAlternateFileName, 14)));
+        p.short_name = NarrowText(
+            std::wstring(found.cAlternateFileName, wcsnlen(found.cAlternateFileName, 14)));
     p.attributes = e.attributes;
     p.last_write_time = e.last_write_time;
     p.size = EntrySize(e);
